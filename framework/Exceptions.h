@@ -1,0 +1,30 @@
+// Exceptions of the class library. Messages are German: the application's default handler
+// shows them to the user as they stand.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+class Exception : public std::runtime_error {
+public:
+    explicit Exception(const std::string& message) : std::runtime_error(message) {}
+    std::string Message() const { return what(); }
+};
+
+// Files and streams.
+class EStreamError : public Exception { using Exception::Exception; };
+class EFCreateError : public EStreamError { using EStreamError::EStreamError; };
+class EFOpenError : public EStreamError { using EStreamError::EStreamError; };
+class EReadError : public EStreamError { using EStreamError::EStreamError; };
+class EWriteError : public EStreamError { using EStreamError::EStreamError; };
+
+// Pictures: unreadable or unsupported image data, and GDI refusing to make an object.
+class EInvalidGraphic : public Exception { using Exception::Exception; };
+class EOutOfResources : public Exception { using Exception::Exception; };
+class EJPEG : public EInvalidGraphic { using EInvalidGraphic::EInvalidGraphic; };
+
+class ERegistryException : public Exception { using Exception::Exception; };
+class EConvertError : public Exception { using Exception::Exception; };
+
+// The message of the platform's last error, for appending to our own texts.
+std::string SysErrorMessage(unsigned long code);

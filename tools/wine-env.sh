@@ -1,0 +1,35 @@
+# Sourced by the scripts that start Wine: one place for the prefix and its settings.
+# QL_PREFIX picks the prefix; it defaults to the test prefix inside the build folder.
+ql_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+ql_build=${QL_BUILD:-$ql_root/build}
+export WINEPREFIX=${QL_PREFIX:-$ql_build/test-prefix}
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# The recycle bin and other per-user shell data stay inside the build folder.
+export XDG_DATA_HOME=$ql_build/xdg-data
+# The native server serves 32-bit clients too and spares them emulation where the kernel lacks ia32.
+[ -x /usr/lib/wine/wineserver64 ] && export WINESERVER=/usr/lib/wine/wineserver64
+mkdir -p "$XDG_DATA_HOME"
+
+# Makes the prefix once; the server is started apart so it never holds a caller's pipes.
+ql_wine_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    wine wineboot -i >"$ql_build/wineboot.log" 2>&1 </dev/null
+  fi
+  "${WINESERVER:-wineserver}" -p >/dev/null 2>&1 </dev/null || true
+}
+
+# Starts Xvfb with a 24-bit screen on a free display unless DISPLAY is set; sets QL_XVFB_PID.
+ql_xvfb() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local n=${QL_DISPLAY:-91}
+  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+  Xvfb :$n -screen 0 ${QL_SCREEN:-1280x1024x24} -nolisten tcp >/dev/null 2>&1 </dev/null &
+  QL_XVFB_PID=$!
+  export DISPLAY=:$n
+  for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && return 0; sleep 0.1; done
+  echo "Xvfb did not start on :$n" >&2
+  return 1
+}
