@@ -1,0 +1,98 @@
+// RAII holders for GDI handles: drawing objects, device contexts and objects selected into them.
+#pragma once
+
+#include <windows.h>
+#include <utility>
+
+// Owns one pen, brush, font, bitmap, region or palette and deletes it once. Move-only.
+template <typename Handle>
+class GdiObject {
+public:
+    GdiObject() = default;
+    explicit GdiObject(Handle handle) : handle_(handle) {}
+    ~GdiObject() { reset(); }
+    GdiObject(GdiObject&& other) noexcept : handle_(other.release()) {}
+    GdiObject& operator=(GdiObject&& other) noexcept
+    {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+
+    Handle get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+    Handle release() { return std::exchange(handle_, nullptr); }
+    void reset(Handle handle = nullptr)
+    {
+        if (handle_ && handle_ != handle)
+            DeleteObject(handle_);
+        handle_ = handle;
+    }
+
+private:
+    Handle handle_ = nullptr;
+};
+
+// A memory device context from CreateCompatibleDC, deleted with DeleteDC.
+class MemoryDC {
+public:
+    explicit MemoryDC(HDC compatibleWith = nullptr) : dc_(CreateCompatibleDC(compatibleWith)) {}
+    ~MemoryDC()
+    {
+        if (dc_)
+            DeleteDC(dc_);
+    }
+    MemoryDC(MemoryDC&& other) noexcept : dc_(std::exchange(other.dc_, nullptr)) {}
+    MemoryDC& operator=(MemoryDC&&) = delete;
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HDC dc_;
+};
+
+// A window's (or, for nullptr, the screen's) device context from GetDC, given back with ReleaseDC.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window = nullptr) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDC()
+    {
+        if (dc_)
+            ReleaseDC(window_, dc_);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Selects an object into a DC for the lifetime of the guard, then puts the previous one back,
+// so that the object can be deleted afterwards.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
+    ~SelectedObject()
+    {
+        if (old_ && old_ != HGDI_ERROR)
+            SelectObject(dc_, old_);
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+    // False when the DC refused the object (a bitmap already selected elsewhere, for instance).
+    bool Selected() const { return old_ && old_ != HGDI_ERROR; }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};

@@ -1,0 +1,72 @@
+// TImageList: equally sized images with masks in a common-controls image list.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "Color.h"
+
+#include <string>
+#include <vector>
+
+class TBitmap;
+class TCanvas;
+class TIcon;
+class TImageList;
+
+// Controls that draw from an image list watch it, so that they repaint when it changes and
+// forget it before it is gone.
+class TImageListWatcher {
+public:
+    virtual void OnImageListChange(TImageList& list) = 0;
+    virtual void OnImageListDestroyed(TImageList& list) = 0;
+
+protected:
+    ~TImageListWatcher() = default;
+};
+
+class TImageList {
+public:
+    TImageList(int width = 16, int height = 16);
+    ~TImageList();   // tells the watchers first
+    TImageList(const TImageList&) = delete;
+    TImageList& operator=(const TImageList&) = delete;
+
+    HIMAGELIST Handle() const { return handle_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // A new size empties the list.
+    void SetSize(int width, int height);
+    int Count() const;
+
+    // Each add takes a strip of as many images as fit side by side and returns the index of
+    // the first (or -1 when the list refused them). The source bitmaps are left unchanged.
+    int Add(TBitmap& image, TBitmap* mask);
+    // The mask is made from the pixels of maskColor (clNone: opaque everywhere).
+    int AddMasked(TBitmap& image, TColor maskColor);
+    int AddIcon(TIcon& icon);
+    int AddIcon(HICON icon);   // the list keeps a copy; the caller still owns `icon`
+    void Delete(int index);
+    void Clear();
+    // Loads a bitmap resource and adds its images masked by maskColor.
+    void LoadStripFromResource(HINSTANCE instance, const char* name, TColor maskColor);
+
+    // Draws with the mask; a disabled image is drawn embossed in the 3D highlight and shadow
+    // colours. Nothing happens for an index out of range.
+    void Draw(TCanvas& canvas, int x, int y, int index, bool enabled = true);
+    // Sizes `bitmap` to one image and draws image `index` over what the bitmap holds.
+    void GetBitmap(int index, TBitmap& bitmap);
+    void GetIcon(int index, TIcon& icon);
+
+    void AddWatcher(TImageListWatcher* watcher);
+    void RemoveWatcher(TImageListWatcher* watcher);
+
+private:
+    void Create();
+    void Changed();
+
+    HIMAGELIST handle_ = nullptr;
+    int width_;
+    int height_;
+    std::vector<TImageListWatcher*> watchers_;
+};
