@@ -10,7 +10,7 @@ mkdir -p "$build"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >"$build/configure.log" 2>&1 || { cat "$build/configure.log"; exit 1; }
 cmake --build "$build" -j"$(nproc)" >"$build/build.log" 2>&1 || { grep -vE '^\[ *[0-9]+%\]' "$build/build.log" | tail -60; echo "build failed"; exit 1; }
 
-export QL_BUILD=$build QL_PREFIX=$build/test-prefix
+export QL_BUILD=$build QL_PREFIX=$build/test-prefix QL_UNMANAGED=1
 source "$root/tools/wine-env.sh"
 "${WINESERVER:-wineserver}" -k >/dev/null 2>&1 || true
 rm -rf "$QL_PREFIX" "$build/test-results" "$XDG_DATA_HOME"
