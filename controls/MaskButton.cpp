@@ -1,0 +1,258 @@
+// TMaskButton: face, glyph and caption drawn off-screen; clicks only inside the click mask.
+#include <windows.h>
+
+#include "MaskButton.h"
+
+#include "TransparentKey.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Halves go to the even neighbour, as the strip geometry has always been computed.
+int RoundHalfEven(double value)
+{
+    return static_cast<int>(std::nearbyint(value));
+}
+
+void FillBitmap(TBitmap& bitmap, TColor color)
+{
+    TCanvas& canvas = bitmap.Canvas();
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.Brush().SetColor(color);
+    canvas.FillRect(RECT{0, 0, bitmap.Width(), bitmap.Height()});
+}
+
+}  // namespace
+
+int MaskButtonRowHeight(int listHeight)
+{
+    return RoundHalfEven(listHeight / 5.0);
+}
+
+TMaskButton::TMaskButton(TComponent* owner) : TGraphicControl(owner)
+{
+    SetBounds(Left(), Top(), 30, 30);
+}
+
+TMaskButton::~TMaskButton()
+{
+    if (imageList_)
+        imageList_->RemoveWatcher(this);
+    if (glyphList_ && glyphList_ != imageList_)
+        glyphList_->RemoveWatcher(this);
+}
+
+void TMaskButton::Watch(TImageList*& field, TImageList* list)
+{
+    TImageList* old = field;
+    field = list;
+    // One list may serve as strip and glyphs at once: stop watching only when neither uses it.
+    if (old && old != imageList_ && old != glyphList_)
+        old->RemoveWatcher(this);
+    if (list)
+        list->AddWatcher(this);
+}
+
+void TMaskButton::SetImageList(TImageList* list)
+{
+    if (list == imageList_)
+        return;
+    Watch(imageList_, list);
+    if (imageList_ && imageIndex_ > imageList_->Count() - 1)
+        imageIndex_ = imageList_->Count() - 1;
+    FitToStrip();
+    Repaint();
+}
+
+void TMaskButton::SetImageIndex(int index)
+{
+    if (imageList_ && index > imageList_->Count() - 1)
+        index = imageList_->Count() - 1;
+    imageIndex_ = index;
+    Repaint();
+}
+
+void TMaskButton::SetGlyphImageList(TImageList* list)
+{
+    if (list == glyphList_)
+        return;
+    Watch(glyphList_, list);
+    if (glyphList_)
+        Repaint();
+}
+
+void TMaskButton::SetGlyphImageIndex(int index)
+{
+    if (glyphList_ && index > glyphList_->Count() - 1)
+        index = glyphList_->Count() - 1;
+    glyphIndex_ = index;
+    Repaint();
+}
+
+void TMaskButton::SetEnabled(bool enabled)
+{
+    enabled_ = enabled;
+    look_ = enabled ? mlNormal : mlDisabled;
+    Repaint();
+}
+
+void TMaskButton::SetTransparent(bool transparent)
+{
+    transparent_ = transparent;
+    Repaint();
+}
+
+void TMaskButton::OnImageListChange(TImageList& list)
+{
+    Invalidate();
+}
+
+void TMaskButton::OnImageListDestroyed(TImageList& list)
+{
+    if (&list == imageList_) {
+        imageList_ = nullptr;
+        imageIndex_ = 0;
+    }
+    if (&list == glyphList_)
+        glyphList_ = nullptr;
+    Invalidate();
+}
+
+void TMaskButton::FitToStrip()
+{
+    if (!imageList_)
+        return;
+    int height = MaskButtonRowHeight(imageList_->Height());
+    if (Width() != imageList_->Width() || Height() != height)
+        SetBounds(Left(), Top(), imageList_->Width(), height);
+}
+
+bool TMaskButton::HitTest(int x, int y)
+{
+    bool inside = false;
+    if (imageList_) {
+        int rowHeight = imageList_->Height() / 5;
+        COLORREF click = ColorToRGB(clickColor_) & 0x00FFFFFF;
+        TBitmap scratch(imageList_->Width(), std::max(rowHeight, 1));
+        // The mask row's transparent pixels keep this background, which must never pass as
+        // the click colour.
+        FillBitmap(scratch, static_cast<TColor>(click ^ 0x00FFFFFF));
+        imageList_->Draw(scratch.Canvas(), 0, -MaskButtonMaskRow * rowHeight, imageIndex_);
+        inside = static_cast<COLORREF>(scratch.PixelColor(x, y)) == click;
+    }
+    outside_ = !inside;
+    return inside;
+}
+
+void TMaskButton::Click()
+{
+    if (enabled_ && look_ != mlDisabled && !outside_ && pressed_)
+        TGraphicControl::Click();
+}
+
+void TMaskButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    TGraphicControl::MouseDown(button, shift, x, y);
+    if (HitTest(x, y)) {
+        pressed_ = true;
+        look_ = mlPressed;
+        Repaint();
+    }
+}
+
+void TMaskButton::MouseMove(TShiftState shift, int x, int y)
+{
+    TGraphicControl::MouseMove(shift, x, y);
+    if (HitTest(x, y)) {
+        // Moves within the outline change nothing on the face.
+        TMaskButtonLook look = pressed_ ? mlPressed : mlHover;
+        if (look != look_) {
+            look_ = look;
+            Repaint();
+        }
+    } else if (look_ != mlNormal) {
+        look_ = mlNormal;
+        Repaint();
+    }
+}
+
+void TMaskButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    TGraphicControl::MouseUp(button, shift, x, y);
+    pressed_ = false;
+    if (HitTest(x, y)) {
+        if (look_ != mlNormal)
+            look_ = RestingLook(mlHover);
+        Repaint();
+    }
+}
+
+void TMaskButton::MouseEnter()
+{
+    TGraphicControl::MouseEnter();
+    look_ = RestingLook(mlHover);
+    if (!outside_)
+        Repaint();
+}
+
+void TMaskButton::MouseLeave()
+{
+    TGraphicControl::MouseLeave();
+    look_ = RestingLook(mlNormal);
+    Repaint();
+}
+
+void TMaskButton::DrawGlyph(int offset)
+{
+    TCanvas& canvas = face_.Canvas();
+    int x = RoundHalfEven(Width() / 2.0) - RoundHalfEven(glyph_.Width() / 2.0) + offset;
+    int y = RoundHalfEven(Height() / 2.0) - RoundHalfEven(glyph_.Height() / 2.0) + offset;
+    canvas.Draw(x, y, glyph_);
+}
+
+void TMaskButton::Paint()
+{
+    if (!imageList_)
+        return;
+    TMaskButtonLook look = enabled_ ? look_ : mlDisabled;
+    FitToStrip();
+    int rowHeight = MaskButtonRowHeight(imageList_->Height());
+    if (face_.Width() != Width() || face_.Height() != Height())
+        face_.SetSize(Width(), Height());
+    TCanvas& canvas = face_.Canvas();
+
+    if (transparent_)
+        FillBitmap(face_, TransparentKeyColor);
+    else
+        imageList_->Draw(canvas, 0, -MaskButtonMaskRow * rowHeight, imageIndex_);
+    imageList_->Draw(canvas, 0, -look * rowHeight, imageIndex_);
+
+    int offset = pressed_ && !outside_ ? 1 : 0;
+    if (glyphList_) {
+        glyph_.SetSize(glyphList_->Width(), glyphList_->Height());
+        FillBitmap(glyph_, TransparentKeyColor);
+        glyph_.SetTransparentColor(TransparentKeyColor);
+        glyph_.SetTransparent(true);
+        glyphList_->GetBitmap(look == mlDisabled ? disabledGlyphIndex_ : glyphIndex_, glyph_);
+    }
+
+    std::string caption = Caption();
+    if (!caption.empty()) {
+        canvas.Font().Assign(Font());
+        if (look == mlDisabled)
+            canvas.Font().SetColor(disabledFontColor_);
+        canvas.Brush().SetStyle(bsClear);
+        SIZE text = canvas.TextExtent(caption);
+        canvas.TextOut(RoundHalfEven(Width() / 2.0) - text.cx / 2, RoundHalfEven(Height() / 2.0) - text.cy / 2,
+                       caption);
+        canvas.Brush().SetStyle(bsSolid);
+    }
+    if (glyphList_)
+        DrawGlyph(offset);
+
+    face_.SetTransparentColor(TransparentKeyColor);
+    face_.SetTransparent(transparent_);
+    Canvas().Draw(0, 0, face_);
+}

@@ -1,0 +1,241 @@
+// The icon manager's start and main window: creation order, the shaped borderless window, page
+// navigation with its help keywords, and the requests the buttons hand to the shell.
+#include <windows.h>
+
+#include "CoolForm.h"
+#include "IconInfo.h"
+#include "Info.h"
+#include "Main.h"
+#include "DialogStub.h"
+#include "Startup.h"
+#include "SysUtils.h"
+#include "toolsunit.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void FreeProgramForms()
+{
+    delete InfoForm;
+    delete Toolsform;
+    delete IconInfoForm;
+    delete MainForm;
+    InfoForm = nullptr;
+    Toolsform = nullptr;
+    IconInfoForm = nullptr;
+}
+
+// The forms of one program start, freed again after each test.
+class MainFormTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetMainState();
+        CreateProgramForms();
+        ASSERT_NE(MainForm, nullptr);
+        window = MainForm->Handle();
+    }
+    void TearDown() override { FreeProgramForms(); }
+
+    // A click as the mouse makes it, at a point of the main window's client area.
+    void ClickAt(int x, int y)
+    {
+        SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+        SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    }
+    // The centre of a button, where its round outline certainly is.
+    void Click(TControl* button)
+    {
+        ClickAt(button->Left() + button->Width() / 2, button->Top() + button->Height() / 2);
+    }
+    void PressF1() { SendMessageA(window, WM_KEYDOWN, VK_F1, 0); }
+    std::string LastHelpKeyword() const
+    {
+        return dialogs.helpCalls.empty() ? "(none)" : dialogs.helpCalls.back().keyword;
+    }
+
+    DialogStub dialogs;
+    HWND window = nullptr;
+};
+
+std::vector<uint8_t> ResourceBytes(const char* name)
+{
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC info = FindResourceA(module, name, MAKEINTRESOURCEA(10));
+    if (!info)
+        return {};
+    auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(module, info)));
+    return std::vector<uint8_t>(data, data + SizeofResource(module, info));
+}
+
+bool shownModally = false;
+
+// Ends the about box's modal loop from inside it, as the user's OK would.
+void CALLBACK EndInfoBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (InfoForm && InfoForm->Modal()) {
+        shownModally = InfoForm->Visible();
+        InfoForm->SetModalResult(mrOk);
+    }
+}
+
+}  // namespace
+
+TEST_F(MainFormTest, FormsAreCreatedInProgramOrder)
+{
+    const auto& owned = Application.Components();
+    ASSERT_GE(owned.size(), 4u);
+    std::vector<TComponent*> last(owned.end() - 4, owned.end());
+    std::vector<TComponent*> expected = {MainForm, IconInfoForm, Toolsform, InfoForm};
+    EXPECT_EQ(last, expected) << "names: " << last[0]->Name() << ", " << last[1]->Name() << ", " << last[2]->Name()
+                              << ", " << last[3]->Name();
+    EXPECT_EQ(Application.MainForm(), MainForm);
+    EXPECT_FALSE(IconInfoForm->lFile->Visible()) << "the hand-over field is never shown";
+}
+
+TEST_F(MainFormTest, IsABorderlessWindowShapedByItsStoredRegion)
+{
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    EXPECT_TRUE(style & WS_POPUP) << std::hex << style;
+    EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME)) << std::hex << style;
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 640);
+    EXPECT_EQ(client.bottom, 458);
+    EXPECT_EQ(MainForm->iHintergrund->Picture().Width(), 640);
+    EXPECT_EQ(MainForm->iHintergrund->Picture().Height(), 458);
+
+    std::vector<uint8_t> stored = ResourceBytes("TMAINFORM_MASK2");
+    std::vector<uint8_t> data;
+    ASSERT_EQ(ParseMask2(stored.data(), stored.size(), data), TMask2Status::Valid) << stored.size() << " bytes";
+    GdiObject<HRGN> expected = RegionFromData(data);
+    GdiObject<HRGN> applied(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(window, applied.get()), ERROR) << "the window has no region";
+    GdiObject<HRGN> difference(CreateRectRgn(0, 0, 0, 0));
+    EXPECT_EQ(CombineRgn(difference.get(), applied.get(), expected.get(), RGN_XOR), NULLREGION);
+    // The skin's corners are rounded off; its middle belongs to the window.
+    for (POINT corner : {POINT{0, 0}, POINT{639, 0}, POINT{0, 457}, POINT{639, 457}})
+        EXPECT_FALSE(PtInRegion(applied.get(), corner.x, corner.y)) << corner.x << "," << corner.y;
+    EXPECT_TRUE(PtInRegion(applied.get(), 320, 229));
+}
+
+TEST_F(MainFormTest, LeftPressOnTheSkinDragsTheWindowRightPressDoesNot)
+{
+    SendMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(320, 10));
+    SendMessageA(window, WM_RBUTTONUP, 0, MAKELPARAM(320, 10));
+    EXPECT_TRUE(dialogs.drags.empty()) << dialogs.drags.size() << " drags";
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(320, 10));
+    ASSERT_EQ(dialogs.drags.size(), 1u);
+    EXPECT_EQ(dialogs.drags[0], window);
+}
+
+TEST_F(MainFormTest, PageControlStaysHiddenUntilAPageButtonIsPressed)
+{
+    EXPECT_FALSE(MainForm->PageControl->Visible());
+    // Buttons that are not page buttons, and a press on a page button's corner, outside its
+    // round outline.
+    Click(MainForm->bHilfe);
+    ClickAt(MainForm->bIcons->Left() + 1, MainForm->bIcons->Top() + 1);
+    EXPECT_FALSE(MainForm->PageControl->Visible());
+
+    const struct {
+        TMaskButton* TMainForm::*button;
+        TTabSheet* TMainForm::*page;
+        bool infoShown;
+    } pages[] = {{&TMainForm::bAnzeige, &TMainForm::pAnzeige, false},
+                 {&TMainForm::bIcons, &TMainForm::pIcons, true},
+                 {&TMainForm::bSystem, &TMainForm::pSystem, false}};
+    for (const auto& p : pages) {
+        TMaskButton* button = MainForm->*p.button;
+        Click(button);
+        EXPECT_TRUE(MainForm->PageControl->Visible()) << button->Name();
+        EXPECT_EQ(MainForm->PageControl->ActivePage(), MainForm->*p.page) << button->Name();
+        EXPECT_EQ(IconInfoForm->Visible(), p.infoShown) << button->Name();
+    }
+}
+
+TEST_F(MainFormTest, F1OpensTheTopicOfThePageShown)
+{
+    EXPECT_EQ(Application.HelpFile(), ProgramFolder() + "hilfe.hlp");
+    PressF1();
+    EXPECT_EQ(LastHelpKeyword(), "Index") << "before any page button";
+
+    const struct {
+        TMaskButton* TMainForm::*button;
+        const char* keyword;
+    } cases[] = {{&TMainForm::bIcons, "Icons_betrachten"},
+                 {&TMainForm::bAnzeige, "Anzeige"},
+                 {&TMainForm::bSystem, "Icon_zuweisen"}};
+    for (const auto& c : cases) {
+        Click(MainForm->*c.button);
+        PressF1();
+        EXPECT_EQ(LastHelpKeyword(), c.keyword) << "after " << (MainForm->*c.button)->Name();
+        EXPECT_EQ(HelpKeyword, c.keyword);
+    }
+    // The help button always opens the index and leaves the page's topic for F1.
+    Click(MainForm->bHilfe);
+    EXPECT_EQ(LastHelpKeyword(), "Index");
+    PressF1();
+    EXPECT_EQ(LastHelpKeyword(), "Icon_zuweisen");
+    for (const auto& call : dialogs.helpCalls)
+        EXPECT_EQ(call.file, ProgramFolder() + "hilfe.hlp");
+}
+
+TEST_F(MainFormTest, EditorButtonStartsTheEditorBesideTheProgram)
+{
+    Click(MainForm->bIcons);
+    ASSERT_TRUE(IconInfoForm->Visible());
+    Click(MainForm->bIconeditor);
+    ASSERT_EQ(dialogs.shellCalls.size(), 1u);
+    const auto& call = dialogs.shellCalls[0];
+    EXPECT_EQ(call.file, ProgramFolder() + "editor.exe");
+    EXPECT_EQ(call.parameters, "");
+    EXPECT_EQ(call.verb, "");
+    EXPECT_EQ(call.directory, ProgramFolder());
+    EXPECT_EQ(call.show, SW_SHOWNORMAL);
+    EXPECT_EQ(call.owner, window);
+    EXPECT_FALSE(IconInfoForm->Visible()) << "the icon information window stays up";
+}
+
+TEST_F(MainFormTest, OnlineButtonOpensTheWebPage)
+{
+    Click(MainForm->bOnline);
+    ASSERT_EQ(dialogs.shellCalls.size(), 1u);
+    EXPECT_EQ(dialogs.shellCalls[0].verb, "Open");
+    EXPECT_EQ(dialogs.shellCalls[0].file, QuillandoraWebAddress);
+    EXPECT_EQ(dialogs.shellCalls[0].owner, nullptr);
+    EXPECT_EQ(dialogs.shellCalls[0].show, SW_SHOWNORMAL);
+}
+
+TEST_F(MainFormTest, InfoButtonShowsTheAboutBoxModally)
+{
+    shownModally = false;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, &EndInfoBox);
+    Click(MainForm->bInfo);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(shownModally);
+    EXPECT_EQ(InfoForm->ModalResult(), mrOk);
+    EXPECT_FALSE(InfoForm->Visible());
+}
+
+TEST_F(MainFormTest, ShowingMarksTheFormShownAndCreateMadeTheOwnIconsFolder)
+{
+    EXPECT_TRUE(DirectoryExists(ProgramFolder() + "Eigene Icons"));
+    EXPECT_FALSE(FormShown);
+    MainForm->Show();
+    EXPECT_TRUE(FormShown);
+    MainForm->Hide();
+}
+
+TEST(MainFormCreate, MakesTheOwnIconsFolderWhenMissing)
+{
+    std::string folder = ProgramFolder() + "Eigene Icons";
+    RemoveDirectoryA(folder.c_str());
+    ASSERT_FALSE(DirectoryExists(folder));
+    CreateProgramForms();
+    EXPECT_TRUE(DirectoryExists(folder));
+    FreeProgramForms();
+    RemoveDirectoryA(folder.c_str());
+}
