@@ -1,5 +1,6 @@
 // TMaskButton: face, glyph and caption drawn off-screen; clicks only inside the click mask.
 #include <windows.h>
+#include <windowsx.h>
 
 #include "MaskButton.h"
 
@@ -146,9 +147,18 @@ bool TMaskButton::HitTest(int x, int y)
     return inside;
 }
 
+LRESULT TMaskButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    // The click comes before the release handling and would otherwise judge by the last move,
+    // which need not have been at the release point.
+    if (msg == WM_LBUTTONUP)
+        HitTest(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    return TGraphicControl::WndProc(msg, wParam, lParam);
+}
+
 void TMaskButton::Click()
 {
-    if (enabled_ && look_ != mlDisabled && !outside_ && pressed_)
+    if (ClickAllowed())
         TGraphicControl::Click();
 }
 
@@ -229,7 +239,7 @@ void TMaskButton::Paint()
         imageList_->Draw(canvas, 0, -MaskButtonMaskRow * rowHeight, imageIndex_);
     imageList_->Draw(canvas, 0, -look * rowHeight, imageIndex_);
 
-    int offset = pressed_ && !outside_ ? 1 : 0;
+    int offset = GlyphOffset();
     if (glyphList_) {
         glyph_.SetSize(glyphList_->Width(), glyphList_->Height());
         FillBitmap(glyph_, TransparentKeyColor);

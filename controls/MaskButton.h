@@ -57,16 +57,25 @@ protected:
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void MouseEnter() override;
     void MouseLeave() override;
     void TextChanged() override { Repaint(); }
+
+    // For variants that follow the mouse in their own way.
+    void SetLook(TMaskButtonLook look) { look_ = look; }
+    void SetPressed(bool pressed) { pressed_ = pressed; }
+    // The look the button settles in when the mouse is not pressing it.
+    TMaskButtonLook RestingLook(TMaskButtonLook enabledLook) const { return enabled_ ? enabledLook : mlDisabled; }
+    // Whether a click now would run OnClick: pressed inside the mask, still inside, enabled.
+    bool ClickAllowed() const { return enabled_ && look_ != mlDisabled && !outside_ && pressed_; }
+    // How far the glyph sinks on the face.
+    virtual int GlyphOffset() const { return pressed_ && !outside_ ? 1 : 0; }
 
 private:
     void OnImageListChange(TImageList& list) override;
     void OnImageListDestroyed(TImageList& list) override;
     void Watch(TImageList*& field, TImageList* list);
-    // The look the button settles in when the mouse is not pressing it.
-    TMaskButtonLook RestingLook(TMaskButtonLook enabledLook) const { return enabled_ ? enabledLook : mlDisabled; }
     void FitToStrip();
     void DrawGlyph(int offset);
 

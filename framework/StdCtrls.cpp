@@ -3,6 +3,7 @@
 
 #include "StdCtrls.h"
 
+#include "Exceptions.h"
 #include "Forms.h"
 #include "GdiObject.h"
 
@@ -216,4 +217,192 @@ void TButton::Click()
     if (TForm* form = GetParentForm(this))
         form->SetModalResult(modalResult_);
     TWinControl::Click();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCustomComboBox
+
+namespace {
+
+// The DC of WM_DRAWITEM, lent to the control's canvas for one item, on every path.
+class LentItemDC {
+public:
+    LentItemDC(TCanvas& canvas, HDC dc) : canvas_(canvas)
+    {
+        TControlCanvas::ReleaseBorrowed();
+        canvas_.SetHandle(dc);
+    }
+    ~LentItemDC() { canvas_.SetHandle(nullptr); }
+    LentItemDC(const LentItemDC&) = delete;
+    LentItemDC& operator=(const LentItemDC&) = delete;
+
+private:
+    TCanvas& canvas_;
+};
+
+}  // namespace
+
+TCustomComboBox::TCustomComboBox(TComponent* owner) : TWinControl(owner), canvas_(*this)
+{
+    clickEvents_ = false;   // a click is a change of the selection, reported by the system
+    SetColor(clWindow);
+    SetBounds(0, 0, 145, 21);
+}
+
+TCustomComboBox::~TCustomComboBox() = default;
+
+void TCustomComboBox::SetStyle(TComboBoxStyle style)
+{
+    if (style == style_)
+        return;
+    if (HandleAllocated())
+        throw Exception("Die Art eines Kombinationsfelds lässt sich nur vor dem Erzeugen seines Fensters ändern.");
+    style_ = style;
+}
+
+void TCustomComboBox::SetItemHeight(int height)
+{
+    if (height <= 0)
+        return;
+    itemHeight_ = height;
+    if (HandleAllocated() && style_ == csOwnerDrawFixed) {
+        SendMessageA(Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
+        SendMessageA(Handle(), CB_SETITEMHEIGHT, 0, height);
+    }
+}
+
+int TCustomComboBox::AddItem(const std::string& text)
+{
+    items_.push_back(text);
+    if (HandleAllocated())
+        SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    return ItemCount() - 1;
+}
+
+void TCustomComboBox::ClearItems()
+{
+    items_.clear();
+    itemIndex_ = -1;
+    if (HandleAllocated())
+        SendMessageA(Handle(), CB_RESETCONTENT, 0, 0);
+}
+
+int TCustomComboBox::ItemIndex() const
+{
+    auto* self = const_cast<TCustomComboBox*>(this);
+    if (HandleAllocated())
+        return static_cast<int>(SendMessageA(self->Handle(), CB_GETCURSEL, 0, 0));
+    return itemIndex_;
+}
+
+void TCustomComboBox::SetItemIndex(int index)
+{
+    if (index < -1 || index >= ItemCount())
+        index = -1;
+    itemIndex_ = index;
+    if (HandleAllocated())
+        SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+bool TCustomComboBox::DroppedDown() const
+{
+    auto* self = const_cast<TCustomComboBox*>(this);
+    return HandleAllocated() && SendMessageA(self->Handle(), CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
+
+void TCustomComboBox::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.systemClass = "COMBOBOX";
+    params.style |= WS_TABSTOP | WS_VSCROLL;
+    switch (style_) {
+    case csDropDown: params.style |= CBS_DROPDOWN | CBS_AUTOHSCROLL; break;
+    case csSimple: params.style |= CBS_SIMPLE | CBS_AUTOHSCROLL; break;
+    case csDropDownList: params.style |= CBS_DROPDOWNLIST; break;
+    case csOwnerDrawFixed: params.style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS; break;
+    case csOwnerDrawVariable: params.style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWVARIABLE | CBS_HASSTRINGS; break;
+    }
+    // The height given at creation is the closed field and the dropped list together; the
+    // window reports the closed field's height afterwards.
+    if (style_ != csSimple)
+        params.height = Height() + dropDownCount_ * itemHeight_ + 2;
+}
+
+void TCustomComboBox::CreateWnd()
+{
+    TWinControl::CreateWnd();
+    if (!HandleAllocated())
+        return;
+    for (const std::string& item : items_)
+        SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
+}
+
+bool TCustomComboBox::Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (msg) {
+    case WM_COMMAND:
+        switch (HIWORD(wParam)) {
+        case CBN_SELCHANGE:
+            itemIndex_ = ItemIndex();
+            Change();
+            Click();
+            result = 0;
+            return true;
+        case CBN_EDITCHANGE:
+            Change();
+            result = 0;
+            return true;
+        }
+        break;
+    case WM_MEASUREITEM:
+        if (OwnerDrawn()) {
+            reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(itemHeight_);
+            result = TRUE;
+            return true;
+        }
+        break;
+    case WM_DRAWITEM:
+        DrawItemMessage(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+        result = TRUE;
+        return true;
+    }
+    return TWinControl::Reflected(msg, wParam, lParam, result);
+}
+
+void TCustomComboBox::DrawItemMessage(const DRAWITEMSTRUCT& item)
+{
+    LentItemDC lent(canvas_, item.hDC);
+    TOwnerDrawState state = item.itemState;
+    canvas_.Font().Assign(Font());
+    canvas_.Brush().SetStyle(bsSolid);
+    canvas_.Pen().SetWidth(1);
+    canvas_.Pen().SetColor(clBlack);
+    if (state & odSelected) {
+        canvas_.Brush().SetColor(clHighlight);
+        canvas_.Font().SetColor(clHighlightText);
+    } else
+        canvas_.Brush().SetColor(Color());
+    DrawItem(static_cast<int>(item.itemID), item.rcItem, state);
+    if (state & odFocused)
+        DrawFocusRect(canvas_.Handle(), &item.rcItem);
+}
+
+void TCustomComboBox::DrawItem(int index, const RECT& rect, TOwnerDrawState state)
+{
+    if (OnDrawItem) {
+        OnDrawItem(this, index, rect, state);
+        return;
+    }
+    canvas_.FillRect(rect);
+    if (index < 0 || index >= ItemCount())
+        return;
+    int height = canvas_.TextHeight(Item(index));
+    canvas_.TextOut(rect.left + 2, rect.top + (rect.bottom - rect.top - height) / 2, Item(index));
+}
+
+void TCustomComboBox::Change()
+{
+    if (OnChange)
+        OnChange(this);
 }

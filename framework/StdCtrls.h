@@ -1,12 +1,14 @@
-// Standard controls: TLabel (windowless text), TEdit (the system's edit) and TButton (the
-// system's push button).
+// Standard controls: TLabel (windowless text), TEdit (the system's edit), TButton (the
+// system's push button) and TCustomComboBox (the system's combo box, optionally owner-drawn).
 #pragma once
 
 #include <windows.h>
 
 #include "Controls.h"
 
+#include <functional>
 #include <string>
+#include <vector>
 
 class TLabel : public TGraphicControl {
 public:
@@ -81,4 +83,73 @@ protected:
 
 private:
     int modalResult_ = 0;
+};
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+
+// The state of an owner-drawn item: the system's ODS_ bits.
+using TOwnerDrawState = unsigned;
+enum TOwnerDrawStateFlag : unsigned {
+    odSelected = ODS_SELECTED,
+    odGrayed = ODS_GRAYED,
+    odDisabled = ODS_DISABLED,
+    odFocused = ODS_FOCUS,
+    odComboBoxEdit = ODS_COMBOBOXEDIT,
+};
+
+using TDrawItemEvent =
+    std::function<void(TComponent* sender, int index, const RECT& rect, TOwnerDrawState state)>;
+
+class TCustomComboBox : public TWinControl {
+public:
+    explicit TCustomComboBox(TComponent* owner);
+    ~TCustomComboBox() override;
+
+    // Chosen before the window is made: the system fixes a combo box's kind at creation.
+    TComboBoxStyle Style() const { return style_; }
+    void SetStyle(TComboBoxStyle style);
+    // Height of an owner-drawn item.
+    int ItemHeight() const { return itemHeight_; }
+    void SetItemHeight(int height);
+    // Items the dropped list shows without scrolling.
+    int DropDownCount() const { return dropDownCount_; }
+    void SetDropDownCount(int count) { dropDownCount_ = count; }
+
+    int ItemCount() const { return static_cast<int>(items_.size()); }
+    const std::string& Item(int index) const { return items_.at(static_cast<size_t>(index)); }
+    int AddItem(const std::string& text);
+    void ClearItems();
+    // -1: nothing selected.
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    bool DroppedDown() const;
+    std::string Text() const { return GetText(); }
+
+    // The canvas an owner-drawn item is painted on.
+    TCanvas& Canvas() { return canvas_; }
+
+    // After the user chose another item or typed in the edit field (not when code selects).
+    TNotifyEvent OnChange;
+    TDrawItemEvent OnDrawItem;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    bool Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void TextChanged() override {}
+    virtual void Change();
+    // Paints one owner-drawn item (index -1: an empty selection field) on Canvas, whose brush and
+    // font already carry the selected or normal colours: OnDrawItem when set, else the item's text.
+    virtual void DrawItem(int index, const RECT& rect, TOwnerDrawState state);
+
+private:
+    bool OwnerDrawn() const { return style_ == csOwnerDrawFixed || style_ == csOwnerDrawVariable; }
+    void DrawItemMessage(const DRAWITEMSTRUCT& item);
+
+    TComboBoxStyle style_ = csDropDown;
+    int itemHeight_ = 16;
+    int dropDownCount_ = 8;
+    std::vector<std::string> items_;
+    int itemIndex_ = -1;   // while there is no window
+    TControlCanvas canvas_;
 };

@@ -203,6 +203,8 @@ TEST(MaskButton, ClicksOnlyForPressAndReleaseInsideTheMask)
         {"press and release inside", {{WM_LBUTTONDOWN, 3, 3}, {WM_LBUTTONUP, 3, 3}}, 1},
         {"release outside the mask",
          {{WM_LBUTTONDOWN, 3, 3}, {WM_MOUSEMOVE, 15, 3}, {WM_LBUTTONUP, 15, 3}}, 0},
+        {"release outside the mask with no move before it",
+         {{WM_LBUTTONDOWN, 3, 3}, {WM_LBUTTONUP, 15, 3}}, 0},
         {"release outside the button",
          {{WM_LBUTTONDOWN, 3, 3}, {WM_MOUSEMOVE, 35, 3}, {WM_LBUTTONUP, 35, 3}}, 0},
         {"out and back in",
