@@ -14,5 +14,10 @@ void CreateProgramForms()
     Application.CreateForm(MainForm);
     Application.CreateForm(IconInfoForm);
     Application.CreateForm(Toolsform);
-    Application.CreateForm(InfoForm);
+    // The about box's buttons draw from the main window's lists.
+    InfoForm = new TInfoForm(&Application,
+                             {&MainForm->ilButtonsStandard, &MainForm->ilButtonsRund_Klein,
+                              &MainForm->ilButtonsRund_Klein_Glyphs},
+                             ManagerVersionText);
+    InfoForm->DoCreate();
 }
