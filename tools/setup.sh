@@ -8,7 +8,7 @@ cache=${QL_CACHE:-$here/build/cache}
 jpeg_prefix=$cache/libjpeg-turbo
 # wine64 only for its native wineserver: the programs themselves are 32-bit.
 packages=(g++-mingw-w64-i686-posix mingw-w64-i686-dev cmake wine wine32:i386 wine64 xvfb xauth
-          fonts-wine googletest imagemagick dpkg-dev)
+          fonts-wine googletest imagemagick dpkg-dev python3)
 
 die() { echo "setup: $*" >&2; exit 1; }
 

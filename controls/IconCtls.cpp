@@ -1,0 +1,235 @@
+// The icon list box: loading a file's icons through the checked reader, and drawing them.
+#include "IconCtls.h"
+
+#include "Forms.h"
+#include "SysUtils.h"
+
+#include <algorithm>
+#include <optional>
+
+TqelIconListBox::TqelIconListBox(TComponent* owner) : TWinControl(owner)
+{
+    clickEvents_ = false;   // a click is a change of the selection, reported by the system
+    SetColor(clWindow);
+    SetBounds(0, 0, 121, 97);
+    Font().SetName("Arial");
+    Font().SetHeight(ItemHeight());
+    ApplyAutoDisable();
+}
+
+TqelIconListBox::~TqelIconListBox() = default;
+
+void TqelIconListBox::SetFileName(const std::string& fileName)
+{
+    if (fileName == fileName_)
+        return;
+    fileName_ = fileName;
+    Reload();
+    if (OnFileChange)
+        OnFileChange(this);
+}
+
+void TqelIconListBox::SetAutoDisable(bool autoDisable)
+{
+    autoDisable_ = autoDisable;
+    ApplyAutoDisable();
+}
+
+void TqelIconListBox::SetEnableCaching(bool enableCaching)
+{
+    if (enableCaching == enableCaching_)
+        return;
+    enableCaching_ = enableCaching;
+    if (!enableCaching_)
+        Reload();
+}
+
+void TqelIconListBox::SetMargin(int margin)
+{
+    // The system keeps item heights below 256.
+    margin = std::clamp(margin, 0, 255 - GetSystemMetrics(SM_CYICON));
+    if (margin == margin_)
+        return;
+    margin_ = margin;
+    if (HandleAllocated()) {
+        SendMessageA(Handle(), LB_SETCOLUMNWIDTH, static_cast<WPARAM>(ColumnWidth()), 0);
+        SendMessageA(Handle(), LB_SETITEMHEIGHT, 0, ItemHeight());
+        Invalidate();
+    }
+}
+
+int TqelIconListBox::ItemHeight() const
+{
+    return GetSystemMetrics(SM_CYICON) + margin_;
+}
+
+int TqelIconListBox::ColumnWidth() const
+{
+    return GetSystemMetrics(SM_CXICON) + margin_;
+}
+
+int TqelIconListBox::ItemIndex() const
+{
+    if (HandleAllocated())
+        return static_cast<int>(SendMessageA(const_cast<TqelIconListBox*>(this)->Handle(), LB_GETCURSEL, 0, 0));
+    return itemIndex_;
+}
+
+void TqelIconListBox::SetItemIndex(int index)
+{
+    if (index < -1 || index >= ItemCount())
+        index = -1;
+    itemIndex_ = index;
+    if (HandleAllocated())
+        SendMessageA(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+TIcon* TqelIconListBox::GetIcon(int index)
+{
+    if (index < 0 || index >= ItemCount())
+        return nullptr;
+    std::unique_ptr<TIcon>& icon = icons_[static_cast<size_t>(index)];
+    if (!icon && enableCaching_ && reader_)
+        icon = FetchIcon(index);
+    return icon.get();
+}
+
+std::unique_ptr<TIcon> TqelIconListBox::FetchIcon(int index)
+{
+    // The icon object first, so that the extracted handle has an owner from the start.
+    auto icon = std::make_unique<TIcon>();
+    icon->SetHandle(reader_->ExtractAt(index));
+    if (!icon->Handle())
+        return nullptr;
+    return icon;
+}
+
+void TqelIconListBox::RecreateWnd()
+{
+    if (!HandleAllocated())
+        return;
+    itemIndex_ = ItemIndex();
+    DestroyWindow(Handle());
+    HandleNeeded();
+}
+
+void TqelIconListBox::Reload()
+{
+    if (HandleAllocated())
+        SendMessageA(Handle(), LB_RESETCONTENT, 0, 0);
+    icons_.clear();
+    reader_.reset();
+    numberOfIcons_ = -1;
+    itemIndex_ = -1;
+    ApplyAutoDisable();
+    if (FileExists(fileName_)) {
+        std::optional<TCursorGuard> hourglass;
+        if (!enableCaching_)
+            hourglass.emplace(crHourGlass);
+        reader_ = std::make_unique<TIconFileReader>(fileName_);
+        numberOfIcons_ = reader_->Count();
+        icons_.resize(static_cast<size_t>(numberOfIcons_));
+        if (!enableCaching_)
+            for (int i = 0; i < numberOfIcons_; ++i)
+                icons_[static_cast<size_t>(i)] = FetchIcon(i);
+        if (numberOfIcons_ > 0)
+            itemIndex_ = 0;
+    }
+    if (HandleAllocated())
+        FillWindow();
+}
+
+void TqelIconListBox::ApplyAutoDisable()
+{
+    SetEnabled(!autoDisable_ || FileExists(fileName_));
+}
+
+void TqelIconListBox::FillWindow()
+{
+    HWND window = Handle();
+    SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(window, LB_RESETCONTENT, 0, 0);
+    SendMessageA(window, LB_INITSTORAGE, icons_.size(), static_cast<LPARAM>(icons_.size() * 8));
+    for (size_t i = 0; i < icons_.size(); ++i)
+        SendMessageA(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_string(i).c_str()));
+    SendMessageA(window, LB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
+    SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+void TqelIconListBox::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.systemClass = "LISTBOX";
+    // A multi-column list scrolls sideways.
+    params.style |= WS_TABSTOP | WS_HSCROLL | LBS_OWNERDRAWFIXED | LBS_MULTICOLUMN | LBS_NOTIFY | LBS_HASSTRINGS |
+                    LBS_NOINTEGRALHEIGHT;
+    params.exStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TqelIconListBox::CreateWnd()
+{
+    TWinControl::CreateWnd();
+    if (!HandleAllocated())
+        return;
+    SendMessageA(Handle(), LB_SETCOLUMNWIDTH, static_cast<WPARAM>(ColumnWidth()), 0);
+    SendMessageA(Handle(), LB_SETITEMHEIGHT, 0, ItemHeight());
+    FillWindow();
+}
+
+bool TqelIconListBox::Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (msg) {
+    case WM_COMMAND:
+        if (HIWORD(wParam) == LBN_SELCHANGE) {
+            Click();
+            result = 0;
+            return true;
+        }
+        break;
+    case WM_MEASUREITEM:
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(ItemHeight());
+        result = TRUE;
+        return true;
+    case WM_DRAWITEM:
+        DrawItemMessage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        result = TRUE;
+        return true;
+    case WM_DELETEITEM:
+        // The window's items hold no icons: ours stay in icons_ until a reload or the end.
+        result = TRUE;
+        return true;
+    }
+    return TWinControl::Reflected(msg, wParam, lParam, result);
+}
+
+void TqelIconListBox::DrawItemMessage(const DRAWITEMSTRUCT& item)
+{
+    // An empty list with the focus gets only the focus rectangle.
+    if (item.itemID != static_cast<UINT>(-1)) {
+        TCanvas canvas(item.hDC);
+        canvas.Brush().SetStyle(bsSolid);
+        canvas.Brush().SetColor((item.itemState & ODS_SELECTED) ? clHighlight : Color());
+        // A file that fails while painting must not stop the rest of the list (or the program)
+        // with an error box on every repaint.
+        try {
+            DrawItem(canvas, static_cast<int>(item.itemID), item.rcItem);
+        } catch (...) {
+        }
+    }
+    if (item.itemState & ODS_FOCUS)
+        DrawFocusRect(item.hDC, &item.rcItem);
+}
+
+void TqelIconListBox::DrawItem(TCanvas& canvas, int index, const RECT& rect)
+{
+    canvas.FillRect(rect);
+    TIcon* icon = GetIcon(index);
+    if (!icon)
+        return;
+    int width = icon->Width() > 0 ? icon->Width() : GetSystemMetrics(SM_CXICON);
+    int height = icon->Height() > 0 ? icon->Height() : GetSystemMetrics(SM_CYICON);
+    int x = rect.left + (rect.right - rect.left - width) / 2;
+    int y = rect.top + (rect.bottom - rect.top - height) / 2;
+    icon->Draw(canvas, {x, y, x + width, y + height});
+}
