@@ -11,6 +11,7 @@
 #include "EnhLVSaveSettings.h"
 #include "ListView.h"
 #include "SmartCompare.h"
+#include "StdCtrls.h"
 
 #include <functional>
 #include <memory>
@@ -23,15 +24,8 @@ enum TAutoSortStyle { assSmart, assDefault };
 // lvOwnerDrawFixed: rows of one height, drawn by DrawItem and the drawing events.
 enum TLVStyle { lvStandard, lvOwnerDrawFixed };
 
-// The state of an owner-drawn row, as bits.
-using TOwnerDrawState = unsigned;
-enum TOwnerDrawFlag : unsigned {
-    odSelected = ODS_SELECTED,
-    odGrayed = ODS_GRAYED,
-    odDisabled = ODS_DISABLED,
-    odChecked = ODS_CHECKED,
-    odFocused = ODS_FOCUS,
-};
+// The state of an owner-drawn row, as bits: the standard controls' flags (StdCtrls.h) and this one.
+enum TOwnerDrawListFlag : unsigned { odChecked = ODS_CHECKED };
 
 using TLVMeasureItemEvent = std::function<void(TComponent* control, UINT& height)>;
 using TLVDrawItemEvent = std::function<void(TComponent* control, TCanvas& canvas, int index, RECT rect,

@@ -33,16 +33,22 @@ void ResetMainState()
     SizeSetByCheckbox = false;
 }
 
-std::string ProgramFolder()
-{
-    return ExtractFilePath(Application.ExeName());
-}
-
 namespace {
 
 constexpr TColor MainFormColor = 0xFFEBDD;
+std::string programFolderOverride;
 
 }  // namespace
+
+std::string ProgramFolder()
+{
+    return programFolderOverride.empty() ? ExtractFilePath(Application.ExeName()) : programFolderOverride;
+}
+
+void OverrideProgramFolder(const std::string& folder)
+{
+    programFolderOverride = folder.empty() ? std::string() : IncludeTrailingBackslash(folder);
+}
 
 TMainForm::TMainForm(TComponent* owner) : TForm(owner)
 {
@@ -87,6 +93,7 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
     pIcons = MakePage("pIcons");
     pAnzeige = MakePage("pAnzeige");
     pSystem = MakePage("pSystem");
+    MakeGalleryPage();
 
     OnCreate = [this](TComponent* sender) { FormCreate(sender); };
     OnShow = [this](TComponent* sender) { FormShow(sender); };
@@ -162,6 +169,8 @@ void TMainForm::bIconsClick(TComponent* sender)
 {
     ShowPage(pIcons, "Icons_betrachten");
     IconInfoForm->Show();
+    if (IconInfoForm->lFile->Text().empty())
+        FirstGalleryUse();
 }
 
 void TMainForm::bAnzeigeClick(TComponent* sender)
@@ -174,6 +183,8 @@ void TMainForm::bSystemClick(TComponent* sender)
 {
     IconInfoForm->Hide();
     ShowPage(pSystem, "Icon_zuweisen");
+    if (IconInfoForm->lFile->Text().empty())
+        FirstGalleryUse();
 }
 
 void TMainForm::bIconeditorClick(TComponent* sender)

@@ -6,9 +6,13 @@
 
 #include "ComCtrls.h"
 #include "CoolForm.h"
+#include "EnhListView.h"
 #include "Forms.h"
+#include "IconCtls.h"
 #include "ImageList.h"
 #include "MaskButton.h"
+#include "TreeView.h"
+#include "VantuButton.h"
 
 #include <string>
 
@@ -54,6 +58,15 @@ public:
     TTabSheet* pAnzeige;
     TTabSheet* pSystem;
 
+    // The gallery page: the category tree, the gallery of the category's files, the icons of
+    // one library in its place, the current file's path and the way back from the library.
+    TTreeView* TreeView;
+    TqelEnhListView* ListView1;
+    TqelIconListBox* lbIcons;
+    TStatusBar* sbIcons;
+    TVantuButton* bZurueck;
+    TVantuButton* bErweitert;
+
     void FormCreate(TComponent* sender);
     void FormShow(TComponent* sender);
     void FormKeyDown(TComponent* sender, WORD& key, TShiftState shift);
@@ -66,14 +79,37 @@ public:
     void bOnlineClick(TComponent* sender);
     void bHilfeClick(TComponent* sender);
 
+    void TreeViewChange(TComponent* sender, TTreeNode* node);
+    void TreeViewExpanded(TComponent* sender, TTreeNode* node);
+    void TreeViewCollapsed(TComponent* sender, TTreeNode* node);
+    void bZurueckClick(TComponent* sender);
+    void ListView1Click(TComponent* sender);
+    void ListView1KeyPress(TComponent* sender, char& key);
+    void ListView1KeyUp(TComponent* sender, WORD& key, TShiftState shift);
+    void ListView1DblClick(TComponent* sender);
+    void lbIconsClick(TComponent* sender);
+    void pIconsEnter(TComponent* sender);
+    void pIconsExit(TComponent* sender);
+    // Makes the selected gallery item the current icon; nothing when none is selected.
+    void ShowSelectedIconInfo();
+
 private:
     TMaskButton* MakeButton(const char* name, int left, int top, bool large, int glyph, const std::string& hint,
                             void (TMainForm::*handler)(TComponent*));
     TTabSheet* MakePage(const char* name);
     void ShowPage(TTabSheet* page, const char* helpKeyword);
+    void MakeGalleryPage();
+    // The gallery's first showing, while there is no current icon yet.
+    void FirstGalleryUse();
+    // Focus entering the gallery page from another control of this window.
+    void GalleryControlEnter();
+    void GalleryControlExit();
+    bool galleryFocusMoving_ = false;
 };
 
 extern TMainForm* MainForm;
 
 // The folder of the program, with a trailing backslash.
 std::string ProgramFolder();
+// Puts the program folder elsewhere (tests stage one of their own); "" restores the program's.
+void OverrideProgramFolder(const std::string& folder);

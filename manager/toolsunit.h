@@ -1,13 +1,61 @@
-// TToolsform: the hidden worker form that owns the registry, shell and desktop routines.
+// TToolsform: the hidden worker form that owns the registry, shell and desktop routines, the
+// catalogue tree's and the gallery's pictures and the gallery loader.
 #pragma once
 
 #include <windows.h>
 
+#include "ArtistCredits.h"
 #include "Forms.h"
+#include "Gallery.h"
+#include "ImageList.h"
+
+#include <string>
+#include <vector>
+
+// The registry key whose values "3" and "4" name the shell's closed and open folder icons.
+extern const char* const ShellIconsKey;
+// A setting of that key as an icon reference, or icon `defaultIndex` of Shell32.dll in
+// `systemFolder` when the setting is empty.
+std::string ShellIconSpec(const std::string& value, const std::string& systemFolder, int defaultIndex);
+// The index of the shell's own folder icon, closed or open, in Shell32.dll: the icon stored as
+// resource 4 or 5, which has index 3 or 4 in the system's library, or that index when the
+// library keeps no such resource.
+int ShellFolderIconIndex(const TSmallIconSource& shell32, bool open);
 
 class TToolsform : public TForm {
 public:
     explicit TToolsform(TComponent* owner);
+    ~TToolsform() override;
+
+    // The catalogue's artist credits, looked up for the icon shown in the information window.
+    ArtistCreditTable ArtistCredits;
+
+    // Category tree: 0 open folder, 1 closed folder.
+    TImageList TreeImages{16, 16};
+    // The gallery's pictures, behind MainForm->ListView1.
+    TImageList GalleryImages{32, 32};
+    // Type badges of the library thumbnails (see TTypeBadge).
+    TImageList ilOverlays{20, 11};
+
+    // With trailing backslash.
+    std::string WindowsFolder;
+    std::string SystemFolder;
+
+    // The folder the gallery shows, and the full path of gallery item i in line i.
+    std::string GalleryFolder;
+    std::vector<std::string> GalleryFiles;
+
+    void FormCreate(TComponent* sender);
+    // Fills GalleryFiles, GalleryImages and the gallery's items from GalleryFolder. A call while
+    // it runs is ignored.
+    void LoadGallery();
+    bool LoadingGallery() const { return loadingGallery_; }
+
+private:
+    void LoadTreeImages();
+    void BuildCategoryTree();
+
+    bool loadingGallery_ = false;
 };
 
 extern TToolsform* Toolsform;

@@ -27,14 +27,22 @@ ql_wine_prefix() {
 }
 
 # Starts Xvfb with a 24-bit screen on a free display unless DISPLAY is set; sets QL_XVFB_PID.
+# The server picks the display number itself, so parallel callers never race for one.
 ql_xvfb() {
   [ -n "${DISPLAY:-}" ] && return 0
-  local n=${QL_DISPLAY:-91}
-  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-  Xvfb :$n -screen 0 ${QL_SCREEN:-1280x1024x24} -nolisten tcp >/dev/null 2>&1 </dev/null &
+  local numberFile
+  numberFile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 ${QL_SCREEN:-1280x1024x24} -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 </dev/null &
   QL_XVFB_PID=$!
-  export DISPLAY=:$n
-  for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && return 0; sleep 0.1; done
-  echo "Xvfb did not start on :$n" >&2
+  for _ in $(seq 100); do
+    if [ -s "$numberFile" ]; then
+      export DISPLAY=:$(tr -d '[:space:]' <"$numberFile")
+      rm -f "$numberFile"
+      return 0
+    fi
+    sleep 0.1
+  done
+  rm -f "$numberFile"
+  echo "Xvfb did not start" >&2
   return 1
 }

@@ -1,0 +1,578 @@
+// The tree view control: the node model and how it is mirrored into the window.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "TreeView.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+// -1 in a tree item asks the parent for the image on every paint; "no image" is another value.
+int WindowImage(int index)
+{
+    return index < 0 ? I_IMAGENONE : index;
+}
+
+bool TextBefore(const std::string& a, const std::string& b)
+{
+    return lstrcmpiA(a.c_str(), b.c_str()) < 0;
+}
+
+// Orders the window's children as the model has them.
+int CALLBACK ModelOrder(LPARAM a, LPARAM b, LPARAM)
+{
+    return reinterpret_cast<TTreeNode*>(a)->Index() - reinterpret_cast<TTreeNode*>(b)->Index();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TTreeNode
+
+std::vector<std::unique_ptr<TTreeNode>>& TTreeNode::Siblings() const
+{
+    return parent_ ? parent_->children_ : view_.nodes_.roots_;
+}
+
+int TTreeNode::Level() const
+{
+    int level = 0;
+    for (TTreeNode* p = parent_; p; p = p->parent_)
+        ++level;
+    return level;
+}
+
+int TTreeNode::Index() const
+{
+    const auto& siblings = Siblings();
+    for (size_t i = 0; i < siblings.size(); ++i)
+        if (siblings[i].get() == this)
+            return static_cast<int>(i);
+    return -1;
+}
+
+TTreeNode* TTreeNode::GetNextSibling() const
+{
+    const auto& siblings = Siblings();
+    size_t next = static_cast<size_t>(Index()) + 1;
+    return next < siblings.size() ? siblings[next].get() : nullptr;
+}
+
+void TTreeNode::SetText(const std::string& text)
+{
+    text_ = text;
+    view_.WindowSetItem(this, TVIF_TEXT);
+    if (view_.sortType_ == stText) {
+        view_.SortChildren(Siblings(), false);
+        view_.WindowSortChildren(parent_, false);
+    }
+}
+
+void TTreeNode::SetImageIndex(int index)
+{
+    imageIndex_ = index;
+    view_.WindowSetItem(this, TVIF_IMAGE | TVIF_SELECTEDIMAGE);
+}
+
+void TTreeNode::SetSelectedIndex(int index)
+{
+    selectedIndex_ = index;
+    view_.WindowSetItem(this, TVIF_SELECTEDIMAGE);
+}
+
+bool TTreeNode::Expanded() const
+{
+    if (item_ && view_.HandleAllocated())
+        return (SendMessageA(view_.Handle(), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item_), TVIS_EXPANDED) &
+                TVIS_EXPANDED) != 0;
+    return expanded_;
+}
+
+void TTreeNode::Expand(bool recurse)
+{
+    view_.SetExpanded(this, true);
+    if (recurse)
+        for (auto& child : children_)
+            child->Expand(true);
+}
+
+void TTreeNode::Collapse(bool recurse)
+{
+    if (recurse)
+        for (auto& child : children_)
+            child->Collapse(true);
+    view_.SetExpanded(this, false);
+}
+
+bool TTreeNode::Selected() const
+{
+    return view_.Selected() == this;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TTreeNodes
+
+int TTreeNodes::Count() const
+{
+    int count = 0;
+    std::vector<const TTreeNode*> pending;
+    for (const auto& root : roots_)
+        pending.push_back(root.get());
+    while (!pending.empty()) {
+        const TTreeNode* node = pending.back();
+        pending.pop_back();
+        ++count;
+        for (const auto& child : node->children_)
+            pending.push_back(child.get());
+    }
+    return count;
+}
+
+TTreeNode* TTreeNodes::Add(const std::string& text)
+{
+    return view_.Insert(nullptr, text);
+}
+
+TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::string& text)
+{
+    return view_.Insert(parent, text);
+}
+
+void TTreeNodes::Delete(TTreeNode* node)
+{
+    if (node)
+        view_.DeleteNode(node);
+}
+
+void TTreeNodes::Clear()
+{
+    while (!roots_.empty())
+        view_.DeleteNode(roots_.back().get());
+}
+
+// ---------------------------------------------------------------------------------------------
+// TTreeView
+
+TTreeView::TTreeView(TComponent* owner) : TWinControl(owner), nodes_(*this)
+{
+    SetBounds(0, 0, 121, 97);
+    SetColor(clWindow);
+    // The tree view reports its own clicks and keeps the mouse while a button is down.
+    clickEvents_ = false;
+    doubleClicks_ = false;
+}
+
+TTreeView::~TTreeView()
+{
+    dying_ = true;
+    if (images_)
+        images_->RemoveWatcher(this);
+    images_ = nullptr;
+    // The window goes while the nodes its entries point to still exist.
+    if (HandleAllocated())
+        DestroyWindow(Handle());
+}
+
+DWORD TTreeView::StyleBits() const
+{
+    DWORD bits = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT;
+    if (!hideSelection_)
+        bits |= TVS_SHOWSELALWAYS;
+    if (autoExpand_)
+        bits |= TVS_SINGLEEXPAND;
+    return bits;
+}
+
+void TTreeView::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.systemClass = WC_TREEVIEWA;
+    params.style |= WS_TABSTOP | StyleBits();
+    if (ctl3D_)
+        params.exStyle |= WS_EX_CLIENTEDGE;
+    else
+        params.style |= WS_BORDER;
+}
+
+void TTreeView::CreateWnd()
+{
+    TWinControl::CreateWnd();
+    if (!HandleAllocated())
+        return;
+    ApplyColors();
+    ApplyImages();
+    for (auto& root : nodes_.roots_)
+        WindowInsertTree(root.get());
+    // The window takes over the states the nodes kept; none of this is news to the handlers.
+    quiet_ = true;
+    std::vector<TTreeNode*> pending;
+    for (auto& root : nodes_.roots_)
+        pending.push_back(root.get());
+    while (!pending.empty()) {
+        TTreeNode* node = pending.back();
+        pending.pop_back();
+        if (node->expanded_)
+            SendMessageA(Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node->item_));
+        for (auto& child : node->children_)
+            pending.push_back(child.get());
+    }
+    if (selected_)
+        SendMessageA(Handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(selected_->item_));
+    quiet_ = false;
+}
+
+LRESULT TTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    // However the window goes (re-creation, a new parent), the nodes keep what it knew.
+    if (msg == WM_DESTROY && !dying_) {
+        selected_ = Selected();
+        PullStates(nodes_.roots_);
+        quiet_ = true;
+        LRESULT result = TWinControl::WndProc(msg, wParam, lParam);
+        quiet_ = false;
+        ForgetItems(nodes_.roots_);
+        return result;
+    }
+    return TWinControl::WndProc(msg, wParam, lParam);
+}
+
+void TTreeView::PullStates(std::vector<std::unique_ptr<TTreeNode>>& nodes)
+{
+    for (auto& node : nodes) {
+        node->expanded_ = node->Expanded();
+        PullStates(node->children_);
+    }
+}
+
+void TTreeView::ForgetItems(std::vector<std::unique_ptr<TTreeNode>>& nodes)
+{
+    for (auto& node : nodes) {
+        node->item_ = nullptr;
+        ForgetItems(node->children_);
+    }
+}
+
+bool TTreeView::Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (msg != WM_NOTIFY)
+        return TWinControl::Reflected(msg, wParam, lParam, result);
+    if (dying_)
+        return false;
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    // The ANSI and wide notifications agree in everything read here.
+    auto* info = reinterpret_cast<NMTREEVIEWA*>(lParam);
+    switch (header->code) {
+    case TVN_SELCHANGEDA:
+    case TVN_SELCHANGEDW:
+        if (!quiet_)
+            Change(NodeOf(info->itemNew.hItem));
+        result = 0;
+        return true;
+    case TVN_ITEMEXPANDEDA:
+    case TVN_ITEMEXPANDEDW:
+        if (TTreeNode* node = quiet_ ? nullptr : NodeOf(info->itemNew.hItem)) {
+            if (info->action & TVE_EXPAND)
+                Expanded(node);
+            else if (info->action & TVE_COLLAPSE)
+                Collapsed(node);
+        }
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+TTreeNode* TTreeView::NodeOf(HTREEITEM item) const
+{
+    if (!item || !HandleAllocated())
+        return nullptr;
+    TVITEMA tv = {};
+    tv.mask = TVIF_PARAM | TVIF_HANDLE;
+    tv.hItem = item;
+    if (!SendMessageA(const_cast<TTreeView*>(this)->Handle(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv)))
+        return nullptr;
+    return reinterpret_cast<TTreeNode*>(tv.lParam);
+}
+
+void TTreeView::Change(TTreeNode* node)
+{
+    if (OnChange)
+        OnChange(this, node);
+}
+
+void TTreeView::Expanded(TTreeNode* node)
+{
+    if (OnExpanded)
+        OnExpanded(this, node);
+}
+
+void TTreeView::Collapsed(TTreeNode* node)
+{
+    if (OnCollapsed)
+        OnCollapsed(this, node);
+}
+
+size_t TTreeView::InsertPosition(const std::vector<std::unique_ptr<TTreeNode>>& siblings,
+                                 const std::string& text) const
+{
+    if (sortType_ != stText)
+        return siblings.size();
+    auto place = std::upper_bound(siblings.begin(), siblings.end(), text,
+                                  [](const std::string& t, const std::unique_ptr<TTreeNode>& node) {
+                                      return TextBefore(t, node->text_);
+                                  });
+    return static_cast<size_t>(place - siblings.begin());
+}
+
+TTreeNode* TTreeView::Insert(TTreeNode* parent, const std::string& text)
+{
+    if (parent && &parent->view_ != this)
+        throw std::invalid_argument("tree node of another tree view");
+    auto& siblings = parent ? parent->children_ : nodes_.roots_;
+    size_t position = InsertPosition(siblings, text);
+    auto inserted = siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(position),
+                                    std::unique_ptr<TTreeNode>(new TTreeNode(*this, parent)));
+    TTreeNode* node = inserted->get();
+    node->text_ = text;
+    if (HandleAllocated() && (!parent || parent->item_))
+        WindowInsert(node, position == 0 ? TVI_FIRST : siblings[position - 1]->item_);
+    return node;
+}
+
+void TTreeView::WindowInsert(TTreeNode* node, HTREEITEM after)
+{
+    TVINSERTSTRUCTA insert = {};
+    insert.hParent = node->parent_ ? node->parent_->item_ : TVI_ROOT;
+    insert.hInsertAfter = after;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    insert.item.pszText = const_cast<char*>(node->text_.c_str());
+    insert.item.iImage = WindowImage(node->imageIndex_);
+    insert.item.iSelectedImage = WindowImage(node->ShownSelectedImage());
+    insert.item.lParam = reinterpret_cast<LPARAM>(node);
+    node->item_ = reinterpret_cast<HTREEITEM>(
+        SendMessageA(Handle(), TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+void TTreeView::WindowInsertTree(TTreeNode* node)
+{
+    WindowInsert(node, TVI_LAST);
+    for (auto& child : node->children_)
+        WindowInsertTree(child.get());
+}
+
+void TTreeView::WindowSetItem(TTreeNode* node, UINT mask)
+{
+    if (!node->item_ || !HandleAllocated())
+        return;
+    TVITEMA tv = {};
+    tv.mask = mask | TVIF_HANDLE;
+    tv.hItem = node->item_;
+    tv.pszText = const_cast<char*>(node->text_.c_str());
+    tv.iImage = WindowImage(node->imageIndex_);
+    tv.iSelectedImage = WindowImage(node->ShownSelectedImage());
+    SendMessageA(Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+}
+
+void TTreeView::DeleteNode(TTreeNode* node)
+{
+    for (TTreeNode* p = selected_; p; p = p->parent_)
+        if (p == node) {
+            selected_ = nullptr;
+            break;
+        }
+    if (node->item_ && HandleAllocated()) {
+        // The window moves its selection off the deleted branch; the node goes without a report.
+        quiet_ = true;
+        SendMessageA(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node->item_));
+        quiet_ = false;
+    }
+    auto& siblings = node->Siblings();
+    siblings.erase(siblings.begin() + node->Index());
+}
+
+TTreeNode* TTreeView::Selected() const
+{
+    if (HandleAllocated())
+        return NodeOf(reinterpret_cast<HTREEITEM>(
+            SendMessageA(const_cast<TTreeView*>(this)->Handle(), TVM_GETNEXTITEM, TVGN_CARET, 0)));
+    return selected_;
+}
+
+void TTreeView::SetSelected(TTreeNode* node)
+{
+    if (HandleAllocated()) {
+        // The window reports the change (TVN_SELCHANGED) when there is one.
+        SendMessageA(Handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node ? node->item_ : nullptr));
+        return;
+    }
+    if (node == selected_)
+        return;
+    selected_ = node;
+    Change(node);
+}
+
+void TTreeView::SetExpanded(TTreeNode* node, bool expand)
+{
+    if (node->Expanded() == expand)
+        return;
+    if (node->item_ && HandleAllocated()) {
+        // The window reports some of these (a node's first expansion); this reports each once.
+        quiet_ = true;
+        SendMessageA(Handle(), TVM_EXPAND, expand ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(node->item_));
+        quiet_ = false;
+        // A node without children stays as it was.
+        if (node->Expanded() != expand)
+            return;
+    } else {
+        node->expanded_ = expand;
+    }
+    if (expand)
+        Expanded(node);
+    else
+        Collapsed(node);
+}
+
+void TTreeView::SortChildren(std::vector<std::unique_ptr<TTreeNode>>& siblings, bool recurse)
+{
+    std::stable_sort(siblings.begin(), siblings.end(),
+                     [](const std::unique_ptr<TTreeNode>& a, const std::unique_ptr<TTreeNode>& b) {
+                         return TextBefore(a->text_, b->text_);
+                     });
+    if (recurse)
+        for (auto& node : siblings)
+            SortChildren(node->children_, true);
+}
+
+void TTreeView::WindowSortChildren(TTreeNode* parent, bool recurse)
+{
+    if (!HandleAllocated() || (parent && !parent->item_))
+        return;
+    TVSORTCB sort = {};
+    sort.hParent = parent ? parent->item_ : TVI_ROOT;
+    sort.lpfnCompare = ModelOrder;
+    SendMessageA(Handle(), TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
+    if (recurse)
+        for (auto& child : parent ? parent->children_ : nodes_.roots_)
+            if (child->HasChildren())
+                WindowSortChildren(child.get(), true);
+}
+
+void TTreeView::AlphaSort()
+{
+    SortChildren(nodes_.roots_, true);
+    WindowSortChildren(nullptr, true);
+}
+
+void TTreeView::SetSortType(TSortType type)
+{
+    sortType_ = type;
+    if (type == stText)
+        AlphaSort();
+}
+
+TTreeNode* TTreeView::GetNodeAt(int x, int y)
+{
+    if (!HandleAllocated())
+        return nullptr;
+    TVHITTESTINFO hit = {};
+    hit.pt = {x, y};
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(Handle(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    return hit.flags & TVHT_ONITEM ? NodeOf(item) : nullptr;
+}
+
+void TTreeView::SetImages(TImageList* list)
+{
+    if (list == images_)
+        return;
+    if (images_)
+        images_->RemoveWatcher(this);
+    images_ = list;
+    if (images_)
+        images_->AddWatcher(this);
+    ApplyImages();
+}
+
+void TTreeView::ApplyImages()
+{
+    if (HandleAllocated())
+        SendMessageA(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL,
+                     reinterpret_cast<LPARAM>(images_ ? images_->Handle() : nullptr));
+}
+
+void TTreeView::OnImageListChange(TImageList& list)
+{
+    ApplyImages();
+    Invalidate();
+}
+
+void TTreeView::OnImageListDestroyed(TImageList& list)
+{
+    images_ = nullptr;
+    if (!dying_)
+        ApplyImages();
+}
+
+void TTreeView::SetCtl3D(bool on)
+{
+    if (on == ctl3D_)
+        return;
+    ctl3D_ = on;
+    if (!HandleAllocated())
+        return;
+    HWND window = Handle();
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+    SetWindowLongA(window, GWL_STYLE, on ? style & ~WS_BORDER : style | WS_BORDER);
+    SetWindowLongA(window, GWL_EXSTYLE, on ? exStyle | WS_EX_CLIENTEDGE : exStyle & ~WS_EX_CLIENTEDGE);
+    SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void TTreeView::SetAutoExpand(bool on)
+{
+    autoExpand_ = on;
+    UpdateStyleBits();
+}
+
+void TTreeView::SetHideSelection(bool hide)
+{
+    hideSelection_ = hide;
+    UpdateStyleBits();
+}
+
+void TTreeView::UpdateStyleBits()
+{
+    if (!HandleAllocated())
+        return;
+    const DWORD mask = TVS_SHOWSELALWAYS | TVS_SINGLEEXPAND;
+    HWND window = Handle();
+    DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+    DWORD wanted = (style & ~mask) | (StyleBits() & mask);
+    if (wanted != style) {
+        SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(wanted));
+        InvalidateRect(window, nullptr, TRUE);
+    }
+}
+
+void TTreeView::ApplyColors()
+{
+    if (!HandleAllocated())
+        return;
+    SendMessageA(Handle(), TVM_SETBKCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color()) & 0xFFFFFF));
+    SendMessageA(Handle(), TVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Font().Color()) & 0xFFFFFF));
+}
+
+void TTreeView::ColorChanged()
+{
+    ApplyColors();
+    TWinControl::ColorChanged();
+}
+
+void TTreeView::FontChanged()
+{
+    TWinControl::FontChanged();
+    ApplyColors();
+}

@@ -1,0 +1,196 @@
+// TTreeView: the platform's tree view (SysTreeView32) as a read-only control, with its nodes (text,
+// images, children) kept in the control, so that they exist before the window and survive its
+// re-creation.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "Controls.h"
+#include "ImageList.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// stText: children are kept in the order of their texts (case-insensitive).
+enum TSortType { stNone, stText };
+
+class TTreeView;
+
+class TTreeNode {
+public:
+    TTreeNode(const TTreeNode&) = delete;
+    TTreeNode& operator=(const TTreeNode&) = delete;
+
+    TTreeView& TreeView() const { return view_; }
+    TTreeNode* Parent() const { return parent_; }
+    // 0 for a top-level node.
+    int Level() const;
+    // The place among its siblings.
+    int Index() const;
+
+    const std::string& Text() const { return text_; }
+    void SetText(const std::string& text);
+    // Image of the node while it is not selected; -1 shows none.
+    int ImageIndex() const { return imageIndex_; }
+    void SetImageIndex(int index);
+    // Image while it is selected; -1 takes ImageIndex.
+    int SelectedIndex() const { return selectedIndex_; }
+    void SetSelectedIndex(int index);
+    void* Data() const { return data_; }
+    void SetData(void* data) { data_ = data; }
+
+    int Count() const { return static_cast<int>(children_.size()); }
+    bool HasChildren() const { return !children_.empty(); }
+    // Throws std::out_of_range for a bad index.
+    TTreeNode* Item(int index) const { return children_.at(static_cast<size_t>(index)).get(); }
+    TTreeNode* GetFirstChild() const { return children_.empty() ? nullptr : children_.front().get(); }
+    TTreeNode* GetNextSibling() const;
+
+    bool Expanded() const;
+    // Changes by code report OnExpanded/OnCollapsed as the user's do.
+    void Expand(bool recurse = false);
+    void Collapse(bool recurse = false);
+    bool Selected() const;
+
+    HTREEITEM ItemId() const { return item_; }
+
+private:
+    friend class TTreeNodes;
+    friend class TTreeView;
+    TTreeNode(TTreeView& view, TTreeNode* parent) : view_(view), parent_(parent) {}
+    std::vector<std::unique_ptr<TTreeNode>>& Siblings() const;
+    int ShownSelectedImage() const { return selectedIndex_ < 0 ? imageIndex_ : selectedIndex_; }
+
+    TTreeView& view_;
+    TTreeNode* parent_;
+    std::string text_;
+    int imageIndex_ = -1;
+    int selectedIndex_ = -1;
+    void* data_ = nullptr;
+    std::vector<std::unique_ptr<TTreeNode>> children_;
+    HTREEITEM item_ = nullptr;   // the window's entry while there is a window
+    bool expanded_ = false;      // while there is no window; the window's own state rules otherwise
+};
+
+// Every node of a tree view; the top-level nodes are its roots.
+class TTreeNodes {
+public:
+    explicit TTreeNodes(TTreeView& view) : view_(view) {}
+    TTreeNodes(const TTreeNodes&) = delete;
+    TTreeNodes& operator=(const TTreeNodes&) = delete;
+
+    TTreeView& TreeView() const { return view_; }
+    // All nodes, at every level.
+    int Count() const;
+    int RootCount() const { return static_cast<int>(roots_.size()); }
+    TTreeNode* Root(int index) const { return roots_.at(static_cast<size_t>(index)).get(); }
+    TTreeNode* GetFirstNode() const { return roots_.empty() ? nullptr : roots_.front().get(); }
+
+    // A new top-level node (last, or in text order with stText).
+    TTreeNode* Add(const std::string& text);
+    // A new last child of `parent` (nullptr: a top-level node).
+    TTreeNode* AddChild(TTreeNode* parent, const std::string& text);
+    // Removes the node with its children.
+    void Delete(TTreeNode* node);
+    void Clear();
+
+private:
+    friend class TTreeNode;
+    friend class TTreeView;
+    TTreeView& view_;
+    std::vector<std::unique_ptr<TTreeNode>> roots_;
+};
+
+using TTVChangedEvent = std::function<void(TComponent* sender, TTreeNode* node)>;
+using TTVExpandedEvent = std::function<void(TComponent* sender, TTreeNode* node)>;
+
+class TTreeView : public TWinControl, private TImageListWatcher {
+public:
+    explicit TTreeView(TComponent* owner);
+    ~TTreeView() override;
+
+    TTreeNodes& Items() { return nodes_; }
+    const TTreeNodes& Items() const { return nodes_; }
+
+    TImageList* Images() const { return images_; }
+    void SetImages(TImageList* list);
+
+    // The selected node, or nullptr. Selecting by code reports OnChange as the user's clicks do.
+    TTreeNode* Selected() const;
+    void SetSelected(TTreeNode* node);
+
+    TSortType SortType() const { return sortType_; }
+    // stText sorts at once and keeps every later node in place.
+    void SetSortType(TSortType type);
+    // Sorts the children of every level by their texts, once.
+    void AlphaSort();
+
+    // A sunken edge; off: a flat line border.
+    bool Ctl3D() const { return ctl3D_; }
+    void SetCtl3D(bool on);
+    // Selecting a node expands it and collapses the branch that was open.
+    bool AutoExpand() const { return autoExpand_; }
+    void SetAutoExpand(bool on);
+    // Off: the selection stays visible while the control has no focus.
+    bool HideSelection() const { return hideSelection_; }
+    void SetHideSelection(bool hide);
+
+    // The node at a client point, or nullptr.
+    TTreeNode* GetNodeAt(int x, int y);
+
+    TTVChangedEvent OnChange;
+    TTVExpandedEvent OnExpanded;
+    TTVExpandedEvent OnCollapsed;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    // Fills the new window with the nodes.
+    void CreateWnd() override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void ColorChanged() override;
+    void FontChanged() override;
+
+    virtual void Change(TTreeNode* node);
+    virtual void Expanded(TTreeNode* node);
+    virtual void Collapsed(TTreeNode* node);
+
+private:
+    friend class TTreeNode;
+    friend class TTreeNodes;
+
+    void OnImageListChange(TImageList& list) override;
+    void OnImageListDestroyed(TImageList& list) override;
+    void ApplyImages();
+    void ApplyColors();
+    void UpdateStyleBits();
+    DWORD StyleBits() const;
+
+    TTreeNode* Insert(TTreeNode* parent, const std::string& text);
+    // Where a node of `text` goes among `siblings` with the current sort.
+    size_t InsertPosition(const std::vector<std::unique_ptr<TTreeNode>>& siblings, const std::string& text) const;
+    void SortChildren(std::vector<std::unique_ptr<TTreeNode>>& siblings, bool recurse);
+    void WindowSortChildren(TTreeNode* parent, bool recurse);
+    void WindowInsert(TTreeNode* node, HTREEITEM after);
+    void WindowInsertTree(TTreeNode* node);
+    void WindowSetItem(TTreeNode* node, UINT mask);
+    void ForgetItems(std::vector<std::unique_ptr<TTreeNode>>& nodes);
+    // Pulls the expanded states from the window before it goes.
+    void PullStates(std::vector<std::unique_ptr<TTreeNode>>& nodes);
+    TTreeNode* NodeOf(HTREEITEM item) const;
+    void DeleteNode(TTreeNode* node);
+    void SetExpanded(TTreeNode* node, bool expand);
+
+    TTreeNodes nodes_;
+    TImageList* images_ = nullptr;
+    TSortType sortType_ = stNone;
+    bool ctl3D_ = true;
+    bool autoExpand_ = false;
+    bool hideSelection_ = true;
+    TTreeNode* selected_ = nullptr;   // while there is no window
+    bool quiet_ = false;              // the window changes selection or expansion without a report
+    bool dying_ = false;
+};

@@ -1,0 +1,81 @@
+// The icon gallery's window-free part: the catalogue's folders, the files a folder shows, their
+// type badges and 32x32 thumbnails.
+#pragma once
+
+#include <windows.h>
+
+#include "Bitmap.h"
+#include "IconFileReader.h"
+#include "ImageList.h"
+
+#include <string>
+#include <vector>
+
+// Full paths (folder + name) of the sub-folders of `folder`, which ends in a backslash, in the
+// order the file system reports them; names starting with "." are skipped.
+std::vector<std::string> ListSubfolders(const std::string& folder);
+// The characters after the last backslash of `path`.
+std::string ExtractLastFolderName(const std::string& path);
+
+// One icon file or library read and checked once, for the small (16x16) pictures of its icons,
+// which a tree shows far better than a shrunk large one.
+class TSmallIconSource {
+public:
+    // A file that cannot be read or fails the check holds no icons.
+    explicit TSmallIconSource(const std::string& fileName);
+    int Count() const { return layout_.IconCount(); }
+    // The index of the icon stored as numbered resource `id`; -1 when there is none.
+    int IndexOfResource(int id) const;
+    // The 16x16 picture of icon `index`, or nullptr when it has none. The caller destroys it.
+    HICON Extract(int index) const;
+
+private:
+    std::vector<uint8_t> bytes_;
+    IconFileLayout layout_;
+};
+
+// The names of the files in `folder` that the gallery may show (.ICL, .ICO, .EXE, .DLL, .NIL in
+// any case), sorted by name without regard to case.
+std::vector<std::string> GalleryCandidateNames(const std::string& folder);
+// `name` in `folder`, with one backslash between them, also in a drive root.
+std::string GalleryFilePath(const std::string& folder, const std::string& name);
+// By the extension, in any case.
+bool IsIconFile(const std::string& path);
+
+// The type badges of the library thumbnails, in the order of their images in the badge list.
+enum TTypeBadge { tbNil = 0, tbExe = 1, tbIcl = 2, tbDll = 3 };
+constexpr int TypeBadgeCount = 4;
+constexpr int TypeBadgeWidth = 20;
+constexpr int TypeBadgeHeight = 11;
+// Badges sit in the bottom-left corner of a thumbnail.
+constexpr int TypeBadgeTop = 32 - TypeBadgeHeight;
+// The badge of a library file by its extension; -1 for any other file.
+int TypeBadgeOf(const std::string& path);
+// Draws one badge on a bitmap of the badge size; its rounded corners are TransparentKeyColor.
+void DrawTypeBadge(TBitmap& bitmap, TTypeBadge badge);
+// Fills an image list of the badge size with the four badges.
+void FillTypeBadges(TImageList& badges);
+
+// A gallery picture before it goes into the gallery's image list: a 32x32, 24-bit bitmap and its
+// monochrome mask (white where transparent).
+struct TThumbnail {
+    TBitmap image;
+    TBitmap mask;
+};
+// Icon 0 of a library on TransparentKeyColor with its type badge drawn at (0, TypeBadgeTop); the
+// mask is made from the key colour. A badge index out of range draws no badge.
+void ComposeLibraryThumbnail(HICON icon, TImageList& badges, int badge, TThumbnail& thumbnail);
+// The picture of a file that shows no icon: transparent all over.
+void ComposeBlankThumbnail(TThumbnail& thumbnail);
+// Puts the thumbnail in place of image `index` of a 32x32 list; false when the list refused it.
+bool ReplaceThumbnail(TImageList& list, int index, const TThumbnail& thumbnail);
+
+// The gallery of one folder: the files with at least one icon (an .ico is always listed), one
+// picture per file added to `images` in the same order. A file that cannot be read gets a blank
+// picture, so that file i and picture i always belong together. Each file is read once. The
+// pictures are written into `images` directly, which tells none of its watchers.
+struct TGalleryContents {
+    std::vector<std::string> files;   // full paths, in the order of GalleryCandidateNames
+    std::vector<int> imageIndexes;    // the picture of files[i] in `images`
+};
+TGalleryContents BuildGallery(const std::string& folder, TImageList& images, TImageList& badges);

@@ -1,0 +1,235 @@
+// TMainForm's gallery page: the category tree, the gallery of a category's files, the icons of
+// one library, and how the selection becomes the current icon.
+#include <windows.h>
+
+#include "Main.h"
+
+#include "Gallery.h"
+#include "IconInfo.h"
+#include "SysUtils.h"
+#include "toolsunit.h"
+
+namespace {
+
+constexpr TColor GalleryStatusColor = 16768449;
+constexpr int ListLeft = 157;
+constexpr int ListWidth = 419;
+constexpr int ListHeight = 296;
+constexpr int TreeWidth = 153;
+constexpr int TreeHeight = 269;
+constexpr int ButtonTop = 275;
+constexpr int ButtonWidth = 74;
+constexpr int ButtonHeight = 20;
+constexpr int StatusTop = 302;
+constexpr int StatusHeight = 19;
+
+bool IsWithin(HWND window, HWND ancestor)
+{
+    return window && (window == ancestor || IsChild(ancestor, window));
+}
+
+}  // namespace
+
+void TMainForm::MakeGalleryPage()
+{
+    TreeView = new TTreeView(this);
+    TreeView->SetName("TreeView");
+    TreeView->SetParent(pIcons);
+    TreeView->SetBounds(0, 0, TreeWidth, TreeHeight);
+    TreeView->SetAutoExpand(true);
+    TreeView->SetSortType(stText);
+    TreeView->SetHideSelection(false);
+    TreeView->SetColor(clWhite);
+    TreeView->SetCtl3D(false);
+    TreeView->OnChange = [this](TComponent* sender, TTreeNode* node) { TreeViewChange(sender, node); };
+    TreeView->OnExpanded = [this](TComponent* sender, TTreeNode* node) { TreeViewExpanded(sender, node); };
+    TreeView->OnCollapsed = [this](TComponent* sender, TTreeNode* node) { TreeViewCollapsed(sender, node); };
+
+    ListView1 = new TqelEnhListView(this);
+    ListView1->SetName("ListView1");
+    ListView1->SetParent(pIcons);
+    ListView1->SetBounds(ListLeft, 0, ListWidth, ListHeight);
+    ListView1->SetViewStyle(vsIcon);
+    ListView1->SetReadOnly(true);
+    ListView1->SetNoColumnResize(false);
+    ListView1->SetColor(clWhite);
+    ListView1->SetCtl3D(false);
+    ListView1->OnClick = [this](TComponent* sender) { ListView1Click(sender); };
+    ListView1->OnDblClick = [this](TComponent* sender) { ListView1DblClick(sender); };
+    ListView1->OnKeyPress = [this](TComponent* sender, char& key) { ListView1KeyPress(sender, key); };
+    ListView1->OnKeyUp = [this](TComponent* sender, WORD& key, TShiftState shift) {
+        ListView1KeyUp(sender, key, shift);
+    };
+
+    lbIcons = new TqelIconListBox(this);
+    lbIcons->SetName("lbIcons");
+    lbIcons->SetParent(pIcons);
+    lbIcons->SetBounds(ListLeft, 0, ListWidth, ListHeight);
+    lbIcons->SetColor(clWhite);
+    lbIcons->SetVisible(false);
+    lbIcons->OnClick = [this](TComponent* sender) { lbIconsClick(sender); };
+
+    sbIcons = new TStatusBar(this);
+    sbIcons->SetName("sbIcons");
+    sbIcons->SetParent(pIcons);
+    sbIcons->SetAlign(alNone);
+    sbIcons->SetBounds(0, StatusTop, ListLeft + ListWidth, StatusHeight);
+    sbIcons->SetColor(GalleryStatusColor);
+
+    auto makeButton = [this](const char* name, int left, const std::string& caption, const std::string& hint) {
+        auto* button = new TVantuButton(this);
+        button->SetName(name);
+        button->SetParent(pIcons);
+        button->SetBounds(left, ButtonTop, ButtonWidth, ButtonHeight);
+        button->SetAlignment(taCenter);
+        button->SetImageList(&ilButtonsStandard);
+        button->SetCaption(caption);
+        button->SetHint(hint);
+        button->SetShowHint(!hint.empty());
+        return button;
+    };
+    bZurueck = makeButton("bZurueck", 0, "Zurück", "");
+    bZurueck->OnClick = [this](TComponent* sender) { bZurueckClick(sender); };
+    // The file mode with the drive tree is not built yet: the button waits for it.
+    bErweitert = makeButton("bErweitert", TreeWidth - ButtonWidth, "Erweitert", "Wechselt zwischen Katalog- und Dateiansicht");
+    bErweitert->SetEnabled(false);
+
+    // The page's own entry: focus arriving from another control of this window.
+    for (TWinControl* control : {static_cast<TWinControl*>(TreeView), static_cast<TWinControl*>(ListView1),
+                                 static_cast<TWinControl*>(lbIcons)}) {
+        control->OnEnter = [this](TComponent*) { GalleryControlEnter(); };
+        control->OnExit = [this](TComponent*) { GalleryControlExit(); };
+    }
+}
+
+void TMainForm::GalleryControlExit()
+{
+    // The window taking the focus is known by now; another program window (the information
+    // window) is no entry when the focus comes back.
+    HWND next = GetFocus();
+    bool toOtherControl = IsWithin(next, Handle()) && !IsWithin(next, pIcons->Handle());
+    galleryFocusMoving_ = !toOtherControl;
+    if (toOtherControl)
+        pIconsExit(pIcons);
+}
+
+void TMainForm::GalleryControlEnter()
+{
+    bool entering = !galleryFocusMoving_;
+    galleryFocusMoving_ = false;
+    if (entering)
+        pIconsEnter(pIcons);
+}
+
+void TMainForm::FirstGalleryUse()
+{
+    TCursorGuard hourglass;
+    Toolsform->LoadGallery();
+    TreeView->SetSelected(TreeView->Items().GetFirstNode());
+    if (ListView1->Items().Count() > 0)
+        ListView1->SetSelected(ListView1->Items()[0]);
+    ShowSelectedIconInfo();
+}
+
+void TMainForm::TreeViewChange(TComponent* sender, TTreeNode* node)
+{
+    if (!node)
+        return;
+    CurrentCategory = node->Parent() ? node->Parent()->Text() + "\\" + node->Text() : node->Text();
+    Toolsform->GalleryFolder = ProgramFolder() + CurrentCategory;
+    Toolsform->LoadGallery();
+    bZurueckClick(bZurueck);
+}
+
+void TMainForm::TreeViewExpanded(TComponent* sender, TTreeNode* node)
+{
+    node->SetImageIndex(0);
+}
+
+void TMainForm::TreeViewCollapsed(TComponent* sender, TTreeNode* node)
+{
+    node->SetImageIndex(1);
+}
+
+void TMainForm::bZurueckClick(TComponent* sender)
+{
+    ListView1->Show();
+    lbIcons->Hide();
+    TreeView->Update();
+    if (FormShown && ListView1->CanFocus())
+        ListView1->SetFocus();
+}
+
+void TMainForm::ShowSelectedIconInfo()
+{
+    TListItem* item = ListView1->Selected();
+    if (!item || !Toolsform)
+        return;
+    int index = item->Index();
+    if (index < 0 || index >= static_cast<int>(Toolsform->GalleryFiles.size()))
+        return;
+    std::string path = AnsiUpperCase(Toolsform->GalleryFiles[static_cast<size_t>(index)]);
+    sbIcons->SetSimpleText("");
+    sbIcons->SetSimpleText(path);
+    CurrentIconFile = path;
+    // A reference without an index means the file's first icon.
+    IconInfoForm->ShowIconSpec(path, CurrentCategory);
+}
+
+void TMainForm::ListView1Click(TComponent* sender)
+{
+    ShowSelectedIconInfo();
+}
+
+void TMainForm::ListView1KeyPress(TComponent* sender, char& key)
+{
+    ShowSelectedIconInfo();
+}
+
+void TMainForm::ListView1KeyUp(TComponent* sender, WORD& key, TShiftState shift)
+{
+    ShowSelectedIconInfo();
+}
+
+void TMainForm::ListView1DblClick(TComponent* sender)
+{
+    // A double click on empty space leaves the gallery as it is.
+    if (!ListView1->Selected())
+        return;
+    ShowSelectedIconInfo();
+    std::string path = sbIcons->SimpleText();
+    std::string ext = AnsiUpperCase(ExtractFileExt(path));
+    if (ext.empty() || ext == ".ICO")
+        return;
+    lbIcons->SetFileName(path);
+    lbIcons->Show();
+    ListView1->Hide();
+    if (lbIcons->CanFocus())
+        lbIcons->SetFocus();
+    sbIcons->SetSimpleText(lbIcons->FileName());
+    lbIconsClick(lbIcons);
+}
+
+void TMainForm::lbIconsClick(TComponent* sender)
+{
+    int index = lbIcons->ItemIndex();
+    if (index < 0)
+        return;
+    sbIcons->SetSimpleText(lbIcons->FileName());
+    IconInfoForm->ShowIconSpec(sbIcons->SimpleText() + "," + IntToStr(index), CurrentCategory);
+}
+
+void TMainForm::pIconsEnter(TComponent* sender)
+{
+    // Showing it again would take the focus that just came here.
+    if (!IconInfoForm->Visible())
+        IconInfoForm->Show();
+    // The platform may move the focus only after a click selected its item: that choice stays.
+    if (!ListView1->Selected() && ListView1->Items().Count() > 0)
+        ListView1->SetSelected(ListView1->Items()[0]);
+    ShowSelectedIconInfo();
+}
+
+void TMainForm::pIconsExit(TComponent* sender)
+{
+}

@@ -1,0 +1,270 @@
+// The tree view control: nodes made before the window and kept across a new one, sorting by
+// text, images, and the change and expand events for the user's actions and for code alike.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "Forms.h"
+#include "ImageList.h"
+#include "MessagePump.h"
+#include "TreeView.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct TreeOnForm {
+    TreeOnForm()
+    {
+        form = std::make_unique<TForm>(nullptr);
+        form->SetBorderStyle(bsNone);
+        form->SetBounds(20, 20, 300, 300);
+        tree = new TTreeView(form.get());
+        tree->SetParent(form.get());
+        tree->SetBounds(0, 0, 280, 280);
+        tree->OnChange = [this](TComponent*, TTreeNode* node) { events.push_back("change " + Name(node)); };
+        tree->OnExpanded = [this](TComponent*, TTreeNode* node) { events.push_back("expanded " + Name(node)); };
+        tree->OnCollapsed = [this](TComponent*, TTreeNode* node) { events.push_back("collapsed " + Name(node)); };
+    }
+    static std::string Name(TTreeNode* node) { return node ? node->Text() : "(none)"; }
+
+    // The window's nodes in display order, children in brackets: "a[x,y],b".
+    std::string Shown() { return Shown(TVI_ROOT); }
+    std::string Shown(HTREEITEM parent)
+    {
+        HWND window = tree->Handle();
+        std::string shown;
+        auto item = reinterpret_cast<HTREEITEM>(SendMessageA(
+            window, TVM_GETNEXTITEM, parent == TVI_ROOT ? TVGN_ROOT : TVGN_CHILD, reinterpret_cast<LPARAM>(parent)));
+        for (; item; item = reinterpret_cast<HTREEITEM>(
+                         SendMessageA(window, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+            char text[64] = {};
+            TVITEMA tv = {};
+            tv.mask = TVIF_TEXT | TVIF_HANDLE;
+            tv.hItem = item;
+            tv.pszText = text;
+            tv.cchTextMax = sizeof text;
+            SendMessageA(window, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+            shown += (shown.empty() ? "" : ",") + std::string(text);
+            std::string children = Shown(item);
+            if (!children.empty())
+                shown += "[" + children + "]";
+        }
+        return shown;
+    }
+    std::string Events()
+    {
+        std::string text;
+        for (const std::string& event : events)
+            text += (text.empty() ? "" : "; ") + event;
+        events.clear();
+        return text;
+    }
+    // The catalogue-like tree: two levels, added out of order.
+    void Fill()
+    {
+        TTreeNodes& nodes = tree->Items();
+        TTreeNode* zeta = nodes.Add("Zeta");
+        nodes.AddChild(zeta, "b");
+        nodes.AddChild(zeta, "A");
+        nodes.Add("alpha");
+        TTreeNode* mitte = nodes.Add("Mitte");
+        nodes.AddChild(mitte, "x");
+    }
+    TTreeNode* Root(const std::string& text)
+    {
+        for (int i = 0; i < tree->Items().RootCount(); ++i)
+            if (tree->Items().Root(i)->Text() == text)
+                return tree->Items().Root(i);
+        return nullptr;
+    }
+
+    std::unique_ptr<TForm> form;
+    TTreeView* tree;
+    std::vector<std::string> events;
+};
+
+}  // namespace
+
+TEST(TreeView, NodesMadeBeforeTheWindowAppearInItSortedByText)
+{
+    TreeOnForm f;
+    f.Fill();
+    EXPECT_EQ(f.tree->Items().Count(), 6);
+    EXPECT_EQ(f.tree->Items().RootCount(), 3);
+    f.tree->AlphaSort();
+    EXPECT_EQ(f.Shown(), "alpha,Mitte[x],Zeta[A,b]");
+    EXPECT_EQ(f.Root("Zeta")->Item(0)->Text(), "A");
+    EXPECT_EQ(f.Root("Zeta")->Item(1)->Level(), 1);
+    EXPECT_EQ(f.Root("Zeta")->Item(1)->Parent(), f.Root("Zeta"));
+    EXPECT_EQ(f.Root("Mitte")->GetNextSibling(), f.Root("Zeta"));
+}
+
+TEST(TreeView, SortedTreesKeepLaterNodesInPlace)
+{
+    TreeOnForm f;
+    f.tree->SetSortType(stText);
+    f.Fill();
+    f.tree->HandleNeeded();
+    EXPECT_EQ(f.Shown(), "alpha,Mitte[x],Zeta[A,b]");
+    // Nodes added to the live window go to their place too.
+    f.tree->Items().Add("beta");
+    f.tree->Items().AddChild(f.Root("Zeta"), "a0");
+    EXPECT_EQ(f.Shown(), "alpha,beta,Mitte[x],Zeta[A,a0,b]");
+    f.Root("beta")->SetText("zz");
+    EXPECT_EQ(f.Shown(), "alpha,Mitte[x],Zeta[A,a0,b],zz");
+    EXPECT_EQ(f.tree->Items().Root(3)->Text(), "zz");
+
+    // Unsorted trees keep the order of adding.
+    TreeOnForm g;
+    g.Fill();
+    EXPECT_EQ(g.Shown(), "Zeta[b,A],alpha,Mitte[x]");
+}
+
+TEST(TreeView, SelectingByCodeReportsTheChangeOnceWithOrWithoutAWindow)
+{
+    TreeOnForm f;
+    f.Fill();
+    f.tree->SetSelected(f.Root("alpha"));
+    EXPECT_EQ(f.Events(), "change alpha");
+    f.tree->SetSelected(f.Root("alpha"));
+    EXPECT_EQ(f.Events(), "") << "the same node again is no change";
+    EXPECT_EQ(f.tree->Selected(), f.Root("alpha"));
+
+    // The window takes over the selection without a report.
+    f.tree->HandleNeeded();
+    EXPECT_EQ(f.Events(), "");
+    EXPECT_EQ(f.tree->Selected(), f.Root("alpha"));
+    EXPECT_TRUE(f.Root("alpha")->Selected());
+
+    // A node inside a collapsed branch opens the branch to show it.
+    TTreeNode* child = f.Root("Mitte")->Item(0);
+    f.tree->SetSelected(child);
+    EXPECT_EQ(f.Events(), "expanded Mitte; change x");
+    EXPECT_EQ(f.tree->Selected(), child);
+    f.tree->SetSelected(child);
+    EXPECT_EQ(f.Events(), "");
+}
+
+TEST(TreeView, TheUsersClickOnANodeReportsTheChange)
+{
+    TreeOnForm f;
+    f.Fill();
+    f.form->Show();
+    HWND window = f.tree->Handle();
+    TTreeNode* mitte = f.Root("Mitte");
+    RECT rect = {};
+    *reinterpret_cast<HTREEITEM*>(&rect) = mitte->ItemId();
+    ASSERT_TRUE(SendMessageA(window, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)));
+    LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    EXPECT_EQ(f.tree->GetNodeAt((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2), mitte);
+    // The tree view waits in its own loop for the button's release: it is queued beforehand.
+    PostMessageA(window, WM_LBUTTONUP, 0, at);
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PumpMessages();
+    EXPECT_EQ(f.Events(), "change Mitte");
+    EXPECT_EQ(f.tree->Selected(), mitte);
+    EXPECT_EQ(f.tree->GetNodeAt(270, 270), nullptr);
+}
+
+TEST(TreeView, ExpandingAndCollapsingReportOnlyRealChanges)
+{
+    TreeOnForm f;
+    f.Fill();
+    TTreeNode* zeta = f.Root("Zeta");
+    zeta->Expand();   // before the window
+    EXPECT_EQ(f.Events(), "expanded Zeta");
+    EXPECT_TRUE(zeta->Expanded());
+    f.tree->HandleNeeded();
+    EXPECT_TRUE(zeta->Expanded()) << "the window took over the state";
+    EXPECT_EQ(f.Events(), "");
+    zeta->Expand();
+    EXPECT_EQ(f.Events(), "") << "already expanded";
+    zeta->Collapse();
+    EXPECT_EQ(f.Events(), "collapsed Zeta");
+    EXPECT_FALSE(zeta->Expanded());
+    f.Root("alpha")->Expand();
+    EXPECT_EQ(f.Events(), "") << "a node without children stays as it is";
+
+    // The keyboard's expand and collapse come from the window.
+    f.tree->SetSelected(f.Root("Mitte"));
+    f.Events();
+    SendMessageA(f.tree->Handle(), WM_KEYDOWN, VK_ADD, 0);
+    EXPECT_EQ(f.Events(), "expanded Mitte");
+    SendMessageA(f.tree->Handle(), WM_KEYDOWN, VK_SUBTRACT, 0);
+    EXPECT_EQ(f.Events(), "collapsed Mitte");
+}
+
+TEST(TreeView, ANewWindowKeepsNodesStatesAndSelectionQuietly)
+{
+    TreeOnForm f;
+    f.tree->SetSortType(stText);
+    f.Fill();
+    f.tree->HandleNeeded();
+    f.Root("Zeta")->Expand();
+    TTreeNode* child = f.Root("Zeta")->Item(1);
+    f.tree->SetSelected(child);
+    f.Events();
+    DestroyWindow(f.tree->Handle());
+    EXPECT_FALSE(f.tree->HandleAllocated());
+    EXPECT_EQ(f.tree->Selected(), child) << "the selection outlives the window";
+    f.tree->HandleNeeded();
+    EXPECT_EQ(f.Shown(), "alpha,Mitte[x],Zeta[A,b]");
+    EXPECT_TRUE(f.Root("Zeta")->Expanded());
+    EXPECT_FALSE(f.Root("Mitte")->Expanded());
+    EXPECT_EQ(f.tree->Selected(), child);
+    EXPECT_EQ(f.Events(), "");
+}
+
+TEST(TreeView, NodesShowTheirImagesAndNoneForMinusOne)
+{
+    TreeOnForm f;
+    TImageList images(16, 16);
+    f.tree->SetImages(&images);
+    TTreeNode* a = f.tree->Items().Add("a");
+    a->SetImageIndex(1);
+    a->SetSelectedIndex(0);
+    TTreeNode* b = f.tree->Items().Add("b");
+    f.tree->HandleNeeded();
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageA(f.tree->Handle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0)),
+              images.Handle());
+    auto shownImages = [&](TTreeNode* node) {
+        TVITEMA tv = {};
+        tv.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
+        tv.hItem = node->ItemId();
+        SendMessageA(f.tree->Handle(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+        return std::to_string(tv.iImage) + "/" + std::to_string(tv.iSelectedImage);
+    };
+    EXPECT_EQ(shownImages(a), "1/0");
+    EXPECT_EQ(shownImages(b), std::to_string(I_IMAGENONE) + "/" + std::to_string(I_IMAGENONE));
+    a->SetImageIndex(0);
+    b->SetImageIndex(2);
+    EXPECT_EQ(shownImages(a), "0/0");
+    EXPECT_EQ(shownImages(b), "2/2") << "the selected image follows when none is set";
+}
+
+TEST(TreeView, DeletingNodesForgetsTheirSelectionWithoutAReport)
+{
+    TreeOnForm f;
+    f.tree->SetSortType(stText);
+    f.Fill();
+    f.tree->HandleNeeded();
+    f.tree->SetSelected(f.Root("Zeta")->Item(0));
+    f.Events();
+    f.tree->Items().Delete(f.Root("Zeta"));
+    EXPECT_EQ(f.Shown(), "alpha,Mitte[x]");
+    EXPECT_EQ(f.tree->Items().Count(), 3);
+    EXPECT_EQ(f.Events(), "");
+    TTreeNode* selected = f.tree->Selected();
+    EXPECT_TRUE(selected == nullptr || selected == f.Root("alpha") || selected == f.Root("Mitte") ||
+                selected == f.Root("Mitte")->Item(0))
+        << "a deleted node stays selected";
+    f.tree->Items().Clear();
+    EXPECT_EQ(f.Shown(), "");
+    EXPECT_EQ(f.tree->Items().Count(), 0);
+    EXPECT_EQ(f.tree->Selected(), nullptr);
+    EXPECT_EQ(f.Events(), "");
+}

@@ -1,0 +1,73 @@
+// A folder of a test's own under the temporary folder, removed with everything in it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class StagedFolder {
+public:
+    // The name may hold blanks, which paths handed on must then survive.
+    explicit StagedFolder(const std::string& name)
+    {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        path_ = std::string(temp) + name + " " + std::to_string(GetCurrentProcessId()) + "\\";
+        Remove(path_);
+        CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ~StagedFolder() { Remove(path_); }
+    StagedFolder(const StagedFolder&) = delete;
+    StagedFolder& operator=(const StagedFolder&) = delete;
+
+    // With a trailing backslash.
+    const std::string& Path() const { return path_; }
+    // A sub-folder, made when missing, with a trailing backslash.
+    std::string Folder(const std::string& relative) const
+    {
+        std::string folder = path_ + relative;
+        CreateDirectoryA(folder.c_str(), nullptr);
+        return folder + "\\";
+    }
+    // The names of the files (not folders) in the folder or in a sub-folder ("Sub\\").
+    std::vector<std::string> Files(const std::string& subfolder = "") const
+    {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((path_ + subfolder + "*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return names;
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.push_back(found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+        return names;
+    }
+
+private:
+    static void Remove(const std::string& folder)
+    {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                std::string name = found.cFileName;
+                if (name == "." || name == "..")
+                    continue;
+                std::string path = folder + name;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    Remove(path + "\\");
+                } else {
+                    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                    DeleteFileA(path.c_str());
+                }
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryA(folder.c_str());
+    }
+
+    std::string path_;
+};
