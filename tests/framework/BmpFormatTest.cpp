@@ -160,12 +160,12 @@ TEST(BmpReader, SurvivesEveryTruncationAndRandomDamage)
         EXPECT_THROW(ReadBmpFile(file.data(), size), EInvalidGraphic) << "cut to " << size << " bytes";
 
     // Damage one header byte at a time: either a clean refusal or a consistent picture.
-    uint32_t seed = 12345;
+    uint32_t randomState = 12345;
     for (int round = 0; round < 3000; ++round) {
         auto damaged = file;
-        seed = seed * 1103515245 + 12345;
-        size_t at = (seed >> 8) % 60;
-        damaged[at] = uint8_t(seed >> 20);
+        randomState = randomState * 1103515245 + 12345;
+        size_t at = (randomState >> 8) % 60;
+        damaged[at] = uint8_t(randomState >> 20);
         try {
             DibImage image = ReadBmpFile(damaged.data(), damaged.size());
             ASSERT_GE(image.Pixels.size(), image.Stride() * size_t(image.Height)) << "byte " << at;

@@ -126,14 +126,14 @@ TEST(Icon, SurvivesRandomDamage)
     // One byte at a time in the directory and in both image headers.
     auto good = Ico({HalfIcon(16), HalfIcon()});
     const size_t second = 6 + 2 * 16 + HalfIcon(16).size();
-    uint32_t seed = 777;
+    uint32_t randomState = 777;
     for (int round = 0; round < 1500; ++round) {
         auto damaged = good;
-        seed = seed * 1103515245 + 12345;
-        size_t at = (seed >> 8) % (38 + 40 + 40);
+        randomState = randomState * 1103515245 + 12345;
+        size_t at = (randomState >> 8) % (38 + 40 + 40);
         if (at >= 78)
             at = second + (at - 78);
-        damaged[at] = uint8_t(seed >> 20);
+        damaged[at] = uint8_t(randomState >> 20);
         TIcon icon;
         try {
             LoadBytes(icon, damaged);
