@@ -3,27 +3,10 @@
 
 #include "VantuButton.h"
 
+#include "SkinStrip.h"
 #include "TransparentKey.h"
 
 #include <cmath>
-
-namespace {
-
-// Halves go to the even neighbour, as the strip geometry has always been computed.
-int RoundHalfEven(double value)
-{
-    return static_cast<int>(std::nearbyint(value));
-}
-
-void FillBitmap(TBitmap& bitmap, TColor color)
-{
-    TCanvas& canvas = bitmap.Canvas();
-    canvas.Brush().SetStyle(bsSolid);
-    canvas.Brush().SetColor(color);
-    canvas.FillRect(RECT{0, 0, bitmap.Width(), bitmap.Height()});
-}
-
-}  // namespace
 
 int VantuButtonRowHeight(int listHeight)
 {
