@@ -242,7 +242,6 @@ void TStatusBar::CreateWnd()
     TWinControl::CreateWnd();
     if (!HandleAllocated())
         return;
-    SendMessageA(Handle(), SB_SIMPLE, TRUE, 0);
     ApplyText();
     ApplyColor();
 }
@@ -253,11 +252,49 @@ void TStatusBar::SetSimpleText(const std::string& text)
     ApplyText();
 }
 
+void TStatusBar::SetPanelWidths(const std::vector<int>& widths)
+{
+    panels_.resize(widths.size());
+    for (size_t i = 0; i < widths.size(); ++i)
+        panels_[i].width = widths[i];
+    ApplyText();
+}
+
+std::string TStatusBar::PanelText(int index) const
+{
+    return index >= 0 && index < PanelCount() ? panels_[index].text : std::string();
+}
+
+void TStatusBar::SetPanelText(int index, const std::string& text)
+{
+    if (index < 0 || index >= PanelCount() || panels_[index].text == text)
+        return;
+    panels_[index].text = text;
+    if (HandleAllocated()) {
+        RECT r;
+        if (SendMessageA(Handle(), SB_GETRECT, index, reinterpret_cast<LPARAM>(&r)))
+            InvalidateRect(Handle(), &r, TRUE);
+    }
+}
+
 void TStatusBar::ApplyText()
 {
     if (!HandleAllocated())
         return;
-    SendMessageA(Handle(), SB_SETTEXTA, SB_SIMPLEID | SBT_OWNERDRAW, 0);
+    if (panels_.empty()) {
+        SendMessageA(Handle(), SB_SIMPLE, TRUE, 0);
+        SendMessageA(Handle(), SB_SETTEXTA, SB_SIMPLEID | SBT_OWNERDRAW, 0);
+    } else {
+        SendMessageA(Handle(), SB_SIMPLE, FALSE, 0);
+        std::vector<int> edges;
+        int right = 0;
+        for (const Panel& panel : panels_)
+            edges.push_back(right += panel.width);
+        edges.back() = -1;
+        SendMessageA(Handle(), SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+        for (size_t i = 0; i < panels_.size(); ++i)
+            SendMessageA(Handle(), SB_SETTEXTA, i | SBT_OWNERDRAW, static_cast<LPARAM>(i));
+    }
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -273,7 +310,8 @@ bool TStatusBar::Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
     canvas.Font().Assign(Font());
     RECT r = item->rcItem;
     r.left += 2;
-    DrawTextA(canvas.Handle(), simpleText_.c_str(), static_cast<int>(simpleText_.size()), &r,
+    const std::string& text = panels_.empty() ? simpleText_ : PanelText(static_cast<int>(item->itemID));
+    DrawTextA(canvas.Handle(), text.c_str(), static_cast<int>(text.size()), &r,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     result = TRUE;
     return true;

@@ -79,6 +79,13 @@ public:
     const std::string& SimpleText() const { return simpleText_; }
     void SetSimpleText(const std::string& text);
 
+    // With panels the bar shows them side by side instead of the simple text; the last one
+    // reaches to the bar's end.
+    void SetPanelWidths(const std::vector<int>& widths);
+    int PanelCount() const { return static_cast<int>(panels_.size()); }
+    std::string PanelText(int index) const;
+    void SetPanelText(int index, const std::string& text);
+
 protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
@@ -90,5 +97,10 @@ private:
     void ApplyColor();
     void ApplyText();
 
+    struct Panel {
+        int width;
+        std::string text;
+    };
     std::string simpleText_;
+    std::vector<Panel> panels_;
 };

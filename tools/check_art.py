@@ -9,7 +9,8 @@ import sys
 
 sys.dont_write_bytecode = True   # keep tools/ free of caches
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from make_art import KEY, RES, parse_region  # noqa: E402
+from make_art import (KEY, RES, TOOL_PANEL, EDITOR_HELP_INFO_CLOSE, EDITOR_COMMANDS,  # noqa: E402
+                      EDITOR_SWAP, parse_region)
 
 FAULTS = []
 
@@ -56,8 +57,8 @@ def check_round_strip(name, w, h):
             fault('%s: look %d has no key colour in its corners' % (name, look))
 
 
-def check_glyphs(name, size, count):
-    rows = read_bmp(os.path.join(RES, 'manager', name))
+def check_glyphs(name, size, count, folder='manager'):
+    rows = read_bmp(os.path.join(RES, folder, name))
     check_size(name, rows, size * count, size)
     for i in range(count):
         cells = [rows[y][i * size + x] for y in range(size) for x in range(size)]
@@ -81,16 +82,17 @@ def check_standard():
             fault('ilButtonsStandard.bmp: look %d corner is %r' % (look, corner))
 
 
-def check_skin(name, w, h):
-    rows = read_bmp(os.path.join(RES, 'manager', name + '.bmp'))
+def check_skin(name, w, h, folder='manager'):
+    """Returns the skin's rows and the set of pixels inside its region (None when unreadable)."""
+    rows = read_bmp(os.path.join(RES, folder, name + '.bmp'))
     check_size(name + '.bmp', rows, w, h)
-    with open(os.path.join(RES, 'manager', name + '.rgn'), 'rb') as f:
+    with open(os.path.join(RES, folder, name + '.rgn'), 'rb') as f:
         data = f.read()
     try:
         bound, rects = parse_region(data)
     except ValueError as e:
         fault('%s.rgn: %s' % (name, e))
-        return
+        return rows, None
     if not (0 <= bound[0] and 0 <= bound[1] and bound[2] <= w and bound[3] <= h):
         fault('%s.rgn: bound %r exceeds %dx%d' % (name, bound, w, h))
     last = (-1, -1)
@@ -102,6 +104,80 @@ def check_skin(name, w, h):
     rows_covered = {r[1] for r in rects}
     if rows_covered != set(range(bound[1], bound[3])):
         fault('%s.rgn: rows %r..%r not all covered' % (name, bound[1], bound[3]))
+    return rows, {(x, r[1]) for r in rects for x in range(r[0], r[2])}
+
+
+# The editor window's controls (x, y, w, h): each must lie wholly inside the window's shape.
+EDITOR_CONTROLS = (
+    [(x, 4, 21, 22) for x in EDITOR_HELP_INFO_CLOSE] +
+    [(x, 36, 21, 22) for xs in EDITOR_COMMANDS for x in xs] +
+    [(EDITOR_SWAP[0], EDITOR_SWAP[1], 21, 22), (318, 37, 84, 22), (76, 101, 257, 257),
+     (355, 98, 32, 32), (346, 144, 26, 26), (362, 160, 26, 26), (351, 198, 41, 104),
+     (10, 382, 390, 20), (8, 94, 57, 273)])
+# Where the tool buttons and swatches sit, the panel must be exactly the tool strip's corner colour.
+EDITOR_FLAT = ((9, 96, 54, 142), (9, 250, 54, 68))
+
+
+def check_editor_skin():
+    rows, inside = check_skin('form1', 410, 412, 'editor')
+    if inside is None:
+        return
+    for x, y, w, h in EDITOR_CONTROLS:
+        missing = [(px, py) for py in range(y, y + h) for px in range(x, x + w) if (px, py) not in inside]
+        if missing:
+            fault('form1: control at %r reaches outside the region at %r' % ((x, y, w, h), missing[0]))
+    for x, y, w, h in EDITOR_FLAT:
+        odd = [(px, py, rows[py][px]) for py in range(y, y + h) for px in range(x, x + w)
+               if rows[py][px] != TOOL_PANEL]
+        if odd:
+            fault('form1: tool panel not flat at %r (%d pixels, first %r)' % ((x, y, w, h), len(odd), odd[0]))
+    # the preview's transparent pixels show the well, which must read as white
+    grey = [(x, y) for y in range(98, 130) for x in range(355, 387) if rows[y][x] != (255, 255, 255)]
+    if grey:
+        fault('form1: preview well not white at %r' % (grey[0],))
+
+
+def check_tool_strip():
+    name = 'ilToolButtons.bmp'
+    rows = read_bmp(os.path.join(RES, 'editor', name))
+    s = 26
+    check_size(name, rows, s, 5 * s)
+    inside = []
+    for y in range(s):
+        for x in range(s):
+            mask = rows[4 * s + y][x]
+            if mask not in ((0, 0, 0), TOOL_PANEL):
+                fault('%s: mask pixel (%d,%d) is %r' % (name, x, y, mask))
+            if mask == (0, 0, 0):
+                inside.append((x, y))
+    for look in range(4):
+        cells = [rows[look * s + y][x] for y in range(s) for x in range(s)]
+        if KEY in cells:
+            fault('%s: look %d holds the key colour, but the face is copied opaque' % (name, look))
+        corners = [rows[look * s][0], rows[look * s][s - 1], rows[look * s + s - 1][0],
+                   rows[look * s + s - 1][s - 1]]
+        if any(c != TOOL_PANEL for c in corners):
+            fault('%s: look %d corners %r differ from the panel' % (name, look, corners))
+    if not s * s // 2 < len(inside) < s * s:
+        fault('%s: the mask covers %d pixels' % (name, len(inside)))
+
+    def brightness(look):
+        return sum(sum(rows[look * s + y][x]) for x, y in inside) / (3.0 * max(1, len(inside)))
+    normal, pressed = brightness(0), brightness(2)
+    # the pressed look also marks the selected tool, so it must stand out clearly
+    if normal - pressed < 25:
+        fault('%s: pressed look (%.0f) hardly darker than normal (%.0f)' % (name, pressed, normal))
+
+
+def check_rc_files():
+    """Every file a resource script names exists."""
+    for script in ('Quillandora.rc', 'editor.rc'):
+        with open(os.path.join(RES, script), encoding='ascii') as f:
+            for line in f:
+                parts = line.split('"')
+                if len(parts) == 3 and not line.lstrip().startswith('#'):
+                    if not os.path.isfile(os.path.join(RES, parts[1])):
+                        fault('%s names a missing file %s' % (script, parts[1]))
 
 
 def check_icon(path):
@@ -134,6 +210,11 @@ def main():
     check_skin('info', 211, 199)
     check_icon(os.path.join(RES, 'manager', 'Quillandora.ico'))
     check_icon(os.path.join(RES, 'editor', 'editor.ico'))
+    check_editor_skin()
+    check_tool_strip()
+    check_glyphs('ilTools_Glyphs.bmp', 18, 10, 'editor')
+    check_glyphs('ilBefehle_Glyphs.bmp', 13, 14, 'editor')
+    check_rc_files()
     for msg in FAULTS:
         print(msg)
     print('%d fault(s)' % len(FAULTS))

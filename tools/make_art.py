@@ -432,6 +432,7 @@ def _font():
         ' ': (0.35, [], []),
         '!': (0.0, [[(0, 1.42), (0, 0.45)]], [(0, 0.03)]),
         '-': (0.45, [[(0, 0.5), (0.45, 0.5)]], []),
+        'E': (0.72, [[(0.72, 1.4), (0, 1.4), (0, 0), (0.72, 0)], [(0, 0.72), (0.6, 0.72)]], []),
         'I': (0.0, [[(0, 1.4), (0, 0)]], []),
         'K': (0.85, [[(0, 1.4), (0, 0)], [(0.85, 1.4), (0.02, 0.55)], [(0.3, 0.82), (0.88, 0)]], []),
         'O': (1.4, [big_o], []),
@@ -540,12 +541,16 @@ def button_strip(w, h, cx, cy, r):
                     continue
                 c = mix(BODY, cv.get(x, y), a)
                 strip.set(x, row * h + y, avoid_key(c))
-    outline = circle(cx, cy, r)
-    for y in range(h):
-        for x in range(w):
-            inside = coverage(outline.sd, x, y) >= 0.5
-            strip.set(x, 4 * h + y, (0, 0, 0) if inside else WHITE)
+    mask_row(strip, h, circle(cx, cy, r), WHITE)
     return strip
+
+
+def mask_row(strip, h, outline, outside):
+    """The fifth row: black where a click counts (the pixel is mostly inside the outline)."""
+    for y in range(h):
+        for x in range(strip.w):
+            inside = coverage(outline.sd, x, y) >= 0.5
+            strip.set(x, 4 * h + y, (0, 0, 0) if inside else outside)
 
 
 def avoid_key(c):
@@ -848,6 +853,15 @@ def barbs(vane, cx, cy, length, angle, bend=0.06, count=9):
     return intersect(union(*lines), vane)
 
 
+def white_quill(cv, x, y, length, angle, width_ratio, alphas):
+    """The see-through quill of the headers; alphas: vane, barbs, shaft and nib."""
+    vane, shaft, notches, nib = feather(x, y, length, angle, width_ratio, -0.1, 0.45)
+    cv.paint(subtract(vane, notches), WHITE, alphas[0])
+    cv.paint(barbs(vane, x, y, length, angle, -0.1), WHITE, alphas[1])
+    cv.paint(shaft, WHITE, alphas[2])
+    cv.paint(nib, WHITE, alphas[2])
+
+
 def main_skin():
     w, h = 640, 458
     cv = Canvas(w, h, BODY)
@@ -868,11 +882,7 @@ def main_skin():
                shadow=((20, 60, 130), 0.4))
 
     # the emblem on the right: a quill
-    vane, shaft, notches, nib = feather(508, 80, 118, 26, 0.2, -0.1, 0.45)
-    cv.paint(subtract(vane, notches), WHITE, 0.3)
-    cv.paint(barbs(vane, 508, 80, 118, 26, -0.1), WHITE, 0.25)
-    cv.paint(shaft, WHITE, 0.5)
-    cv.paint(nib, WHITE, 0.5)
+    white_quill(cv, 508, 80, 118, 26, 0.2, (0.3, 0.25, 0.5))
 
     # the page area: a darker frame around a lighter well
     cv.paint(rrect(19, 91, 621, 437, 10), (60, 110, 190), 0.10)
@@ -909,6 +919,307 @@ def small_skin(title, panel_bottom):
     cv.paint(rrect(9.5, 28.5, 45.5, 64.5, 4), vgrad(28, 65, WHITE, (228, 239, 255)))
     inside = finish_outline(cv, outline)
     return cv, inside
+
+
+# ---------------------------------------------------------------------------------------------
+# The icon editor's window: its skin, the square tool buttons and the glyphs of both rows.
+
+EDITOR_W, EDITOR_H = 410, 412
+TOOL_PANEL = (208, 224, 248)      # flat: the tool buttons are copied opaque onto it
+EDITOR_HELP_INFO_CLOSE = (331, 355, 379)                # small buttons in the header, at y 4
+EDITOR_COMMANDS = ((10, 32, 54), (80, 102, 124), (150, 172, 194, 216), (242, 264, 286))  # y 36
+EDITOR_SWAP = (378, 138)
+TOOL_SIZE, TOOL_GLYPH = 26, 18
+
+TOOL_FACES = {
+    # rim top, rim bottom, face stops (top, middle, bottom), gloss strength
+    'normal': ((84, 130, 204), (42, 86, 160), ((250, 252, 255), (214, 232, 254), (180, 210, 249)), 0.8),
+    'hover': ((76, 150, 232), (38, 104, 192), ((255, 255, 255), (230, 243, 255), (198, 228, 255)), 0.9),
+    'pressed': ((32, 68, 138), (26, 58, 120), ((120, 158, 216), (146, 182, 234), (172, 204, 246)), 0.0),
+    'disabled': ((158, 168, 182), (134, 144, 160), ((246, 247, 249), (226, 229, 234), (208, 213, 221)), 0.6),
+}
+
+
+def tool_outline():
+    return rrect(0.5, 0.5, TOOL_SIZE - 0.5, TOOL_SIZE - 0.5, 4)
+
+
+def tool_button(state):
+    """One square tool button on the panel colour (its corners are copied with it)."""
+    rim_top, rim_bottom, stops, gloss = TOOL_FACES[state]
+    s = TOOL_SIZE
+    cv = Canvas(s, s, TOOL_PANEL)
+    cv.paint(tool_outline(), vgrad(0.5, s - 0.5, rim_top, rim_bottom))
+    face = rrect(1.5, 1.5, s - 1.5, s - 1.5, 3)
+    cv.paint(face, vgrad(1.5, s - 1.5, *stops))
+    if state == 'pressed':
+        # sunk in: shade along the upper and left inner edges
+        cv.paint(subtract(face, moved(face, 1.3, 1.8)), (16, 44, 100), 0.5)
+    else:
+        cv.paint(rrect(2.5, 2.0, s - 2.5, s * 0.5, 2.5), WHITE,
+                 lambda x, y: gloss * (1 - clamp((y - 2.0) / (s * 0.5 - 2.0))), clip=face)
+    if state == 'hover':
+        cv.paint(ring(rrect(2.0, 2.0, s - 2.0, s - 2.0, 2.5), 1.0), (120, 190, 255), 0.7)
+    return cv
+
+
+def tool_strip():
+    """Five rows of the tool button; the mask row is black on the button, panel colour around."""
+    s = TOOL_SIZE
+    strip = Canvas(s, s * 5, KEY)
+    for row, state in enumerate(STATES):
+        cv = tool_button(state)
+        for y in range(s):
+            for x in range(s):
+                strip.set(x, row * s + y, avoid_key(cv.get(x, y)))
+    mask_row(strip, s, tool_outline(), TOOL_PANEL)
+    return strip
+
+
+def group_socket(cv, xs, y):
+    """One recess under a row of small round buttons whose top left corners are (x, y)."""
+    r = SMALL['r'] + 0.7
+    cy = y + SMALL['cy']
+    socket(cv, rrect(xs[0] + SMALL['cx'] - r, cy - r, xs[-1] + SMALL['cx'] + r, cy + r, r))
+
+
+def framed_well(cv, x0, y0, x1, y1, inner):
+    """A three-pixel frame sunk into the body; the inside from (x0 + 3, y0 + 3) gets `inner`."""
+    cv.paint(rrect(x0 - 2, y0 - 1, x1 + 2, y1 + 3, 5), (30, 70, 140), 0.07)
+    cv.paint(rrect(x0 - 1, y0 - 0.5, x1 + 1, y1 + 1.5, 4), (30, 70, 140), 0.10)
+    cv.paint(rrect(x0, y0, x1, y1, 3), vgrad(y0, y1, (88, 128, 192), (70, 110, 176)))
+    cv.paint(rrect(x0 + 1, y0 + 1, x1 - 1, y1 - 1, 2), vgrad(y0, y1, (236, 244, 255), (206, 224, 250)))
+    cv.paint(rrect(x0 + 2, y0 + 2, x1 - 2, y1 - 2, 1), (84, 118, 172))
+    cv.paint(rrect(x0 + 3, y0 + 3, x1 - 3, y1 - 3, 0), inner)
+
+
+def groove(cv, x0, x1, y):
+    """An engraved line across the body."""
+    cv.paint(rrect(x0, y, x1, y + 1, 0.5), (150, 182, 228))
+    cv.paint(rrect(x0, y + 1, x1, y + 2, 0.5), WHITE, 0.85)
+
+
+def editor_skin():
+    w, h = EDITOR_W, EDITOR_H
+    cv = Canvas(w, h, BODY)
+    outline = rrect(0, 0, w, h, 14)
+    # the body stays plain towards the bottom, where the status bar shows the same colour
+    cv.paint(rrect(0, 32, w, h, 0), vgrad(32, 232, (232, 242, 255), BODY))
+    header(cv, 0, w, 0, 30)
+    group_socket(cv, EDITOR_HELP_INFO_CLOSE, 4)
+
+    title = 'Quillandora!'
+    tw = text_width(title, 7.0, 1.7, 0.35)
+    paint_text(cv, title, 12, 21, 7.0, 1.7, WHITE, 0.35, shadow=((20, 60, 130), 0.45))
+    paint_text(cv, 'Editor', 12 + tw + 6, 21, 7.0, 1.7, (214, 234, 255), 0.35,
+               shadow=((20, 60, 130), 0.4))
+    white_quill(cv, 192, 21, 116, 4, 0.1, (0.22, 0.18, 0.35))
+
+    for xs in EDITOR_COMMANDS:
+        group_socket(cv, xs, 36)
+    groove(cv, 10, 400, 71)
+
+    # the tool column: buttons above, colour swatches below, one flat colour throughout
+    cv.paint(rrect(3, 89, 70, 372, 7), (60, 110, 190), 0.10)
+    cv.paint(rrect(4, 90, 69, 371, 6), (132, 170, 224))
+    cv.paint(rrect(5, 91, 68, 370, 5), TOOL_PANEL)
+    cv.paint(rrect(9, 243, 63, 244, 0.5), (168, 196, 236))
+    cv.paint(rrect(9, 244, 63, 245, 0.5), WHITE, 0.7)
+
+    framed_well(cv, 73, 98, 336, 361, (196, 206, 222))     # the enlarged picture and its grid
+    framed_well(cv, 350, 93, 392, 135, WHITE)               # the preview at its real size
+    framed_well(cv, 348, 195, 395, 305, WHITE)              # the palette
+    group_socket(cv, EDITOR_SWAP[:1], EDITOR_SWAP[1])
+
+    groove(cv, 10, 400, 376)
+    inside = finish_outline(cv, outline)
+    return cv, inside
+
+
+# Tool glyphs, 18x18; the button's centre falls on (9, 9).
+
+FILL_ACCENT = (255, 190, 64)
+
+
+def glyph_tool_pen(cv):
+    d = 1 / math.sqrt(2)
+    pencil(cv, (2.6, 15.4), (d, -d), 17.6, 2.3)
+
+
+def glyph_tool_line(cv):
+    engraved(cv, union(capsule(4.0, 14.0, 14.0, 4.0, 1.0), circle(3.6, 14.4, 1.9),
+                       circle(14.4, 3.6, 1.9)), NAVY)
+
+
+def glyph_tool_rect(cv):
+    engraved(cv, ring(rrect(3.0, 4.5, 15.0, 13.5, 0.8), 1.8), NAVY)
+
+
+def glyph_tool_filled_rect(cv):
+    engraved(cv, rrect(2.1, 3.6, 15.9, 14.4, 1.6), NAVY)
+    cv.paint(rrect(3.9, 5.4, 14.1, 12.6, 0.3), FILL_ACCENT)
+
+
+def glyph_tool_ellipse(cv):
+    engraved(cv, ring(ellipse(9.0, 9.0, 6.6, 5.0), 1.8), NAVY)
+
+
+def glyph_tool_filled_ellipse(cv):
+    engraved(cv, ellipse(9.0, 9.0, 7.5, 5.9), NAVY)
+    cv.paint(ellipse(9.0, 9.0, 5.7, 4.1), FILL_ACCENT)
+
+
+def glyph_tool_polygon(cv):
+    pts = [(2.8, 10.2), (7.2, 2.8), (15.2, 6.0), (11.2, 9.4), (14.2, 15.0), (4.6, 15.0)]
+    engraved(cv, stroke(pts + pts[:1], 1.7), NAVY)
+
+
+def glyph_tool_text(cv):
+    engraved(cv, union(stroke([(3.4, 15.0), (9.0, 2.8), (14.6, 15.0)], 2.4),
+                       capsule(6.0, 11.0, 12.0, 11.0, 1.0)), NAVY)
+
+
+def glyph_tool_fill(cv):
+    def turned(pts, cx=6.5, cy=10.0, deg=38):
+        a = math.radians(deg)
+        c, s = math.cos(a), math.sin(a)
+        return [(cx + (x - cx) * c - (y - cy) * s, cy + (x - cx) * s + (y - cy) * c) for x, y in pts]
+    can = polygon(turned([(2.5, 6.0), (10.5, 6.0), (9.6, 14.5), (3.4, 14.5)]))
+    mouth = polygon(turned(arc(6.5, 6.0, 4.0, 1.4, 0, 360, 24)))
+    lip = turned([(10.5, 6.0)])[0]
+    paint = union(stroke([lip, (lip[0] + 2.2, lip[1] + 1.6), (15.0, 10.0)], 1.8),
+                  circle(15.0, 13.6, 1.7), polygon([(13.3, 13.2), (15.0, 10.2), (16.7, 13.2)]))
+    engraved(cv, union(grow(can, 1.3), grow(mouth, 1.1), grow(paint, 0.8)), NAVY)
+    cv.paint(can, vgrad(4, 16, WHITE, (200, 218, 244)))
+    cv.paint(mouth, (70, 150, 240))
+    cv.paint(paint, (70, 150, 240))
+
+
+def glyph_tool_pipette(cv):
+    d = 1 / math.sqrt(2)
+    tip, tail = (2.6, 15.4), (10.6, 7.4)
+    tube = union(capsule(tip[0] + 1.2 * d, tip[1] - 1.2 * d, tail[0], tail[1], 1.7),
+                 capsule(tip[0], tip[1], tip[0] + 2 * d, tip[1] - 2 * d, 0.7))
+    collar = capsule(9.6, 6.4, 11.6, 8.4, 2.7)
+    bulb = capsule(11.6, 6.4, 13.8, 4.2, 2.6)
+    engraved(cv, union(grow(tube, 0.9), collar, bulb), NAVY)
+    cv.paint(capsule(tip[0] + 1.2 * d, tip[1] - 1.2 * d, tail[0] - d, tail[1] + d, 1.0),
+             (236, 244, 255))
+    cv.paint(capsule(tip[0] + 1.2 * d, tip[1] - 1.2 * d, 5.6, 12.4, 1.0), (70, 150, 240))
+
+
+# Command glyphs, 13x13, for the small round buttons; the button's centre falls on (6.5, 6.0).
+
+def paper(cv, x0, y0, x1, y1, fold=0.0):
+    """A white sheet with a navy edge, its top right corner folded down when `fold` > 0."""
+    if fold:
+        sheet = polygon([(x0, y0), (x1 - fold, y0), (x1, y0 + fold), (x1, y1), (x0, y1)])
+    else:
+        sheet = rrect(x0, y0, x1, y1, 0.4)
+    engraved(cv, grow(sheet, 1.0), NAVY)
+    cv.paint(sheet, WHITE)
+    if fold:
+        cv.paint(grow(polygon([(x1 - fold, y0), (x1 - fold, y0 + fold), (x1, y0 + fold)]), 0.3),
+                 (120, 150, 200))
+
+
+def glyph_new(cv):
+    paper(cv, 3.2, 1.0, 9.8, 11.0, 3.0)
+
+
+def glyph_open(cv):
+    back = polygon([(1.0, 2.0), (4.6, 2.0), (5.8, 3.4), (11.0, 3.4), (11.0, 10.6), (1.0, 10.6)])
+    front = polygon([(3.2, 5.4), (12.6, 5.4), (11.0, 10.6), (1.0, 10.6)])
+    engraved(cv, grow(union(back, front), 0.9), NAVY)
+    cv.paint(back, (228, 164, 40))
+    cv.paint(grow(front, 0.4), NAVY)
+    cv.paint(front, vgrad(5.4, 10.6, (255, 228, 130), (255, 200, 70)))
+
+
+def glyph_save(cv):
+    engraved(cv, rrect(0.9, 0.4, 12.1, 11.6, 1.4), NAVY)
+    cv.paint(rrect(3.0, 1.4, 10.0, 5.4, 0.4), WHITE)
+    cv.paint(rrect(3.8, 7.4, 9.2, 11.6, 0.4), (188, 204, 228))
+    cv.paint(rrect(6.8, 8.2, 8.2, 10.8, 0.2), NAVY)
+
+
+def glyph_copy(cv):
+    paper(cv, 1.9, 1.2, 7.6, 8.0)
+    paper(cv, 5.9, 4.4, 11.6, 11.6)
+
+
+def glyph_paste(cv):
+    engraved(cv, rrect(1.4, 1.4, 11.6, 11.6, 1.2), NAVY)
+    cv.paint(rrect(2.4, 2.4, 10.6, 10.6, 0.6), (214, 164, 96))
+    cv.paint(rrect(3.6, 3.4, 9.4, 10.0, 0.2), WHITE)
+    cv.paint(rrect(4.0, 0.2, 9.0, 3.4, 1.0), NAVY)
+    cv.paint(rrect(5.0, 1.1, 8.0, 2.5, 0.5), (200, 212, 230))
+    for y in (5.4, 7.4):
+        cv.paint(capsule(4.8, y, 8.2, y, 0.45), (120, 150, 200))
+
+
+def arrow_head(x, y, dx, dy, length, half):
+    """A triangle whose tip lies at (x, y), pointing along (dx, dy)."""
+    n = math.hypot(dx, dy)
+    ux, uy = dx / n, dy / n
+    bx, by = x - ux * length, y - uy * length
+    return polygon([(x, y), (bx - uy * half, by + ux * half), (bx + uy * half, by - ux * half)])
+
+
+def glyph_undo(cv):
+    path = [(4.6, 10.8)] + arc(7.6, 7.8, 3.0, 3.0, -90, 90, 12) + [(4.8, 4.8)]
+    engraved(cv, union(stroke(path, 1.9), arrow_head(0.5, 4.8, -1, 0, 4.8, 3.5)), NAVY)
+
+
+def glyph_arrow(dx, dy):
+    """A bold arrow through the centre (6.5, 6.0) pointing along (dx, dy)."""
+    def draw(cv):
+        cx, cy = 6.5, 6.0
+        tip = (cx + dx * 5.6, cy + dy * 5.6)
+        shaft = capsule(cx - dx * 4.6, cy - dy * 4.6, cx + dx * 0.5, cy + dy * 0.5, 1.45)
+        head = arrow_head(tip[0] - dx * 0.4, tip[1] - dy * 0.4, dx, dy, 5.0, 4.6)
+        engraved(cv, union(shaft, grow(head, 0.4)), NAVY)
+    return draw
+
+
+def glyph_rotate(cv):
+    cx, cy, r = 6.7, 6.4, 4.3
+    engraved(cv, union(stroke(arc(cx, cy, r, r, -178, 90, 30), 1.8),
+                       arrow_head(cx - 3.0, cy - r, -1, 0, 3.4, 2.8)), NAVY)
+
+
+def mirror_glyph(vertical):
+    """Two triangles facing away across an axis; the solid one is mirrored into the light one."""
+    def at(u, v):
+        # u runs across the axis, v along it
+        return (6.5 + u, 6.0 + v) if vertical else (6.5 + v, 6.0 + u)
+
+    def draw(cv):
+        dashes = union(*[capsule(*at(0, v), *at(0, v + 1.0), 0.5) for v in (-5.5, -2.5, 0.5, 3.5)])
+        cv.paint(dashes, (60, 96, 160))
+        solid = polygon([at(-1.5, -4.6), at(-1.5, 4.6), at(-5.6, 0)])
+        light = polygon([at(1.5, -4.6), at(1.5, 4.6), at(5.6, 0)])
+        engraved(cv, grow(union(solid, light), 0.45), NAVY)
+        cv.paint(grow(light, -0.75), (160, 204, 252))
+    return draw
+
+
+def glyph_swap(cv):
+    engraved(cv, rrect(4.4, 4.8, 11.8, 12.2, 0.8), NAVY)
+    cv.paint(rrect(5.6, 6.0, 10.6, 11.0, 0.2), WHITE)
+    cv.paint(rrect(0.6, 0.6, 7.6, 7.6, 1.4), WHITE, 0.8)
+    engraved(cv, rrect(1.0, 1.0, 7.0, 7.0, 0.8), NAVY)
+    engraved(cv, union(stroke(arc(8.8, 4.2, 2.6, 2.6, 90, 0, 8), 1.1),
+                       arrow_head(7.6, 1.6, -1, 0, 2.4, 1.9), arrow_head(11.4, 5.4, 0, 1, 2.4, 1.9)),
+             NAVY)
+
+
+TOOL_GLYPHS = [glyph_tool_pen, glyph_tool_line, glyph_tool_rect, glyph_tool_filled_rect,
+               glyph_tool_ellipse, glyph_tool_filled_ellipse, glyph_tool_polygon, glyph_tool_text,
+               glyph_tool_fill, glyph_tool_pipette]
+COMMAND_GLYPHS = [glyph_new, glyph_open, glyph_save, glyph_copy, glyph_paste, glyph_undo,
+                  glyph_arrow(0, -1), glyph_arrow(0, 1), glyph_arrow(-1, 0), glyph_arrow(1, 0),
+                  glyph_rotate, mirror_glyph(True), mirror_glyph(False), glyph_swap]
 
 
 # ---------------------------------------------------------------------------------------------
@@ -1040,9 +1351,106 @@ def zoom(dst, src, x0, y0, k, keyed=True):
                     dst.set(x0 + x * k + xx, y0 + y * k + yy, c)
 
 
+def tool_button_opaque(dst, strip, glyphs, index, state, x, y):
+    """Paints as the latching tool button does: the face opaque, the glyph keyed over it."""
+    s, g = TOOL_SIZE, TOOL_GLYPH
+    for yy in range(s):
+        for xx in range(s):
+            dst.set(x + xx, y + yy, strip.get(xx, state * s + yy))
+    off = 1 if state == 2 else 0
+    gx = x + round(s / 2) - round(g / 2) + off
+    gy = y + round(s / 2) - round(g / 2) + off
+    blit_keyed(dst, glyphs, index * g, 0, g, g, gx, gy)
+
+
+def fill_rect(dst, x, y, w, h, colour, frame=None):
+    for yy in range(h):
+        for xx in range(w):
+            edge = frame is not None and (xx in (0, w - 1) or yy in (0, h - 1))
+            dst.set(x + xx, y + yy, frame if edge else colour)
+
+
+def preview_editor(pv, art, x0, y0):
+    """The editor window with its buttons; the program-drawn controls are rough stand-ins."""
+    form, inside = art['editor_form']
+    place_skin(pv, form, inside, x0, y0)
+    small, small_g, cmd_g = art['small'], art['small_glyphs'], art['command_glyphs']
+    for x, glyph in zip(EDITOR_HELP_INFO_CLOSE, (1, 2, 0)):
+        mask_button(pv, small, small_g, 13, glyph, 0, x0 + x, y0 + 4, 21, 22)
+    index = 0
+    for xs in EDITOR_COMMANDS:
+        for x in xs:
+            mask_button(pv, small, cmd_g, 13, index, 0, x0 + x, y0 + 36, 21, 22)
+            index += 1
+    mask_button(pv, small, cmd_g, 13, 13, 0, x0 + EDITOR_SWAP[0], y0 + EDITOR_SWAP[1], 21, 22)
+    for i in range(10):
+        tool_button_opaque(pv, art['tools'], art['tool_glyphs'], i, 2 if i == 0 else 0,
+                           x0 + 9 + 28 * (i % 2), y0 + 96 + 29 * (i // 2))
+
+    # stand-ins: swatches, picture with grid, preview, colour swatches, palette, combo, status bar
+    colours = [(255, 255, 255), (192, 192, 192), (128, 128, 128), (0, 0, 0), (255, 0, 0),
+               (128, 0, 0), (255, 0, 255), (128, 0, 128), (0, 255, 255), (0, 128, 128),
+               (0, 0, 255), (0, 0, 128), (0, 255, 0), (0, 128, 0), (255, 255, 0), (128, 128, 0)]
+    for i, c in enumerate(colours):
+        fill_rect(pv, x0 + 9 + 14 * (i % 4), y0 + 250 + 14 * (i // 4), 12, 12, c, (0, 0, 0))
+    fill_rect(pv, x0 + 9, y0 + 306, 54, 12, KEY, (0, 0, 0))
+    icon = over(art['editor32'], Canvas(32, 32, KEY))
+    for y in range(257):
+        for x in range(257):
+            grid = x % 8 == 0 or y % 8 == 0
+            c = (128, 128, 128) if grid else icon.get(min(x // 8, 31), min(y // 8, 31))
+            pv.set(x0 + 76 + x, y0 + 101 + y, c)
+    zoom(pv, art['editor32'], x0 + 355, y0 + 98, 1)
+    fill_rect(pv, x0 + 362, y0 + 160, 26, 26, (255, 255, 255), (0, 0, 0))
+    fill_rect(pv, x0 + 346, y0 + 144, 26, 26, (0, 0, 0), (0, 0, 0))
+    for y in range(104):
+        for x in range(41):
+            hue = (y // 13) / 8.0
+            light = 0.25 + 0.6 * (x // 10) / 4.0
+            r, g, b = [clamp(abs(((hue * 6 + k) % 6) - 3) - 1) for k in (0, 4, 2)]
+            pv.set(x0 + 351 + x, y0 + 198 + y, mix((0, 0, 0), (255 * r, 255 * g, 255 * b), light * 1.6)
+                   if light < 0.6 else mix((255 * r, 255 * g, 255 * b), WHITE, (light - 0.6) * 2))
+    fill_rect(pv, x0 + 318, y0 + 37, 84, 22, WHITE, (122, 138, 153))
+    fill_rect(pv, x0 + 385, y0 + 39, 15, 18, (212, 208, 200), (160, 160, 160))
+    fill_rect(pv, x0 + 323, y0 + 47, 28, 1, (0, 0, 0))
+    fill_rect(pv, x0 + 10, y0 + 382, 390, 20, BODY)
+    for x in (10, 62, 114):
+        fill_rect(pv, x0 + x, y0 + 384, 50, 17, BODY, (160, 170, 190))
+
+
+def copy_region(src, x, y, w, h):
+    out = Canvas(w, h)
+    for yy in range(h):
+        for xx in range(w):
+            out.set(xx, yy, src.get(x + xx, y + yy))
+    return out
+
+
+def preview_editor_parts(pv, art, x0, y0):
+    """The editor's window enlarged in parts, the tool strip in every look and both glyph strips."""
+    zoom(pv, copy_region(pv, 10, 980, 410, 70), x0, y0, 2, keyed=False)
+    zoom(pv, copy_region(pv, 10, 1070, 140, 300), x0 + 840, y0, 2, keyed=False)
+    zoom(pv, copy_region(pv, 330, 1070, 80, 240), x0 + 1140, y0, 2, keyed=False)
+    tools, tool_g = art['tools'], art['tool_glyphs']
+    zoom(pv, tools, x0 + 1320, y0, 3, keyed=False)
+    panel = Canvas(10 * 30 + 4, 4 * 30 + 4, TOOL_PANEL)
+    for state in range(4):
+        for i in range(10):
+            tool_button_opaque(panel, tools, tool_g, i, state, 2 + 30 * i, 2 + 30 * state)
+    zoom(pv, panel, x0, y0 + 150, 2, keyed=False)
+    body = Canvas(14 * 24 + 4, 4 * 26 + 4, BODY)
+    for state in range(4):
+        for i in range(14):
+            mask_button(body, art['small'], art['command_glyphs'], 13, i, state,
+                        2 + 24 * i, 2 + 26 * state, 21, 22)
+    zoom(pv, body, x0, y0 + 410, 2, keyed=False)
+    zoom(pv, tool_g, x0, y0 + 640, 2, keyed=False)
+    zoom(pv, art['command_glyphs'], x0 + 380, y0 + 640, 2, keyed=False)
+
+
 def preview(art, path):
     desk = (96, 104, 112)
-    pv = Canvas(1140, 960, desk)
+    pv = Canvas(1900, 1700, desk)
     main, main_in = art['mainform']
     place_skin(pv, main, main_in, 10, 10)
     big, big_g = art['big'], art['big_glyphs']
@@ -1086,16 +1494,11 @@ def preview(art, path):
     zoom(pv, big_g, 800, 860, 3, keyed=False)
     zoom(pv, small_g, 800, 820, 2, keyed=False)
     # the main window's button area enlarged
-    region = Canvas(250, 80)
-    for y in range(80):
-        for x in range(250):
-            region.set(x, y, pv.get(240 + x, 10 + y))
-    zoom(pv, region, 10, 480, 2, keyed=False)
-    region = Canvas(250, 100)
-    for y in range(100):
-        for x in range(250):
-            region.set(x, y, pv.get(10 + x, 10 + y))
-    zoom(pv, region, 10, 650, 2, keyed=False)
+    zoom(pv, copy_region(pv, 240, 10, 250, 80), 10, 480, 2, keyed=False)
+    zoom(pv, copy_region(pv, 10, 10, 250, 100), 10, 650, 2, keyed=False)
+
+    preview_editor(pv, art, 10, 980)
+    preview_editor_parts(pv, art, 440, 980)
 
     rows = pv.rgb_rows()
     os.makedirs(os.path.dirname(path), exist_ok=True)
@@ -1125,6 +1528,12 @@ def build():
     art['icon16'] = manager_icon(16)
     art['editor32'] = editor_icon(32)
     art['editor16'] = editor_icon(16)
+    art['editor_form'] = editor_skin()
+    art['tools'] = tool_strip()
+    art['tool_glyphs'] = glyph_strip(TOOL_GLYPHS, TOOL_GLYPH, tool_button('normal'),
+                                     round(TOOL_SIZE / 2) - round(TOOL_GLYPH / 2),
+                                     round(TOOL_SIZE / 2) - round(TOOL_GLYPH / 2))
+    art['command_glyphs'] = glyph_strip(COMMAND_GLYPHS, 13, small_face, 4, 5)
     return art
 
 
@@ -1145,6 +1554,15 @@ def save(art):
           ico_bytes([(32, icon_rows(art['icon32'])), (16, icon_rows(art['icon16']))]))
     write(os.path.join(RES, 'editor', 'editor.ico'),
           ico_bytes([(32, icon_rows(art['editor32'])), (16, icon_rows(art['editor16']))]))
+    e = os.path.join(RES, 'editor')
+    cv, inside = art['editor_form']
+    write(os.path.join(e, 'form1.bmp'), bmp_bytes(cv.rgb_rows()))
+    data = region_bytes(inside, cv.w, cv.h)
+    parse_region(data)
+    write(os.path.join(e, 'form1.rgn'), data)
+    write(os.path.join(e, 'ilToolButtons.bmp'), bmp_bytes(art['tools'].rgb_rows()))
+    write(os.path.join(e, 'ilTools_Glyphs.bmp'), bmp_bytes(art['tool_glyphs'].rgb_rows()))
+    write(os.path.join(e, 'ilBefehle_Glyphs.bmp'), bmp_bytes(art['command_glyphs'].rgb_rows()))
 
 
 def main():

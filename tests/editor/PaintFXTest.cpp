@@ -2,48 +2,12 @@
 #include <windows.h>
 
 #include "Bitmap.h"
+#include "PicturePattern.h"
 #include "morvPaintFX.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <sstream>
-
 namespace {
-
-// Every pixel its own colour, so that any misplaced pixel shows.
-TColor PatternColour(int x, int y)
-{
-    return static_cast<TColor>(RGB(x * 5 + 1, y * 7 + 2, (x + y) * 3));
-}
-
-void FillPattern(TBitmap& bitmap)
-{
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            bitmap.Canvas().SetPixel(x, y, PatternColour(x, y));
-}
-
-std::string Hex(TColor colour)
-{
-    std::ostringstream out;
-    out << std::hex << "$" << static_cast<uint32_t>(colour);
-    return out.str();
-}
-
-// The first pixel of `actual` that differs from `expected(x, y)`, or "" when all agree.
-std::string FirstDifference(const TBitmap& actual, const std::function<TColor(int, int)>& expected)
-{
-    for (int y = 0; y < actual.Height(); ++y)
-        for (int x = 0; x < actual.Width(); ++x)
-            if (actual.PixelColor(x, y) != expected(x, y)) {
-                std::ostringstream out;
-                out << "(" << x << "," << y << ") is " << Hex(actual.PixelColor(x, y)) << ", expected "
-                    << Hex(expected(x, y));
-                return out.str();
-            }
-    return "";
-}
 
 struct Flip {
     const char* name;

@@ -1,0 +1,21 @@
+// The editor's forms in their order: the main window first, so that it is the program's.
+#include <windows.h>
+
+#include "EditorStartup.h"
+
+#include "Forms.h"
+#include "Info.h"
+#include "fontunit.h"
+#include "malen.h"
+
+void CreateEditorForms()
+{
+    Application.CreateForm(Form1);
+    Application.CreateForm(FontForm);
+    // The about box's buttons draw from the editor window's lists.
+    InfoForm = new TInfoForm(&Application,
+                             {&Form1->ilButtonsStandard, &Form1->ilButtonsRund_Klein,
+                              &Form1->ilButtonsRund_Klein_Glyphs},
+                             EditorVersionText);
+    InfoForm->DoCreate();
+}

@@ -1,0 +1,33 @@
+// TUndoHistory: the editor's picture history, a fixed row of slots whose last one always holds the
+// current picture.
+#pragma once
+
+#include <windows.h>
+
+#include "Bitmap.h"
+
+#include <array>
+
+class TUndoHistory {
+public:
+    static constexpr int SlotCount = 21;
+    static constexpr int MaxCount = 19;   // stored states; one fewer can be undone
+
+    TUndoHistory();
+
+    // Forgets every state: all slots become blank 32 x 32, 24-bit bitmaps.
+    void Reset();
+    // Stores the current picture as the newest state; the oldest falls out once the history is full.
+    void Push(const TBitmap& picture);
+    // Steps back to the state before the newest and copies it into `picture`; nothing when there
+    // is no earlier state.
+    bool Undo(TBitmap& picture);
+
+    int Count() const { return count_; }
+    bool CanUndo() const { return count_ > 1; }
+    const TBitmap& Slot(int index) const { return slots_.at(index); }
+
+private:
+    std::array<TBitmap, SlotCount> slots_;
+    int count_ = 0;
+};

@@ -1,0 +1,460 @@
+// The editor window: its start, the commands under the mouse, the keys, the colours, the busy
+// state, the clipboard-viewer chain and the question before a changed picture is given up.
+#include <windows.h>
+
+#include "Clipboard.h"
+#include "DialogStub.h"
+#include "EditorStartup.h"
+#include "Info.h"
+#include "MessagePump.h"
+#include "PicturePattern.h"
+#include "SysUtils.h"
+#include "TransparentKey.h"
+#include "fontunit.h"
+#include "malen.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+void FreeEditorForms()
+{
+    delete InfoForm;
+    delete FontForm;
+    delete Form1;
+    InfoForm = nullptr;
+    FontForm = nullptr;
+}
+
+class EditorFormTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        CreateEditorForms();
+        ASSERT_NE(Form1, nullptr);
+        window = Form1->Handle();
+    }
+    void TearDown() override { FreeEditorForms(); }
+
+    // A click as the mouse makes it at the centre of a control, with either button.
+    void Click(TControl* control, TMouseButton button = mbLeft, int dx = -1, int dy = -1)
+    {
+        int x = control->Left() + (dx < 0 ? control->Width() / 2 : dx);
+        int y = control->Top() + (dy < 0 ? control->Height() / 2 : dy);
+        LPARAM at = MAKELPARAM(x, y);
+        UINT down = button == mbLeft ? WM_LBUTTONDOWN : button == mbRight ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
+        WPARAM held = button == mbLeft ? MK_LBUTTON : button == mbRight ? MK_RBUTTON : MK_MBUTTON;
+        SendMessageA(window, WM_MOUSEMOVE, 0, at);
+        SendMessageA(window, down, held, at);
+        SendMessageA(window, down + 1, 0, at);
+    }
+
+    void KeyUp(WORD key, TShiftState shift)
+    {
+        Form1->FormKeyUp(Form1, key, shift);
+    }
+
+    TBitmap& Picture() { return Form1->Picture(); }
+    TEditorModel& Model() { return Form1->Model(); }
+
+    // The picture gets a pattern that every transformation visibly changes, as the history's
+    // current state.
+    void PatternPicture()
+    {
+        FillPattern(Picture());
+        Model().ResetUndo();
+        Model().PushUndo();
+        Form1->RefreshPicture();
+    }
+
+    DialogStub dialogs;
+    HWND window = nullptr;
+};
+
+}  // namespace
+
+TEST_F(EditorFormTest, StartsShapedWithABlankPictureAndThePen)
+{
+    char caption[64] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Quillandora! Editor");
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 410);
+    EXPECT_EQ(client.bottom, 412);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_NE(GetWindowRgn(window, region), ERROR) << "the skin shapes the window";
+    DeleteObject(region);
+
+    EXPECT_EQ(Form1->pbox->Left(), 76);
+    EXPECT_EQ(Form1->pbox->Top(), 101);
+    EXPECT_EQ(Form1->pbox->Width(), 256);
+    EXPECT_EQ(Picture().Width(), 32);
+    EXPECT_EQ(Picture().PixelFormat(), pf24bit);
+    EXPECT_EQ(FirstDifference(Picture(), [](int, int) { return TransparentKeyColor; }), "");
+    EXPECT_EQ(Form1->Image7->Width(), 257);
+
+    EXPECT_EQ(Model().CurrentTool, etPen);
+    EXPECT_TRUE(Form1->bStift->ButtonDown());
+    EXPECT_FALSE(Form1->bLinie->ButtonDown());
+    EXPECT_EQ(Hex(Form1->Shape1->Brush().Color()), Hex(clBlack));
+    EXPECT_EQ(Hex(Form1->Shape2->Brush().Color()), Hex(clWhite));
+    EXPECT_FALSE(Form1->SpeedButton4->Enabled()) << "nothing to undo yet";
+    EXPECT_FALSE(Model().Modified);
+    EXPECT_FALSE(Form1->Label1->Visible());
+    EXPECT_EQ(Form1->penwidthcombo1->PenWidth(), 1);
+    EXPECT_EQ(Form1->StatusBar1->PanelCount(), 3);
+    ASSERT_NE(InfoForm, nullptr);
+    EXPECT_EQ(InfoForm->lVersion->Caption(), "Version 6.0, Editor Version 1.0");
+}
+
+TEST_F(EditorFormTest, ButtonsShiftRotateAndMirrorThePictureAndUndoTakesThemBack)
+{
+    struct Case {
+        TMaskButton* TForm1::*button;
+        const char* name;
+        std::function<TColor(int, int)> expected;
+    };
+    const Case cases[] = {
+        {&TForm1::bHoch, "up", [](int x, int y) { return y == 31 ? TransparentKeyColor : PatternColour(x, y + 1); }},
+        {&TForm1::bRunter, "down", [](int x, int y) { return y == 0 ? TransparentKeyColor : PatternColour(x, y - 1); }},
+        {&TForm1::bRechts, "right", [](int x, int y) { return x == 0 ? TransparentKeyColor : PatternColour(x - 1, y); }},
+        {&TForm1::bLinks, "left", [](int x, int y) { return x == 31 ? TransparentKeyColor : PatternColour(x + 1, y); }},
+        {&TForm1::bRotieren, "rotate", [](int x, int y) { return PatternColour(31 - y, x); }},
+        {&TForm1::bSpiegelungVertikal, "mirror left-right", [](int x, int y) { return PatternColour(31 - x, y); }},
+        {&TForm1::bSpiegelungHorizontal, "mirror top-bottom", [](int x, int y) { return PatternColour(x, 31 - y); }},
+    };
+    for (const Case& c : cases) {
+        PatternPicture();
+        Model().Modified = false;
+        Click(Form1->*c.button);
+        EXPECT_EQ(FirstDifference(Picture(), c.expected), "") << c.name;
+        EXPECT_TRUE(Model().Modified) << c.name;
+        EXPECT_TRUE(Form1->SpeedButton4->Enabled()) << c.name;
+        EXPECT_EQ(FirstDifference(Form1->Image1->Picture().Bitmap(), c.expected), "") << c.name << " in the preview";
+        Click(Form1->SpeedButton4);
+        EXPECT_EQ(FirstDifference(Picture(), PatternColour), "") << c.name << " undone";
+        EXPECT_FALSE(Form1->SpeedButton4->Enabled()) << c.name;
+    }
+}
+
+TEST_F(EditorFormTest, ShiftWithTheWidestLineStillClearsOneColumn)
+{
+    Form1->penwidthcombo1->SetItemIndex(9);
+    Form1->penwidthcombo1Change(Form1->penwidthcombo1);
+    EXPECT_EQ(Model().PenHalfWidth, 5);
+    PatternPicture();
+    Click(Form1->bLinks);
+    EXPECT_EQ(FirstDifference(Picture(), [](int x, int y) {
+                  return x == 31 ? TransparentKeyColor : PatternColour(x + 1, y);
+              }),
+              "");
+}
+
+TEST_F(EditorFormTest, CtrlShortcutsOnKeyRelease)
+{
+    PatternPicture();
+    Click(Form1->bRotieren);
+    KeyUp(VK_F4, ssCtrl);
+    KeyUp(VK_NUMPAD3, ssCtrl);
+    EXPECT_TRUE(dialogs.fileRequests.empty()) << "Ctrl+F4 and Ctrl+numpad keys do nothing";
+    KeyUp('Z', ssCtrl | ssShift);
+    EXPECT_NE(FirstDifference(Picture(), PatternColour), "") << "Ctrl+Shift+Z does not undo";
+    KeyUp('Z', ssCtrl);
+    EXPECT_EQ(FirstDifference(Picture(), PatternColour), "") << "Ctrl+Z undoes";
+    KeyUp('Z', ssCtrl);   // nothing left: harmless
+
+    KeyUp('S', ssCtrl);
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_TRUE(dialogs.fileRequests[0].save);
+    EXPECT_EQ(dialogs.fileRequests[0].title, "Speichern unter...");
+
+    KeyUp(VK_F1, 0);
+    ASSERT_EQ(dialogs.helpCalls.size(), 1u);
+    EXPECT_EQ(dialogs.helpCalls[0].keyword, "Iconeditor");
+}
+
+TEST_F(EditorFormTest, SwatchesAndPaletteSetTheColourOfTheButtonUsed)
+{
+    TShape* red = Form1->fixedSwatches[4];
+    TShape* blue = Form1->fixedSwatches[10];
+    Click(red, mbLeft);
+    EXPECT_EQ(Hex(Model().PrimaryColor), Hex(clRed));
+    EXPECT_EQ(Hex(Form1->Shape1->Brush().Color()), Hex(clRed));
+    Click(blue, mbRight);
+    EXPECT_EQ(Hex(Model().SecondaryColor), Hex(clBlue));
+    EXPECT_EQ(Hex(Form1->Shape2->Brush().Color()), Hex(clBlue));
+    Click(Form1->fixedSwatches[0], mbMiddle);
+    EXPECT_EQ(Hex(Model().PrimaryColor), Hex(clRed)) << "the middle button picks nothing";
+    EXPECT_EQ(Hex(Model().SecondaryColor), Hex(clBlue));
+
+    Click(Form1->fixedSwatches.back(), mbLeft);
+    EXPECT_EQ(Hex(Model().PrimaryColor), Hex(TransparentKeyColor)) << "the transparent swatch";
+
+    TBitmap& palette = Form1->Image6->Picture().Bitmap();
+    Click(Form1->Image6, mbRight, 20, 50);
+    EXPECT_EQ(Hex(Model().SecondaryColor), Hex(palette.PixelColor(20, 50)));
+
+    Click(Form1->bFarbenTauschen);
+    EXPECT_EQ(Hex(Model().PrimaryColor), Hex(palette.PixelColor(20, 50)));
+    EXPECT_EQ(Hex(Model().SecondaryColor), Hex(TransparentKeyColor));
+    EXPECT_EQ(Hex(Form1->Shape1->Brush().Color()), Hex(Model().PrimaryColor));
+    EXPECT_EQ(Hex(Form1->Shape2->Brush().Color()), Hex(Model().SecondaryColor));
+
+    dialogs.colorAnswers.push_back(clLime);
+    Click(Form1->Shape2, mbLeft, 20, 20);   // the part the primary swatch leaves free
+    EXPECT_EQ(dialogs.colorRequests, 1);
+    EXPECT_EQ(Hex(Model().SecondaryColor), Hex(clLime));
+}
+
+TEST_F(EditorFormTest, WhileBusyTheCommandsAndShortcutsDoNothing)
+{
+    PatternPicture();
+    Click(Form1->bRotieren);
+    Form1->SetBusy(true);
+    EXPECT_TRUE(Form1->Label1->Visible());
+    EXPECT_FALSE(Form1->penwidthcombo1->Enabled());
+    EXPECT_FALSE(Form1->SpeedButton4->Enabled()) << "no undo in the middle of a gesture";
+
+    TBitmap before;
+    before.Assign(Picture());
+    for (TMaskButton* button : {Form1->bHoch, Form1->bRotieren, Form1->bSpiegelungVertikal, Form1->bNeu})
+        Click(button);
+    KeyUp('Z', ssCtrl);
+    KeyUp('N', ssCtrl);
+    EXPECT_EQ(FirstDifference(Picture(), [&](int x, int y) { return before.PixelColor(x, y); }), "");
+    Click(Form1->fixedSwatches[4]);
+    EXPECT_EQ(Hex(Model().PrimaryColor), Hex(clBlack));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // The label in front of the tool column takes the click.
+    Click(Form1->bLinie);
+    EXPECT_EQ(Model().CurrentTool, etPen);
+    EXPECT_FALSE(Form1->bLinie->ButtonDown());
+    // A tool chosen otherwise only latches the polygon again.
+    Form1->ToolButtonClick(Form1->bLinie);
+    EXPECT_EQ(Model().CurrentTool, etPen);
+    EXPECT_TRUE(Form1->bVieleck->ButtonDown());
+    EXPECT_FALSE(Form1->bLinie->ButtonDown());
+
+    Form1->SetBusy(false);
+    EXPECT_FALSE(Form1->Label1->Visible());
+    EXPECT_TRUE(Form1->SpeedButton4->Enabled());
+    Click(Form1->bLinie);
+    EXPECT_EQ(Model().CurrentTool, etLine);
+    EXPECT_TRUE(Form1->bLinie->ButtonDown());
+    EXPECT_FALSE(Form1->bVieleck->ButtonDown());
+}
+
+TEST_F(EditorFormTest, ToolButtonsSetTheToolAndTheBrush)
+{
+    const struct {
+        TMaskSpeedButton* TForm1::*button;
+        int tool;
+        bool clearBrush, solidSecondary;
+    } tools[] = {
+        {&TForm1::bViereck1, etRectangle, true, false}, {&TForm1::bViereck2, etRectangle, false, true},
+        {&TForm1::bKreis1, etEllipse, true, false},     {&TForm1::bKreis2, etEllipse, false, true},
+        {&TForm1::bVieleck, etPolygon, true, false},    {&TForm1::bText, etText, false, false},
+        {&TForm1::bFuellwerkzeug, etFill, false, false}, {&TForm1::bFarbeAuswaehlen, etPipette, false, false},
+        {&TForm1::bStift, etPen, false, false},
+    };
+    Form1->SetButtonColor(mbRight, clYellow);
+    for (const auto& t : tools) {
+        TMaskSpeedButton* button = Form1->*t.button;
+        Click(button);
+        EXPECT_EQ(Model().CurrentTool, t.tool) << button->Name();
+        int latched = 0;
+        for (TMaskSpeedButton* other : {Form1->bStift, Form1->bLinie, Form1->bViereck1, Form1->bViereck2,
+                                        Form1->bKreis1, Form1->bKreis2, Form1->bVieleck, Form1->bText,
+                                        Form1->bFuellwerkzeug, Form1->bFarbeAuswaehlen})
+            latched += other->ButtonDown();
+        EXPECT_EQ(latched, 1) << button->Name();
+        EXPECT_TRUE(button->ButtonDown()) << button->Name();
+        TBrush& brush = Picture().Canvas().Brush();
+        if (t.clearBrush)
+            EXPECT_EQ(brush.Style(), bsClear) << button->Name();
+        if (t.solidSecondary) {
+            EXPECT_EQ(brush.Style(), bsSolid) << button->Name();
+            EXPECT_EQ(Hex(brush.Color()), Hex(clYellow)) << button->Name();
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The clipboard-viewer chain
+
+namespace {
+
+// A window that stands for the next viewer in the chain and counts what reaches it.
+struct ChainWitness {
+    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == WM_DRAWCLIPBOARD || msg == WM_CHANGECBCHAIN)
+            received.push_back(msg);
+        return DefWindowProcA(window, msg, wParam, lParam);
+    }
+    ChainWitness()
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "EditorChainWitness";
+        RegisterClassA(&wc);
+        window = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+        received.clear();
+    }
+    ~ChainWitness() { DestroyWindow(window); }
+    HWND window;
+    static std::vector<UINT> received;
+};
+std::vector<UINT> ChainWitness::received;
+
+}  // namespace
+
+TEST_F(EditorFormTest, ClipboardChainMessagesReachTheSuccessorOrReplaceIt)
+{
+    ChainWitness witness, replacement;
+    // Form1 hands on to the witness as if the witness had joined the chain before it.
+    SendMessageA(window, WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(Form1->NextClipboardViewer()),
+                 reinterpret_cast<LPARAM>(witness.window));
+    ASSERT_EQ(Form1->NextClipboardViewer(), witness.window);
+    ChainWitness::received.clear();
+
+    SendMessageA(window, WM_DRAWCLIPBOARD, 0, 0);
+    EXPECT_EQ(ChainWitness::received, std::vector<UINT>{WM_DRAWCLIPBOARD}) << "passed on";
+
+    // Another window leaves the chain: the successor must hear of it.
+    ChainWitness::received.clear();
+    SendMessageA(window, WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(replacement.window), 0);
+    EXPECT_EQ(ChainWitness::received, std::vector<UINT>{WM_CHANGECBCHAIN});
+    EXPECT_EQ(Form1->NextClipboardViewer(), witness.window);
+
+    // The successor itself leaves: its own successor takes its place.
+    SendMessageA(window, WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(witness.window),
+                 reinterpret_cast<LPARAM>(replacement.window));
+    EXPECT_EQ(Form1->NextClipboardViewer(), replacement.window);
+
+    // With no successor nothing is passed on.
+    SendMessageA(window, WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(replacement.window), 0);
+    ChainWitness::received.clear();
+    SendMessageA(window, WM_DRAWCLIPBOARD, 0, 0);
+    EXPECT_TRUE(ChainWitness::received.empty());
+}
+
+TEST_F(EditorFormTest, PasteIsOfferedExactlyWhileTheClipboardHoldsABitmap)
+{
+    EXPECT_EQ(GetClipboardViewer(), window) << "joined the chain at the start";
+    Click(Form1->bKopieren);
+    ASSERT_TRUE(PumpMessagesUntil([] { return Form1->bEinfuegen->Enabled(); }))
+        << "the copied picture offers itself for pasting";
+    {
+        TClipboard clipboard;
+        clipboard.SetText("kein Bild");
+    }
+    EXPECT_TRUE(PumpMessagesUntil([] { return !Form1->bEinfuegen->Enabled(); }));
+
+    // A closed window is no viewer any more.
+    Form1->Model().Modified = false;
+    TCloseAction action = caHide;
+    Form1->FormClose(Form1, action);
+    EXPECT_NE(GetClipboardViewer(), window);
+}
+
+TEST_F(EditorFormTest, PasteStretchesTheClipboardPictureAndOneUndoTakesItBack)
+{
+    TBitmap small(16, 16);
+    small.Canvas().Brush().SetColor(clRed);
+    small.Canvas().FillRect({0, 0, 16, 16});
+    {
+        TClipboard clipboard;
+        clipboard.SetBitmap(small);
+    }
+    ASSERT_TRUE(PumpMessagesUntil([] { return Form1->bEinfuegen->Enabled(); }));
+    PatternPicture();
+    Click(Form1->bEinfuegen);
+    EXPECT_EQ(FirstDifference(Picture(), [](int, int) { return clRed; }), "") << "fills the whole picture";
+    EXPECT_TRUE(Model().Modified);
+    Click(Form1->SpeedButton4);
+    EXPECT_EQ(FirstDifference(Picture(), PatternColour), "");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Giving up a changed picture
+
+namespace {
+
+std::string TempFolder()
+{
+    char path[MAX_PATH];
+    GetTempPathA(MAX_PATH, path);
+    return path;
+}
+
+}  // namespace
+
+TEST_F(EditorFormTest, CloseAsksAndACancelledSaveKeepsTheEditorOpen)
+{
+    PatternPicture();
+    Click(Form1->bRotieren);
+    dialogs.messageAnswers = {mrYes};
+    dialogs.fileAnswers = {""};
+    TCloseAction action = caHide;
+    Form1->FormClose(Form1, action);
+    EXPECT_EQ(action, caNone);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, SaveChangesQuestion);
+    EXPECT_EQ(dialogs.messages[0].buttons, mbYesNoCancel);
+    EXPECT_TRUE(Model().Modified);
+    EXPECT_EQ(FirstDifference(Picture(), [](int x, int y) { return PatternColour(31 - y, x); }), "");
+    EXPECT_EQ(GetClipboardViewer(), window) << "still in the chain";
+
+    dialogs.messageAnswers = {mrCancel};
+    action = caHide;
+    Form1->FormClose(Form1, action);
+    EXPECT_EQ(action, caNone);
+
+    dialogs.messageAnswers = {mrNo};
+    action = caHide;
+    Form1->FormClose(Form1, action);
+    EXPECT_EQ(action, caHide);
+    EXPECT_FALSE(Model().Modified);
+}
+
+TEST_F(EditorFormTest, YesSavesAnIconBeforeClosing)
+{
+    const std::string file = TempFolder() + "editor-close-test.ico";
+    DeleteFileA(file.c_str());
+    Click(Form1->bRotieren);
+    dialogs.messageAnswers = {mrYes};
+    dialogs.fileAnswers = {file};
+    TCloseAction action = caHide;
+    Form1->FormClose(Form1, action);
+    EXPECT_EQ(action, caHide);
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    ASSERT_TRUE(GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data)) << file;
+    EXPECT_EQ(data.nFileSizeLow, 3262u);
+    DeleteFileA(file.c_str());
+}
+
+TEST_F(EditorFormTest, AFailedSaveIsReportedAndCancelsNew)
+{
+    PatternPicture();
+    Click(Form1->bRotieren);
+    dialogs.messageAnswers = {mrYes, mrOk};
+    dialogs.fileAnswers = {TempFolder() + "no such folder\\x.ico"};
+    Click(Form1->bNeu);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].type, mtError) << dialogs.messages[1].text;
+    EXPECT_TRUE(Model().Modified) << "nothing was saved";
+    EXPECT_EQ(FirstDifference(Picture(), [](int x, int y) { return PatternColour(31 - y, x); }), "")
+        << "the picture is still there";
+
+    dialogs.messageAnswers = {mrNo};
+    Click(Form1->bNeu);
+    EXPECT_EQ(FirstDifference(Picture(), [](int, int) { return TransparentKeyColor; }), "");
+    EXPECT_FALSE(Model().Modified);
+    EXPECT_FALSE(Form1->SpeedButton4->Enabled());
+}
