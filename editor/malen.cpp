@@ -8,6 +8,7 @@
 #include "Exceptions.h"
 #include "Info.h"
 #include "PictureFiles.h"
+#include "SkinParts.h"
 #include "SysUtils.h"
 #include "TransparentKey.h"
 
@@ -37,15 +38,10 @@ constexpr int PictureTop = 101;
 
 TForm1::TForm1(TComponent* owner) : TForm(owner)
 {
-    SetName("Form1");
-    SetCaption("Quillandora! Editor");
+    DressSkinnedForm(*this, "Form1", "Quillandora! Editor", 410, 412);
     SetPosition(poScreenCenter);
     SetKeyPreview(true);
     SetColor(EditorFormColor);
-    Font().SetName("MS Sans Serif");
-    Font().SetSize(8);
-    SetBorderStyle(bsNone);
-    SetClientSize(410, 412);
 
     HINSTANCE instance = GetModuleHandleA(nullptr);
     ilButtonsRund_Klein.LoadStripFromResource(instance, "ILBUTTONSRUND_KLEIN", TransparentKeyColor);
@@ -55,11 +51,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner)
     ilTools_Glyphs.LoadStripFromResource(instance, "ILTOOLS_GLYPHS", TransparentKeyColor);
     ilButtonsStandard.LoadStripFromResource(instance, "ILBUTTONSSTANDARD", TransparentKeyColor);
 
-    iHintergrund = new TCoolForm(this);
-    iHintergrund->SetName("iHintergrund");
-    iHintergrund->SetParent(this);
-    iHintergrund->Picture().Bitmap().LoadFromResourceName(instance, "TFORM1_SKIN");
-    iHintergrund->LoadMask2FromResource(instance, "TFORM1_MASK2");
+    iHintergrund = AddSkin(*this, "TFORM1");
 
     pbox = MakeImage("pbox", PictureLeft, PictureTop, 256, 256);
     pbox->SetStretch(true);
@@ -201,22 +193,8 @@ TForm1::~TForm1()
 TMaskButton* TForm1::MakeCommand(const char* name, int left, int top, TImageList& glyphs, int glyph,
                                  const std::string& hint, void (TForm1::*handler)(TComponent*))
 {
-    auto* button = new TMaskButton(this);
-    button->SetName(name);
-    button->SetParent(this);
-    button->SetBounds(left, top, 21, 22);
-    button->SetImageList(&ilButtonsRund_Klein);
-    button->SetGlyphImageList(&glyphs);
-    button->SetGlyphImageIndex(glyph);
-    button->SetDisabledGlyphIndex(glyph);
-    button->SetClickColor(clBlack);
-    button->SetDisabledFontColor(clSilver);
-    // The strip's corners are key-coloured: the skin shows around the round outline.
-    button->SetTransparent(true);
-    button->SetHint(hint);
-    button->SetShowHint(true);
-    button->OnClick = [this, handler](TComponent* sender) { (this->*handler)(sender); };
-    return button;
+    return MakeRoundButton(*this, name, {left, top, left + 21, top + 22}, &ilButtonsRund_Klein, &glyphs, glyph, hint,
+                           [this, handler](TComponent* sender) { (this->*handler)(sender); });
 }
 
 TMaskSpeedButton* TForm1::MakeTool(const char* name, int column, int row, int tool, const std::string& hint)

@@ -12,6 +12,7 @@
 #include "IconSpec.h"
 #include "JpegImage.h"
 #include "Main.h"
+#include "SkinParts.h"
 #include "SysUtils.h"
 #include "TransparentKey.h"
 #include "toolsunit.h"
@@ -101,21 +102,11 @@ std::string EditorArgument(const std::string& path)
 
 TIconInfoForm::TIconInfoForm(TComponent* owner) : TForm(owner)
 {
-    SetName("IconInfoForm");
-    SetCaption("Icon-Info");
-    SetBorderStyle(bsNone);
+    DressSkinnedForm(*this, "IconInfoForm", "Icon-Info", 211, 199);
     SetFormStyle(fsStayOnTop);
     SetKeyPreview(true);
-    Font().SetName("MS Sans Serif");
-    Font().SetSize(8);
-    SetClientSize(211, 199);
 
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    iHintergrund = new TCoolForm(this);
-    iHintergrund->SetName("iHintergrund");
-    iHintergrund->SetParent(this);
-    iHintergrund->Picture().Bitmap().LoadFromResourceName(instance, "TICONINFOFORM_SKIN");
-    iHintergrund->LoadMask2FromResource(instance, "TICONINFOFORM_MASK2");
+    iHintergrund = AddSkin(*this, "TICONINFOFORM");
 
     iIcon = new TImage(this);
     iIcon->SetName("iIcon");
@@ -156,23 +147,9 @@ TIconInfoForm::TIconInfoForm(TComponent* owner) : TForm(owner)
     bZuweisen = MakeButton("bZuweisen", 108, 174, "Zuweisen", "Weist das Icon einer Systemkomponente zu",
                            &TIconInfoForm::bZuweisenClick);
 
-    bBeenden = new TMaskButton(this);
-    bBeenden->SetName("bBeenden");
-    bBeenden->SetParent(this);
-    bBeenden->SetBounds(190, 0, 21, 22);
-    if (MainForm) {
-        bBeenden->SetImageList(&MainForm->ilButtonsRund_Klein);
-        bBeenden->SetGlyphImageList(&MainForm->ilButtonsRund_Klein_Glyphs);
-    }
-    bBeenden->SetGlyphImageIndex(0);
-    bBeenden->SetDisabledGlyphIndex(0);
-    bBeenden->SetClickColor(clBlack);
-    bBeenden->SetDisabledFontColor(clSilver);
-    // The strip's corners are key-coloured: the skin shows around the round outline.
-    bBeenden->SetTransparent(true);
-    bBeenden->SetHint("Beenden");
-    bBeenden->SetShowHint(true);
-    bBeenden->OnClick = [this](TComponent* sender) { bBeendenClick(sender); };
+    bBeenden = MakeRoundButton(*this, "bBeenden", {190, 0, 211, 22}, MainForm ? &MainForm->ilButtonsRund_Klein : nullptr,
+                               MainForm ? &MainForm->ilButtonsRund_Klein_Glyphs : nullptr, 0, "Beenden",
+                               [this](TComponent* sender) { bBeendenClick(sender); });
 
     lFile = new TEdit(this);
     lFile->SetName("lFile");

@@ -6,6 +6,7 @@
 #include "Bitmap.h"
 #include "Dialogs.h"
 #include "Icon.h"
+#include "SkinParts.h"
 
 #include <algorithm>
 
@@ -29,20 +30,10 @@ constexpr TColor LinkColor = 0x00A04818;   // RGB(24, 72, 160)
 
 TInfoForm::TInfoForm(TComponent* owner, const TInfoFormSkin& skin, const std::string& version) : TForm(owner)
 {
-    SetName("InfoForm");
-    SetCaption("Info");
+    DressSkinnedForm(*this, "InfoForm", "Info", 211, 199);
     SetPosition(poScreenCenter);
-    Font().SetName("MS Sans Serif");
-    Font().SetSize(8);
-    SetBorderStyle(bsNone);
-    SetClientSize(211, 199);
 
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    iHintergrund = new TCoolForm(this);
-    iHintergrund->SetName("iHintergrund");
-    iHintergrund->SetParent(this);
-    iHintergrund->Picture().Bitmap().LoadFromResourceName(instance, "TINFOFORM_SKIN");
-    iHintergrund->LoadMask2FromResource(instance, "TINFOFORM_MASK2");
+    iHintergrund = AddSkin(*this, "TINFOFORM");
 
     iIcon = new TImage(this);
     iIcon->SetName("iIcon");
@@ -78,21 +69,8 @@ TInfoForm::TInfoForm(TComponent* owner, const TInfoFormSkin& skin, const std::st
     bOK->SetCaption("OK");
     bOK->OnClick = [this](TComponent* sender) { bOKClick(sender); };
 
-    bBeenden = new TMaskButton(this);
-    bBeenden->SetName("bBeenden");
-    bBeenden->SetParent(this);
-    bBeenden->SetBounds(190, 0, 21, 22);
-    bBeenden->SetImageList(skin.buttonsRundKlein);
-    bBeenden->SetGlyphImageList(skin.buttonsRundKleinGlyphs);
-    bBeenden->SetGlyphImageIndex(0);
-    bBeenden->SetDisabledGlyphIndex(0);
-    bBeenden->SetClickColor(clBlack);
-    bBeenden->SetDisabledFontColor(clSilver);
-    // The strip's corners are key-coloured: the skin shows around the round outline.
-    bBeenden->SetTransparent(true);
-    bBeenden->SetHint("Beenden");
-    bBeenden->SetShowHint(true);
-    bBeenden->OnClick = [this](TComponent* sender) { bBeendenClick(sender); };
+    bBeenden = MakeRoundButton(*this, "bBeenden", {190, 0, 211, 22}, skin.buttonsRundKlein, skin.buttonsRundKleinGlyphs,
+                               0, "Beenden", [this](TComponent* sender) { bBeendenClick(sender); });
 
     OnCreate = [this](TComponent* sender) { FormCreate(sender); };
 }

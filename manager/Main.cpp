@@ -7,6 +7,7 @@
 #include "Exceptions.h"
 #include "IconInfo.h"
 #include "Info.h"
+#include "SkinParts.h"
 #include "SysUtils.h"
 #include "TransparentKey.h"
 
@@ -52,15 +53,10 @@ void OverrideProgramFolder(const std::string& folder)
 
 TMainForm::TMainForm(TComponent* owner) : TForm(owner)
 {
-    SetName("MainForm");
-    SetCaption("Quillandora! Ostrane");
+    DressSkinnedForm(*this, "MainForm", "Quillandora! Ostrane", 640, 458);
     SetPosition(poScreenCenter);
     SetKeyPreview(true);
     SetColor(MainFormColor);
-    Font().SetName("MS Sans Serif");
-    Font().SetSize(8);
-    SetBorderStyle(bsNone);
-    SetClientSize(640, 458);
 
     HINSTANCE instance = GetModuleHandleA(nullptr);
     ilButtonsRund_Gross.LoadStripFromResource(instance, "ILBUTTONSRUND_GROSS", TransparentKeyColor);
@@ -69,11 +65,7 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
     ilButtonsRund_Klein_Glyphs.LoadStripFromResource(instance, "ILBUTTONSRUND_KLEIN_GLYPHS", TransparentKeyColor);
     ilButtonsStandard.LoadStripFromResource(instance, "ILBUTTONSSTANDARD", TransparentKeyColor);
 
-    iHintergrund = new TCoolForm(this);
-    iHintergrund->SetName("iHintergrund");
-    iHintergrund->SetParent(this);
-    iHintergrund->Picture().Bitmap().LoadFromResourceName(instance, "TMAINFORM_SKIN");
-    iHintergrund->LoadMask2FromResource(instance, "TMAINFORM_MASK2");
+    iHintergrund = AddSkin(*this, "TMAINFORM");
 
     bIcons = MakeButton("bIcons", 11, 26, true, 1, "Icongalerie aufrufen", &TMainForm::bIconsClick);
     bAnzeige = MakeButton("bAnzeige", 72, 26, true, 2, "Desktopeinstellungen bearbeiten", &TMainForm::bAnzeigeClick);
@@ -109,22 +101,10 @@ TMainForm::~TMainForm()
 TMaskButton* TMainForm::MakeButton(const char* name, int left, int top, bool large, int glyph,
                                    const std::string& hint, void (TMainForm::*handler)(TComponent*))
 {
-    auto* button = new TMaskButton(this);
-    button->SetName(name);
-    button->SetParent(this);
-    button->SetBounds(left, top, large ? 48 : 21, large ? 48 : 22);
-    button->SetImageList(large ? &ilButtonsRund_Gross : &ilButtonsRund_Klein);
-    button->SetGlyphImageList(large ? &ilButtonsRund_Gross_Glyphs : &ilButtonsRund_Klein_Glyphs);
-    button->SetGlyphImageIndex(glyph);
-    button->SetDisabledGlyphIndex(glyph);
-    button->SetClickColor(clBlack);
-    button->SetDisabledFontColor(clSilver);
-    // The strips' corners are key-coloured: the skin shows around the round outline.
-    button->SetTransparent(true);
-    button->SetHint(hint);
-    button->SetShowHint(true);
-    button->OnClick = [this, handler](TComponent* sender) { (this->*handler)(sender); };
-    return button;
+    const RECT bounds = {left, top, left + (large ? 48 : 21), top + (large ? 48 : 22)};
+    return MakeRoundButton(*this, name, bounds, large ? &ilButtonsRund_Gross : &ilButtonsRund_Klein,
+                           large ? &ilButtonsRund_Gross_Glyphs : &ilButtonsRund_Klein_Glyphs, glyph, hint,
+                           [this, handler](TComponent* sender) { (this->*handler)(sender); });
 }
 
 TTabSheet* TMainForm::MakePage(const char* name)

@@ -357,9 +357,10 @@ TEST_F(IconInfoFormTest, ExportAsIconKeepsTheClearPixelsClear)
                   {30, 31, true, 0}, {16, 16, false, 0}};
     for (const auto& p : pixels) {
         EXPECT_EQ(IconFileTransparent(file, p.x, p.y), p.clear) << p.x << "," << p.y;
-        if (p.colour || p.clear)
+        if (p.colour || p.clear) {
             EXPECT_EQ(IconFileColour(file, p.x, p.y), p.colour) << p.x << "," << p.y << std::hex << " got "
                                                                << IconFileColour(file, p.x, p.y);
+        }
     }
 }
 
