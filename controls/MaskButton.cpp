@@ -20,57 +20,40 @@ TMaskButton::TMaskButton(TComponent* owner) : TGraphicControl(owner)
     SetBounds(Left(), Top(), 30, 30);
 }
 
-TMaskButton::~TMaskButton()
-{
-    if (imageList_)
-        imageList_->RemoveWatcher(this);
-    if (glyphList_ && glyphList_ != imageList_)
-        glyphList_->RemoveWatcher(this);
-}
-
-void TMaskButton::Watch(TImageList*& field, TImageList* list)
-{
-    TImageList* old = field;
-    field = list;
-    // One list may serve as strip and glyphs at once: stop watching only when neither uses it.
-    if (old && old != imageList_ && old != glyphList_)
-        old->RemoveWatcher(this);
-    if (list)
-        list->AddWatcher(this);
-}
+TMaskButton::~TMaskButton() = default;
 
 void TMaskButton::SetImageList(TImageList* list)
 {
-    if (list == imageList_)
+    if (list == ImageList())
         return;
-    Watch(imageList_, list);
-    if (imageList_ && imageIndex_ > imageList_->Count() - 1)
-        imageIndex_ = imageList_->Count() - 1;
+    imageLink_.SetList(list);
+    if (ImageList() && imageIndex_ > ImageList()->Count() - 1)
+        imageIndex_ = ImageList()->Count() - 1;
     FitToStrip();
     Repaint();
 }
 
 void TMaskButton::SetImageIndex(int index)
 {
-    if (imageList_ && index > imageList_->Count() - 1)
-        index = imageList_->Count() - 1;
+    if (ImageList() && index > ImageList()->Count() - 1)
+        index = ImageList()->Count() - 1;
     imageIndex_ = index;
     Repaint();
 }
 
 void TMaskButton::SetGlyphImageList(TImageList* list)
 {
-    if (list == glyphList_)
+    if (list == GlyphImageList())
         return;
-    Watch(glyphList_, list);
-    if (glyphList_)
+    glyphLink_.SetList(list);
+    if (GlyphImageList())
         Repaint();
 }
 
 void TMaskButton::SetGlyphImageIndex(int index)
 {
-    if (glyphList_ && index > glyphList_->Count() - 1)
-        index = glyphList_->Count() - 1;
+    if (GlyphImageList() && index > GlyphImageList()->Count() - 1)
+        index = GlyphImageList()->Count() - 1;
     glyphIndex_ = index;
     Repaint();
 }
@@ -88,42 +71,33 @@ void TMaskButton::SetTransparent(bool transparent)
     Repaint();
 }
 
-void TMaskButton::OnImageListChange(TImageList& list)
+void TMaskButton::ImageListChanged()
 {
-    Invalidate();
-}
-
-void TMaskButton::OnImageListDestroyed(TImageList& list)
-{
-    if (&list == imageList_) {
-        imageList_ = nullptr;
+    if (!ImageList())
         imageIndex_ = 0;
-    }
-    if (&list == glyphList_)
-        glyphList_ = nullptr;
     Invalidate();
 }
 
 void TMaskButton::FitToStrip()
 {
-    if (!imageList_)
+    if (!ImageList())
         return;
-    int height = MaskButtonRowHeight(imageList_->Height());
-    if (Width() != imageList_->Width() || Height() != height)
-        SetBounds(Left(), Top(), imageList_->Width(), height);
+    int height = MaskButtonRowHeight(ImageList()->Height());
+    if (Width() != ImageList()->Width() || Height() != height)
+        SetBounds(Left(), Top(), ImageList()->Width(), height);
 }
 
 bool TMaskButton::HitTest(int x, int y)
 {
     bool inside = false;
-    if (imageList_) {
-        int rowHeight = imageList_->Height() / 5;
+    if (ImageList()) {
+        int rowHeight = ImageList()->Height() / 5;
         COLORREF click = ColorToRGB(clickColor_) & 0x00FFFFFF;
-        TBitmap scratch(imageList_->Width(), std::max(rowHeight, 1));
+        TBitmap scratch(ImageList()->Width(), std::max(rowHeight, 1));
         // The mask row's transparent pixels keep this background, which must never pass as
         // the click colour.
         FillBitmap(scratch, static_cast<TColor>(click ^ 0x00FFFFFF));
-        imageList_->Draw(scratch.Canvas(), 0, -MaskButtonMaskRow * rowHeight, imageIndex_);
+        ImageList()->Draw(scratch.Canvas(), 0, -MaskButtonMaskRow * rowHeight, imageIndex_);
         inside = static_cast<COLORREF>(scratch.PixelColor(x, y)) == click;
     }
     outside_ = !inside;
@@ -207,11 +181,11 @@ void TMaskButton::DrawGlyph(int offset)
 
 void TMaskButton::Paint()
 {
-    if (!imageList_)
+    if (!ImageList())
         return;
     TMaskButtonLook look = enabled_ ? look_ : mlDisabled;
     FitToStrip();
-    int rowHeight = MaskButtonRowHeight(imageList_->Height());
+    int rowHeight = MaskButtonRowHeight(ImageList()->Height());
     if (face_.Width() != Width() || face_.Height() != Height())
         face_.SetSize(Width(), Height());
     TCanvas& canvas = face_.Canvas();
@@ -219,16 +193,16 @@ void TMaskButton::Paint()
     if (transparent_)
         FillBitmap(face_, TransparentKeyColor);
     else
-        imageList_->Draw(canvas, 0, -MaskButtonMaskRow * rowHeight, imageIndex_);
-    imageList_->Draw(canvas, 0, -look * rowHeight, imageIndex_);
+        ImageList()->Draw(canvas, 0, -MaskButtonMaskRow * rowHeight, imageIndex_);
+    ImageList()->Draw(canvas, 0, -look * rowHeight, imageIndex_);
 
     int offset = GlyphOffset();
-    if (glyphList_) {
-        glyph_.SetSize(glyphList_->Width(), glyphList_->Height());
+    if (GlyphImageList()) {
+        glyph_.SetSize(GlyphImageList()->Width(), GlyphImageList()->Height());
         FillBitmap(glyph_, TransparentKeyColor);
         glyph_.SetTransparentColor(TransparentKeyColor);
         glyph_.SetTransparent(true);
-        glyphList_->GetBitmap(look == mlDisabled ? disabledGlyphIndex_ : glyphIndex_, glyph_);
+        GlyphImageList()->GetBitmap(look == mlDisabled ? disabledGlyphIndex_ : glyphIndex_, glyph_);
     }
 
     std::string caption = Caption();
@@ -242,7 +216,7 @@ void TMaskButton::Paint()
                        caption);
         canvas.Brush().SetStyle(bsSolid);
     }
-    if (glyphList_)
+    if (GlyphImageList())
         DrawGlyph(offset);
 
     face_.SetTransparentColor(TransparentKeyColor);

@@ -16,16 +16,16 @@ constexpr int MaskButtonMaskRow = 4;
 // Height of one row of a strip `listHeight` pixels high, rounded to nearest (27 gives 5).
 int MaskButtonRowHeight(int listHeight);
 
-class TMaskButton : public TGraphicControl, private TImageListWatcher {
+class TMaskButton : public TGraphicControl {
 public:
     explicit TMaskButton(TComponent* owner);
     ~TMaskButton() override;
 
-    TImageList* ImageList() const { return imageList_; }
+    TImageList* ImageList() const { return imageLink_.List(); }
     void SetImageList(TImageList* list);
     int ImageIndex() const { return imageIndex_; }
     void SetImageIndex(int index);
-    TImageList* GlyphImageList() const { return glyphList_; }
+    TImageList* GlyphImageList() const { return glyphLink_.List(); }
     void SetGlyphImageList(TImageList* list);
     int GlyphImageIndex() const { return glyphIndex_; }
     void SetGlyphImageIndex(int index);
@@ -73,14 +73,12 @@ protected:
     virtual int GlyphOffset() const { return pressed_ && !outside_ ? 1 : 0; }
 
 private:
-    void OnImageListChange(TImageList& list) override;
-    void OnImageListDestroyed(TImageList& list) override;
-    void Watch(TImageList*& field, TImageList* list);
+    void ImageListChanged();
     void FitToStrip();
     void DrawGlyph(int offset);
 
-    TImageList* imageList_ = nullptr;
-    TImageList* glyphList_ = nullptr;
+    TImageListLink imageLink_{[this] { ImageListChanged(); }};
+    TImageListLink glyphLink_{[this] { Invalidate(); }};
     int imageIndex_ = 0;
     int glyphIndex_ = 0;
     int disabledGlyphIndex_ = 0;

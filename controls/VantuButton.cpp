@@ -30,32 +30,25 @@ TVantuButton::TVantuButton(TComponent* owner) : TGraphicControl(owner)
     SetBounds(Left(), Top(), 30, 30);
 }
 
-TVantuButton::~TVantuButton()
-{
-    if (imageList_)
-        imageList_->RemoveWatcher(this);
-}
+TVantuButton::~TVantuButton() = default;
 
 void TVantuButton::SetImageList(TImageList* list)
 {
-    if (list == imageList_)
+    if (list == ImageList())
         return;
-    if (imageList_)
-        imageList_->RemoveWatcher(this);
-    imageList_ = list;
-    if (!imageList_)
+    imageLink_.SetList(list);
+    if (!list)
         return;
-    imageList_->AddWatcher(this);
-    if (imageIndex_ > imageList_->Count() - 1)
-        imageIndex_ = imageList_->Count() - 1;
+    if (imageIndex_ > ImageList()->Count() - 1)
+        imageIndex_ = ImageList()->Count() - 1;
     FitToStrip();
     Repaint();
 }
 
 void TVantuButton::SetImageIndex(int index)
 {
-    if (imageList_ && index > imageList_->Count() - 1)
-        index = imageList_->Count() - 1;
+    if (ImageList() && index > ImageList()->Count() - 1)
+        index = ImageList()->Count() - 1;
     imageIndex_ = index;
     Repaint();
 }
@@ -79,23 +72,11 @@ void TVantuButton::SetAlignment(TAlignment alignment)
     Repaint();
 }
 
-void TVantuButton::OnImageListChange(TImageList& list)
-{
-    Invalidate();
-}
-
-void TVantuButton::OnImageListDestroyed(TImageList& list)
-{
-    if (&list == imageList_)
-        imageList_ = nullptr;
-    Invalidate();
-}
-
 void TVantuButton::FitToStrip()
 {
-    if (!imageList_)
+    if (!ImageList())
         return;
-    int height = VantuButtonRowHeight(imageList_->Height());
+    int height = VantuButtonRowHeight(ImageList()->Height());
     if (Height() != height)
         SetBounds(Left(), Top(), Width(), height);
 }
@@ -141,20 +122,20 @@ void TVantuButton::DrawFace(TVantuLook look, int rowHeight)
 {
     int width = Width();
     int height = Height();
-    int listWidth = imageList_->Width();
+    int listWidth = ImageList()->Width();
     int top = look * rowHeight;
 
     // The whole image on the key colour, so that its outline stays see-through in the slices.
-    TBitmap scratch(listWidth, imageList_->Height());
+    TBitmap scratch(listWidth, ImageList()->Height());
     FillBitmap(scratch, TransparentKeyColor);
-    imageList_->Draw(scratch.Canvas(), 0, 0, imageIndex_);
+    ImageList()->Draw(scratch.Canvas(), 0, 0, imageIndex_);
 
     if (face_.Width() != width || face_.Height() != height)
         face_.SetSize(width, height);
     FillBitmap(face_, TransparentKeyColor);
     TCanvas& canvas = face_.Canvas();
-    imageList_->Draw(canvas, 0, -top, imageIndex_);
-    imageList_->Draw(canvas, width - listWidth, -top, imageIndex_);
+    ImageList()->Draw(canvas, 0, -top, imageIndex_);
+    ImageList()->Draw(canvas, width - listWidth, -top, imageIndex_);
 
     // Each slice's first column covers the previous slice's second; the last slice reaches two
     // columns into the right cap.
@@ -183,11 +164,11 @@ void TVantuButton::DrawCaption(TVantuLook look)
 
 void TVantuButton::Paint()
 {
-    if (!imageList_)
+    if (!ImageList())
         return;
     TVantuLook look = enabled_ ? look_ : vlDisabled;
     FitToStrip();
-    DrawFace(look, VantuButtonRowHeight(imageList_->Height()));
+    DrawFace(look, VantuButtonRowHeight(ImageList()->Height()));
     DrawCaption(look);
     face_.SetTransparentColor(TransparentKeyColor);
     face_.SetTransparent(true);

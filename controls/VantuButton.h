@@ -21,12 +21,12 @@ int VantuButtonRowHeight(int listHeight);
 // Where the caption of a button `width` pixels wide starts.
 int VantuCaptionX(TAlignment alignment, int width, int textWidth, int textDistance);
 
-class TVantuButton : public TGraphicControl, private TImageListWatcher {
+class TVantuButton : public TGraphicControl {
 public:
     explicit TVantuButton(TComponent* owner);
     ~TVantuButton() override;
 
-    TImageList* ImageList() const { return imageList_; }
+    TImageList* ImageList() const { return imageLink_.List(); }
     void SetImageList(TImageList* list);
     int ImageIndex() const { return imageIndex_; }
     void SetImageIndex(int index);
@@ -63,14 +63,12 @@ protected:
     void TextChanged() override { Repaint(); }
 
 private:
-    void OnImageListChange(TImageList& list) override;
-    void OnImageListDestroyed(TImageList& list) override;
     TVantuLook RestingLook(TVantuLook enabledLook) const { return enabled_ ? enabledLook : vlDisabled; }
     void FitToStrip();
     void DrawFace(TVantuLook look, int rowHeight);
     void DrawCaption(TVantuLook look);
 
-    TImageList* imageList_ = nullptr;
+    TImageListLink imageLink_{[this] { Invalidate(); }};
     int imageIndex_ = 0;
     TVantuLook look_ = vlNormal;
     int paintedLook_ = -1;

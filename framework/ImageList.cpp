@@ -187,3 +187,36 @@ void TImageList::Changed()
         if (std::find(watchers_.begin(), watchers_.end(), watcher) != watchers_.end())
             watcher->OnImageListChange(*this);
 }
+
+// ---------------------------------------------------------------------------------------------
+// TImageListLink
+
+TImageListLink::~TImageListLink()
+{
+    if (list_)
+        list_->RemoveWatcher(this);
+}
+
+void TImageListLink::SetList(TImageList* list)
+{
+    if (list == list_)
+        return;
+    if (list_)
+        list_->RemoveWatcher(this);
+    list_ = list;
+    if (list_)
+        list_->AddWatcher(this);
+}
+
+void TImageListLink::OnImageListChange(TImageList& list)
+{
+    if (changed_)
+        changed_();
+}
+
+void TImageListLink::OnImageListDestroyed(TImageList& list)
+{
+    list_ = nullptr;
+    if (changed_)
+        changed_();
+}

@@ -6,7 +6,9 @@
 
 #include "Color.h"
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TBitmap;
@@ -69,4 +71,26 @@ private:
     int width_;
     int height_;
     std::vector<TImageListWatcher*> watchers_;
+};
+
+// A control's hold on one image list it draws from: it hears of the list's changes and lets go
+// of the list when the list is destroyed first. Several links may hold one list.
+class TImageListLink : private TImageListWatcher {
+public:
+    // `changed` runs after every change of the list and once the list is gone (List() is then
+    // nullptr); not when SetList is called.
+    explicit TImageListLink(std::function<void()> changed = {}) : changed_(std::move(changed)) {}
+    ~TImageListLink();
+    TImageListLink(const TImageListLink&) = delete;
+    TImageListLink& operator=(const TImageListLink&) = delete;
+
+    TImageList* List() const { return list_; }
+    void SetList(TImageList* list);
+
+private:
+    void OnImageListChange(TImageList& list) override;
+    void OnImageListDestroyed(TImageList& list) override;
+
+    TImageList* list_ = nullptr;
+    std::function<void()> changed_;
 };

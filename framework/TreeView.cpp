@@ -167,9 +167,7 @@ TTreeView::TTreeView(TComponent* owner) : TWinControl(owner), nodes_(*this)
 TTreeView::~TTreeView()
 {
     dying_ = true;
-    if (images_)
-        images_->RemoveWatcher(this);
-    images_ = nullptr;
+    images_.SetList(nullptr);
     // The window goes while the nodes its entries point to still exist.
     if (HandleAllocated())
         DestroyWindow(Handle());
@@ -485,13 +483,9 @@ TTreeNode* TTreeView::GetNodeAt(int x, int y)
 
 void TTreeView::SetImages(TImageList* list)
 {
-    if (list == images_)
+    if (list == images_.List())
         return;
-    if (images_)
-        images_->RemoveWatcher(this);
-    images_ = list;
-    if (images_)
-        images_->AddWatcher(this);
+    images_.SetList(list);
     ApplyImages();
 }
 
@@ -499,20 +493,16 @@ void TTreeView::ApplyImages()
 {
     if (HandleAllocated())
         SendMessageA(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL,
-                     reinterpret_cast<LPARAM>(images_ ? images_->Handle() : nullptr));
+                     reinterpret_cast<LPARAM>(Images() ? Images()->Handle() : nullptr));
 }
 
-void TTreeView::OnImageListChange(TImageList& list)
+void TTreeView::ImagesChanged()
 {
+    // The list may have a new handle after a change of size, or be gone.
+    if (dying_)
+        return;
     ApplyImages();
     Invalidate();
-}
-
-void TTreeView::OnImageListDestroyed(TImageList& list)
-{
-    images_ = nullptr;
-    if (!dying_)
-        ApplyImages();
 }
 
 void TTreeView::SetCtl3D(bool on)

@@ -107,7 +107,7 @@ private:
 using TTVChangedEvent = std::function<void(TComponent* sender, TTreeNode* node)>;
 using TTVExpandedEvent = std::function<void(TComponent* sender, TTreeNode* node)>;
 
-class TTreeView : public TWinControl, private TImageListWatcher {
+class TTreeView : public TWinControl {
 public:
     explicit TTreeView(TComponent* owner);
     ~TTreeView() override;
@@ -115,7 +115,7 @@ public:
     TTreeNodes& Items() { return nodes_; }
     const TTreeNodes& Items() const { return nodes_; }
 
-    TImageList* Images() const { return images_; }
+    TImageList* Images() const { return images_.List(); }
     void SetImages(TImageList* list);
 
     // The selected node, or nullptr. Selecting by code reports OnChange as the user's clicks do.
@@ -162,8 +162,7 @@ private:
     friend class TTreeNode;
     friend class TTreeNodes;
 
-    void OnImageListChange(TImageList& list) override;
-    void OnImageListDestroyed(TImageList& list) override;
+    void ImagesChanged();
     void ApplyImages();
     void ApplyColors();
     void UpdateStyleBits();
@@ -185,7 +184,7 @@ private:
     void SetExpanded(TTreeNode* node, bool expand);
 
     TTreeNodes nodes_;
-    TImageList* images_ = nullptr;
+    TImageListLink images_{[this] { ImagesChanged(); }};
     TSortType sortType_ = stNone;
     bool ctl3D_ = true;
     bool autoExpand_ = false;

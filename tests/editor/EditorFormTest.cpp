@@ -274,8 +274,9 @@ TEST_F(EditorFormTest, ToolButtonsSetTheToolAndTheBrush)
         EXPECT_EQ(latched, 1) << button->Name();
         EXPECT_TRUE(button->ButtonDown()) << button->Name();
         TBrush& brush = Picture().Canvas().Brush();
-        if (t.clearBrush)
+        if (t.clearBrush) {
             EXPECT_EQ(brush.Style(), bsClear) << button->Name();
+        }
         if (t.solidSecondary) {
             EXPECT_EQ(brush.Style(), bsSolid) << button->Name();
             EXPECT_EQ(Hex(brush.Color()), Hex(clYellow)) << button->Name();

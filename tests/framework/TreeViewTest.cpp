@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -156,8 +157,10 @@ TEST(TreeView, TheUsersClickOnANodeReportsTheChange)
     f.form->Show();
     HWND window = f.tree->Handle();
     TTreeNode* mitte = f.Root("Mitte");
+    // The message takes the item in the rectangle's first bytes.
     RECT rect = {};
-    *reinterpret_cast<HTREEITEM*>(&rect) = mitte->ItemId();
+    HTREEITEM item = mitte->ItemId();
+    std::memcpy(&rect, &item, sizeof item);
     ASSERT_TRUE(SendMessageA(window, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)));
     LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     EXPECT_EQ(f.tree->GetNodeAt((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2), mitte);
