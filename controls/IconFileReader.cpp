@@ -1,5 +1,5 @@
-// The structure checks of .ico files, NE resource tables and PE resource trees, and the one call
-// of the platform's icon extraction, made only for files that passed them.
+// The structure checks of .ico files, NE resource tables and PE resource trees, and the platform
+// calls made only for files that passed them: its icon extraction, and icons from checked images.
 #include "IconFileReader.h"
 
 #include "Classes.h"
@@ -552,15 +552,7 @@ IconFileLayout CheckIconFileBytes(const uint8_t* data, size_t size)
 
 IconFileLayout CheckIconFile(const std::string& fileName)
 {
-    std::vector<uint8_t> bytes;
-    try {
-        bytes = ReadFileBytes(fileName, MaxFileSize);
-    } catch (const std::exception& e) {
-        IconFileLayout refused;
-        refused.problem = e.what();
-        return refused;
-    }
-    return CheckIconFileBytes(bytes.data(), bytes.size());
+    return TCheckedIconFile(fileName).Layout();
 }
 
 int CountIcons(const std::string& fileName)
@@ -577,6 +569,125 @@ HICON ExtractCheckedIcon(const std::string& fileName, int index)
 {
     TIconFileReader reader(fileName);
     return reader.ExtractAt(index);
+}
+
+TCheckedIconFile::TCheckedIconFile(const std::string& fileName)
+{
+    try {
+        bytes_ = ReadFileBytes(fileName, MaxFileSize);
+    } catch (const std::exception& e) {
+        layout_.problem = e.what();
+        return;
+    }
+    layout_ = CheckIconFileBytes(bytes_.data(), bytes_.size());
+}
+
+const IconImageSpan* TCheckedIconFile::ChooseImage(int index, int width, int height) const
+{
+    if (index < 0 || index >= Count())
+        return nullptr;
+    const IconGroupSpan& group = layout_.groups[static_cast<size_t>(index)];
+    const size_t count = group.images.size();
+    // The platform chooses on a directory as libraries store it: 14-byte entries ending in a
+    // resource number. An .ico file's entries are 16 bytes and end in a file offset. Entry i is
+    // numbered i + 1 here, as 0 is the platform's "none".
+    const size_t entrySize = layout_.kind == IconFileKind::Icon ? 16 : 14;
+    if (count == 0 || uint64_t(group.offset) + 6 + entrySize * count > bytes_.size())
+        return nullptr;
+    std::vector<uint8_t> directory(6 + 14 * count);
+    directory[2] = 1;
+    directory[4] = static_cast<uint8_t>(count);
+    directory[5] = static_cast<uint8_t>(count >> 8);
+    for (size_t i = 0; i < count; ++i) {
+        uint8_t* entry = &directory[6 + 14 * i];
+        std::memcpy(entry, bytes_.data() + group.offset + 6 + entrySize * i, 12);
+        entry[12] = static_cast<uint8_t>(i + 1);
+        entry[13] = static_cast<uint8_t>((i + 1) >> 8);
+    }
+    int id = LookupIconIdFromDirectoryEx(directory.data(), TRUE, width, height, LR_DEFAULTCOLOR);
+    if (id < 1 || static_cast<size_t>(id) > count)
+        return nullptr;
+    return &group.images[static_cast<size_t>(id) - 1];
+}
+
+std::vector<uint8_t> TCheckedIconFile::ImageBytes(const IconImageSpan& image) const
+{
+    if (uint64_t(image.offset) + image.size > bytes_.size())
+        return {};
+    return std::vector<uint8_t>(bytes_.begin() + image.offset, bytes_.begin() + image.offset + image.size);
+}
+
+HICON MakeIconFromImage(const uint8_t* image, size_t size, int width, int height)
+{
+    if (!image || size == 0 || size > MaxImageSize)
+        return nullptr;
+    // The platform only reads the buffer, whatever the prototype says.
+    return CreateIconFromResourceEx(const_cast<uint8_t*>(image), static_cast<DWORD>(size), TRUE, 0x00030000,
+                                    width, height, LR_DEFAULTCOLOR);
+}
+
+bool DecodeIconImage(const uint8_t* image, size_t size, IconImagePixels& pixels)
+{
+    if (!image)
+        return false;
+    Bytes file(image, size);
+    if (!file.Contains(0, 40))
+        return false;
+    const uint32_t headerSize = file.U32(0);
+    const int32_t width = static_cast<int32_t>(file.U32(4));
+    const int32_t doubleHeight = static_cast<int32_t>(file.U32(8));
+    const unsigned planes = file.U16(12), bitCount = file.U16(14);
+    const uint32_t compression = file.U32(16), colorsUsed = file.U32(32);
+    // Larger headers, odd heights and colour tables before true-colour pixels are legal but
+    // rare; the platform reads those itself.
+    if (headerSize != 40 || planes != 1 || compression != BI_RGB || width < 1 || width > 256 ||
+        doubleHeight < 2 || doubleHeight > 512 || doubleHeight % 2 != 0)
+        return false;
+    if (bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32)
+        return false;
+    const uint64_t maxColors = bitCount <= 8 ? uint64_t(1) << bitCount : 0;
+    const uint64_t colors = bitCount <= 8 && colorsUsed == 0 ? maxColors : colorsUsed;
+    if (colors > maxColors)
+        return false;
+    const int height = doubleHeight / 2;
+    const uint64_t colorStride = DibStride(uint64_t(width), bitCount), maskStride = DibStride(uint64_t(width), 1);
+    const uint64_t colorBits = headerSize + 4 * colors;
+    const uint64_t maskBits = colorBits + colorStride * uint64_t(height);
+    if (!file.Contains(maskBits, maskStride * uint64_t(height)))
+        return false;
+    // Every read below lies inside the span just checked.
+    const uint8_t* table = image + headerSize;
+    auto colorRow = [&](int y) { return image + colorBits + colorStride * uint64_t(height - 1 - y); };   // bottom-up
+    auto maskRow = [&](int y) { return image + maskBits + maskStride * uint64_t(height - 1 - y); };
+    if (bitCount == 32)
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (colorRow(y)[4 * x + 3] != 0)
+                    return false;   // alpha: the platform blends
+
+    pixels.width = width;
+    pixels.height = height;
+    pixels.colors.resize(size_t(width) * size_t(height));
+    pixels.transparent.resize(size_t(width) * size_t(height));
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* from = colorRow(y);
+        const uint8_t* mask = maskRow(y);
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* bgr;   // blue first, as DIBs store colours
+            if (bitCount >= 24) {
+                bgr = from + x * (bitCount / 8);
+            } else {
+                unsigned index = bitCount == 8 ? from[x] : (x % 2 ? from[x / 2] & 0x0F : from[x / 2] >> 4);
+                if (index >= colors)
+                    return false;
+                bgr = table + 4 * index;
+            }
+            const size_t at = size_t(y) * size_t(width) + size_t(x);
+            pixels.colors[at] = RGB(bgr[2], bgr[1], bgr[0]);
+            pixels.transparent[at] = (mask[x / 8] >> (7 - x % 8)) & 1;
+        }
+    }
+    return true;
 }
 
 TIconFileReader::TIconFileReader(std::string fileName) : fileName_(std::move(fileName))

@@ -1,5 +1,6 @@
 // The checked reader of the icons inside icon files (.ico) and icon libraries and programs
-// (16-bit NE and PE files): the only way a file reaches the platform's icon extraction.
+// (16-bit NE and PE files): the only way a file's icons reach the platform, through its icon
+// extraction or as checked image bytes.
 #pragma once
 
 #include <windows.h>
@@ -58,6 +59,46 @@ bool IsSafeIconFile(const std::string& fileName);
 // Icon `index` of a file through the platform's extraction, which sees the file only after it
 // passed the check; nullptr when there is no such icon. The caller destroys the icon.
 HICON ExtractCheckedIcon(const std::string& fileName, int index);
+
+// A file read and checked once whose icons are made from the checked bytes themselves: the
+// platform never opens the file, so it sees no byte that the check has not seen. The whole file
+// stays in memory while the object lives.
+class TCheckedIconFile {
+public:
+    // A file that cannot be read, is oversized or fails the check holds no icons.
+    explicit TCheckedIconFile(const std::string& fileName);
+
+    const IconFileLayout& Layout() const { return layout_; }
+    int Count() const { return layout_.IconCount(); }
+    // The image of icon `index` that the platform's own extraction takes for a `width` x
+    // `height` picture; nullptr when there is no such icon.
+    const IconImageSpan* ChooseImage(int index, int width, int height) const;
+    // The bytes of one of this file's checked images.
+    std::vector<uint8_t> ImageBytes(const IconImageSpan& image) const;
+
+private:
+    std::vector<uint8_t> bytes_;
+    IconFileLayout layout_;
+};
+
+// An icon made by the platform from one icon image as files store it (a DIB with its AND mask,
+// or a PNG), scaled to `width` x `height`; nullptr when the platform refuses the bytes. The
+// caller destroys it.
+HICON MakeIconFromImage(const uint8_t* image, size_t size, int width, int height);
+
+// One icon image at its own size, top row first: the colour each pixel XORs onto the screen and
+// whether the AND mask lets the screen through (1) there.
+struct IconImagePixels {
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> colors;
+    std::vector<uint8_t> transparent;
+};
+// Decodes the uncompressed images whose pixels the platform draws exactly as they are stored:
+// 4 and 8 bits with their colour table, 24 bits, and 32 bits with no alpha at all. False for
+// every other image (PNG, 1 and 16 bits, alpha, an index past the colour table) and for bytes
+// too short for what the header says; only the platform draws those faithfully.
+bool DecodeIconImage(const uint8_t* image, size_t size, IconImagePixels& pixels);
 
 // One file checked once and extracted from many times, as a list of its icons does. The file
 // is checked again before an extraction when its size or time changed since.

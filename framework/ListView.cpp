@@ -403,6 +403,7 @@ void TCustomListView::CreateWnd()
     if (!window)
         return;
     ApplyColors();
+    ApplyExtendedStyle();
     ApplyImageList(largeImages_, LVSIL_NORMAL);
     ApplyImageList(smallImages_, LVSIL_SMALL);
     ApplyImageList(stateImages_, LVSIL_STATE);
@@ -715,6 +716,19 @@ void TCustomListView::SetCtl3D(bool on)
         return;
     ctl3D_ = on;
     RecreateWnd();
+}
+
+void TCustomListView::SetExtendedStyle(DWORD style)
+{
+    extendedStyle_ = style;
+    ApplyExtendedStyle();
+}
+
+void TCustomListView::ApplyExtendedStyle()
+{
+    // A zero mask lets every bit follow `style`, so that cleared bits go as well.
+    if (HWND window = Window(*this))
+        SendMessageA(window, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(extendedStyle_));
 }
 
 void TCustomListView::UpdateStyleBits()

@@ -205,6 +205,9 @@ public:
     // A sunken edge; off: a flat line border.
     bool Ctl3D() const { return ctl3D_; }
     void SetCtl3D(bool on);
+    // The platform's extended list-view styles (LVS_EX_...), kept over re-creations of the window.
+    DWORD ExtendedStyle() const { return extendedStyle_; }
+    void SetExtendedStyle(DWORD style);
 
     TImageList* LargeImages() const { return largeImages_; }
     void SetLargeImages(TImageList* list);
@@ -272,6 +275,7 @@ private:
     void Watch(TImageList*& field, TImageList* list, int which);
     void ApplyImageList(TImageList* list, int which);
     void ApplyColors();
+    void ApplyExtendedStyle();
     void UpdateStyleBits();
     DWORD StyleBits() const;
 
@@ -297,6 +301,7 @@ private:
     bool multiSelect_ = false;
     bool readOnly_ = false;
     bool ctl3D_ = true;
+    DWORD extendedStyle_ = 0;
     TImageList* largeImages_ = nullptr;
     TImageList* smallImages_ = nullptr;
     TImageList* stateImages_ = nullptr;

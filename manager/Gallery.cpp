@@ -117,23 +117,143 @@ void BlackenMasked(TBitmap& image, const TBitmap& mask)
                 PutPixel(image, x, y, RGB(0, 0, 0));
 }
 
+bool PutThumbnail(TImageList& list, int index, TThumbnail& thumbnail)
+{
+    return ImageList_Replace(list.Handle(), index, thumbnail.image.Handle(), thumbnail.mask.Handle()) != FALSE;
+}
+
+// The badges' pixels, read once from the badge list, so that a library picture is composed in
+// memory like an icon file's.
+class TBadgePixels {
+public:
+    explicit TBadgePixels(TImageList& badges) : count_(badges.Count())
+    {
+        // Drawn as a picture gets it, on black and on white: where the two differ, the badge
+        // lets the picture through.
+        TBitmap onBlack(TypeBadgeWidth, TypeBadgeHeight), onWhite(TypeBadgeWidth, TypeBadgeHeight);
+        for (int badge = 0; badge < count_; ++badge) {
+            for (TBitmap* bitmap : {&onBlack, &onWhite}) {
+                TCanvas& canvas = bitmap->Canvas();
+                canvas.Brush().SetColor(bitmap == &onBlack ? clBlack : clWhite);
+                canvas.Brush().SetStyle(bsSolid);
+                canvas.FillRect({0, 0, TypeBadgeWidth, TypeBadgeHeight});
+                badges.Draw(canvas, 0, 0, badge);
+            }
+            for (int y = 0; y < TypeBadgeHeight; ++y)
+                for (int x = 0; x < TypeBadgeWidth; ++x) {
+                    TColor color = onBlack.PixelColor(x, y);
+                    pixels_.push_back(color == onWhite.PixelColor(x, y) ? ColorToRGB(color) : See);
+                }
+        }
+    }
+
+    // Badge `badge` over a picture's pixels (top row first) at (0, TypeBadgeTop); a badge out of
+    // range draws nothing.
+    void DrawOver(int badge, std::vector<COLORREF>& picture) const
+    {
+        if (badge < 0 || badge >= count_)
+            return;
+        const COLORREF* from = &pixels_[static_cast<size_t>(badge) * TypeBadgeWidth * TypeBadgeHeight];
+        for (int y = 0; y < TypeBadgeHeight; ++y)
+            for (int x = 0; x < TypeBadgeWidth; ++x, ++from)
+                if (*from != See)
+                    picture[static_cast<size_t>(TypeBadgeTop + y) * ThumbnailSize + static_cast<size_t>(x)] = *from;
+    }
+
+private:
+    static constexpr COLORREF See = 0xFFFFFFFF;   // no colour a pixel can have
+    int count_;
+    std::vector<COLORREF> pixels_;
+};
+
+// A decoded 32x32 icon as the platform's drawing makes its picture. An icon file's goes into the
+// list as an icon: its AND mask is the mask. A library's is drawn over the key colour (where the
+// AND mask is set the colour is XORed onto the key), its badge goes on top, and the key colour
+// is what is see-through. Masked pixels are black, as in any masked bitmap; the platform keeps
+// an icon's colour there, which only a black background would show.
+void ComposeDecodedThumbnail(const IconImagePixels& icon, const TBadgePixels* badges, int badge,
+                             TThumbnail& thumbnail)
+{
+    const size_t count = static_cast<size_t>(ThumbnailSize) * ThumbnailSize;
+    std::vector<COLORREF> colors(icon.colors);
+    std::vector<uint8_t> transparent(icon.transparent);
+    if (badges) {
+        const COLORREF key = ColorToRGB(TransparentKeyColor);
+        for (size_t i = 0; i < count; ++i)
+            colors[i] = transparent[i] ? key ^ colors[i] : colors[i];
+        badges->DrawOver(badge, colors);
+        for (size_t i = 0; i < count; ++i)
+            transparent[i] = colors[i] == key;
+    }
+
+    thumbnail.image.SetPixelFormat(pf24bit);
+    thumbnail.image.SetSize(ThumbnailSize, ThumbnailSize);
+    thumbnail.mask.SetPixelFormat(pf1bit);
+    thumbnail.mask.SetSize(ThumbnailSize, ThumbnailSize);
+    for (int y = 0; y < ThumbnailSize; ++y) {
+        auto* row = static_cast<uint8_t*>(thumbnail.image.ScanLine(y));
+        auto* maskRow = static_cast<uint8_t*>(thumbnail.mask.ScanLine(y));
+        std::memset(maskRow, 0, ThumbnailSize / 8);
+        for (int x = 0; x < ThumbnailSize; ++x) {
+            const size_t at = static_cast<size_t>(y) * ThumbnailSize + static_cast<size_t>(x);
+            const COLORREF color = transparent[at] ? RGB(0, 0, 0) : colors[at];
+            row[3 * x] = GetBValue(color);
+            row[3 * x + 1] = GetGValue(color);
+            row[3 * x + 2] = GetRValue(color);
+            // Bit 1, white, is see-through.
+            if (transparent[at])
+                maskRow[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+        }
+    }
+}
+
+// Puts the gallery's pictures into its image list, composing each in one scratch bitmap and mask.
+class TGalleryPainter {
+public:
+    TGalleryPainter(TImageList& images, TImageList& badges) : images_(images), badges_(badges) {}
+
+    // The picture of a file from the checked image of its icon 0; false when there is none.
+    bool Put(int index, const std::string& path, const std::vector<uint8_t>& image)
+    {
+        if (image.empty())
+            return false;
+        const bool library = !IsIconFile(path);
+        if (DecodeIconImage(image.data(), image.size(), pixels_) && pixels_.width == ThumbnailSize &&
+            pixels_.height == ThumbnailSize) {
+            if (library && !badgePixels_)
+                badgePixels_ = std::make_unique<TBadgePixels>(badges_);
+            ComposeDecodedThumbnail(pixels_, library ? badgePixels_.get() : nullptr, TypeBadgeOf(path), scratch_);
+            return PutThumbnail(images_, index, scratch_);
+        }
+        // Scaled, PNG, alpha and monochrome images: the platform draws them.
+        IconHandle icon(MakeIconFromImage(image.data(), image.size(), ThumbnailSize, ThumbnailSize));
+        if (!icon)
+            return false;
+        if (!library)
+            return ImageList_ReplaceIcon(images_.Handle(), index, icon.get()) == index;
+        ComposeLibraryThumbnail(icon.get(), badges_, TypeBadgeOf(path), scratch_);
+        return ReplaceThumbnail(images_, index, scratch_);
+    }
+
+private:
+    TImageList& images_;
+    TImageList& badges_;
+    TThumbnail scratch_;
+    IconImagePixels pixels_;
+    std::unique_ptr<TBadgePixels> badgePixels_;   // made for the first library
+};
+
 }  // namespace
 
-TSmallIconSource::TSmallIconSource(const std::string& fileName)
+TSmallIconSource::TSmallIconSource(const std::string& fileName) : file_(fileName)
 {
-    try {
-        bytes_ = ReadFileBytes(fileName);
-    } catch (const Exception&) {
-        return;
-    }
-    layout_ = CheckIconFileBytes(bytes_.data(), bytes_.size());
 }
 
 int TSmallIconSource::IndexOfResource(int id) const
 {
     std::string name = "#" + std::to_string(id);
     for (int i = 0; i < Count(); ++i)
-        if (layout_.groups[static_cast<size_t>(i)].name == name)
+        if (file_.Layout().groups[static_cast<size_t>(i)].name == name)
             return i;
     return -1;
 }
@@ -144,14 +264,13 @@ HICON TSmallIconSource::Extract(int index) const
         return nullptr;
     // The richest of the small images: the one with the most bytes.
     const IconImageSpan* best = nullptr;
-    for (const IconImageSpan& image : layout_.groups[static_cast<size_t>(index)].images)
+    for (const IconImageSpan& image : file_.Layout().groups[static_cast<size_t>(index)].images)
         if (image.width == 16 && image.height == 16 && !image.png && (!best || image.size > best->size))
             best = &image;
     if (!best)
         return nullptr;
-    // The check has put every image inside the buffer.
-    auto* data = const_cast<uint8_t*>(bytes_.data()) + best->offset;
-    return CreateIconFromResourceEx(data, best->size, TRUE, 0x00030000, 16, 16, LR_DEFAULTCOLOR);
+    std::vector<uint8_t> bytes = file_.ImageBytes(*best);
+    return MakeIconFromImage(bytes.data(), bytes.size(), 16, 16);
 }
 
 std::vector<std::string> ListSubfolders(const std::string& folder)
@@ -288,30 +407,28 @@ void ComposeBlankThumbnail(TThumbnail& thumbnail)
     thumbnail.mask.Mask(TransparentKeyColor);
 }
 
-bool ReplaceThumbnail(TImageList& list, int index, const TThumbnail& thumbnail)
+bool ReplaceThumbnail(TImageList& list, int index, TThumbnail& thumbnail)
 {
-    TBitmap image;
-    image.Assign(thumbnail.image);
-    BlackenMasked(image, thumbnail.mask);
-    TBitmap mask;
-    mask.Assign(thumbnail.mask);
-    return ImageList_Replace(list.Handle(), index, image.Handle(), mask.Handle()) != FALSE;
+    BlackenMasked(thumbnail.image, thumbnail.mask);
+    return PutThumbnail(list, index, thumbnail);
 }
 
 TGalleryContents BuildGallery(const std::string& folder, TImageList& images, TImageList& badges)
 {
-    // Pass 1: the files worth an item. A library is read and checked here once; its reader
-    // keeps what it found for the picture.
+    // Pass 1: the files worth an item. Each is read and checked once; of its icon 0 only the
+    // image the platform would take for the picture is kept.
     struct Candidate {
         std::string path;
-        std::unique_ptr<TIconFileReader> reader;
+        std::vector<uint8_t> image;   // empty: no icon to show
     };
     std::vector<Candidate> candidates;
     for (const std::string& name : GalleryCandidateNames(folder)) {
         std::string path = GalleryFilePath(folder, name);
-        auto reader = std::make_unique<TIconFileReader>(path);
-        if (IsIconFile(path) || reader->Count() > 0)
-            candidates.push_back({path, std::move(reader)});
+        TCheckedIconFile file(path);
+        if (!IsIconFile(path) && file.Count() == 0)
+            continue;
+        const IconImageSpan* image = file.ChooseImage(0, ThumbnailSize, ThumbnailSize);
+        candidates.push_back({path, image ? file.ImageBytes(*image) : std::vector<uint8_t>()});
     }
 
     // Pass 2: one picture per file, blank where the file gives none. The list is sized once:
@@ -319,23 +436,15 @@ TGalleryContents BuildGallery(const std::string& folder, TImageList& images, TIm
     TGalleryContents contents;
     TThumbnail blank;
     ComposeBlankThumbnail(blank);
+    TGalleryPainter painter(images, badges);
     const int first = images.Count();
     if (!candidates.empty() &&
         !ImageList_SetImageCount(images.Handle(), static_cast<UINT>(first + static_cast<int>(candidates.size()))))
         throw EOutOfResources("Die Bilder der Icongalerie können nicht angelegt werden.");
     for (size_t i = 0; i < candidates.size(); ++i) {
-        Candidate& candidate = candidates[i];
+        const Candidate& candidate = candidates[i];
         const int index = first + static_cast<int>(i);
-        IconHandle icon(candidate.reader->ExtractAt(0));
-        bool drawn = false;
-        if (icon && IsIconFile(candidate.path)) {
-            drawn = ImageList_ReplaceIcon(images.Handle(), index, icon.get()) == index;
-        } else if (icon) {
-            TThumbnail thumbnail;
-            ComposeLibraryThumbnail(icon.get(), badges, TypeBadgeOf(candidate.path), thumbnail);
-            drawn = ReplaceThumbnail(images, index, thumbnail);
-        }
-        if (!drawn && !ReplaceThumbnail(images, index, blank))
+        if (!painter.Put(index, candidate.path, candidate.image) && !ReplaceThumbnail(images, index, blank))
             throw EOutOfResources("Die Bilder der Icongalerie können nicht angelegt werden.");
         contents.files.push_back(candidate.path);
         contents.imageIndexes.push_back(index);

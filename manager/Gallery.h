@@ -23,15 +23,14 @@ class TSmallIconSource {
 public:
     // A file that cannot be read or fails the check holds no icons.
     explicit TSmallIconSource(const std::string& fileName);
-    int Count() const { return layout_.IconCount(); }
+    int Count() const { return file_.Count(); }
     // The index of the icon stored as numbered resource `id`; -1 when there is none.
     int IndexOfResource(int id) const;
     // The 16x16 picture of icon `index`, or nullptr when it has none. The caller destroys it.
     HICON Extract(int index) const;
 
 private:
-    std::vector<uint8_t> bytes_;
-    IconFileLayout layout_;
+    TCheckedIconFile file_;
 };
 
 // The names of the files in `folder` that the gallery may show (.ICL, .ICO, .EXE, .DLL, .NIL in
@@ -68,12 +67,15 @@ void ComposeLibraryThumbnail(HICON icon, TImageList& badges, int badge, TThumbna
 // The picture of a file that shows no icon: transparent all over.
 void ComposeBlankThumbnail(TThumbnail& thumbnail);
 // Puts the thumbnail in place of image `index` of a 32x32 list; false when the list refused it.
-bool ReplaceThumbnail(TImageList& list, int index, const TThumbnail& thumbnail);
+// The thumbnail's masked pixels turn black, as a masked image list wants them.
+bool ReplaceThumbnail(TImageList& list, int index, TThumbnail& thumbnail);
 
 // The gallery of one folder: the files with at least one icon (an .ico is always listed), one
 // picture per file added to `images` in the same order. A file that cannot be read gets a blank
-// picture, so that file i and picture i always belong together. Each file is read once. The
-// pictures are written into `images` directly, which tells none of its watchers.
+// picture, so that file i and picture i always belong together. Each file is read once, and the
+// pictures come from its checked bytes: the platform never opens the file. They look as the
+// platform's own extraction of icon 0 would make them. The pictures are written into `images`
+// directly, which tells none of its watchers.
 struct TGalleryContents {
     std::vector<std::string> files;   // full paths, in the order of GalleryCandidateNames
     std::vector<int> imageIndexes;    // the picture of files[i] in `images`

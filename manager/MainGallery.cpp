@@ -54,6 +54,7 @@ void TMainForm::MakeGalleryPage()
     ListView1->SetNoColumnResize(false);
     ListView1->SetColor(clWhite);
     ListView1->SetCtl3D(false);
+    ListView1->SetExtendedStyle(LVS_EX_FLATSB);
     ListView1->OnClick = [this](TComponent* sender) { ListView1Click(sender); };
     ListView1->OnDblClick = [this](TComponent* sender) { ListView1DblClick(sender); };
     ListView1->OnKeyPress = [this](TComponent* sender, char& key) { ListView1KeyPress(sender, key); };

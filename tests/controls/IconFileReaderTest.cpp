@@ -6,6 +6,7 @@
 #include "../framework/ImageBytes.h"
 #include "Classes.h"
 #include "IconFileReader.h"
+#include "IconFileReaderImages.h"
 
 #include <gtest/gtest.h>
 #include <shellapi.h>
@@ -873,4 +874,191 @@ TEST(IconFileReader, RefusesTruncatedFiles)
             IconFileLayout layout = CheckIconFileBytes(f.bytes.data(), length);
             EXPECT_EQ(layout.safe, length >= f.needed) << f.what << " cut to " << length << ": " << layout.problem;
         }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Icons made from the checked images themselves
+
+namespace {
+
+using iconimages::IconDib;
+using iconimages::DepthImage;
+using iconimages::DrawnIcon;
+using iconimages::FirstDifference;
+using iconimages::FramedImage;
+using iconimages::IcoFile;
+
+// An icon and its picture on black and on white, which together show mask and colours.
+struct Drawn {
+    std::vector<COLORREF> onBlack, onWhite;
+};
+
+Drawn DrawAndDestroy(HICON icon, int size = 32)
+{
+    Drawn drawn{DrawnIcon(icon, RGB(0, 0, 0), size), DrawnIcon(icon, RGB(255, 255, 255), size)};
+    if (icon)
+        DestroyIcon(icon);
+    return drawn;
+}
+
+// Icon `index` made from the checked image that the file offers for a 32x32 picture.
+HICON MadeFromCheckedImage(const std::string& path, int index)
+{
+    TCheckedIconFile file(path);
+    const IconImageSpan* image = file.ChooseImage(index, 32, 32);
+    if (!image)
+        return nullptr;
+    Buffer bytes = file.ImageBytes(*image);
+    return MakeIconFromImage(bytes.data(), bytes.size(), 32, 32);
+}
+
+// The sizes in the order given, each in its own colour: a wrong choice shows.
+std::vector<Buffer> Sized(std::initializer_list<int> sizes)
+{
+    std::vector<Buffer> images;
+    for (int size : sizes)
+        images.push_back(FramedImage(size, RGB(size * 5, 255 - size * 4, 90)));
+    return images;
+}
+
+}  // namespace
+
+TEST(CheckedIconImages, TheChosenImageMakesTheIconThePlatformExtracts)
+{
+    ScratchFolder folder("icoread_choice");
+    std::vector<LibraryIcon> sizedIcons = {{"", Sized({16, 32, 48})}, {"", Sized({48, 16})}, {"NAMED", Sized({32})}};
+    const struct {
+        const char* name;
+        Buffer bytes;
+    } files[] = {
+        {"klein_zuerst.ico", IcoFile(Sized({16, 32, 48}))},
+        {"gross_zuerst.ico", IcoFile(Sized({48, 32, 16}))},
+        {"nur16.ico", IcoFile(Sized({16}))},
+        {"nur48.ico", IcoFile(Sized({48}))},
+        {"tiefen.ico", IcoFile({DepthImage(4), DepthImage(24), DepthImage(8)})},
+        {"alpha.ico", IcoFile({DepthImage(8), DepthImage(32, 32, true)})},
+        {"ne.icl", MakeNe(sizedIcons).bytes},
+        {"pe.dll", MakeIconPe(sizedIcons).bytes},
+    };
+    std::vector<std::string> paths = {TestLibrary()};
+    for (const auto& f : files) {
+        WriteFile(folder.File(f.name), f.bytes);
+        paths.push_back(folder.File(f.name));
+    }
+    for (const std::string& path : paths) {
+        int count = CountIcons(path);
+        ASSERT_GT(count, 0) << path << ": " << CheckIconFile(path).problem;
+        for (int i = 0; i < count; ++i) {
+            Drawn made = DrawAndDestroy(MadeFromCheckedImage(path, i));
+            Drawn platform = DrawAndDestroy(ExtractIconA(GetModuleHandleA(nullptr), path.c_str(), UINT(i)));
+            ASSERT_FALSE(made.onBlack.empty()) << path << " icon " << i << ": no icon made";
+            EXPECT_EQ(FirstDifference(made.onBlack, platform.onBlack), "") << path << " icon " << i << " on black";
+            EXPECT_EQ(FirstDifference(made.onWhite, platform.onWhite), "") << path << " icon " << i << " on white";
+        }
+    }
+}
+
+TEST(CheckedIconImages, AFileThatFailsTheCheckOffersNoImage)
+{
+    ScratchFolder folder("icoread_noimage");
+    Buffer ico = IcoFile(Sized({32}));
+    Buffer cut(ico.begin(), ico.end() - 1);
+    WriteFile(folder.File("ganz.ico"), ico);
+    WriteFile(folder.File("gekappt.ico"), cut);
+    for (const char* name : {"gekappt.ico", "fehlt.ico"}) {
+        TCheckedIconFile file(folder.File(name));
+        EXPECT_EQ(file.Count(), 0) << name;
+        EXPECT_EQ(file.ChooseImage(0, 32, 32), nullptr) << name;
+        EXPECT_EQ(MadeFromCheckedImage(folder.File(name), 0), nullptr) << name;
+    }
+    TCheckedIconFile whole(folder.File("ganz.ico"));
+    ASSERT_EQ(whole.Count(), 1) << whole.Layout().problem;
+    for (int index : {-1, 1})
+        EXPECT_EQ(whole.ChooseImage(index, 32, 32), nullptr) << "icon " << index;
+    const IconImageSpan* image = whole.ChooseImage(0, 32, 32);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(whole.ImageBytes(*image), Buffer(ico.begin() + 22, ico.end()));
+}
+
+TEST(CheckedIconImages, DecodedPixelsAreWhatThePlatformDraws)
+{
+    const struct {
+        const char* what;
+        Buffer image;
+    } cases[] = {
+        {"4 bits", DepthImage(4)},
+        {"8 bits", DepthImage(8)},
+        {"24 bits", DepthImage(24)},
+        {"24 bits, XOR under the mask", FramedImage(32, RGB(10, 120, 240))},
+        {"24 bits, 16 pixels", FramedImage(16, RGB(240, 0, 0))},
+        {"24 bits, 7 pixels (padded rows)", FramedImage(7, RGB(0, 99, 0))},
+        {"32 bits without alpha", IconDib({32, 32, {}, [](int x, int y) -> uint32_t { return RGB(x, y, 7); },
+                                            [](int x, int) { return x > 28; }})},
+    };
+    for (const auto& c : cases) {
+        IconImagePixels pixels;
+        ASSERT_TRUE(DecodeIconImage(c.image.data(), c.image.size(), pixels)) << c.what;
+        const int size = pixels.width;
+        ASSERT_EQ(pixels.height, size) << c.what;
+        Drawn platform = DrawAndDestroy(MakeIconFromImage(c.image.data(), c.image.size(), size, size), size);
+        ASSERT_EQ(platform.onBlack.size(), size_t(size * size)) << c.what << ": the platform made no icon";
+        // Drawn over black a pixel shows its colour; over white only the transparent ones change.
+        std::vector<COLORREF> transparent;
+        for (size_t i = 0; i < platform.onBlack.size(); ++i)
+            transparent.push_back(platform.onBlack[i] != platform.onWhite[i]);
+        std::vector<COLORREF> decoded(pixels.transparent.begin(), pixels.transparent.end());
+        EXPECT_EQ(FirstDifference(pixels.colors, platform.onBlack, size), "") << c.what << ": colours";
+        EXPECT_EQ(FirstDifference(decoded, transparent, size), "") << c.what << ": mask";
+    }
+}
+
+TEST(CheckedIconImages, ImagesOnlyThePlatformDrawsFaithfullyAreLeftToIt)
+{
+    auto with = [](Buffer image, size_t at, uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            image[at + i] = uint8_t(value >> (8 * i));
+        return image;
+    };
+    Buffer png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    png.resize(200, 0);
+    // Two colours in the table, four in the pixels.
+    Buffer pastTable = DepthImage(4);
+    pastTable[32] = 2;
+    pastTable.erase(pastTable.begin() + 40 + 8, pastTable.begin() + 40 + 16);
+    const struct {
+        const char* what;
+        Buffer image;
+    } cases[] = {
+        {"PNG", png},
+        {"1 bit", DepthImage(1)},
+        {"16 bits", DepthImage(16)},
+        {"alpha", DepthImage(32, 32, true)},
+        {"index past the colour table", pastTable},
+        {"larger header", with(DepthImage(24), 0, 108, 4)},
+        {"run-length compressed", with(DepthImage(8), 16, BI_RLE8, 4)},
+        {"two planes", with(DepthImage(24), 12, 2, 2)},
+        {"odd height", with(DepthImage(24), 8, 63, 4)},
+        {"colour table before true colours", with(DepthImage(24), 32, 4, 4)},
+        {"no width", with(DepthImage(24), 4, 0, 4)},
+        {"negative height", with(DepthImage(24), 8, uint32_t(-64), 4)},
+    };
+    for (const auto& c : cases) {
+        IconImagePixels pixels;
+        EXPECT_FALSE(DecodeIconImage(c.image.data(), c.image.size(), pixels)) << c.what;
+    }
+    IconImagePixels pixels;
+    EXPECT_FALSE(DecodeIconImage(nullptr, 0, pixels));
+}
+
+TEST(CheckedIconImages, TruncatedImagesDecodeToNothing)
+{
+    for (const Buffer& image : {DepthImage(4), DepthImage(8), DepthImage(24), DepthImage(32, 16), FramedImage(7, RGB(1, 2, 3))}) {
+        IconImagePixels pixels;
+        ASSERT_TRUE(DecodeIconImage(image.data(), image.size(), pixels)) << image.size() << " bytes";
+        for (size_t length = 0; length < image.size(); ++length) {
+            // Its own copy, so that a read past the end is a read past the buffer.
+            Buffer cut(image.begin(), image.begin() + length);
+            EXPECT_FALSE(DecodeIconImage(cut.data(), cut.size(), pixels)) << "cut to " << length << " of " << image.size();
+        }
+    }
 }

@@ -707,6 +707,20 @@ TEST_F(GalleryPageTest, FocusEnteringThePageFromElsewhereInTheWindowShowsAnIcon)
     EXPECT_EQ(CurrentIcon(), AnsiUpperCase(Toolsform->GalleryFiles[2]));
 }
 
+TEST_F(GalleryPageTest, TheGalleryHasFlatScrollBarsAlsoInANewWindow)
+{
+    TqelEnhListView& view = *MainForm->ListView1;
+    auto extended = [&view] { return DWORD(SendMessageA(view.Handle(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0)); };
+    EXPECT_TRUE(extended() & LVS_EX_FLATSB) << "extended style " << std::hex << extended();
+    // A sunken edge takes a new window.
+    HWND before = view.Handle();
+    view.SetCtl3D(true);
+    ASSERT_NE(view.Handle(), before);
+    EXPECT_TRUE(extended() & LVS_EX_FLATSB) << "extended style " << std::hex << extended();
+    view.SetExtendedStyle(0);
+    EXPECT_FALSE(extended() & LVS_EX_FLATSB) << "extended style " << std::hex << extended();
+}
+
 TEST_F(GalleryPageTest, ExpandingAndCollapsingSwapsTheFolderPictures)
 {
     TTreeNode* mitte = Root("Mitte");
