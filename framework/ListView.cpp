@@ -361,9 +361,9 @@ TCustomListView::TCustomListView(TComponent* owner) : TWinControl(owner), column
 TCustomListView::~TCustomListView()
 {
     dying_ = true;
-    Watch(largeImages_, nullptr, LVSIL_NORMAL);
-    Watch(smallImages_, nullptr, LVSIL_SMALL);
-    Watch(stateImages_, nullptr, LVSIL_STATE);
+    largeImages_.SetList(nullptr);
+    smallImages_.SetList(nullptr);
+    stateImages_.SetList(nullptr);
     // The window goes while the items that its entries point to still exist.
     if (HandleAllocated())
         DestroyWindow(Handle());
@@ -404,9 +404,9 @@ void TCustomListView::CreateWnd()
         return;
     ApplyColors();
     ApplyExtendedStyle();
-    ApplyImageList(largeImages_, LVSIL_NORMAL);
-    ApplyImageList(smallImages_, LVSIL_SMALL);
-    ApplyImageList(stateImages_, LVSIL_STATE);
+    ApplyImageList(LargeImages(), LVSIL_NORMAL);
+    ApplyImageList(SmallImages(), LVSIL_SMALL);
+    ApplyImageList(StateImages(), LVSIL_STATE);
     LockRedraw();
     for (int i = 0; i < columns_.Count(); ++i)
         WindowInsertColumn(i);
@@ -747,34 +747,28 @@ void TCustomListView::UpdateStyleBits()
     }
 }
 
-void TCustomListView::Watch(TImageList*& field, TImageList* list, int which)
+void TCustomListView::SetImages(TImageListLink& link, TImageList* list, int which)
 {
-    if (field == list)
+    if (link.List() == list)
         return;
-    TImageList* old = field;
-    field = list;
-    // One list may serve in several roles: it is watched while any of them uses it.
-    if (old && old != largeImages_ && old != smallImages_ && old != stateImages_)
-        old->RemoveWatcher(this);
-    if (list)
-        list->AddWatcher(this);
+    link.SetList(list);
     if (!dying_)
         ApplyImageList(list, which);
 }
 
 void TCustomListView::SetLargeImages(TImageList* list)
 {
-    Watch(largeImages_, list, LVSIL_NORMAL);
+    SetImages(largeImages_, list, LVSIL_NORMAL);
 }
 
 void TCustomListView::SetSmallImages(TImageList* list)
 {
-    Watch(smallImages_, list, LVSIL_SMALL);
+    SetImages(smallImages_, list, LVSIL_SMALL);
 }
 
 void TCustomListView::SetStateImages(TImageList* list)
 {
-    Watch(stateImages_, list, LVSIL_STATE);
+    SetImages(stateImages_, list, LVSIL_STATE);
 }
 
 void TCustomListView::ApplyImageList(TImageList* list, int which)
@@ -784,26 +778,12 @@ void TCustomListView::ApplyImageList(TImageList* list, int which)
                      reinterpret_cast<LPARAM>(list ? list->Handle() : nullptr));
 }
 
-void TCustomListView::OnImageListChange(TImageList& list)
+void TCustomListView::ImagesChanged(TImageListLink& link, int which)
 {
-    // The list may have a new handle after a change of size.
-    if (&list == largeImages_)
-        ApplyImageList(largeImages_, LVSIL_NORMAL);
-    if (&list == smallImages_)
-        ApplyImageList(smallImages_, LVSIL_SMALL);
-    if (&list == stateImages_)
-        ApplyImageList(stateImages_, LVSIL_STATE);
+    if (dying_)
+        return;
+    ApplyImageList(link.List(), which);
     Invalidate();
-}
-
-void TCustomListView::OnImageListDestroyed(TImageList& list)
-{
-    if (&list == largeImages_)
-        largeImages_ = nullptr, ApplyImageList(nullptr, LVSIL_NORMAL);
-    if (&list == smallImages_)
-        smallImages_ = nullptr, ApplyImageList(nullptr, LVSIL_SMALL);
-    if (&list == stateImages_)
-        stateImages_ = nullptr, ApplyImageList(nullptr, LVSIL_STATE);
 }
 
 void TCustomListView::ApplyColors()

@@ -177,7 +177,7 @@ using TLVItemEvent = std::function<void(TComponent* sender, TListItem* item)>;
 using TLVEditedEvent = std::function<void(TComponent* sender, TListItem* item, std::string& text)>;
 using TLVSelectItemEvent = std::function<void(TComponent* sender, TListItem* item, bool selected)>;
 
-class TCustomListView : public TWinControl, private TImageListWatcher {
+class TCustomListView : public TWinControl {
 public:
     explicit TCustomListView(TComponent* owner);
     ~TCustomListView() override;
@@ -209,11 +209,11 @@ public:
     DWORD ExtendedStyle() const { return extendedStyle_; }
     void SetExtendedStyle(DWORD style);
 
-    TImageList* LargeImages() const { return largeImages_; }
+    TImageList* LargeImages() const { return largeImages_.List(); }
     void SetLargeImages(TImageList* list);
-    TImageList* SmallImages() const { return smallImages_; }
+    TImageList* SmallImages() const { return smallImages_.List(); }
     void SetSmallImages(TImageList* list);
-    TImageList* StateImages() const { return stateImages_; }
+    TImageList* StateImages() const { return stateImages_.List(); }
     void SetStateImages(TImageList* list);
 
     // The first selected item, or nullptr; setting selects that item alone (nullptr: none).
@@ -270,9 +270,9 @@ private:
     friend class TListItems;
     friend class TSubItems;
 
-    void OnImageListChange(TImageList& list) override;
-    void OnImageListDestroyed(TImageList& list) override;
-    void Watch(TImageList*& field, TImageList* list, int which);
+    void SetImages(TImageListLink& link, TImageList* list, int which);
+    // The list may have a new handle after a change of size, or be gone.
+    void ImagesChanged(TImageListLink& link, int which);
     void ApplyImageList(TImageList* list, int which);
     void ApplyColors();
     void ApplyExtendedStyle();
@@ -302,9 +302,9 @@ private:
     bool readOnly_ = false;
     bool ctl3D_ = true;
     DWORD extendedStyle_ = 0;
-    TImageList* largeImages_ = nullptr;
-    TImageList* smallImages_ = nullptr;
-    TImageList* stateImages_ = nullptr;
+    TImageListLink largeImages_{[this] { ImagesChanged(largeImages_, LVSIL_NORMAL); }};
+    TImageListLink smallImages_{[this] { ImagesChanged(smallImages_, LVSIL_SMALL); }};
+    TImageListLink stateImages_{[this] { ImagesChanged(stateImages_, LVSIL_STATE); }};
     int redrawLocks_ = 0;
     bool dying_ = false;
 };

@@ -7,7 +7,9 @@
 #include "EditorStartup.h"
 #include "Info.h"
 #include "MessagePump.h"
+#include "MouseInput.h"
 #include "PicturePattern.h"
+#include "SkinChecks.h"
 #include "SysUtils.h"
 #include "TransparentKey.h"
 #include "fontunit.h"
@@ -41,14 +43,7 @@ protected:
     // A click as the mouse makes it at the centre of a control, with either button.
     void Click(TControl* control, TMouseButton button = mbLeft, int dx = -1, int dy = -1)
     {
-        int x = control->Left() + (dx < 0 ? control->Width() / 2 : dx);
-        int y = control->Top() + (dy < 0 ? control->Height() / 2 : dy);
-        LPARAM at = MAKELPARAM(x, y);
-        UINT down = button == mbLeft ? WM_LBUTTONDOWN : button == mbRight ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
-        WPARAM held = button == mbLeft ? MK_LBUTTON : button == mbRight ? MK_RBUTTON : MK_MBUTTON;
-        SendMessageA(window, WM_MOUSEMOVE, 0, at);
-        SendMessageA(window, down, held, at);
-        SendMessageA(window, down + 1, 0, at);
+        ClickControl(control, button, dx, dy);
     }
 
     void KeyUp(WORD key, TShiftState shift)
@@ -84,9 +79,7 @@ TEST_F(EditorFormTest, StartsShapedWithABlankPictureAndThePen)
     GetClientRect(window, &client);
     EXPECT_EQ(client.right, 410);
     EXPECT_EQ(client.bottom, 412);
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    EXPECT_NE(GetWindowRgn(window, region), ERROR) << "the skin shapes the window";
-    DeleteObject(region);
+    EXPECT_EQ(RegionMismatch(window, "TFORM1_MASK2"), "");
 
     EXPECT_EQ(Form1->pbox->Left(), 76);
     EXPECT_EQ(Form1->pbox->Top(), 101);

@@ -15,6 +15,7 @@
 #include "Info.h"
 #include "Main.h"
 #include "MessagePump.h"
+#include "ProgramForms.h"
 #include "StagedFolder.h"
 #include "Startup.h"
 #include "SysUtils.h"
@@ -388,17 +389,6 @@ TEST(GalleryBuild, AThousandFilesLoadInReasonableTime)
 // The gallery page of the main window
 
 namespace {
-
-void FreeProgramForms()
-{
-    delete InfoForm;
-    delete Toolsform;
-    delete IconInfoForm;
-    delete MainForm;
-    InfoForm = nullptr;
-    Toolsform = nullptr;
-    IconInfoForm = nullptr;
-}
 
 std::vector<std::string> Texts(const std::vector<TTreeNode*>& nodes)
 {

@@ -16,6 +16,8 @@
 #include "JpegImage.h"
 #include "Main.h"
 #include "MessagePump.h"
+#include "MouseInput.h"
+#include "ProgramForms.h"
 #include "StagedFolder.h"
 #include "Startup.h"
 #include "SysUtils.h"
@@ -81,15 +83,6 @@ int ColourDistance(TColor a, TColor b)
     return d;
 }
 
-void FreeProgramForms()
-{
-    delete InfoForm;
-    delete Toolsform;
-    delete IconInfoForm;
-    delete MainForm;
-    InfoForm = nullptr;
-}
-
 // The program's forms over a program folder staged for the test, the icon window showing an
 // icon drawn into that folder.
 class IconInfoFormTest : public testing::Test {
@@ -115,13 +108,7 @@ protected:
     }
 
     // A click as the mouse makes it, at the centre of a control of the window.
-    void Click(TControl* control)
-    {
-        LPARAM at = MAKELPARAM(control->Left() + control->Width() / 2, control->Top() + control->Height() / 2);
-        SendMessageA(window, WM_MOUSEMOVE, 0, at);
-        SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageA(window, WM_LBUTTONUP, 0, at);
-    }
+    void Click(TControl* control) { ClickControl(control); }
     // "Exportieren", answering the save dialog with `name`.
     void ExportAs(const std::string& name)
     {

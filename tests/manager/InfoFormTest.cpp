@@ -7,8 +7,10 @@
 #include "IconInfo.h"
 #include "Info.h"
 #include "Main.h"
+#include "MouseInput.h"
+#include "ProgramForms.h"
+#include "SkinChecks.h"
 #include "Startup.h"
-#include "toolsunit.h"
 #include "TransparentKey.h"
 
 #include <gtest/gtest.h>
@@ -18,16 +20,6 @@
 namespace {
 
 constexpr int PanelRight = 205;   // the skin's panel border
-
-std::vector<uint8_t> ResourceBytes(const char* name)
-{
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC info = FindResourceA(module, name, MAKEINTRESOURCEA(10));
-    if (!info)
-        return {};
-    auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(module, info)));
-    return std::vector<uint8_t>(data, data + SizeofResource(module, info));
-}
 
 // An about box over its own copies of the program's button strips.
 class InfoFormTest : public testing::Test {
@@ -49,14 +41,7 @@ public:   // the modal loop's timer clicks through the fixture
     }
 
     // A click as the mouse makes it, at the centre of a control of the box.
-    void Click(TControl* control)
-    {
-        HWND window = form->Handle();
-        LPARAM at = MAKELPARAM(control->Left() + control->Width() / 2, control->Top() + control->Height() / 2);
-        SendMessageA(window, WM_MOUSEMOVE, 0, at);
-        SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageA(window, WM_LBUTTONUP, 0, at);
-    }
+    void Click(TControl* control) { ClickControl(control); }
 
     TImageList standard{60, 80};
     TImageList klein{21, 110};
@@ -99,14 +84,7 @@ TEST_F(InfoFormTest, IsABorderlessCentredBoxShapedByItsStoredRegion)
     EXPECT_EQ(form->iHintergrund->Picture().Width(), 211);
     EXPECT_EQ(form->iHintergrund->Picture().Height(), 199);
 
-    std::vector<uint8_t> stored = ResourceBytes("TINFOFORM_MASK2");
-    std::vector<uint8_t> data;
-    ASSERT_EQ(ParseMask2(stored.data(), stored.size(), data), TMask2Status::Valid) << stored.size() << " bytes";
-    GdiObject<HRGN> expected = RegionFromData(data);
-    GdiObject<HRGN> applied(CreateRectRgn(0, 0, 0, 0));
-    ASSERT_NE(GetWindowRgn(window, applied.get()), ERROR) << "the window has no region";
-    GdiObject<HRGN> difference(CreateRectRgn(0, 0, 0, 0));
-    EXPECT_EQ(CombineRgn(difference.get(), applied.get(), expected.get(), RGN_XOR), NULLREGION);
+    EXPECT_EQ(RegionMismatch(window, "TINFOFORM_MASK2"), "");
 
     form->Show();
     RECT placed;
@@ -240,10 +218,5 @@ TEST(InfoFormAtStart, MainProgramsBoxDrawsFromTheMainWindowsLists)
     EXPECT_EQ(InfoForm->bBeenden->ImageList(), &MainForm->ilButtonsRund_Klein);
     EXPECT_EQ(InfoForm->bBeenden->GlyphImageList(), &MainForm->ilButtonsRund_Klein_Glyphs);
     EXPECT_NE(dynamic_cast<TIcon*>(InfoForm->iIcon->Picture().Graphic()), nullptr) << "FormCreate did not run";
-    delete InfoForm;
-    delete Toolsform;
-    delete IconInfoForm;
-    delete MainForm;
-    Toolsform = nullptr;
-    IconInfoForm = nullptr;
+    FreeProgramForms();
 }

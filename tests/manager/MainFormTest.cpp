@@ -2,29 +2,17 @@
 // navigation with its help keywords, and the requests the buttons hand to the shell.
 #include <windows.h>
 
-#include "CoolForm.h"
-#include "IconInfo.h"
-#include "Info.h"
-#include "Main.h"
 #include "DialogStub.h"
+#include "Main.h"
+#include "MouseInput.h"
+#include "ProgramForms.h"
+#include "SkinChecks.h"
 #include "Startup.h"
 #include "SysUtils.h"
-#include "toolsunit.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-void FreeProgramForms()
-{
-    delete InfoForm;
-    delete Toolsform;
-    delete IconInfoForm;
-    delete MainForm;
-    InfoForm = nullptr;
-    Toolsform = nullptr;
-    IconInfoForm = nullptr;
-}
 
 // The forms of one program start, freed again after each test.
 class MainFormTest : public testing::Test {
@@ -39,17 +27,9 @@ protected:
     void TearDown() override { FreeProgramForms(); }
 
     // A click as the mouse makes it, at a point of the main window's client area.
-    void ClickAt(int x, int y)
-    {
-        SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
-        SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-        SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-    }
+    void ClickAt(int x, int y) { ::ClickAt(window, x, y); }
     // The centre of a button, where its round outline certainly is.
-    void Click(TControl* button)
-    {
-        ClickAt(button->Left() + button->Width() / 2, button->Top() + button->Height() / 2);
-    }
+    void Click(TControl* button) { ClickControl(button); }
     void PressF1() { SendMessageA(window, WM_KEYDOWN, VK_F1, 0); }
     std::string LastHelpKeyword() const
     {
@@ -59,16 +39,6 @@ protected:
     DialogStub dialogs;
     HWND window = nullptr;
 };
-
-std::vector<uint8_t> ResourceBytes(const char* name)
-{
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC info = FindResourceA(module, name, MAKEINTRESOURCEA(10));
-    if (!info)
-        return {};
-    auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(module, info)));
-    return std::vector<uint8_t>(data, data + SizeofResource(module, info));
-}
 
 bool shownModally = false;
 
@@ -107,15 +77,10 @@ TEST_F(MainFormTest, IsABorderlessWindowShapedByItsStoredRegion)
     EXPECT_EQ(MainForm->iHintergrund->Picture().Width(), 640);
     EXPECT_EQ(MainForm->iHintergrund->Picture().Height(), 458);
 
-    std::vector<uint8_t> stored = ResourceBytes("TMAINFORM_MASK2");
-    std::vector<uint8_t> data;
-    ASSERT_EQ(ParseMask2(stored.data(), stored.size(), data), TMask2Status::Valid) << stored.size() << " bytes";
-    GdiObject<HRGN> expected = RegionFromData(data);
-    GdiObject<HRGN> applied(CreateRectRgn(0, 0, 0, 0));
-    ASSERT_NE(GetWindowRgn(window, applied.get()), ERROR) << "the window has no region";
-    GdiObject<HRGN> difference(CreateRectRgn(0, 0, 0, 0));
-    EXPECT_EQ(CombineRgn(difference.get(), applied.get(), expected.get(), RGN_XOR), NULLREGION);
+    EXPECT_EQ(RegionMismatch(window, "TMAINFORM_MASK2"), "");
     // The skin's corners are rounded off; its middle belongs to the window.
+    GdiObject<HRGN> applied(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(window, applied.get()), ERROR);
     for (POINT corner : {POINT{0, 0}, POINT{639, 0}, POINT{0, 457}, POINT{639, 457}})
         EXPECT_FALSE(PtInRegion(applied.get(), corner.x, corner.y)) << corner.x << "," << corner.y;
     EXPECT_TRUE(PtInRegion(applied.get(), 320, 229));

@@ -1,0 +1,12 @@
+// Clicks as the mouse makes them, sent to a window: a move to the point, the press, the release.
+#pragma once
+
+#include <windows.h>
+
+#include "Controls.h"
+
+// At (x, y) of the window's client area.
+void ClickAt(HWND window, int x, int y, TMouseButton button = mbLeft);
+
+// On a windowless control, at (dx, dy) of it (its centre when left out), through its parent.
+void ClickControl(TControl* control, TMouseButton button = mbLeft, int dx = -1, int dy = -1);
