@@ -3,6 +3,8 @@
 
 #include "EditorStartup.h"
 #include "Forms.h"
+#include "SysUtils.h"
+#include "malen.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
@@ -10,6 +12,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         Application.Initialize();
         Application.SetTitle("Quillandora! Editor");
         CreateEditorForms();
+        Form1->CommandLineArgument = ParamStr(1);
         Application.Run();
     });
     return started ? 0 : 1;

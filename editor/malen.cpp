@@ -17,6 +17,8 @@
 const char* const SaveChangesQuestion =
     "Das aktuelle Icon wurde geändert. Möchten Sie die Änderungen speichern?";
 
+const char* const HandOverFileName = "temp$$$.ico";
+
 TForm1* Form1 = nullptr;
 
 namespace {
@@ -267,6 +269,27 @@ void TForm1::FormCreate(TComponent* sender)
 void TForm1::FormShow(TComponent* sender)
 {
     SetDoubleBuffered(true);
+    // Only once: a later showing must not open the file again.
+    std::string argument;
+    argument.swap(CommandLineArgument);
+    OpenCommandLineFile(argument);
+}
+
+void TForm1::OpenCommandLineFile(const std::string& argument)
+{
+    const std::string file = Trim(argument);
+    if (file.empty())
+        return;
+    if (!FileExists(file)) {
+        ShowMessage("Datei " + file + " kann nicht geöffnet werden.");
+        return;
+    }
+    OpenDialog1->SetFileName(file);
+    commandLineOpen_ = true;
+    Open();
+    commandLineOpen_ = false;
+    if (file.find(HandOverFileName) != std::string::npos)
+        DeleteFileA(file.c_str());
 }
 
 void TForm1::FormClose(TComponent* sender, TCloseAction& action)
@@ -410,7 +433,55 @@ void TForm1::bNeuClick(TComponent* sender)
 
 void TForm1::bOeffnenClick(TComponent* sender)
 {
-    // Reading pictures arrives with the file commands.
+    Open();
+}
+
+namespace {
+
+// Mouse input on the picture waits while a file is read, on every way out of Open.
+class TLoadingFlag {
+public:
+    explicit TLoadingFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~TLoadingFlag() { flag_ = false; }
+    TLoadingFlag(const TLoadingFlag&) = delete;
+    TLoadingFlag& operator=(const TLoadingFlag&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+void TForm1::Open()
+{
+    if (model_->Busy)
+        return;
+    TLoadingFlag loading(model_->Loading);
+    if (!ConfirmDiscard())
+        return;
+    model_->Modified = false;
+    if (!commandLineOpen_ && !OpenDialog1->Execute())
+        return;
+    commandLineOpen_ = false;
+
+    const std::string fileName = OpenDialog1->FileName();
+    ClearPicture(Picture(), TransparentKeyColor);
+    model_->ResetUndo();
+    model_->PushUndo();
+    model_->CurrentFileName = fileName;
+    try {
+        TCursorGuard hourglass;
+        LoadPictureInto(fileName, Picture(), Image3->Picture().Bitmap());
+    } catch (const Exception& error) {
+        // The cleared picture stays; drawing goes on.
+        RefreshPicture();
+        UpdateUndoButton();
+        MessageDlg(error.what(), mtError, mbOK);
+        return;
+    }
+    RefreshPicture();
+    model_->PushUndo();
+    UpdateUndoButton();
 }
 
 bool TForm1::Save()

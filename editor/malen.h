@@ -25,6 +25,8 @@
 
 // The question before the picture is given up.
 extern const char* const SaveChangesQuestion;
+// The file the main program hands an icon over in.
+extern const char* const HandOverFileName;
 
 class TForm1 : public TForm {
 public:
@@ -130,6 +132,13 @@ public:
     void SetBusy(bool busy);
     // Writes the picture to a file the user chooses; false when cancelled or failed.
     bool Save();
+    // Reads a picture the user chooses (or the one the command line named) into the picture.
+    void Open();
+    // The start with a file named on the command line: the main program's hand-over file is
+    // opened and deleted; a missing file is reported and the picture stays empty.
+    void OpenCommandLineFile(const std::string& argument);
+    // What the program's first argument named; the first showing of the window opens it.
+    std::string CommandLineArgument;
     // Before the picture is given up: true when it was saved or the user lets it go.
     bool ConfirmDiscard();
 
@@ -153,6 +162,7 @@ private:
     std::vector<int> toolCodes_;
     HWND nextViewer_ = nullptr;
     bool inClipboardChain_ = false;
+    bool commandLineOpen_ = false;   // Open takes OpenDialog1's file name without asking
 };
 
 extern TForm1* Form1;

@@ -109,6 +109,18 @@ bool SameText(const std::string& a, const std::string& b)
     return AnsiUpperCase(a) == AnsiUpperCase(b);
 }
 
+int ParamCount()
+{
+    return __argc > 0 ? __argc - 1 : 0;
+}
+
+std::string ParamStr(int index)
+{
+    if (index < 0 || index >= __argc || !__argv || !__argv[index])
+        return "";
+    return __argv[index];
+}
+
 std::string IntToStr(long long value)
 {
     return std::to_string(value);

@@ -19,6 +19,10 @@ std::string AnsiUpperCase(const std::string& s);
 std::string AnsiLowerCase(const std::string& s);
 bool SameText(const std::string& a, const std::string& b);
 
+// The program's command-line arguments as the runtime split them; "" past the last.
+int ParamCount();
+std::string ParamStr(int index);
+
 std::string IntToStr(long long value);
 int StrToIntDef(const std::string& s, int fallback);
 std::string Trim(const std::string& s);

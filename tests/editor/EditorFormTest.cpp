@@ -2,14 +2,17 @@
 // state, the clipboard-viewer chain and the question before a changed picture is given up.
 #include <windows.h>
 
+#include "Classes.h"
 #include "Clipboard.h"
 #include "DialogStub.h"
 #include "EditorStartup.h"
+#include "IconConverter.h"
 #include "Info.h"
 #include "MessagePump.h"
 #include "MouseInput.h"
 #include "PicturePattern.h"
 #include "SkinChecks.h"
+#include "StagedFolder.h"
 #include "SysUtils.h"
 #include "TransparentKey.h"
 #include "fontunit.h"
@@ -451,4 +454,93 @@ TEST_F(EditorFormTest, AFailedSaveIsReportedAndCancelsNew)
     EXPECT_EQ(FirstDifference(Picture(), [](int, int) { return TransparentKeyColor; }), "");
     EXPECT_FALSE(Model().Modified);
     EXPECT_FALSE(Form1->SpeedButton4->Enabled());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Opening and the hand-over from the main program
+
+TEST_F(EditorFormTest, OpenReadsTheChosenFileAndUndoGoesBackToTheEmptyPicture)
+{
+    StagedFolder folder("editor open");
+    TBitmap source(32, 32);
+    FillPattern(source);
+    const std::string file = folder.Path() + "muster.bmp";
+    source.SaveToFile(file);
+
+    dialogs.fileAnswers = {file};
+    Click(Form1->bOeffnen);
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_FALSE(dialogs.fileRequests[0].save);
+    EXPECT_EQ(FirstDifference(Picture(), PatternColour), "");
+    EXPECT_EQ(FirstDifference(Form1->Image1->Picture().Bitmap(), PatternColour), "") << "the preview follows";
+    EXPECT_FALSE(Model().Modified);
+    EXPECT_FALSE(Model().Loading);
+    EXPECT_EQ(Model().CurrentFileName, file);
+    ASSERT_TRUE(Form1->SpeedButton4->Enabled());
+    Click(Form1->SpeedButton4);
+    EXPECT_EQ(FirstDifference(Picture(), [](int, int) { return TransparentKeyColor; }), "");
+
+    // Cancelling the dialog changes nothing.
+    FillPattern(Picture());
+    Click(Form1->bOeffnen);
+    EXPECT_EQ(FirstDifference(Picture(), PatternColour), "");
+    EXPECT_FALSE(Model().Loading);
+}
+
+TEST_F(EditorFormTest, AnUnreadableFileIsReportedAndLeavesAnEmptyPictureToDrawOn)
+{
+    StagedFolder folder("editor open");
+    const std::string file = folder.Path() + "kaputt.ico";
+    const char junk[] = "kein Icon";
+    SaveFileReplacing(file, junk, sizeof junk);
+    PatternPicture();
+    dialogs.fileAnswers = {file};
+    Click(Form1->bOeffnen);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].type, mtError) << dialogs.messages[0].text;
+    EXPECT_EQ(FirstDifference(Picture(), [](int, int) { return TransparentKeyColor; }), "");
+    EXPECT_FALSE(Model().Loading);
+}
+
+TEST_F(EditorFormTest, OpenAsksFirstAndACancelKeepsThePicture)
+{
+    PatternPicture();
+    Click(Form1->bRotieren);
+    dialogs.messageAnswers = {mrCancel};
+    Click(Form1->bOeffnen);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, SaveChangesQuestion);
+    EXPECT_TRUE(dialogs.fileRequests.empty()) << "no open dialog after a cancel";
+    EXPECT_TRUE(Model().Modified);
+    EXPECT_FALSE(Model().Loading);
+}
+
+TEST_F(EditorFormTest, TheHandOverFileIsOpenedAndDeleted)
+{
+    StagedFolder folder("editor hand over");
+    TBitmap source(32, 32);
+    FillPattern(source);
+    const std::string file = folder.Path() + HandOverFileName;
+    SaveBitmapAsIcon(file, source, TransparentKeyColor);
+
+    Form1->OpenCommandLineFile("  " + file + " ");
+    EXPECT_TRUE(dialogs.fileRequests.empty()) << "no dialog for a file named on the command line";
+    EXPECT_EQ(FirstDifference(Picture(), PatternColour), "");
+    EXPECT_FALSE(FileExists(file)) << "the hand-over file is gone";
+
+    // Any other file stays where it is.
+    const std::string kept = folder.Path() + "eigenes.ico";
+    SaveBitmapAsIcon(kept, source, TransparentKeyColor);
+    Form1->OpenCommandLineFile(kept);
+    EXPECT_TRUE(FileExists(kept));
+}
+
+TEST_F(EditorFormTest, AMissingCommandLineFileIsReported)
+{
+    Form1->OpenCommandLineFile("C:\\gibt es nicht.ico");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Datei C:\\gibt es nicht.ico kann nicht geöffnet werden.");
+    EXPECT_EQ(FirstDifference(Picture(), [](int, int) { return TransparentKeyColor; }), "");
+    Form1->OpenCommandLineFile("   ");
+    EXPECT_EQ(dialogs.messages.size(), 1u) << "an empty argument is no file";
 }
