@@ -58,9 +58,17 @@ TForm1::TForm1(TComponent* owner) : TForm(owner)
     pbox = MakeImage("pbox", PictureLeft, PictureTop, 256, 256);
     pbox->SetStretch(true);
     model_ = std::make_unique<TEditorModel>(pbox->Picture().Bitmap());
+    tools_ = std::make_unique<TDrawingTools>(*model_);
     Image7 = MakeImage("Image7", PictureLeft, PictureTop, GridSide, GridSide);
     PaintGrid(Image7->Picture().Bitmap());
     Image7->SetTransparent(true);
+    Image7->OnMouseDown = [this](TComponent* s, TMouseButton b, TShiftState sh, int x, int y) {
+        pboxMouseDown(s, b, sh, x, y);
+    };
+    Image7->OnMouseMove = [this](TComponent* s, TShiftState sh, int x, int y) { pboxMouseMove(s, sh, x, y); };
+    Image7->OnMouseUp = [this](TComponent* s, TMouseButton b, TShiftState sh, int x, int y) {
+        pboxMouseUp(s, b, sh, x, y);
+    };
     Image1 = MakeImage("Image1", 355, 98, PictureSize, PictureSize);
     Image1->SetTransparent(true);
     Image3 = MakeImage("Image3", 0, 0, PictureSize, PictureSize);
@@ -643,6 +651,7 @@ void TForm1::ToolButtonClick(TComponent* sender)
         return;
     }
     auto* button = static_cast<TMaskSpeedButton*>(sender);
+    tools_->ClearBrush = button == bViereck1 || button == bKreis1;
     for (size_t i = 0; i < toolButtons_.size(); ++i)
         if (toolButtons_[i] == button)
             model_->CurrentTool = toolCodes_[i];
@@ -654,6 +663,39 @@ void TForm1::ToolButtonClick(TComponent* sender)
         brush.SetStyle(bsSolid);
         brush.SetColor(model_->SecondaryColor);
     }
+}
+
+void TForm1::pboxMouseDown(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (!tools_->Press(button, (shift & ssDouble) != 0, x, y))
+        return;
+    if (model_->ShapeInProgress)
+        Screen.SetCursor(crCross);
+    SetBusy(model_->Busy);
+}
+
+void TForm1::pboxMouseMove(TComponent* sender, TShiftState shift, int x, int y)
+{
+    const POINT pixel = tools_->Move(x, y);
+    StatusBar1->SetPanelText(0, "X:" + std::to_string(pixel.x + 1));
+    StatusBar1->SetPanelText(1, "Y:" + std::to_string(pixel.y + 1));
+    if (model_->ShapeInProgress)
+        pbox->Invalidate();
+}
+
+void TForm1::pboxMouseUp(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (!tools_->Release(button, x, y))
+        return;
+    SetBusy(model_->Busy);
+    if (!model_->ShapeInProgress)
+        Screen.SetCursor(crDefault);
+    // The pipette may have picked either colour.
+    Shape1->Brush().SetColor(model_->PrimaryColor);
+    Shape2->Brush().SetColor(model_->SecondaryColor);
+    RefreshPicture();
+    model_->PictureChanged();
+    UpdateUndoButton();
 }
 
 void TForm1::penwidthcombo1Change(TComponent* sender)

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "ComCtrls.h"
+#include "DrawingTools.h"
 #include "CoolForm.h"
 #include "Dialogs.h"
 #include "EditorKeys.h"
@@ -91,6 +92,7 @@ public:
     TMaskSpeedButton* bFarbeAuswaehlen;
 
     TEditorModel& Model() { return *model_; }
+    TDrawingTools& Tools() { return *tools_; }
     TBitmap& Picture() { return pbox->Picture().Bitmap(); }
     HWND NextClipboardViewer() const { return nextViewer_; }
 
@@ -121,6 +123,10 @@ public:
     void Shape2MouseUp(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y);
     void Image6MouseUp(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y);
     void penwidthcombo1Change(TComponent* sender);
+    // The grid in front of the picture hands the mouse on to these.
+    void pboxMouseDown(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void pboxMouseMove(TComponent* sender, TShiftState shift, int x, int y);
+    void pboxMouseUp(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y);
 
     // Latches `button` alone among the tool buttons.
     void SelectTool(TMaskSpeedButton* button);
@@ -158,6 +164,7 @@ private:
     void LeaveClipboardChain();
 
     std::unique_ptr<TEditorModel> model_;
+    std::unique_ptr<TDrawingTools> tools_;
     std::vector<TMaskSpeedButton*> toolButtons_;
     std::vector<int> toolCodes_;
     HWND nextViewer_ = nullptr;

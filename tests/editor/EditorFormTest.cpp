@@ -544,3 +544,65 @@ TEST_F(EditorFormTest, AMissingCommandLineFileIsReported)
     Form1->OpenCommandLineFile("   ");
     EXPECT_EQ(dialogs.messages.size(), 1u) << "an empty argument is no file";
 }
+
+// ---------------------------------------------------------------------------------------------
+// Drawing through the grid
+
+namespace {
+
+// A point of the enlarged view, on the form, at the centre of picture pixel (px, py).
+POINT ViewPoint(int px, int py)
+{
+    return {Form1->Image7->Left() + px * 8 + 1, Form1->Image7->Top() + py * 8 + 1};
+}
+
+void MouseAt(UINT msg, WPARAM keys, POINT at)
+{
+    SendMessageA(Form1->Handle(), msg, keys, MAKELPARAM(at.x, at.y));
+}
+
+}  // namespace
+
+TEST_F(EditorFormTest, ThePenDrawsThroughTheGridAndTheStatusBarFollows)
+{
+    MouseAt(WM_MOUSEMOVE, 0, ViewPoint(4, 6));
+    EXPECT_EQ(Form1->StatusBar1->PanelText(0), "X:5");
+    EXPECT_EQ(Form1->StatusBar1->PanelText(1), "Y:7");
+
+    MouseAt(WM_LBUTTONDOWN, MK_LBUTTON, ViewPoint(4, 6));
+    EXPECT_TRUE(Form1->Label1->Visible()) << "busy while the button is held";
+    EXPECT_FALSE(Form1->penwidthcombo1->Enabled());
+    EXPECT_EQ(Screen.Cursor(), crCross);
+    MouseAt(WM_MOUSEMOVE, MK_LBUTTON, ViewPoint(5, 6));
+    MouseAt(WM_LBUTTONUP, 0, ViewPoint(5, 6));
+    EXPECT_FALSE(Form1->Label1->Visible());
+    EXPECT_EQ(Screen.Cursor(), crDefault);
+    EXPECT_EQ(Hex(Picture().PixelColor(5, 6)), Hex(clBlack));
+    EXPECT_EQ(Hex(Form1->Image1->Picture().Bitmap().PixelColor(5, 6)), Hex(clBlack)) << "the preview follows";
+    EXPECT_TRUE(Model().Modified);
+    ASSERT_TRUE(Form1->SpeedButton4->Enabled());
+    Click(Form1->SpeedButton4);
+    EXPECT_EQ(FirstDifference(Picture(), [](int, int) { return TransparentKeyColor; }), "");
+}
+
+TEST_F(EditorFormTest, AnOpenPolygonBlocksTheCommandsUntilARightClickClosesIt)
+{
+    Click(Form1->bVieleck);
+    ASSERT_EQ(Model().CurrentTool, etPolygon);
+    MouseAt(WM_LBUTTONDOWN, MK_LBUTTON, ViewPoint(2, 2));
+    MouseAt(WM_LBUTTONUP, 0, ViewPoint(2, 2));
+    MouseAt(WM_LBUTTONDOWN, MK_LBUTTON, ViewPoint(20, 2));
+    MouseAt(WM_MOUSEMOVE, MK_LBUTTON, ViewPoint(20, 2));
+    MouseAt(WM_LBUTTONUP, 0, ViewPoint(20, 2));
+    EXPECT_TRUE(Form1->Label1->Visible());
+    EXPECT_FALSE(Form1->SpeedButton4->Enabled()) << "no undo while the polygon is open";
+    Click(Form1->bRotieren);
+    EXPECT_EQ(Hex(Picture().PixelColor(10, 2)), Hex(clBlack)) << "rotating waits for the polygon";
+
+    MouseAt(WM_RBUTTONDOWN, MK_RBUTTON, ViewPoint(20, 20));
+    MouseAt(WM_RBUTTONUP, 0, ViewPoint(20, 20));
+    EXPECT_FALSE(Form1->Label1->Visible());
+    EXPECT_FALSE(Model().ShapeInProgress);
+    EXPECT_TRUE(Form1->SpeedButton4->Enabled());
+    EXPECT_EQ(Screen.Cursor(), crDefault);
+}
