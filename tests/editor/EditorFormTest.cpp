@@ -1,7 +1,9 @@
 // The editor window: its start, the commands under the mouse, the keys, the colours, the busy
-// state, the clipboard-viewer chain and the question before a changed picture is given up.
+// state, the clipboard-viewer chain, the question before a changed picture is given up, opening
+// files and the hand-over, drawing through the grid, and its GDI objects.
 #include <windows.h>
 
+#include "../framework/GdiCount.h"
 #include "Classes.h"
 #include "Clipboard.h"
 #include "DialogStub.h"
@@ -605,4 +607,27 @@ TEST_F(EditorFormTest, AnOpenPolygonBlocksTheCommandsUntilARightClickClosesIt)
     EXPECT_FALSE(Model().ShapeInProgress);
     EXPECT_TRUE(Form1->SpeedButton4->Enabled());
     EXPECT_EQ(Screen.Cursor(), crDefault);
+}
+
+TEST_F(EditorFormTest, EditingLeavesNoGdiObjectsBehind)
+{
+    auto session = [&] {
+        PatternPicture();
+        for (TMaskButton* button : {Form1->bHoch, Form1->bRotieren, Form1->bSpiegelungVertikal, Form1->bLinks})
+            Click(button);
+        MouseAt(WM_LBUTTONDOWN, MK_LBUTTON, ViewPoint(3, 3));
+        MouseAt(WM_MOUSEMOVE, MK_LBUTTON, ViewPoint(9, 9));
+        MouseAt(WM_LBUTTONUP, 0, ViewPoint(9, 9));
+        while (Form1->SpeedButton4->Enabled())
+            Click(Form1->SpeedButton4);
+        Form1->RefreshPicture();
+        UpdateWindow(window);
+    };
+    session();
+    long before = gdicount::LiveObjects();
+    if (before < 0)
+        GTEST_SKIP() << "no way to count GDI objects here";
+    for (int i = 0; i < 3; ++i)
+        session();
+    EXPECT_EQ(gdicount::LiveObjects(), before);
 }
