@@ -25,6 +25,7 @@ class EJPEG : public EInvalidGraphic { using EInvalidGraphic::EInvalidGraphic; }
 
 class ERegistryException : public Exception { using Exception::Exception; };
 class EConvertError : public Exception { using Exception::Exception; };
+class ERangeError : public Exception { using Exception::Exception; };
 
 // The message of the platform's last error, for appending to our own texts.
 std::string SysErrorMessage(unsigned long code);

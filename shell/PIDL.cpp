@@ -1,0 +1,229 @@
+// Item-ID lists over the shell allocator, and the shell's clipboard formats.
+#include <windows.h>
+#include <shlobj.h>
+
+#include "PIDL.h"
+
+#include <cstring>
+#include <memory>
+
+const UINT CF_FILECONTENTS = RegisterClipboardFormatA("FileContents");
+const UINT CF_FILEGROUPDESCRIPTOR = RegisterClipboardFormatA("FileGroupDescriptor");
+const UINT CF_FILENAME = RegisterClipboardFormatA("FileName");
+const UINT CF_FILENAMEMAP = RegisterClipboardFormatA("FileNameMap");
+const UINT CF_FILENAMEMAPW = RegisterClipboardFormatA("FileNameMapW");
+const UINT CF_INSHELLDRAGLOOP = RegisterClipboardFormatA("InShellDragLoop");
+const UINT CF_NETRESOURCE = RegisterClipboardFormatA("Net Resource");
+const UINT CF_PASTESUCCEEDED = RegisterClipboardFormatA("Paste Succeeded");
+const UINT CF_PERFORMEDDROPEFFECT = RegisterClipboardFormatA("Performed DropEffect");
+const UINT CF_PREFERREDDROPEFFECT = RegisterClipboardFormatA("Preferred DropEffect");
+const UINT CF_PRINTERFRIENDLYNAME = RegisterClipboardFormatA("PrinterFriendlyName");
+const UINT CF_SHELLIDLIST = RegisterClipboardFormatA("Shell IDList Array");
+const UINT CF_SHELLIDLISTOFFSET = RegisterClipboardFormatA("Shell Object Offsets");
+const UINT CF_URL = RegisterClipboardFormatA("UniformResourceLocator");
+
+namespace {
+
+// The shell's allocator, fetched once and released when the program ends.
+class TShellMalloc {
+public:
+    TShellMalloc()
+    {
+        if (FAILED(SHGetMalloc(&malloc_)))
+            malloc_ = nullptr;
+    }
+    ~TShellMalloc()
+    {
+        if (malloc_)
+            malloc_->Release();
+    }
+    IMalloc* Get() const { return malloc_; }
+
+private:
+    IMalloc* malloc_ = nullptr;
+};
+
+IMalloc* ShellMalloc()
+{
+    static TShellMalloc allocator;
+    return allocator.Get();
+}
+
+struct ReleaseInterface {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+using TShellFolderPtr = std::unique_ptr<IShellFolder, ReleaseInterface>;
+
+TShellFolderPtr Desktop()
+{
+    IShellFolder* desktop = nullptr;
+    if (FAILED(SHGetDesktopFolder(&desktop)))
+        return nullptr;
+    return TShellFolderPtr(desktop);
+}
+
+USHORT ItemSize(LPCITEMIDLIST item)
+{
+    USHORT size;
+    std::memcpy(&size, item, sizeof size);
+    return size;
+}
+
+LPITEMIDLIST Parse(IShellFolder* folder, const std::string& name)
+{
+    if (!folder)
+        return nullptr;
+    wchar_t wide[520] = {};
+    if (!MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, name.c_str(), -1, wide, 520))
+        return nullptr;
+    LPITEMIDLIST list = nullptr;
+    ULONG eaten = 0;
+    if (FAILED(folder->ParseDisplayName(nullptr, nullptr, wide, &eaten, &list, nullptr)))
+        return nullptr;
+    return list;
+}
+
+}  // namespace
+
+LPITEMIDLIST NextID(LPCITEMIDLIST list)
+{
+    if (!list)
+        return nullptr;
+    return reinterpret_cast<LPITEMIDLIST>(const_cast<BYTE*>(reinterpret_cast<const BYTE*>(list) + ItemSize(list)));
+}
+
+UINT GetPIDLSize(LPCITEMIDLIST list)
+{
+    if (!list)
+        return 0;
+    UINT size = sizeof(USHORT);
+    for (LPCITEMIDLIST item = list; ItemSize(item) != 0; item = NextID(item))
+        size += ItemSize(item);
+    return size;
+}
+
+LPITEMIDLIST CreatePIDL(UINT size)
+{
+    IMalloc* malloc = ShellMalloc();
+    void* block = malloc ? malloc->Alloc(size) : nullptr;
+    if (block)
+        std::memset(block, 0, size);
+    return static_cast<LPITEMIDLIST>(block);
+}
+
+LPITEMIDLIST ConcatPIDLs(LPCITEMIDLIST first, LPCITEMIDLIST second)
+{
+    const UINT firstBytes = first ? GetPIDLSize(first) - sizeof(USHORT) : 0;
+    // A missing second list still leaves room for the terminator.
+    const UINT secondBytes = second ? GetPIDLSize(second) : sizeof(USHORT);
+    LPITEMIDLIST result = CreatePIDL(firstBytes + secondBytes);
+    if (!result)
+        return nullptr;
+    if (first)
+        std::memcpy(result, first, firstBytes);
+    if (second)
+        std::memcpy(reinterpret_cast<BYTE*>(result) + firstBytes, second, secondBytes);
+    return result;
+}
+
+LPITEMIDLIST CopyPIDL(LPCITEMIDLIST list)
+{
+    if (!list)
+        return nullptr;
+    const UINT size = GetPIDLSize(list);
+    LPITEMIDLIST copy = CreatePIDL(size);
+    if (copy)
+        std::memcpy(copy, list, size);
+    return copy;
+}
+
+void SplitPIDL(LPCITEMIDLIST list, LPITEMIDLIST& parent, LPITEMIDLIST& item)
+{
+    parent = item = nullptr;
+    if (!list)
+        return;
+    parent = CopyPIDL(list);
+    if (!parent || ItemSize(parent) == 0)
+        return;
+    LPITEMIDLIST last = parent;
+    for (LPITEMIDLIST next = NextID(last); ItemSize(next) != 0; next = NextID(next))
+        last = next;
+    const USHORT lastBytes = ItemSize(last);
+    item = CreatePIDL(lastBytes + sizeof(USHORT));
+    if (item)
+        std::memcpy(item, last, lastBytes);
+    std::memset(last, 0, sizeof(USHORT));
+}
+
+void FreePIDL(LPITEMIDLIST list)
+{
+    if (list && ShellMalloc())
+        ShellMalloc()->Free(list);
+}
+
+bool PIDLsEqual(LPCITEMIDLIST a, LPCITEMIDLIST b)
+{
+    if (!a || !b)
+        return false;
+    const UINT size = GetPIDLSize(a);
+    return size == GetPIDLSize(b) && std::memcmp(a, b, size) == 0;
+}
+
+LPITEMIDLIST PathToPIDL(const std::string& path)
+{
+    TShellFolderPtr desktop = Desktop();
+    return Parse(desktop.get(), path);
+}
+
+LPITEMIDLIST ParseRelativePath(IShellFolder* folder, const std::string& name)
+{
+    return Parse(folder, name);
+}
+
+bool BindToFolder(LPCITEMIDLIST list, IShellFolder*& folder)
+{
+    folder = nullptr;
+    TShellFolderPtr desktop = Desktop();
+    if (!desktop)
+        return false;
+    void* bound = nullptr;
+    if (FAILED(desktop->BindToObject(list, nullptr, IID_IShellFolder, &bound)))
+        return false;
+    folder = static_cast<IShellFolder*>(bound);
+    return true;
+}
+
+bool GetPIDLDisplayName(IShellFolder* folder, LPCITEMIDLIST item, DWORD flags, char* buffer, int length)
+{
+    if (!buffer || length <= 0)
+        return false;
+    TShellFolderPtr desktop;
+    if (!folder) {
+        desktop = Desktop();
+        folder = desktop.get();
+    }
+    if (!folder)
+        return false;
+    STRRET name = {};
+    if (FAILED(folder->GetDisplayNameOf(item, flags, &name)))
+        return false;
+    switch (name.uType) {
+    case STRRET_WSTR: {
+        // Converted whole, then cut to the buffer: a short buffer still gets a terminated text.
+        int needed = WideCharToMultiByte(CP_ACP, 0, name.pOleStr, -1, nullptr, 0, nullptr, nullptr);
+        std::string narrow(needed > 0 ? needed : 1, '\0');
+        WideCharToMultiByte(CP_ACP, 0, name.pOleStr, -1, &narrow[0], needed, nullptr, nullptr);
+        CoTaskMemFree(name.pOleStr);
+        lstrcpynA(buffer, narrow.c_str(), length);
+        return true;
+    }
+    case STRRET_OFFSET:
+        lstrcpynA(buffer, reinterpret_cast<const char*>(item) + name.uOffset, length);
+        return true;
+    case STRRET_CSTR:
+        lstrcpynA(buffer, name.cStr, length);
+        return true;
+    default:
+        return false;
+    }
+}
