@@ -1,0 +1,202 @@
+// The file operator on real files (copy, move, delete and their undo), its stored form, the
+// delete watcher and the directory monitor, each with its thread and the hand-over to this one.
+#include <windows.h>
+
+#include "DialogStub.h"
+#include "DiscMon.h"
+#include "FileChanges.h"
+#include "FileOperator.h"
+#include "MessagePump.h"
+#include "StagedFolder.h"
+#include "SysUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+void Touch(const std::string& file)
+{
+    HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(h, "x", 1, &written, nullptr);
+    CloseHandle(h);
+}
+
+}  // namespace
+
+TEST(FileOperator, FlagsMapToTheShellsBits)
+{
+    TFileOperator op;
+    EXPECT_EQ(op.Operation(), foCopy);
+    EXPECT_EQ(op.Flags(), TFileOperationFlags(foAllowUndo | foNoConfirmMkDir));
+    EXPECT_EQ(op.ShellFlags(), 576);
+    EXPECT_EQ(op.ProgressTitle(), "File Operation");
+    op.SetFlags(0);
+    EXPECT_EQ(op.Flags(), 0u);
+    op.SetFlags(foSilent);
+    EXPECT_EQ(op.ShellFlags(), FOF_SILENT);
+    const struct {
+        TFileOperationFlag flag;
+        FILEOP_FLAGS bit;
+    } table[] = {{foAllowUndo, 64},      {foConfirmMouse, 2},       {foFilesOnly, 128},
+                 {foMultiDestFiles, 1},  {foNoConfirmation, 16},    {foNoConfirmMkDir, 512},
+                 {foRenameOnCollision, 8}, {foSilent, 4},           {foSimpleProgress, 256}};
+    for (auto t : table) {
+        op.SetFlags(t.flag);
+        EXPECT_EQ(op.ShellFlags(), t.bit) << "flag " << t.flag;
+    }
+    op.SetWantMappingHandle(true);
+    EXPECT_EQ(op.ShellFlags(), FOF_SIMPLEPROGRESS | FOF_WANTMAPPINGHANDLE);
+    EXPECT_EQ(op.Flags(), TFileOperationFlags(foSimpleProgress));
+
+    for (TFileOperation o : {foCopy, foDelete, foMove, foRename}) {
+        op.SetOperation(o);
+        EXPECT_EQ(op.Operation(), o);
+    }
+}
+
+TEST(FileOperator, TheStoredFormKeepsOperationAndFlagsOnly)
+{
+    TFileOperator op;
+    op.SetOperation(foMove);
+    op.SetFlags(foSilent | foNoConfirmation);
+    auto data = op.Data();
+    EXPECT_EQ(data.size(), 30u);
+    EXPECT_EQ(data[4], FO_MOVE);
+    EXPECT_EQ(data[16], FOF_SILENT | FOF_NOCONFIRMATION);
+    data[0] = 0x55;   // a window handle stored by mistake is not taken back
+    TFileOperator read;
+    read.SetData(data);
+    EXPECT_EQ(read.Operation(), foMove);
+    EXPECT_EQ(read.Flags(), TFileOperationFlags(foSilent | foNoConfirmation));
+    EXPECT_EQ(read.Data()[0], 0);
+}
+
+TEST(FileOperator, ACopyIsUndoneByDeletingTheCopies)
+{
+    StagedFolder folder("file operator");
+    const std::string from = folder.Folder("von"), to = folder.Folder("nach");
+    Touch(from + "a.txt");
+    Touch(from + "b.txt");
+    TFileOperator op;
+    op.SetFlags(foAllowUndo | foNoConfirmMkDir | foSilent);
+    op.SourceFiles = {from + "a.txt", from + "b.txt"};
+    op.DestFiles = {ExcludeTrailingBackslash(to)};
+    ASSERT_TRUE(op.Execute());
+    EXPECT_TRUE(FileExists(to + "a.txt"));
+    EXPECT_TRUE(op.CanUndo());
+    EXPECT_TRUE(op.SourceFiles.empty());
+    ASSERT_EQ(op.LastDestFiles().size(), 1u);
+    ASSERT_TRUE(op.UndoExecute());
+    EXPECT_FALSE(FileExists(to + "a.txt"));
+    EXPECT_FALSE(FileExists(to + "b.txt"));
+    EXPECT_TRUE(FileExists(from + "a.txt")) << "the originals stay";
+    EXPECT_EQ(op.Operation(), foCopy) << "the operation is set back";
+    EXPECT_EQ(op.Flags(), TFileOperationFlags(foAllowUndo | foNoConfirmMkDir | foSilent));
+}
+
+TEST(FileOperator, AMoveIsUndoneByMovingBackAndADeleteCannotBeUndone)
+{
+    StagedFolder folder("file operator");
+    const std::string from = folder.Folder("von"), to = folder.Folder("nach");
+    Touch(from + "a.txt");
+    TFileOperator op;
+    op.SetOperation(foMove);
+    op.SetFlags(foAllowUndo | foSilent | foNoConfirmation);
+    op.SourceFiles = {from + "a.txt"};
+    op.DestFiles = {ExcludeTrailingBackslash(to)};
+    ASSERT_TRUE(op.Execute());
+    EXPECT_TRUE(FileExists(to + "a.txt"));
+    EXPECT_FALSE(FileExists(from + "a.txt"));
+    ASSERT_TRUE(op.UndoExecute());
+    EXPECT_TRUE(FileExists(from + "a.txt"));
+    EXPECT_FALSE(FileExists(to + "a.txt"));
+
+    op.SetOperation(foDelete);
+    op.SetFlags(foSilent | foNoConfirmation);
+    op.SourceFiles = {from + "a.txt"};
+    EXPECT_TRUE(op.Execute());
+    EXPECT_FALSE(FileExists(from + "a.txt"));
+    EXPECT_FALSE(op.CanUndo());
+    EXPECT_FALSE(op.UndoExecute());
+}
+
+TEST(FileDeleteThread, ReportsGoneFilesOnThisThreadAndEnds)
+{
+    StagedFolder folder("delete watcher");
+    const std::string kept = folder.Path() + "bleibt.txt";
+    Touch(kept);
+    std::vector<std::string> reported;
+    DWORD reportThread = 0;
+    new TFileDeleteThread({folder.Path() + "weg1.txt", folder.Path() + "weg2.txt", kept},
+                          [&](TFileDeleteThread&, const std::vector<std::string>& files) {
+                              reported.insert(reported.end(), files.begin(), files.end());
+                              reportThread = GetCurrentThreadId();
+                          },
+                          2);
+    ASSERT_TRUE(PumpMessagesUntil([&] { return reported.size() == 2; }, 3000));
+    EXPECT_EQ(reportThread, GetCurrentThreadId()) << "the handler runs on the user-interface thread";
+    EXPECT_EQ(reported[0], folder.Path() + "weg1.txt");
+    DeleteFileA(kept.c_str());
+    EXPECT_TRUE(PumpMessagesUntil([&] { return reported.size() == 3; }, 3000)) << "a file gone later is reported";
+    // The watcher ends by itself; give it time to go before the folder does.
+    PumpMessages(700);
+}
+
+TEST(DiscMonitor, ReportsAChangeOnceAndNothingWhileStopped)
+{
+    StagedFolder folder("disc monitor");
+    TDiscMonitor monitor;
+    int changes = 0, invalid = 0;
+    monitor.OnChange = [&](TComponent* sender) {
+        EXPECT_EQ(sender, &monitor);
+        ++changes;
+    };
+    monitor.OnInvalid = [&](TComponent*) { ++invalid; };
+    monitor.SetChangeDelay(100);
+    monitor.SetDirectory(ExcludeTrailingBackslash(folder.Path()));
+    monitor.Start();
+    PumpMessages(200);
+    Touch(folder.Path() + "neu.txt");
+    EXPECT_TRUE(PumpMessagesUntil([&] { return changes > 0; }, 3000));
+    EXPECT_EQ(invalid, 0);
+
+    monitor.Stop();
+    PumpMessages(200);
+    const int before = changes;
+    Touch(folder.Path() + "noch eine.txt");
+    PumpMessages(600);
+    EXPECT_EQ(changes, before) << "nothing while stopped";
+}
+
+TEST(DiscMonitor, AMissingDirectoryIsReportedOncePerSetUp)
+{
+    TDiscMonitor monitor;
+    int invalid = 0;
+    monitor.OnInvalid = [&](TComponent*) { ++invalid; };
+    monitor.SetDirectory("C:\\gibt es nicht");
+    monitor.Start();
+    EXPECT_TRUE(PumpMessagesUntil([&] { return invalid == 1; }, 3000));
+    PumpMessages(300);
+    EXPECT_EQ(invalid, 1);
+    monitor.SetDirectory("C:\\gibt es nicht");   // the same text: no new attempt
+    PumpMessages(300);
+    EXPECT_EQ(invalid, 1);
+    monitor.SetDirectory("C:\\gibt es auch nicht");
+    EXPECT_TRUE(PumpMessagesUntil([&] { return invalid == 2; }, 3000));
+}
+
+TEST(DiscMonitor, AnEmptyFilterSetIsRefused)
+{
+    DialogStub dialogs;
+    TDiscMonitor monitor;
+    EXPECT_EQ(monitor.Filters(), TMonitorFilters(moFilename));
+    monitor.SetFilters(0);
+    EXPECT_EQ(monitor.Filters(), TMonitorFilters(moFilename));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Some filter condition must be set.");
+    EXPECT_EQ(NotifyFilterOf(moFilename | moSecurity), DWORD(FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SECURITY));
+}
