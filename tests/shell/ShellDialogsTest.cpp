@@ -1,0 +1,97 @@
+// Shell verbs and context menus on real files: the "copy" verb puts exactly the files that exist on
+// the clipboard, a menu closed without a choice runs nothing, and paths that do not parse do nothing.
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "MessagePump.h"
+#include "ShellDialogs.h"
+#include "StagedFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+void Touch(const std::string& file)
+{
+    CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+}
+
+// The files on the clipboard as a drop list; empty when there is none.
+std::vector<std::string> ClipboardFiles()
+{
+    std::vector<std::string> files;
+    if (!OpenClipboard(nullptr))
+        return files;
+    if (HANDLE data = GetClipboardData(CF_HDROP)) {
+        auto drop = static_cast<HDROP>(data);
+        UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+        for (UINT i = 0; i < count; ++i) {
+            char name[MAX_PATH] = {};
+            DragQueryFileA(drop, i, name, MAX_PATH);
+            files.push_back(name);
+        }
+    }
+    CloseClipboard();
+    return files;
+}
+
+struct OleSession {
+    OleSession() { OleInitialize(nullptr); }
+    ~OleSession()
+    {
+        OleFlushClipboard();
+        OleUninitialize();
+    }
+};
+
+struct Owner {
+    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ~Owner() { DestroyWindow(window); }
+};
+
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
+}  // namespace
+
+TEST(ShellDialogs, TheCopyVerbTakesTheFilesThatExist)
+{
+    OleSession ole;
+    Owner owner;
+    StagedFolder folder("shell verbs");
+    Touch(folder.Path() + "da.txt");
+    ASSERT_TRUE(FilesInvokeVerb(owner.window, "copy", folder.Path(), {"fehlt.txt", "da.txt"}));
+    PumpMessages(100);
+    std::vector<std::string> files = ClipboardFiles();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0], folder.Path() + "da.txt");
+
+    EXPECT_FALSE(FilesInvokeVerb(owner.window, "copy", folder.Path(), {}));
+    EXPECT_FALSE(FilesInvokeVerb(owner.window, "copy", folder.Path(), {"fehlt.txt"}));
+    EXPECT_FALSE(PathInvokeVerb(owner.window, "copy", folder.Path() + "fehlt.txt"));
+}
+
+TEST(ShellDialogs, AMenuClosedWithoutAChoiceRunsNothing)
+{
+    OleSession ole;
+    Owner owner;
+    StagedFolder folder("shell menus");
+    Touch(folder.Path() + "da.txt");
+    SetForegroundWindow(owner.window);
+    SetTimer(nullptr, 0, 300, CloseMenu);
+    std::string verb = "vorher";
+    PathContextMenu(owner.window, {20, 20}, folder.Path() + "da.txt", true, verb);
+    EXPECT_EQ(verb, "");
+    EXPECT_EQ(FindWindowA("ShellDialogsCallBack", nullptr), nullptr) << "the helper window is gone";
+
+    verb = "vorher";
+    PathContextMenu(owner.window, {20, 20}, folder.Path() + "fehlt.txt", true, verb);
+    EXPECT_EQ(verb, "") << "a path that does not parse shows nothing";
+}
