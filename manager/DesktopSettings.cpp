@@ -5,6 +5,7 @@
 
 #include "DesktopSettings.h"
 
+#include "ComPtr.h"
 #include "Exceptions.h"
 #include "GdiObject.h"
 #include "JpegImage.h"
@@ -13,7 +14,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 const char* const WindowMetricsKey = "\\Control Panel\\Desktop\\WindowMetrics";
 const char* const ShortcutClassKey = "\\lnkfile";
@@ -256,12 +256,10 @@ void SetDesktopWallpaper(const std::string& file)
     SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, path.data(), UpdateAndBroadcast);
     if (!IsActiveDesktopOn())
         return;
-    IActiveDesktop* made = nullptr;
+    ComPtr<IActiveDesktop> desktop;
     if (FAILED(CoCreateInstance(CLSID_ActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveDesktop,
-                                reinterpret_cast<void**>(&made))))
+                                desktop.put_void())))
         return;
-    auto release = [](IActiveDesktop* object) { object->Release(); };
-    std::unique_ptr<IActiveDesktop, decltype(release)> desktop(made, release);
     wchar_t wide[1024] = {};
     MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, wide, 1023);
     desktop->SetWallpaper(wide, 0);

@@ -4,8 +4,9 @@
 
 #include "PIDL.h"
 
+#include "ComPtr.h"
+
 #include <cstring>
-#include <memory>
 
 const UINT CF_FILECONTENTS = RegisterClipboardFormatA("FileContents");
 const UINT CF_FILEGROUPDESCRIPTOR = RegisterClipboardFormatA("FileGroupDescriptor");
@@ -49,17 +50,12 @@ IMalloc* ShellMalloc()
     return allocator.Get();
 }
 
-struct ReleaseInterface {
-    void operator()(IUnknown* object) const { object->Release(); }
-};
-using TShellFolderPtr = std::unique_ptr<IShellFolder, ReleaseInterface>;
-
-TShellFolderPtr Desktop()
+ComPtr<IShellFolder> Desktop()
 {
-    IShellFolder* desktop = nullptr;
-    if (FAILED(SHGetDesktopFolder(&desktop)))
-        return nullptr;
-    return TShellFolderPtr(desktop);
+    ComPtr<IShellFolder> desktop;
+    if (FAILED(SHGetDesktopFolder(desktop.put())))
+        desktop.reset();
+    return desktop;
 }
 
 USHORT ItemSize(LPCITEMIDLIST item)
@@ -171,8 +167,7 @@ bool PIDLsEqual(LPCITEMIDLIST a, LPCITEMIDLIST b)
 
 LPITEMIDLIST PathToPIDL(const std::string& path)
 {
-    TShellFolderPtr desktop = Desktop();
-    return Parse(desktop.get(), path);
+    return Parse(Desktop().get(), path);
 }
 
 LPITEMIDLIST ParseRelativePath(IShellFolder* folder, const std::string& name)
@@ -183,7 +178,7 @@ LPITEMIDLIST ParseRelativePath(IShellFolder* folder, const std::string& name)
 bool BindToFolder(LPCITEMIDLIST list, IShellFolder*& folder)
 {
     folder = nullptr;
-    TShellFolderPtr desktop = Desktop();
+    ComPtr<IShellFolder> desktop = Desktop();
     if (!desktop)
         return false;
     void* bound = nullptr;
@@ -197,7 +192,7 @@ bool GetPIDLDisplayName(IShellFolder* folder, LPCITEMIDLIST item, DWORD flags, c
 {
     if (!buffer || length <= 0)
         return false;
-    TShellFolderPtr desktop;
+    ComPtr<IShellFolder> desktop;
     if (!folder) {
         desktop = Desktop();
         folder = desktop.get();
