@@ -437,6 +437,7 @@ def _font():
         'K': (0.85, [[(0, 1.4), (0, 0)], [(0.85, 1.4), (0.02, 0.55)], [(0.3, 0.82), (0.88, 0)]], []),
         'O': (1.4, [big_o], []),
         'Q': (1.4, [big_o, [(0.9, 0.3), (1.42, -0.12)]], []),
+        'T': (0.9, [[(0, 1.4), (0.9, 1.4)], [(0.45, 1.4), (0.45, 0)]], []),
         'a': (1.0, [o, [(1.0, 1.0), (1.0, 0)]], []),
         'c': (0.92, [up(0.5, 0.5, 0.5, 0.5, 45, 315)], []),
         'd': (1.0, [o, [(1.0, 1.45), (1.0, 0)]], []),
@@ -450,6 +451,7 @@ def _font():
         's': (0.72, [up(0.36, 0.75, 0.33, 0.25, 20, 270) + up(0.36, 0.25, 0.35, 0.25, 90, -160)[1:]], []),
         't': (0.56, [[(0.2, 1.34), (0.2, 0.24)] + up(0.46, 0.24, 0.26, 0.26, 180, 290)[1:],
                      [(0, 1.0), (0.56, 1.0)]], []),
+        'x': (0.8, [[(0, 1.0), (0.8, 0)], [(0, 0), (0.8, 1.0)]], []),
         'u': (0.84, [[(0, 1.0), (0, 0.42)] + up(0.42, 0.42, 0.42, 0.42, 180, 360),
                      [(0.84, 1.0), (0.84, 0)]], []),
     }
@@ -1036,6 +1038,20 @@ def editor_skin():
     return cv, inside
 
 
+def text_skin():
+    """The text tool's dialog: a header with its title over a light panel for the controls."""
+    w, h = 390, 120
+    cv = Canvas(w, h, BODY)
+    outline = rrect(0, 0, w, h, 12)
+    cv.paint(rrect(0, 24, w, h, 0), vgrad(24, h, (232, 242, 255), BODY))
+    header(cv, 0, w, 0, 22)
+    paint_text(cv, 'Text', 11, 15.2, 5.4, 1.35, WHITE, 0.42, shadow=((20, 60, 130), 0.45))
+    cv.paint(rrect(5, 25, 385, 84, 7), (140, 176, 228))
+    cv.paint(rrect(6, 26, 384, 83, 6), vgrad(26, 84, (246, 250, 255), (232, 241, 255)))
+    inside = finish_outline(cv, outline)
+    return cv, inside
+
+
 # Tool glyphs, 18x18; the button's centre falls on (9, 9).
 
 FILL_ACCENT = (255, 190, 64)
@@ -1529,6 +1545,7 @@ def build():
     art['editor32'] = editor_icon(32)
     art['editor16'] = editor_icon(16)
     art['editor_form'] = editor_skin()
+    art['text_form'] = text_skin()
     art['tools'] = tool_strip()
     art['tool_glyphs'] = glyph_strip(TOOL_GLYPHS, TOOL_GLYPH, tool_button('normal'),
                                      round(TOOL_SIZE / 2) - round(TOOL_GLYPH / 2),
@@ -1560,6 +1577,11 @@ def save(art):
     data = region_bytes(inside, cv.w, cv.h)
     parse_region(data)
     write(os.path.join(e, 'form1.rgn'), data)
+    cv, inside = art['text_form']
+    write(os.path.join(e, 'fontform.bmp'), bmp_bytes(cv.rgb_rows()))
+    data = region_bytes(inside, cv.w, cv.h)
+    parse_region(data)
+    write(os.path.join(e, 'fontform.rgn'), data)
     write(os.path.join(e, 'ilToolButtons.bmp'), bmp_bytes(art['tools'].rgb_rows()))
     write(os.path.join(e, 'ilTools_Glyphs.bmp'), bmp_bytes(art['tool_glyphs'].rgb_rows()))
     write(os.path.join(e, 'ilBefehle_Glyphs.bmp'), bmp_bytes(art['command_glyphs'].rgb_rows()))
