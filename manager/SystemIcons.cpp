@@ -11,9 +11,9 @@
 const char* const SystemIconSectionCaptions[SystemIconSections] = {"Desktop", "Startmenü", "Ordner", "Laufwerke",
                                                                    "Verschiedenes"};
 
-namespace {
-
 const char* const ShellIconsKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons";
+
+namespace {
 
 std::string ExplorerKey(const std::string& clsid)
 {

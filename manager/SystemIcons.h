@@ -25,6 +25,8 @@ using TSystemIconTable = std::array<std::array<SystemIconEntry, SystemIconSlots>
 using TSystemIconSpecs = std::array<std::array<std::string, SystemIconSlots>, SystemIconSections>;
 
 extern const char* const SystemIconSectionCaptions[SystemIconSections];
+// The key whose values, named by icon numbers of Shell32.dll, hold the shell's replacements.
+extern const char* const ShellIconsKey;
 
 // The Windows folders the defaults point into, each with a trailing backslash.
 struct TSystemFolders {

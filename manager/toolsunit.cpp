@@ -16,7 +16,6 @@
 
 #include <utility>
 
-const char* const ShellIconsKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons";
 
 TToolsform* Toolsform = nullptr;
 

@@ -8,12 +8,11 @@
 #include "Forms.h"
 #include "Gallery.h"
 #include "ImageList.h"
+#include "SystemIcons.h"
 
 #include <string>
 #include <vector>
 
-// The registry key whose values "3" and "4" name the shell's closed and open folder icons.
-extern const char* const ShellIconsKey;
 // A setting of that key as an icon reference, or icon `defaultIndex` of Shell32.dll in
 // `systemFolder` when the setting is empty.
 std::string ShellIconSpec(const std::string& value, const std::string& systemFolder, int defaultIndex);
