@@ -46,6 +46,7 @@ constexpr UINT CM_MOUSELEAVE = CM_BASE + 2;
 constexpr UINT CM_PARENTCOLORCHANGED = CM_BASE + 3;   // to children whose colour follows the parent
 constexpr UINT CM_SYSCOLORCHANGE = CM_BASE + 4;       // to every control of a form
 constexpr UINT CM_RELEASE = CM_BASE + 5;              // a form frees itself (TForm::Release)
+constexpr UINT CM_BUTTONPRESSED = CM_BASE + 6;        // to a parent's controls: wParam group, lParam the button now down
 
 using TMouseEvent = std::function<void(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = std::function<void(TComponent* sender, TShiftState shift, int x, int y)>;

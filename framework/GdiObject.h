@@ -76,6 +76,26 @@ private:
     HDC dc_;
 };
 
+// The device context of a whole window, frame included (GetWindowDC), given back with ReleaseDC.
+class WholeWindowDC {
+public:
+    explicit WholeWindowDC(HWND window) : window_(window), dc_(GetWindowDC(window)) {}
+    ~WholeWindowDC()
+    {
+        if (dc_)
+            ReleaseDC(window_, dc_);
+    }
+    WholeWindowDC(const WholeWindowDC&) = delete;
+    WholeWindowDC& operator=(const WholeWindowDC&) = delete;
+
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
 // Selects an object into a DC for the lifetime of the guard, then puts the previous one back,
 // so that the object can be deleted afterwards.
 class SelectedObject {

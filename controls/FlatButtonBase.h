@@ -1,0 +1,128 @@
+// TFlatButtonBase: what the windowless flat speed button and the windowed flat push button share:
+// colours, glyph and caption layout, the states a press and release go through, latching in a
+// group of buttons on one parent, closing a modal form, and the hover look.
+#pragma once
+
+#include <windows.h>
+
+#include "Bitmap.h"
+#include "Controls.h"
+#include "FlatButtonFace.h"
+#include "FlatUtilitys.h"
+
+#include <string>
+
+// Base is TGraphicControl or TCustomControl.
+template <typename Base>
+class TFlatButtonBase : public Base, protected THoverClient {
+public:
+    ~TFlatButtonBase() override;
+
+    TFlatTransparentMode TransparentMode() const { return transparentMode_; }
+    void SetTransparentMode(TFlatTransparentMode mode);
+    bool AllowAllUp() const { return allowAllUp_; }
+    void SetAllowAllUp(bool allow);
+
+    TColor ColorFocused() const { return colorFocused_; }
+    void SetColorFocused(TColor color) { SetColors(0, color); }
+    TColor ColorDown() const { return colorDown_; }
+    void SetColorDown(TColor color) { SetColors(1, color); }
+    TColor ColorBorder() const { return colorBorder_; }
+    void SetColorBorder(TColor color) { SetColors(2, color); }
+    TColor ColorHighLight() const { return colorHighLight_; }
+    void SetColorHighLight(TColor color) { SetColors(3, color); }
+    TColor ColorShadow() const { return colorShadow_; }
+    void SetColorShadow(TColor color) { SetColors(4, color); }
+    TAdvColors AdvColorFocused() const { return advColorFocused_; }
+    void SetAdvColorFocused(TAdvColors value) { SetAdvColors(0, value); }
+    TAdvColors AdvColorDown() const { return advColorDown_; }
+    void SetAdvColorDown(TAdvColors value) { SetAdvColors(1, value); }
+    TAdvColors AdvColorBorder() const { return advColorBorder_; }
+    void SetAdvColorBorder(TAdvColors value) { SetAdvColors(2, value); }
+    bool UseAdvColors() const { return useAdvColors_; }
+    void SetUseAdvColors(bool use);
+
+    // Non-zero: the button latches, and one button of the group on the parent is down.
+    int GroupIndex() const { return groupIndex_; }
+    void SetGroupIndex(int index);
+    bool Down() const { return down_; }
+    void SetDown(bool down);
+    // The glyph is copied; a strip whose width is a whole multiple (up to 4) of its height
+    // sets NumGlyphs.
+    TBitmap& Glyph() { return glyph_; }
+    void SetGlyph(const TBitmap& glyph);
+    TButtonLayout Layout() const { return layout_; }
+    void SetLayout(TButtonLayout layout);
+    int Margin() const { return margin_; }
+    void SetMargin(int margin);
+    int NumGlyphs() const { return numGlyphs_; }
+    void SetNumGlyphs(int count);
+    int Spacing() const { return spacing_; }
+    void SetSpacing(int spacing);
+    int ModalResult() const { return modalResult_; }
+    void SetModalResult(int result) { modalResult_ = result; }
+
+    void SetEnabled(bool enabled) override;
+    void Click() override;
+
+    TFlatButtonState State() const { return state_; }
+    bool Hovered() const { return hovered_; }
+    // Where the last paint put the glyph and the caption.
+    POINT GlyphPos() const { return glyphPos_; }
+    RECT TextBounds() const { return textBounds_; }
+
+protected:
+    TFlatButtonBase(TComponent* owner, THoverRecord& hover);
+
+    // The face as the button's state shows it now (a disabled button is drawn disabled).
+    TFlatButtonFace Face();
+    void Placed(const TGlyphLayout& placed);
+    void SetState(TFlatButtonState state) { state_ = state; }
+    void SetHovered(bool hovered) { hovered_ = hovered; }
+    bool Dragging() const { return dragging_; }
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void DblClick() override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void HoverBegin() override;
+    void HoverEnd() override;
+    void StopHoverTimer() { hover_.Stop(*this); }
+
+private:
+    void SetColors(int index, TColor color);
+    void SetAdvColors(int index, TAdvColors value);
+    void CalcAdvColors();
+    void UpdateExclusive();
+    void ButtonPressed(int group, TFlatButtonBase* sender);
+    bool Inside(int x, int y) const { return x >= 0 && x < this->ClientWidth() && y >= 0 && y <= this->ClientHeight(); }
+
+    THoverRecord& hover_;
+    TFlatTransparentMode transparentMode_ = tmNone;
+    bool useAdvColors_ = false;
+    TAdvColors advColorFocused_ = AdvColorFocusedDefault;
+    TAdvColors advColorDown_ = AdvColorDownDefault;
+    TAdvColors advColorBorder_ = AdvColorBorderDefault;
+    RECT textBounds_ = {0, 0, 0, 0};
+    POINT glyphPos_ = {0, 0};
+    int numGlyphs_ = 1;
+    TColor colorDown_ = FlatDownColor;
+    TColor colorBorder_ = FlatBorderColor;
+    TColor colorHighLight_ = FlatHighlightColor;
+    TColor colorShadow_ = FlatMarkColor;
+    TColor colorFocused_ = FlatFaceColor;
+    int groupIndex_ = 0;
+    TBitmap glyph_;
+    bool down_ = false;
+    bool dragging_ = false;
+    bool allowAllUp_ = false;
+    TButtonLayout layout_ = blGlyphTop;
+    int spacing_ = 4;
+    int margin_ = -1;
+    bool hovered_ = false;
+    int modalResult_ = 0;
+    TFlatButtonState state_ = bsUp;
+};
+
+extern template class TFlatButtonBase<TGraphicControl>;
+extern template class TFlatButtonBase<TCustomControl>;

@@ -1,0 +1,18 @@
+// The flat speed button's painting: its face straight onto the parent, which shows through
+// wherever the face is not filled.
+#include <windows.h>
+
+#include "FlatSpeedButton.h"
+
+THoverRecord& TFlatSpeedButton::Hover()
+{
+    static THoverRecord record;
+    return record;
+}
+
+void TFlatSpeedButton::Paint()
+{
+    TCanvas& canvas = Canvas();
+    canvas.Font().Assign(Font());
+    Placed(DrawFlatButtonFace(canvas, ClientRect(), Face()));
+}
