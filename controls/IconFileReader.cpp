@@ -617,6 +617,15 @@ std::vector<uint8_t> TCheckedIconFile::ImageBytes(const IconImageSpan& image) co
     return std::vector<uint8_t>(bytes_.begin() + image.offset, bytes_.begin() + image.offset + image.size);
 }
 
+HICON TCheckedIconFile::MakeIcon(int index, int width, int height) const
+{
+    const IconImageSpan* image = ChooseImage(index, width, height);
+    if (!image)
+        return nullptr;
+    std::vector<uint8_t> bytes = ImageBytes(*image);
+    return MakeIconFromImage(bytes.data(), bytes.size(), width, height);
+}
+
 HICON MakeIconFromImage(const uint8_t* image, size_t size, int width, int height)
 {
     if (!image || size == 0 || size > MaxImageSize)

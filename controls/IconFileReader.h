@@ -75,6 +75,9 @@ public:
     const IconImageSpan* ChooseImage(int index, int width, int height) const;
     // The bytes of one of this file's checked images.
     std::vector<uint8_t> ImageBytes(const IconImageSpan& image) const;
+    // Icon `index` at the size the platform's own extraction would pick for `width` x `height`,
+    // made from the checked bytes; nullptr when there is none. The caller destroys it.
+    HICON MakeIcon(int index, int width, int height) const;
 
 private:
     std::vector<uint8_t> bytes_;

@@ -11,7 +11,9 @@
 void CreateEditorForms()
 {
     Application.CreateForm(Form1);
-    Application.CreateForm(FontForm);
+    // The dialog's buttons draw from the editor window's strip.
+    FontForm = new TFontForm(&Application, &Form1->ilButtonsStandard);
+    FontForm->DoCreate();
     // The about box's buttons draw from the editor window's lists.
     InfoForm = new TInfoForm(&Application,
                              {&Form1->ilButtonsStandard, &Form1->ilButtonsRund_Klein,

@@ -7,6 +7,7 @@
 #include "EditorArt.h"
 #include "Exceptions.h"
 #include "Info.h"
+#include "fontunit.h"
 #include "PictureFiles.h"
 #include "SkinParts.h"
 #include "SysUtils.h"
@@ -690,12 +691,32 @@ void TForm1::pboxMouseUp(TComponent* sender, TMouseButton button, TShiftState sh
     SetBusy(model_->Busy);
     if (!model_->ShapeInProgress)
         Screen.SetCursor(crDefault);
+    if (model_->CurrentTool == etText)
+        ShowTextDialog();
     // The pipette may have picked either colour.
     Shape1->Brush().SetColor(model_->PrimaryColor);
     Shape2->Brush().SetColor(model_->SecondaryColor);
     RefreshPicture();
     model_->PictureChanged();
     UpdateUndoButton();
+}
+
+void TForm1::ShowTextDialog()
+{
+    if (!FontForm)
+        return;
+    if (FontForm->ComboBox1->ItemIndex() < 0)
+        FontForm->SelectFont("Arial");
+    TBitmap& saved = fontmerker->Picture().Bitmap();
+    saved.Assign(Picture());
+    FontForm->Picture = &Picture();
+    FontForm->Saved = &saved;
+    FontForm->TextPosition = tools_->TextPosition();
+    FontForm->ColorDialog = ColorDialog1;
+    FontForm->PictureChanged = [this] { RefreshPicture(); };
+    FontForm->OK = false;
+    FontForm->FCShape->Brush().SetColor(model_->PrimaryColor);
+    FontForm->ShowModal();
 }
 
 void TForm1::penwidthcombo1Change(TComponent* sender)

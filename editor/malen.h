@@ -147,6 +147,8 @@ public:
     std::string CommandLineArgument;
     // Before the picture is given up: true when it was saved or the user lets it go.
     bool ConfirmDiscard();
+    // The text tool's dialog at the pixel of the last release.
+    void ShowTextDialog();
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

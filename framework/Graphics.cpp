@@ -4,6 +4,7 @@
 #include "Exceptions.h"
 #include "Picture.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -460,4 +461,59 @@ void TCanvas::CopyRect(const RECT& dest, TCanvas& source, const RECT& sourceRect
                sourceRect.left, sourceRect.top, sourceRect.right - sourceRect.left,
                sourceRect.bottom - sourceRect.top, copyMode_);
     Changed();
+}
+
+namespace {
+
+int CALLBACK CollectFont(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM list)
+{
+    // Vertical fonts ("@...") are no choice for a text lying across.
+    if (font->lfFaceName[0] != '@')
+        reinterpret_cast<std::vector<std::string>*>(list)->push_back(font->lfFaceName);
+    return 1;
+}
+
+}  // namespace
+
+std::vector<std::string> ScreenFontNames()
+{
+    std::vector<std::string> names;
+    HDC screen = GetDC(nullptr);
+    LOGFONTA all = {};
+    all.lfCharSet = DEFAULT_CHARSET;
+    EnumFontFamiliesExA(screen, &all, CollectFont, reinterpret_cast<LPARAM>(&names), 0);
+    ReleaseDC(nullptr, screen);
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return lstrcmpiA(a.c_str(), b.c_str()) < 0;
+    });
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
+}
+
+std::string ActualFontFace(const std::string& name)
+{
+    LOGFONTA wanted = {};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    wanted.lfHeight = -12;
+    lstrcpynA(wanted.lfFaceName, name.c_str(), LF_FACESIZE);
+    GdiObject<HFONT> font(CreateFontIndirectA(&wanted));
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, font.get());
+    char face[LF_FACESIZE] = {};
+    GetTextFaceA(screen, LF_FACESIZE, face);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return face;
+}
+
+int FontNameIndex(const std::vector<std::string>& names, const std::string& name)
+{
+    auto find = [&names](const std::string& face) {
+        for (size_t i = 0; i < names.size(); ++i)
+            if (lstrcmpiA(names[i].c_str(), face.c_str()) == 0)
+                return static_cast<int>(i);
+        return -1;
+    };
+    int index = find(name);
+    return index >= 0 || name.empty() ? index : find(ActualFontFace(name));
 }

@@ -229,3 +229,12 @@ private:
     HGDIOBJ oldFont_ = nullptr;
     DWORD copyMode_ = SRCCOPY;
 };
+
+// The names of the screen's fonts, sorted and each once (the font lists of the dialogs).
+std::vector<std::string> ScreenFontNames();
+// The face the system draws with when asked for a font of this name (the name itself when it
+// is there).
+std::string ActualFontFace(const std::string& name);
+// The place of `name` in a list of font names, or of the face the system draws in its place;
+// -1 when neither is there.
+int FontNameIndex(const std::vector<std::string>& names, const std::string& name);

@@ -86,6 +86,7 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
     pAnzeige = MakePage("pAnzeige");
     pSystem = MakePage("pSystem");
     MakeGalleryPage();
+    MakeDesktopPage();
 
     OnCreate = [this](TComponent* sender) { FormCreate(sender); };
     OnShow = [this](TComponent* sender) { FormShow(sender); };

@@ -6,7 +6,14 @@
 
 #include "ComCtrls.h"
 #include "CoolForm.h"
+#include "Dialogs.h"
 #include "EnhListView.h"
+#include "ExtCtrls.h"
+#include "FlatButton.h"
+#include "FlatCheckBox.h"
+#include "FlatComboBox.h"
+#include "FlatGroupBox.h"
+#include "FlatSpinEdit.h"
 #include "Forms.h"
 #include "IconCtls.h"
 #include "ImageList.h"
@@ -67,6 +74,41 @@ public:
     TVantuButton* bZurueck;
     TVantuButton* bErweitert;
 
+    // The desktop settings page: icon settings, the icon titles' font and the desktop itself,
+    // with previews; nothing is written before "Übernehmen".
+    TFlatGroupBox* gbIconeinstellungen;
+    TFlatComboBox* cbFarbanzahl;
+    TFlatCheckBox* cGrosseIcons;
+    TFlatCheckBox* cShortcutOverlays;
+    TFlatSpinEditInteger* seIcongroesse;
+    TFlatSpinEditInteger* seIconzellenbreite;
+    TFlatSpinEditInteger* seIconzellenhoehe;
+    TFlatGroupBox* gbIconschriftart;
+    TFlatComboBox* cbSchriftart;
+    TFlatSpinEditInteger* seGroesse;
+    TFlatCheckBox* cFett;
+    TFlatCheckBox* cKursiv;
+    TFlatCheckBox* cDurchgestrichen;
+    TFlatCheckBox* cUnterstrichen;
+    TFlatCheckBox* cSchriftTransparent;
+    TFlatGroupBox* gbDesktop;
+    TShape* sDesktopfarbe;
+    TFlatCheckBox* cBildanzeigen;
+    TLabel* lBildDateiname;
+    TFlatButton* FlatButton1;
+    TImage* iDesktop;
+    TPanel* Panel1;
+    TImage* iDesktopVorschau2;
+    TImage* iArbeitsplatz;
+    TLabel* lArbeitsplatz;
+    TImage* iPapierkorb;
+    TLabel* lPapierkorb;
+    TVantuButton* bUebernehmen;
+    TVantuButton* bZuruecksetzen;
+    TVantuButton* VantuButton2;
+    TColorDialog* ColorDialog1;
+    TOpenDialog* OpenPictureDialog1;
+
     void FormCreate(TComponent* sender);
     void FormShow(TComponent* sender);
     void FormKeyDown(TComponent* sender, WORD& key, TShiftState shift);
@@ -93,12 +135,27 @@ public:
     // Makes the selected gallery item the current icon; nothing when none is selected.
     void ShowSelectedIconInfo();
 
+    void bZuruecksetzenClick(TComponent* sender);
+    void bUebernehmenClick(TComponent* sender);
+    void VantuButton2Click(TComponent* sender);
+    void cGrosseIconsClick(TComponent* sender);
+    void seIcongroesseChange(TComponent* sender);
+    void seIcongroesseChosen(TComponent* sender);
+    void sDesktopfarbeMouseUp(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void FontPreviewChange(TComponent* sender);
+    void cBildanzeigenClick(TComponent* sender);
+    void FlatButton1Click(TComponent* sender);
+    // The icon titles as the chosen font shows them on the desktop colour.
+    void UpdateFontPreview();
+    static bool IsClassicWindows();
+
 private:
     TMaskButton* MakeButton(const char* name, int left, int top, bool large, int glyph, const std::string& hint,
                             void (TMainForm::*handler)(TComponent*));
     TTabSheet* MakePage(const char* name);
     void ShowPage(TTabSheet* page, const char* helpKeyword);
     void MakeGalleryPage();
+    void MakeDesktopPage();
     // The gallery's first showing, while there is no current icon yet.
     void FirstGalleryUse();
     // Focus entering the gallery page from another control of this window.

@@ -4,6 +4,8 @@
 
 #include "toolsunit.h"
 
+#include "DesktopSettings.h"
+#include "Dialogs.h"
 #include "Exceptions.h"
 #include "Gallery.h"
 #include "Icon.h"
@@ -14,12 +16,22 @@
 #include "SysUtils.h"
 #include "TransparentKey.h"
 
+#include <map>
+#include <memory>
 #include <utility>
-
 
 TToolsform* Toolsform = nullptr;
 
 namespace {
+
+// A see-through picture in place of an icon that is missing, so that later images keep their index.
+void AddBlankImage(TImageList& list)
+{
+    TBitmap blank(list.Width(), list.Height());
+    blank.Canvas().Brush().SetColor(TransparentKeyColor);
+    blank.Canvas().FillRect({0, 0, blank.Width(), blank.Height()});
+    list.AddMasked(blank, TransparentKeyColor);
+}
 
 std::string WithBackslash(UINT(WINAPI* query)(LPSTR, UINT))
 {
@@ -73,6 +85,134 @@ void TToolsform::FormCreate(TComponent* sender)
     FillTypeBadges(ilOverlays);
     LoadTreeImages();
     BuildCategoryTree();
+    BuildSystemIconTable();
+    ReadDesktopSettings();
+}
+
+void TToolsform::BuildSystemIconTable()
+{
+    TSystemIconSpecs current;
+    SystemIconTable = ReadSystemIconTable(CurrentSystemFolders(), &current);
+    SystemImages.Clear();
+    // Most items take their icon from one library: each file is read and checked once.
+    std::map<std::string, std::unique_ptr<TCheckedIconFile>> files;
+    for (int section = 0; section < SystemIconSections; ++section) {
+        for (int item = 0; item < SystemIconSectionSizes[section]; ++item) {
+            const std::string& spec = current[section][item];
+            std::unique_ptr<TCheckedIconFile>& file = files[AnsiUpperCase(IconSpecFile(spec))];
+            if (!file)
+                file = std::make_unique<TCheckedIconFile>(IconSpecFile(spec));
+            TIcon icon;
+            icon.SetHandle(file->MakeIcon(IconSpecIndex(spec), SystemImages.Width(), SystemImages.Height()));
+            // A file without that icon leaves an empty picture, so that the numbers stay in step.
+            if (!icon.Handle() || SystemImages.AddIcon(icon) < 0)
+                AddBlankImage(SystemImages);
+            if (MainForm && section == 0 && (item == 0 || item == 2)) {
+                TImage* preview = item == 0 ? MainForm->iArbeitsplatz : MainForm->iPapierkorb;
+                if (icon.Handle())
+                    preview->Picture().Icon().Assign(icon);
+                preview->Invalidate();
+            }
+        }
+    }
+}
+
+void TToolsform::ReadDesktopSettings()
+{
+    if (!MainForm)
+        return;
+    TMainForm& m = *MainForm;
+    const TDesktopSettings s = ReadDesktopValues();
+    m.cShortcutOverlays->SetChecked(s.shortcutOverlays);
+    m.seIcongroesse->SetValue(s.iconSize);
+    m.cGrosseIcons->SetChecked(s.iconSize == 48);
+    RememberedIconSize = s.iconSize;
+    m.seIconzellenbreite->SetValue(s.iconSpacingX);
+    m.seIconzellenhoehe->SetValue(s.iconSpacingY);
+
+    m.cbFarbanzahl->ClearItems();
+    for (const std::string& name : ColorDepthNames(ScreenBits()))
+        m.cbFarbanzahl->AddItem(name);
+    m.cbFarbanzahl->SetItemIndex(s.colorDepthIndex);
+
+    m.cbSchriftart->ClearItems();
+    const std::vector<std::string> fonts = ScreenFontNames();
+    for (const std::string& name : fonts)
+        m.cbSchriftart->AddItem(name);
+    m.cbSchriftart->SetItemIndex(FontNameIndex(fonts, s.font.name));
+    m.seGroesse->SetValue(s.font.size);
+    m.cFett->SetChecked(s.font.bold);
+    m.cKursiv->SetChecked(s.font.italic);
+    m.cUnterstrichen->SetChecked(s.font.underline);
+    m.cDurchgestrichen->SetChecked(s.font.strikeOut);
+    m.cSchriftTransparent->SetChecked(s.fontTransparent);
+
+    m.sDesktopfarbe->Brush().SetColor(s.desktopColor);
+    m.UpdateFontPreview();
+    Wallpaper = PickedWallpaper = s.wallpaper;
+    UpdateWallpaperPreview();
+}
+
+void TToolsform::ApplyDesktopSettings()
+{
+    if (!MainForm)
+        return;
+    TMainForm& m = *MainForm;
+    TDesktopSettings s;
+    s.iconSize = m.seIcongroesse->Value();
+    s.colorDepthIndex = m.cbFarbanzahl->ItemIndex();
+    s.shortcutOverlays = m.cShortcutOverlays->Checked();
+    s.iconSpacingX = m.seIconzellenbreite->Value();
+    s.iconSpacingY = m.seIconzellenhoehe->Value();
+    s.desktopColor = m.sDesktopfarbe->Brush().Color();
+    s.wallpaper = Wallpaper;
+    const int font = m.cbSchriftart->ItemIndex();
+    s.font.name = font >= 0 ? m.cbSchriftart->Item(font) : std::string();
+    s.font.size = m.seGroesse->Value();
+    s.font.bold = m.cFett->Checked();
+    s.font.italic = m.cKursiv->Checked();
+    s.font.underline = m.cUnterstrichen->Checked();
+    s.font.strikeOut = m.cDurchgestrichen->Checked();
+    bool restart = false;
+    {
+        TCursorGuard hourglass;
+        restart = ApplyDesktopValues(s);
+    }
+    if (restart)
+        ShowMessage("Bitte starten Sie das System neu!");
+}
+
+void TToolsform::UpdateWallpaperPreview()
+{
+    if (!MainForm)
+        return;
+    TMainForm& m = *MainForm;
+    const TColor desktop = m.sDesktopfarbe->Brush().Color();
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    TBitmap screen;
+    if (Wallpaper.empty()) {
+        ComposeWallpaperPreview(screen, width, height, desktop, nullptr, 0);
+        m.lBildDateiname->SetCaption("[Kein Hintergrundbild]");
+        m.cBildanzeigen->SetChecked(false);
+        m.cBildanzeigen->SetEnabled(false);
+    } else {
+        m.lBildDateiname->SetCaption(ExtractFileName(Wallpaper));
+        m.cBildanzeigen->SetEnabled(true);
+        m.cBildanzeigen->SetChecked(true);
+        TBitmap picture;
+        try {
+            LoadWallpaper(Wallpaper, picture);
+        } catch (const Exception&) {
+            // A picture that cannot be read shows the desktop colour alone; applying it reports why.
+            picture.SetSize(0, 0);
+        }
+        ComposeWallpaperPreview(screen, width, height, desktop, picture.Empty() ? nullptr : &picture,
+                                WallpaperStyle());
+    }
+    m.iDesktop->Picture().Bitmap().Assign(screen);
+    m.iDesktop->Invalidate();
+    m.iDesktopVorschau2->Picture().Bitmap().Assign(screen);
+    m.iDesktopVorschau2->Invalidate();
 }
 
 void TToolsform::LoadTreeImages()
@@ -94,12 +234,8 @@ void TToolsform::LoadTreeImages()
         if (!icon.Handle())
             icon.SetHandle(shell32.Extract(shellIndex));
         // Without an icon the place stays empty, so that the other image keeps its index.
-        if (!icon.Handle() || TreeImages.AddIcon(icon) < 0) {
-            TBitmap blank(TreeImages.Width(), TreeImages.Height());
-            blank.Canvas().Brush().SetColor(TransparentKeyColor);
-            blank.Canvas().FillRect({0, 0, blank.Width(), blank.Height()});
-            TreeImages.AddMasked(blank, TransparentKeyColor);
-        }
+        if (!icon.Handle() || TreeImages.AddIcon(icon) < 0)
+            AddBlankImage(TreeImages);
     }
 }
 

@@ -44,7 +44,25 @@ public:
     std::string GalleryFolder;
     std::vector<std::string> GalleryFiles;
 
+    // Where the shell's own items keep their icons, and those icons in table order (32x32).
+    TSystemIconTable SystemIconTable;
+    TImageList SystemImages{32, 32};
+
+    // The desktop page's state: the wallpaper to apply ("" none), the one read or last picked,
+    // and the icon size "large icons" goes back to.
+    std::string Wallpaper;
+    std::string PickedWallpaper;
+    int RememberedIconSize = 32;
+
     void FormCreate(TComponent* sender);
+    // Reads the system-icon table and its icons from the registry; the desktop page's two
+    // preview icons follow.
+    void BuildSystemIconTable();
+    // Puts the desktop's settings into the page, and the page's into the system.
+    void ReadDesktopSettings();
+    void ApplyDesktopSettings();
+    // The desktop colour and wallpaper as the screen shows them, in the page's two previews.
+    void UpdateWallpaperPreview();
     // Fills GalleryFiles, GalleryImages and the gallery's items from GalleryFolder. A call while
     // it runs is ignored.
     void LoadGallery();

@@ -631,3 +631,71 @@ TEST_F(EditorFormTest, EditingLeavesNoGdiObjectsBehind)
         session();
     EXPECT_EQ(gdicount::LiveObjects(), before);
 }
+
+// ---------------------------------------------------------------------------------------------
+// The text tool's dialog
+
+namespace {
+
+// What the user does inside the dialog's modal loop: type a text, then press OK or "Abbrechen".
+bool pressOk = true;
+int dialogTicks = 0;
+bool sawDialog = false;
+bool sawLiveText = false;
+
+void CALLBACK WorkTheTextDialog(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (!FontForm || !FontForm->Modal())
+        return;
+    ++dialogTicks;
+    if (dialogTicks == 1) {
+        sawDialog = IsWindowVisible(FontForm->Handle()) != FALSE;
+        FontForm->SpinEdit1->SetValue(20);
+        FontForm->Fettbox->SetChecked(true);
+        FontForm->Edit1->SetText("W");
+    } else if (dialogTicks == 2) {
+        // Typed text shows in the picture while the dialog is open.
+        for (int y = 0; y < 32 && !sawLiveText; ++y)
+            for (int x = 0; x < 32 && !sawLiveText; ++x)
+                sawLiveText = Form1->Picture().PixelColor(x, y) != TransparentKeyColor;
+        ClickControl(pressOk ? static_cast<TControl*>(FontForm->Button1) : FontForm->Button2);
+    } else if (dialogTicks > 40) {
+        FontForm->SetModalResult(mrAbort);
+    }
+}
+
+int TextPixels()
+{
+    int count = 0;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            count += Form1->Picture().PixelColor(x, y) != TransparentKeyColor;
+    return count;
+}
+
+}  // namespace
+
+TEST_F(EditorFormTest, TheTextToolWritesLiveAndOkKeepsWhatCancelTakesBack)
+{
+    ASSERT_NE(FontForm, nullptr);
+    Click(Form1->bText);
+    ASSERT_EQ(Model().CurrentTool, etText);
+    for (bool ok : {false, true}) {
+        pressOk = ok;
+        dialogTicks = 0;
+        sawDialog = sawLiveText = false;
+        UINT_PTR timer = SetTimer(nullptr, 0, 60, &WorkTheTextDialog);
+        MouseAt(WM_LBUTTONDOWN, MK_LBUTTON, ViewPoint(2, 2));
+        MouseAt(WM_LBUTTONUP, 0, ViewPoint(2, 2));
+        KillTimer(nullptr, timer);
+        EXPECT_TRUE(sawDialog) << "ok " << ok;
+        EXPECT_TRUE(sawLiveText) << "ok " << ok << ", font " << FontForm->Settings().fontName;
+        EXPECT_LT(dialogTicks, 40) << "the dialog did not end";
+        EXPECT_EQ(TextPixels() > 0, ok) << (ok ? "OK keeps the text" : "Abbrechen takes it back");
+        EXPECT_FALSE(Form1->Label1->Visible());
+    }
+    EXPECT_EQ(FontForm->TextPosition.x, 2);
+    ASSERT_TRUE(Form1->SpeedButton4->Enabled());
+    Click(Form1->SpeedButton4);
+    EXPECT_EQ(TextPixels(), 0) << "one step back removes the text";
+}

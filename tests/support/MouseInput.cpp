@@ -15,7 +15,11 @@ void ClickAt(HWND window, int x, int y, TMouseButton button)
 
 void ClickControl(TControl* control, TMouseButton button, int dx, int dy)
 {
-    const int x = control->Left() + (dx < 0 ? control->Width() / 2 : dx);
-    const int y = control->Top() + (dy < 0 ? control->Height() / 2 : dy);
-    ClickAt(control->Parent()->Handle(), x, y, button);
+    const int x = dx < 0 ? control->Width() / 2 : dx;
+    const int y = dy < 0 ? control->Height() / 2 : dy;
+    // A control with a window of its own takes the mouse there; any other through its parent.
+    if (auto* windowed = dynamic_cast<TWinControl*>(control))
+        ClickAt(windowed->Handle(), x, y, button);
+    else
+        ClickAt(control->Parent()->Handle(), control->Left() + x, control->Top() + y, button);
 }

@@ -8,5 +8,6 @@
 // At (x, y) of the window's client area.
 void ClickAt(HWND window, int x, int y, TMouseButton button = mbLeft);
 
-// On a windowless control, at (dx, dy) of it (its centre when left out), through its parent.
+// On a control, at (dx, dy) of it (its centre when left out): in its own window when it has
+// one, else through its parent's.
 void ClickControl(TControl* control, TMouseButton button = mbLeft, int dx = -1, int dy = -1);
