@@ -142,6 +142,9 @@ void TFontForm::RenderPreview()
 
 void TFontForm::FormActivate(TComponent* sender)
 {
+    // The text is what the user came to type.
+    if (Edit1->CanFocus())
+        Edit1->SetFocus();
     RenderPreview();
 }
 
