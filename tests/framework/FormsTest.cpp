@@ -135,6 +135,8 @@ TEST(FormFocus, ActivationGivesTheFocusBackToTheActiveControl)
     SetForegroundWindow(form.Handle());
     SetActiveWindow(form.Handle());
     PumpMessages();
+    if (GetActiveWindow() != form.Handle())
+        GTEST_SKIP() << "the display gave the activation to another program";
     EXPECT_EQ(GetFocus(), first->Handle()) << "focus after coming back";
 
     delete first;
