@@ -222,26 +222,6 @@ void TButton::Click()
 // ---------------------------------------------------------------------------------------------
 // TCustomComboBox
 
-namespace {
-
-// The DC of WM_DRAWITEM, lent to the control's canvas for one item, on every path.
-class LentItemDC {
-public:
-    LentItemDC(TCanvas& canvas, HDC dc) : canvas_(canvas)
-    {
-        TControlCanvas::ReleaseBorrowed();
-        canvas_.SetHandle(dc);
-    }
-    ~LentItemDC() { canvas_.SetHandle(nullptr); }
-    LentItemDC(const LentItemDC&) = delete;
-    LentItemDC& operator=(const LentItemDC&) = delete;
-
-private:
-    TCanvas& canvas_;
-};
-
-}  // namespace
-
 TCustomComboBox::TCustomComboBox(TComponent* owner) : TWinControl(owner), canvas_(*this)
 {
     clickEvents_ = false;   // a click is a change of the selection, reported by the system

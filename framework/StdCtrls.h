@@ -97,6 +97,22 @@ enum TOwnerDrawStateFlag : unsigned {
     odComboBoxEdit = ODS_COMBOBOXEDIT,
 };
 
+// The DC of WM_DRAWITEM, lent to a control's canvas for one item, on every path.
+class LentItemDC {
+public:
+    LentItemDC(TCanvas& canvas, HDC dc) : canvas_(canvas)
+    {
+        TControlCanvas::ReleaseBorrowed();
+        canvas_.SetHandle(dc);
+    }
+    ~LentItemDC() { canvas_.SetHandle(nullptr); }
+    LentItemDC(const LentItemDC&) = delete;
+    LentItemDC& operator=(const LentItemDC&) = delete;
+
+private:
+    TCanvas& canvas_;
+};
+
 using TDrawItemEvent =
     std::function<void(TComponent* sender, int index, const RECT& rect, TOwnerDrawState state)>;
 

@@ -1,0 +1,482 @@
+// TSectionListBox: an owner-drawn list of collapsible sections, each a header row and, while
+// expanded, one row per sub-item (plain text, URL or mark-up; shown as text, check box or radio).
+#pragma once
+
+#include <windows.h>
+
+#include "Bitmap.h"
+#include "Exceptions.h"
+#include "ImageList.h"
+#include "ListBox.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TListSection;
+class TListSectionCollection;
+class TPictureContainer;
+class TSectionListBox;
+class TSectionMemo;
+
+class ESectionListBoxError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+enum TListSectionState { lssExpanded, lssContracted };
+enum TVAlignment { vtaCenter, vtaTop, vtaBottom };
+enum TFontUsage { fuSubItems, fuSection, fuBoth };
+enum TSectionControlType { scText, scCheckbox, scRadiobutton };
+enum TSortDirection { sdNone, sdAscending, sdDescending };
+enum TSectionLines { slNone, slVertical, slHorizontal, slBoth };
+enum TActiveSection { asFull, asNodeOnly };
+enum TListNodeType { lnFlat, ln3D, lnGlyph };
+enum TSectionFocus { sfDash, sf3D, sfNone };
+enum TTabType { tableft, tabright };
+// slsFlatRaised: flat bars that rise under the pointer.
+enum TSListScrollStyle { slsNormal, slsFlat, slsFlatRaised };
+
+// The sub-item strings of a section, each with an object value: bit 16 is the check mark, the low
+// 16 bits hold the sub-item's image index plus one (0: no image). Every change is mirrored into
+// the list box's rows while the section is expanded.
+class TSectionListStrings {
+public:
+    static constexpr unsigned CheckFlag = 0x10000;
+
+    explicit TSectionListStrings(TListSection* section) : section_(section) {}
+
+    int Count() const { return static_cast<int>(items_.size()); }
+    const std::string& Strings(int index) const;
+    void SetStrings(int index, const std::string& text);
+    unsigned Objects(int index) const;
+    void SetObjects(int index, unsigned value);
+    int Add(const std::string& text, unsigned object = 0);
+    void Insert(int index, const std::string& text, unsigned object = 0);
+    void Delete(int index);
+    void Clear();
+    int IndexOf(const std::string& text) const;
+    std::vector<std::string> ToVector() const;
+
+private:
+    friend class TListSection;
+    struct TEntry {
+        std::string text;
+        unsigned object = 0;
+    };
+    void CheckIndex(int index) const;
+
+    TListSection* section_;
+    std::vector<TEntry> items_;
+};
+
+class TListSection {
+public:
+    // Made through TListSectionCollection::Add.
+    TListSection(TListSectionCollection* collection, TSectionListBox* list);
+    TListSection(const TListSection&) = delete;
+    TListSection& operator=(const TListSection&) = delete;
+
+    // The position in the collection.
+    int Index() const;
+    TSectionListBox* ListBox() const { return list_; }
+
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(const std::string& caption);
+    TSectionListStrings& SubItems() { return subItems_; }
+    const TSectionListStrings& SubItems() const { return subItems_; }
+    // Contracts the section, takes the strings (object values 0) and restores the state.
+    void SetSubItems(const std::vector<std::string>& strings);
+    TListSectionState State() const { return state_; }
+    void SetState(TListSectionState state);
+
+    int ImageIndex() const { return imageIndex_; }
+    void SetImageIndex(int index) { imageIndex_ = index; Changed(); }
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment alignment) { alignment_ = alignment; Changed(); }
+    TVAlignment VAlignment() const { return vAlignment_; }
+    void SetVAlignment(TVAlignment alignment) { vAlignment_ = alignment; Changed(); }
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool autoSize) { autoSize_ = autoSize; Changed(); }
+    bool AutoEdit() const { return autoEdit_; }
+    void SetAutoEdit(bool autoEdit) { autoEdit_ = autoEdit; }
+    bool Fixed() const { return fixed_; }
+    void SetFixed(bool fixed) { fixed_ = fixed; Changed(); }
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; Changed(); }
+    TColor Color() const { return color_; }
+    void SetColor(TColor color) { color_ = color; Changed(); }
+    TFont& Font() { return font_; }
+    TFontUsage FontUsage() const { return fontUsage_; }
+    void SetFontUsage(TFontUsage usage) { fontUsage_ = usage; Changed(); }
+    bool EndEllipsis() const { return endEllipsis_; }
+    void SetEndEllipsis(bool endEllipsis) { endEllipsis_ = endEllipsis; Changed(); }
+    TSectionControlType ControlType() const { return controlType_; }
+    void SetControlType(TSectionControlType type) { controlType_ = type; Changed(); }
+    int RadioIndex() const { return radioIndex_; }
+    void SetRadioIndex(int index) { radioIndex_ = index; Changed(); }
+    TSortDirection SortDirection() const { return sortDirection_; }
+    void SetSortDirection(TSortDirection direction);
+    bool SortShow() const { return sortShow_; }
+    void SetSortShow(bool show) { sortShow_ = show; Changed(); }
+    TSectionLines Lines() const { return lines_; }
+    void SetLines(TSectionLines lines) { lines_ = lines; Changed(); }
+    bool OwnerDraw() const { return ownerDraw_; }
+    void SetOwnerDraw(bool ownerDraw) { ownerDraw_ = ownerDraw; Changed(); }
+    int ItemHeight() const { return itemHeight_; }
+    void SetItemHeight(int height);
+    int Tag() const { return tag_; }
+    void SetTag(int tag) { tag_ = tag; }
+
+    // Check marks of a check-box section. Reading outside 0..count-1 gives false; writing there
+    // raises ESectionListBoxError.
+    bool SubItemChecked(int index) const;
+    void SetSubItemChecked(int index, bool checked);
+    // The image of a sub-item in SubItemImages, -1 for none.
+    int SubItemImageIndex(int index) const;
+    void SetSubItemImageIndex(int index, int image);
+
+    void Assign(const TListSection& source);
+
+private:
+    friend class TSectionListStrings;
+    friend class TListSectionCollection;
+    friend class TSectionListBox;
+    void Changed();
+    // Mirror of a sub-item change into the rows (only while expanded).
+    void StringAdded(int index);
+    void StringInserted(int index);
+    void StringDeleted(int index);
+    void StringsCleared(int count);
+    void StringChanged(int index);
+
+    TListSectionCollection* collection_;
+    TSectionListBox* list_;
+    std::string caption_;
+    TSectionListStrings subItems_{this};
+    TListSectionState state_ = lssContracted;
+    int imageIndex_ = -1;
+    TAlignment alignment_ = taLeftJustify;
+    TVAlignment vAlignment_ = vtaCenter;
+    bool autoSize_ = true;
+    bool autoEdit_ = false;
+    bool fixed_ = false;
+    bool readOnly_ = true;
+    TColor color_ = clWindow;
+    TFont font_;
+    TFontUsage fontUsage_ = fuSubItems;
+    bool endEllipsis_ = false;
+    TSectionControlType controlType_ = scText;
+    int radioIndex_ = 0;
+    TSortDirection sortDirection_ = sdNone;
+    bool sortShow_ = false;
+    TSectionLines lines_ = slNone;
+    bool ownerDraw_ = false;
+    int itemHeight_ = 13;
+    int tag_ = 0;
+};
+
+class TListSectionCollection {
+public:
+    explicit TListSectionCollection(TSectionListBox* list) : list_(list) {}
+    TListSectionCollection(const TListSectionCollection&) = delete;
+    TListSectionCollection& operator=(const TListSectionCollection&) = delete;
+
+    int Count() const { return static_cast<int>(items_.size()); }
+    // Throws Exception for an index outside the collection.
+    TListSection& Items(int index) const;
+    TListSection& operator[](int index) const { return Items(index); }
+    // Appended, contracted, its header row added.
+    TListSection& Add();
+    // Removes the section with its rows.
+    void Delete(int index);
+    void Clear();
+    // Copies the sections (with their sub-items and states) of another collection.
+    void Assign(const TListSectionCollection& source);
+    int IndexOf(const TListSection* section) const;
+
+private:
+    TSectionListBox* list_;
+    std::vector<std::unique_ptr<TListSection>> items_;
+};
+
+class TURLSettings {
+public:
+    bool URLAware() const { return urlAware_; }
+    void SetURLAware(bool aware) { urlAware_ = aware; Changed(); }
+    TColor URLColor() const { return urlColor_; }
+    void SetURLColor(TColor color) { urlColor_ = color; Changed(); }
+    bool URLFull() const { return urlFull_; }
+    void SetURLFull(bool full) { urlFull_ = full; Changed(); }
+
+    TNotifyEvent OnChange;
+
+private:
+    void Changed()
+    {
+        if (OnChange)
+            OnChange(nullptr);
+    }
+    bool urlAware_ = false;
+    TColor urlColor_ = clBlue;
+    bool urlFull_ = false;
+};
+
+struct TTabPositionItem {
+    int TabPosition = 0;
+    TTabType TabType = tableft;
+};
+
+// Tab stops of plain sub-items; every change repaints the list and recomputes its extent.
+class TTabPositionCollection {
+public:
+    explicit TTabPositionCollection(std::function<void()> changed) : changed_(std::move(changed)) {}
+    int Count() const { return static_cast<int>(items_.size()); }
+    const TTabPositionItem& Items(int index) const;
+    void Add(int position, TTabType type = tableft);
+    void SetItem(int index, int position, TTabType type);
+    void Delete(int index);
+    void Clear();
+    // Stops for the tabbed-text calls: right stops negative; none unless there are 1 to 19.
+    std::vector<int> Stops() const;
+
+private:
+    std::function<void()> changed_;
+    std::vector<TTabPositionItem> items_;
+};
+
+using TSectionEvent = std::function<void(TComponent* sender, int sectionIdx)>;
+using TSubItemEvent = std::function<void(TComponent* sender, int sectionIdx, int subItemIdx)>;
+using TInsertSubItemEvent = std::function<void(TComponent* sender, int sectionIdx, int subItemIdx, std::string& subItem)>;
+using TInsertSectionEvent = std::function<void(TComponent* sender, int sectionIdx, TListSection& section)>;
+using TDeleteSubItemEvent = std::function<void(TComponent* sender, int sectionIdx, int subItemIdx, bool& allow)>;
+using TDeleteSectionEvent = std::function<void(TComponent* sender, int sectionIdx, bool& allow)>;
+using TEditSubItemEvent = std::function<void(TComponent* sender, int sectionIdx, int subItemIdx, std::string& s)>;
+using TDrawSubItemEvent = std::function<void(TComponent* sender, TListSection& section, int sectionIdx, int subItemIdx,
+                                             TCanvas& canvas, const RECT& rect, TOwnerDrawState state)>;
+using TDrawSubItemPropEvent =
+    std::function<void(TComponent* sender, TListSection& section, int sectionIdx, int subItemIdx, TCanvas& canvas)>;
+using TAnchorEvent = std::function<void(TComponent* sender, int index, const std::string& anchor)>;
+
+class TSectionListBox : public TCustomListBox {
+public:
+    explicit TSectionListBox(TComponent* owner);
+    ~TSectionListBox() override;
+
+    TListSectionCollection& Sections() { return sections_; }
+    void SetSections(const TListSectionCollection& sections) { sections_.Assign(sections); }
+
+    bool OneExpanded() const { return oneExpanded_; }
+    void SetOneExpanded(bool oneExpanded);
+    int SectionHeight() const { return sectionHeight_; }
+    void SetSectionHeight(int height);
+    // Also the ItemHeight of every section.
+    int SubItemHeight() const { return subItemHeight_; }
+    void SetSubItemHeight(int height);
+    int SectionIndent() const { return sectionIndent_; }
+    void SetSectionIndent(int indent) { sectionIndent_ = indent; Invalidate(); }
+    int SubItemIndent() const { return subItemIndent_; }
+    void SetSubItemIndent(int indent) { subItemIndent_ = indent; Invalidate(); }
+    TFont& SectionFont() { return sectionFont_; }
+    TColor SectionColor() const { return sectionColor_; }
+    void SetSectionColor(TColor color) { sectionColor_ = color; Invalidate(); }
+    TImageList* SectionImages() const { return sectionImages_.List(); }
+    void SetSectionImages(TImageList* images) { sectionImages_.SetList(images); Invalidate(); }
+    TImageList* SubItemImages() const { return subItemImages_.List(); }
+    void SetSubItemImages(TImageList* images);
+    TPictureContainer* PictureContainer() const { return pictureContainer_; }
+    void SetPictureContainer(TPictureContainer* container);
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool wordWrap);
+    int ImageSpacing() const { return imageSpacing_; }
+    void SetImageSpacing(int spacing) { imageSpacing_ = spacing; Invalidate(); }
+    bool Flat() const { return flat_; }
+    void SetFlat(bool flat) { flat_ = flat; Invalidate(); }
+    bool FullFocus() const { return fullFocus_; }
+    void SetFullFocus(bool fullFocus) { fullFocus_ = fullFocus; Invalidate(); }
+    TActiveSection ActiveSection() const { return activeSection_; }
+    void SetActiveSection(TActiveSection active) { activeSection_ = active; }
+    TListNodeType NodeType() const { return nodeType_; }
+    void SetNodeType(TListNodeType type) { nodeType_ = type; Invalidate(); }
+    TBitmap& ExpandGlyph() { return expandGlyph_; }
+    TBitmap& ContractGlyph() { return contractGlyph_; }
+    bool ExpandDisable() const { return expandDisable_; }
+    void SetExpandDisable(bool disable) { expandDisable_ = disable; }
+    bool ContractDisable() const { return contractDisable_; }
+    void SetContractDisable(bool disable) { contractDisable_ = disable; }
+    TSectionFocus SectionFocus() const { return sectionFocus_; }
+    void SetSectionFocus(TSectionFocus focus) { sectionFocus_ = focus; Invalidate(); }
+    TColor SelectionColor() const { return selectionColor_; }
+    void SetSelectionColor(TColor color) { selectionColor_ = color; Invalidate(); }
+    TColor SelectionTextColor() const { return selectionTextColor_; }
+    void SetSelectionTextColor(TColor color) { selectionTextColor_ = color; Invalidate(); }
+    // Tiled behind the rows; an empty bitmap means none.
+    TBitmap& Wallpaper() { return wallpaper_; }
+    TURLSettings& URLSettings() { return urlSettings_; }
+    TTabPositionCollection& TabPositions() { return tabPositions_; }
+    bool TabPosMove() const { return tabPosMove_; }
+    void SetTabPosMove(bool move) { tabPosMove_ = move; Invalidate(); }
+    TSListScrollStyle ScrollStyle() const { return scrollStyle_; }
+    void SetScrollStyle(TSListScrollStyle style);
+    TColor ScrollColor() const { return scrollColor_; }
+    void SetScrollColor(TColor color);
+    int ScrollWidth() const { return scrollWidth_; }
+    void SetScrollWidth(int width);
+    bool ScrollTrack() const { return scrollTrack_; }
+    void SetScrollTrack(bool track) { scrollTrack_ = track; }
+
+    // Selection by code: fires none of the user events.
+    void SelectSubItem(int sectionIdx, int subItemIdx);
+    void ContractAll();
+    void ExpandAll();
+    void BeginUpdate();
+    void EndUpdate();
+    bool Updating() const { return updateCount_ > 0; }
+    // Section and sub-item (-1 on a header) of a row; false for a row below 0.
+    bool GetSelection(int row, int& sectionIdx, int& subItemIdx) const;
+
+    // Rows derived from the sections.
+    int HeaderRow(int sectionIdx) const;
+    int SectionOfRow(int row) const;
+    int SubItemOfRow(int row) const;
+    // Recomputes every row height and repaints.
+    void UpdateHeights();
+    // The height a sub-item row of `section` with text `s` gets.
+    int SubItemRowHeight(TListSection& section, const std::string& s);
+
+    // In-place editing of a sub-item row (writable text sections only).
+    bool Editing() const;
+    void StartEdit(int row);
+    // Commits the editor's text (when editing) and hides it.
+    void EndEdit();
+
+    TSectionEvent OnExpandSection;
+    TSectionEvent OnContractSection;
+    TSectionEvent OnSectionClick;
+    TSectionEvent OnSectionRClick;
+    TSectionEvent OnSectionDblClk;
+    TSubItemEvent OnSubItemClick;
+    TSubItemEvent OnSubItemRClick;
+    TSubItemEvent OnSubItemDblClk;
+    TSubItemEvent OnSubItemRDblClk;
+    TSubItemEvent OnCheckBoxClick;
+    TSubItemEvent OnRadioClick;
+    TInsertSubItemEvent OnInsertSubItem;
+    TInsertSectionEvent OnInsertSection;
+    TDeleteSubItemEvent OnDeleteSubItem;
+    TDeleteSectionEvent OnDeleteSection;
+    TEditSubItemEvent OnStartEdit;
+    TEditSubItemEvent OnEndEdit;
+    TDrawSubItemEvent OnDrawItem;
+    TDrawSubItemPropEvent OnDrawItemProp;
+    TAnchorEvent OnAnchorClick;
+    TAnchorEvent OnAnchorEnter;
+    TAnchorEvent OnAnchorExit;
+    TSubItemEvent OnChange;
+    // Opens a URL or mail address of a row; unset: the shell's "open" verb.
+    std::function<void(const std::string& target)> OpenURL;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void Change() override;
+    void DrawItem(int index, const RECT& rect, TOwnerDrawState state) override;
+    bool DrawsOwnFocus() const override { return true; }
+    void Resize() override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    friend class TListSection;
+    friend class TListSectionCollection;
+    class TUpdateScope;
+
+    // Rows of one section (the State setter's work).
+    void ExpandRows(TListSection& section);
+    void ContractRows(TListSection& section);
+    void SectionAdded(TListSection& section);
+    void SectionRemoving(TListSection& section);
+    // The user's toggle of a header.
+    void ToggleSection(int sectionIdx);
+    void SetSubItemFont(TCanvas& canvas, TListSection& section);
+    static UINT RemeasureMessage();
+    void ImagesChanged();
+    void UpdateHorizontalExtent();
+    void InvalidateRow(int row);
+    void RepaintSectionRows(TListSection& section);
+    bool ToggleCheck(int sectionIdx, int subItemIdx);
+    int TextRight() const;
+
+    void DrawRow(int index, const RECT& rect, TOwnerDrawState state);
+    int DrawPlainText(TCanvas& canvas, TListSection& section, int row, const std::string& text, const RECT& rect,
+                      int height, bool selected);
+    void DrawRowLines(TCanvas& canvas, TListSection& section, const RECT& rect, bool header, bool focused);
+    void DrawNode(TCanvas& canvas, TListSection& section, int x, const RECT& rect, int height, TColor background);
+    void DrawSortButton(TCanvas& canvas, TListSection& section, const RECT& rect);
+    void TileWallpaper(TCanvas& canvas, const RECT& rect);
+
+    void LeftButtonDown(int x, int y, WPARAM keys, LPARAM lParam);
+    void LeftButtonUp(int x, int y);
+    // The section or the sub-item event for the row under a point.
+    void FireRowEvent(int x, int y, const TSectionEvent& onSection, const TSubItemEvent& onSubItem);
+    void PointerMove(int x, int y);
+    void SectionKeyDown(WORD key);
+    void SectionKeyPress(char key);
+    bool MarkupHit(int row, int x, int y, std::string& target);
+    void OpenTarget(const std::string& target);
+    void ApplyFlatScrollBars();
+    // Rich-text sub-items ("{\rtf..."): loaded into the hidden rich edit.
+    bool LoadRichText(const std::string& rtf);
+    std::string RichPlainText(const std::string& s);
+    void DrawRichText(TCanvas& canvas, const std::string& rtf, const RECT& rect, bool selected);
+
+    TListSectionCollection sections_{this};
+    bool oneExpanded_ = false;
+    int sectionHeight_ = 14;
+    int subItemHeight_ = 13;
+    int sectionIndent_ = 14;
+    int subItemIndent_ = 14;
+    TFont sectionFont_;
+    TColor sectionColor_ = clBtnFace;
+    TImageListLink sectionImages_;
+    TImageListLink subItemImages_;
+    TPictureContainer* pictureContainer_ = nullptr;
+    bool wordWrap_ = false;
+    int imageSpacing_ = 0;
+    bool flat_ = false;
+    bool fullFocus_ = true;
+    TActiveSection activeSection_ = asFull;
+    TListNodeType nodeType_ = lnFlat;
+    TBitmap expandGlyph_;
+    TBitmap contractGlyph_;
+    bool expandDisable_ = false;
+    bool contractDisable_ = false;
+    TSectionFocus sectionFocus_ = sfDash;
+    TColor selectionColor_ = clHighlight;
+    TColor selectionTextColor_ = clHighlightText;
+    TBitmap wallpaper_;
+    TURLSettings urlSettings_;
+    TTabPositionCollection tabPositions_;
+    bool tabPosMove_ = false;
+    TSListScrollStyle scrollStyle_ = slsNormal;
+    TColor scrollColor_ = clNone;
+    int scrollWidth_;
+    bool scrollTrack_ = true;
+
+    int updateCount_ = 0;
+    TBitmap measure_{1, 1};   // a canvas to measure on before and without the window
+    HWND richEdit_ = nullptr;   // a child window, destroyed with the list's
+    TSectionMemo* editor_ = nullptr;
+    int editSection_ = -1;
+    int editSubItem_ = -1;
+    int editRow_ = -1;
+    bool endingEdit_ = false;
+    int dragTab_ = -1;          // the tab stop under the pointer on a header, or being dragged
+    bool draggingTab_ = false;
+    bool splitCursor_ = false;
+    bool remeasurePosted_ = false;
+    int dragX_ = -1;
+    std::string hoverAnchor_;
+    TCursor restCursor_ = crDefault;
+};
