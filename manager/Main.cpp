@@ -87,6 +87,7 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
     pSystem = MakePage("pSystem");
     MakeGalleryPage();
     MakeDesktopPage();
+    MakeSystemPage();
 
     OnCreate = [this](TComponent* sender) { FormCreate(sender); };
     OnShow = [this](TComponent* sender) { FormShow(sender); };
@@ -166,6 +167,7 @@ void TMainForm::bSystemClick(TComponent* sender)
     ShowPage(pSystem, "Icon_zuweisen");
     if (IconInfoForm->lFile->Text().empty())
         FirstGalleryUse();
+    ShowAssignmentBox();
 }
 
 void TMainForm::bIconeditorClick(TComponent* sender)

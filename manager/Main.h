@@ -18,6 +18,7 @@
 #include "IconCtls.h"
 #include "ImageList.h"
 #include "MaskButton.h"
+#include "slstbox.h"
 #include "TreeView.h"
 #include "VantuButton.h"
 
@@ -73,6 +74,19 @@ public:
     TStatusBar* sbIcons;
     TVantuButton* bZurueck;
     TVantuButton* bErweitert;
+
+    // The system-icon page: the shell's own items in five sections, and the boxes that give the
+    // chosen one the current icon or its default back.
+    TSectionListBox* lbSystem;
+    TFlatGroupBox* gbIconsZuweisen;
+    TImage* iIcon;
+    TLabel* lRubrikname;
+    TLabel* lDateiname;
+    TVantuButton* bZuweisen;
+    TFlatGroupBox* FlatGroupBox1;
+    TVantuButton* bGewaehltesIconZuruecksetzen;
+    TVantuButton* bAlleIconsZuruecksetzen;
+    TVantuButton* VantuButton1;
 
     // The desktop settings page: icon settings, the icon titles' font and the desktop itself,
     // with previews; nothing is written before "Übernehmen".
@@ -135,6 +149,13 @@ public:
     // Makes the selected gallery item the current icon; nothing when none is selected.
     void ShowSelectedIconInfo();
 
+    void lbSystemSubItemClick(TComponent* sender, int section, int subItem);
+    void lbSystemSubItemDblClk(TComponent* sender, int section, int subItem);
+    void lbSystemSectionClick(TComponent* sender, int section);
+    void bZuweisenClick(TComponent* sender);
+    void bGewaehltesIconZuruecksetzenClick(TComponent* sender);
+    void bAlleIconsZuruecksetzenClick(TComponent* sender);
+
     void bZuruecksetzenClick(TComponent* sender);
     void bUebernehmenClick(TComponent* sender);
     void VantuButton2Click(TComponent* sender);
@@ -156,6 +177,9 @@ private:
     void ShowPage(TTabSheet* page, const char* helpKeyword);
     void MakeGalleryPage();
     void MakeDesktopPage();
+    void MakeSystemPage();
+    // The assignment box shows the current icon, its category and file.
+    void ShowAssignmentBox();
     // The gallery's first showing, while there is no current icon yet.
     void FirstGalleryUse();
     // Focus entering the gallery page from another control of this window.

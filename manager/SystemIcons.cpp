@@ -127,6 +127,13 @@ int SystemIconNumber(int section, int item)
     return number;
 }
 
+std::string SystemIconCaption(int section, int item)
+{
+    if (section < 0 || section >= SystemIconSections || item < 0 || item >= SystemIconSectionSizes[section])
+        return "";
+    return Rows(TSystemFolders{})[section][item].caption;
+}
+
 TSystemIconTable ReadSystemIconTable(const TSystemFolders& folders, TSystemIconSpecs* current)
 {
     TSystemIconTable table;

@@ -53,3 +53,5 @@ void ReloadShellIcons();
 
 // The number of the entry counted over all sections, as the list's pictures are numbered.
 int SystemIconNumber(int section, int item);
+// The caption the list shows for an entry; "" for an unused place.
+std::string SystemIconCaption(int section, int item);

@@ -9,6 +9,7 @@
 #include "Exceptions.h"
 #include "Gallery.h"
 #include "Icon.h"
+#include "IconInfo.h"
 #include "IconFileReader.h"
 #include "IconSpec.h"
 #include "Main.h"
@@ -115,6 +116,37 @@ void TToolsform::BuildSystemIconTable()
             }
         }
     }
+    if (!MainForm)
+        return;
+    TSectionListBox& list = *MainForm->lbSystem;
+    list.SetSubItemImages(&SystemImages);
+    list.ContractAll();
+    list.ExpandAll();
+    list.SelectSubItem(SelectedSection, SelectedSubItem);
+    // The gallery's first item is selected again, without changing the icon shown.
+    if (MainForm->ListView1->Items().Count() > 0)
+        MainForm->ListView1->SetSelected(MainForm->ListView1->Items().Item(0));
+}
+
+void TToolsform::AssignSystemIcon(int section, int item)
+{
+    AssignSystemIconSpec(SystemIconTable, section, item, IconInfoForm ? IconInfoForm->lFile->Text() : "");
+    RefreshShellIcons();
+}
+
+void TToolsform::ResetSystemIcon(int section, int item)
+{
+    ::ResetSystemIcon(SystemIconTable, section, item);
+}
+
+void TToolsform::RefreshShellIcons()
+{
+    ReloadShellIcons();
+    if (MainForm) {
+        MainForm->Invalidate();
+        UpdateWindow(MainForm->Handle());
+    }
+    BuildSystemIconTable();
 }
 
 void TToolsform::ReadDesktopSettings()

@@ -55,9 +55,15 @@ public:
     int RememberedIconSize = 32;
 
     void FormCreate(TComponent* sender);
-    // Reads the system-icon table and its icons from the registry; the desktop page's two
-    // preview icons follow.
+    // Reads the system-icon table and its icons from the registry; the system-icon list and the
+    // desktop page's two preview icons follow.
     void BuildSystemIconTable();
+    // Gives a shell item the current icon and lets the shell reload its icons.
+    void AssignSystemIcon(int section, int item);
+    // Writes an item's Windows default; the shell is not told.
+    void ResetSystemIcon(int section, int item);
+    // The shell reloads its icons; the main window and the table follow.
+    void RefreshShellIcons();
     // Puts the desktop's settings into the page, and the page's into the system.
     void ReadDesktopSettings();
     void ApplyDesktopSettings();
