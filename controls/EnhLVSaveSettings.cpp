@@ -12,6 +12,7 @@
 
 const char* const LVSettingsColumnsSection = "Columns";
 const char* const LVSettingsSizesValue = "Sizes";
+const char* const LVSettingsOrderValue = "Order";
 const char* const LVSettingsSortSection = "Sort";
 const char* const LVSettingsAscendingValue = "Ascending";
 const char* const LVSettingsSortColumnValue = "SortCol";
@@ -64,6 +65,25 @@ void ParseColumnSizes(const std::string& text, std::vector<int>& widths)
             break;
         start = comma + 1;
     }
+}
+
+std::vector<int> ParseColumnOrder(const std::string& text, int count)
+{
+    std::vector<int> order;
+    for (int i = 0; i < count; ++i)
+        order.push_back(i);
+    if (count < 1)
+        return order;
+    std::vector<int> stored = order;
+    ParseColumnSizes(text, stored);
+    // The platform would show nonsense for a list that names a column twice or not at all.
+    std::vector<bool> seen(static_cast<size_t>(count), false);
+    for (int column : stored) {
+        if (column < 0 || column >= count || seen[static_cast<size_t>(column)])
+            return order;
+        seen[static_cast<size_t>(column)] = true;
+    }
+    return stored;
 }
 
 int ClampSortColumn(int stored, int columnCount)
@@ -146,4 +166,25 @@ TViewStyle TqelEnhLVSaveSettings::ReadViewStyle(TViewStyle current) const
         return current;
     int stored = TRegIniFile(HKEY_CURRENT_USER, registryKey_).ReadInteger(LVSettingsViewStyleSection, LVSettingsViewStyleValue, -1);
     return ViewStyleFromStored(stored, current);
+}
+
+bool TqelExtLVSaveSettings::WriteColumnOrder(const std::vector<int>& order) const
+{
+    if (!HasKey())
+        return false;
+    try {
+        TRegIniFile(HKEY_CURRENT_USER, RegistryKey())
+            .WriteString(LVSettingsColumnsSection, LVSettingsOrderValue, FormatColumnSizes(order));
+        return true;
+    } catch (const ERegistryException&) {
+        return false;
+    }
+}
+
+std::vector<int> TqelExtLVSaveSettings::ReadColumnOrder(int count) const
+{
+    std::string text;
+    if (HasKey())
+        text = TRegIniFile(HKEY_CURRENT_USER, RegistryKey()).ReadString(LVSettingsColumnsSection, LVSettingsOrderValue, "");
+    return ParseColumnOrder(text, count);
 }

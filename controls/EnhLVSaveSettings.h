@@ -13,6 +13,7 @@
 // Where the values live below the settings key: section (subkey) and value name.
 extern const char* const LVSettingsColumnsSection;   // "Columns"
 extern const char* const LVSettingsSizesValue;       // "Sizes"
+extern const char* const LVSettingsOrderValue;       // "Order"
 extern const char* const LVSettingsSortSection;      // "Sort"
 extern const char* const LVSettingsAscendingValue;   // "Ascending"
 extern const char* const LVSettingsSortColumnValue;  // "SortCol"
@@ -25,6 +26,10 @@ std::string FormatColumnSizes(const std::vector<int>& widths);
 // stored" by setting the first entry to -1; a part that is no integer leaves its entry alone;
 // stored widths beyond the columns are ignored, missing ones leave theirs alone.
 void ParseColumnSizes(const std::string& text, std::vector<int>& widths);
+// Reads a stored column order over the identity order 0, 1, 2, ... of `count` columns (so a
+// shorter one leaves the later columns in place); what is then not an order of exactly those
+// columns (doubled or unknown ones, unreadable parts) leaves the identity.
+std::vector<int> ParseColumnOrder(const std::string& text, int count);
 // A stored sort column fitted to `columnCount` columns: too large becomes the last, negative 0.
 int ClampSortColumn(int stored, int columnCount);
 // A stored ordinal 0 to 3 is that view style; anything else keeps `current`.
@@ -70,4 +75,18 @@ private:
     bool saveColumnSizes_ = true;
     bool saveCurrentSort_ = true;
     bool saveViewStyle_ = true;
+};
+
+// The extended list view's settings: the column order besides the rest.
+class TqelExtLVSaveSettings : public TqelEnhLVSaveSettings {
+public:
+    bool SaveColumnOrder() const { return saveColumnOrder_; }
+    void SetSaveColumnOrder(bool on) { saveColumnOrder_ = on; }
+
+    bool WriteColumnOrder(const std::vector<int>& order) const;
+    // Nothing stored: the identity order (see ParseColumnOrder).
+    std::vector<int> ReadColumnOrder(int count) const;
+
+private:
+    bool saveColumnOrder_ = true;
 };

@@ -226,7 +226,7 @@ void TCustomEnhListView::CreateWnd()
 
 void TCustomEnhListView::Loaded()
 {
-    if (LoadSettingsIfAuto() && saveSettings_->SaveCurrentSort())
+    if (LoadSettingsIfAuto() && SaveSettings().SaveCurrentSort())
         return;
     if (Columns().Count() > 0) {
         currentSortColumn_ = 0;
@@ -282,24 +282,28 @@ LRESULT CALLBACK TCustomEnhListView::HeaderProc(HWND window, UINT msg, WPARAM wP
 LRESULT TCustomEnhListView::HeaderMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_SETCURSOR:
-        if (HeaderResizeBlocked()) {
+    case WM_SETCURSOR: {
+        HDHITTESTINFO hit = {};
+        GetCursorPos(&hit.pt);
+        ::ScreenToClient(window, &hit.pt);
+        SendMessageA(window, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+        if (HeaderResizeBlocked(hit.iItem)) {
             auto cursor = reinterpret_cast<HCURSOR>(GetClassLongPtrA(window, GCLP_HCURSOR));
             ::SetCursor(cursor ? cursor : LoadCursor(nullptr, IDC_ARROW));
             return TRUE;
         }
         break;
-    case WM_NCHITTEST:
+    }
+    case WM_NCHITTEST: {
         // Off the items proper (on a divider) the mouse finds nothing to grab.
-        if (HeaderResizeBlocked()) {
-            HDHITTESTINFO hit = {};
-            hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            ::ScreenToClient(window, &hit.pt);
-            SendMessageA(window, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-            if (!(hit.flags & HHT_ONHEADER))
-                return HTNOWHERE;
-        }
+        HDHITTESTINFO hit = {};
+        hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ::ScreenToClient(window, &hit.pt);
+        SendMessageA(window, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+        if (HeaderResizeBlocked(hit.iItem) && !(hit.flags & HHT_ONHEADER))
+            return HTNOWHERE;
         break;
+    }
     case WM_NCDESTROY: {
         LRESULT result = DefSubclassProc(window, msg, wParam, lParam);
         if (window == headerHandle_)
@@ -672,7 +676,7 @@ void TCustomEnhListView::KeyPress(char& key)
 
 bool TCustomEnhListView::StoreSettingsIfAuto()
 {
-    return saveSettings_->AutoSave() && StoreSettings();
+    return SaveSettings().AutoSave() && StoreSettings();
 }
 
 bool TCustomEnhListView::StoreSettings()
@@ -687,16 +691,21 @@ bool TCustomEnhListView::StoreSettings()
             widths.push_back(Columns()[i]->Width());
         settings.WriteColumnSizes(widths);
     }
+    StoreSortAndViewStyle(settings);
+    return true;
+}
+
+void TCustomEnhListView::StoreSortAndViewStyle(const TqelEnhLVSaveSettings& settings) const
+{
     if (settings.SaveCurrentSort())
         settings.WriteSort(currentSortAscending_, currentSortColumn_);
     if (settings.SaveViewStyle())
         settings.WriteViewStyle(ViewStyle());
-    return true;
 }
 
 bool TCustomEnhListView::LoadSettingsIfAuto()
 {
-    return saveSettings_->AutoSave() && LoadSettings();
+    return SaveSettings().AutoSave() && LoadSettings();
 }
 
 bool TCustomEnhListView::LoadSettings()
@@ -714,18 +723,23 @@ bool TCustomEnhListView::LoadSettings()
             for (int i = 0; i < count; ++i)
                 Columns()[i]->SetWidth(widths[static_cast<size_t>(i)]);
     }
+    LoadSortAndViewStyle(settings);
+    return true;
+}
+
+void TCustomEnhListView::LoadSortAndViewStyle(const TqelEnhLVSaveSettings& settings)
+{
     if (settings.SaveCurrentSort()) {
         bool ascending = true;
         int column = 0;
         settings.ReadSort(ascending, column);
         UpdateBracket update(*this);
         SetCurrentSortAscending(ascending);
-        SetCurrentSortColumn(ClampSortColumn(column, count));
+        SetCurrentSortColumn(ClampSortColumn(column, Columns().Count()));
         Resort();
     }
     if (settings.SaveViewStyle())
         SetViewStyle(settings.ReadViewStyle(ViewStyle()));
-    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -775,13 +789,7 @@ void TCustomEnhListView::DefaultDrawItem(int index, RECT rect, TOwnerDrawState s
     TListItem* item = Items()[index];
     TCanvas& canvas = ownerDrawCanvas_;
     bool selected = (state & odSelected) != 0;
-    if (selected && Focused()) {
-        canvas.Brush().SetColor(clHighlight);
-        canvas.Font().SetColor(clHighlightText);
-    } else if (selected && !HideSelection()) {
-        canvas.Brush().SetColor(clBtnFace);
-        canvas.Font().SetColor(clBtnText);
-    }
+    UseRowColors(state);
 
     int right = rect.left + Columns()[0]->Width();
     RECT first = {rect.left, rect.top, right, rect.bottom};
@@ -821,6 +829,19 @@ void TCustomEnhListView::DefaultDrawItem(int index, RECT rect, TOwnerDrawState s
             DefaultDrawSubItem(index, n - 1, cell, state);
         }
         left = cellRight;
+    }
+}
+
+void TCustomEnhListView::UseRowColors(TOwnerDrawState state)
+{
+    if (!(state & odSelected))
+        return;
+    if (Focused()) {
+        ownerDrawCanvas_.Brush().SetColor(clHighlight);
+        ownerDrawCanvas_.Font().SetColor(clHighlightText);
+    } else if (!HideSelection()) {
+        ownerDrawCanvas_.Brush().SetColor(clBtnFace);
+        ownerDrawCanvas_.Font().SetColor(clBtnText);
     }
 }
 
@@ -911,22 +932,11 @@ TBitmap* TCustomEnhListView::SortArrowFor(int index) const
 
 void TCustomEnhListView::DefaultDrawHeader(TCanvas& canvas, int index, RECT rect, bool selected)
 {
-    RECT item = rect;
-    if (!selected)
-        InflateRect(&item, -2, -2);
-    canvas.FillRect(item);
-    if (selected)
-        InflateRect(&item, -2, -2);
+    RECT item = PaintHeaderFace(canvas, rect, selected);
     if (index < 0 || index >= Columns().Count())
         return;
-    if (selected)
-        OffsetRect(&item, 1, 1);
     TAlignment alignment = Columns()[index]->Alignment();
-    RECT text = item;
-    if (alignment == taLeftJustify)
-        text.left += TextMargin;
-    else if (alignment == taRightJustify)
-        text.right -= TextMargin;
+    RECT text = HeaderTextRect(item, alignment);
     UINT flags = CellTextFlags | AlignmentFlag(alignment);
     const std::string& caption = Columns()[index]->Caption();
     HDC dc = canvas.Handle();
@@ -941,6 +951,40 @@ void TCustomEnhListView::DefaultDrawHeader(TCanvas& canvas, int index, RECT rect
         text.left += room;
     else
         text.right -= room;
+    RECT placed = DrawHeaderCaption(dc, caption, alignment, text, item);
+
+    int arrowX = alignment == taRightJustify ? placed.left - 8 - arrow->Width() : placed.right + 8;
+    int arrowY = item.top + (item.bottom - item.top - arrow->Height()) / 2;
+    if (arrowX >= item.left && arrowX + arrow->Width() <= item.right)
+        canvas.Draw(arrowX, arrowY, *arrow);
+}
+
+RECT TCustomEnhListView::PaintHeaderFace(TCanvas& canvas, RECT rect, bool selected)
+{
+    RECT item = rect;
+    if (!selected)
+        InflateRect(&item, -2, -2);
+    canvas.FillRect(item);
+    if (selected) {
+        InflateRect(&item, -2, -2);
+        OffsetRect(&item, 1, 1);
+    }
+    return item;
+}
+
+RECT TCustomEnhListView::HeaderTextRect(RECT item, TAlignment alignment)
+{
+    if (alignment == taLeftJustify)
+        item.left += TextMargin;
+    else if (alignment == taRightJustify)
+        item.right -= TextMargin;
+    return item;
+}
+
+RECT TCustomEnhListView::DrawHeaderCaption(HDC dc, const std::string& caption, TAlignment alignment, RECT text,
+                                          RECT item)
+{
+    UINT flags = CellTextFlags | AlignmentFlag(alignment);
     RECT measured = text;
     DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &measured, flags | DT_CALCRECT);
     int width = std::min(static_cast<int>(measured.right - measured.left), std::max(0, static_cast<int>(text.right - text.left)));
@@ -950,11 +994,7 @@ void TCustomEnhListView::DefaultDrawHeader(TCanvas& canvas, int index, RECT rect
     RECT placed = {std::max(left, static_cast<int>(item.left)), text.top, std::min(left + width, static_cast<int>(item.right)),
                    text.bottom};
     DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &placed, flags);
-
-    int arrowX = alignment == taRightJustify ? placed.left - 8 - arrow->Width() : placed.right + 8;
-    int arrowY = item.top + (item.bottom - item.top - arrow->Height()) / 2;
-    if (arrowX >= item.left && arrowX + arrow->Width() <= item.right)
-        canvas.Draw(arrowX, arrowY, *arrow);
+    return placed;
 }
 
 void TCustomEnhListView::MakeSortArrows()

@@ -71,7 +71,8 @@ public:
     void SetReverseSortArrows(bool on);
     bool ShowSortArrows() const { return showSortArrows_; }
     void SetShowSortArrows(bool on);
-    TqelEnhLVSaveSettings& SaveSettings() { return *saveSettings_; }
+    // A descendant may keep settings of its own kind in its own object.
+    virtual TqelEnhLVSaveSettings& SaveSettings() { return *saveSettings_; }
     TLVStyle Style() const { return style_; }
     void SetStyle(TLVStyle style);
     std::string Version() const { return GetVersion(); }
@@ -161,9 +162,21 @@ protected:
     virtual void SetHeaderOwnerDraw(bool on);
     virtual void CreateSortBmps(std::unique_ptr<TBitmap>& up, std::unique_ptr<TBitmap>& down);
     virtual std::string GetVersion() const { return "TqelEnhListView v3.72"; }
-    // Whether the user may not drag the header's dividers now.
-    virtual bool HeaderResizeBlocked() const { return noColumnResize_; }
+    // Whether the user may not drag the header's dividers now, with the mouse over header item
+    // `item` (-1: none).
+    virtual bool HeaderResizeBlocked(int /*item*/) const { return noColumnResize_; }
 
+    // The sort and view style parts of StoreSettings and LoadSettings, with `settings`.
+    void StoreSortAndViewStyle(const TqelEnhLVSaveSettings& settings) const;
+    void LoadSortAndViewStyle(const TqelEnhLVSaveSettings& settings);
+    // The owner-draw canvas takes the colours of a selected row (with or without the focus).
+    void UseRowColors(TOwnerDrawState state);
+    // Fills a header item's face; returns the rectangle its content goes in (moved when pressed).
+    static RECT PaintHeaderFace(TCanvas& canvas, RECT rect, bool selected);
+    // The part of that rectangle the caption may use, by its alignment.
+    static RECT HeaderTextRect(RECT item, TAlignment alignment);
+    // Draws a header caption fitted into `text` and kept inside `item`; returns where it went.
+    static RECT DrawHeaderCaption(HDC dc, const std::string& caption, TAlignment alignment, RECT text, RECT item);
     // The arrow the header of column `index` shows, or nullptr.
     TBitmap* SortArrowFor(int index) const;
     HWND HeaderHandle() const { return headerHandle_; }

@@ -8,8 +8,6 @@
 #include <stdexcept>
 #include <unordered_map>
 
-namespace {
-
 int ColumnFormat(TAlignment alignment)
 {
     switch (alignment) {
@@ -18,6 +16,8 @@ int ColumnFormat(TAlignment alignment)
     default: return LVCFMT_LEFT;
     }
 }
+
+namespace {
 
 DWORD ViewBits(TViewStyle style)
 {
@@ -404,9 +404,13 @@ void TCustomListView::CreateWnd()
         return;
     ApplyColors();
     ApplyExtendedStyle();
-    ApplyImageList(LargeImages(), LVSIL_NORMAL);
-    ApplyImageList(SmallImages(), LVSIL_SMALL);
-    ApplyImageList(StateImages(), LVSIL_STATE);
+    // A new window has no lists; sending none would drop the check boxes' own state images.
+    if (LargeImages())
+        ApplyImageList(LargeImages(), LVSIL_NORMAL);
+    if (SmallImages())
+        ApplyImageList(SmallImages(), LVSIL_SMALL);
+    if (StateImages())
+        ApplyImageList(StateImages(), LVSIL_STATE);
     LockRedraw();
     for (int i = 0; i < columns_.Count(); ++i)
         WindowInsertColumn(i);
@@ -752,8 +756,10 @@ void TCustomListView::SetImages(TImageListLink& link, TImageList* list, int whic
     if (link.List() == list)
         return;
     link.SetList(list);
-    if (!dying_)
-        ApplyImageList(list, which);
+    if (dying_)
+        return;
+    ApplyImageList(list, which);
+    ImageListChanged(which);
 }
 
 void TCustomListView::SetLargeImages(TImageList* list)
@@ -784,6 +790,7 @@ void TCustomListView::ImagesChanged(TImageListLink& link, int which)
         return;
     ApplyImageList(link.List(), which);
     Invalidate();
+    ImageListChanged(which);
 }
 
 void TCustomListView::ApplyColors()

@@ -16,6 +16,9 @@
 
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 
+// The list-view column format (LVCFMT_...) of an alignment.
+int ColumnFormat(TAlignment alignment);
+
 class TCustomListView;
 class TListColumns;
 class TListItem;
@@ -256,6 +259,8 @@ protected:
     virtual void EditCanceled(TListItem* item) {}
     // After columns were added, removed or changed in the window.
     virtual void ColumnsChanged() {}
+    // An image list was set, or the one set changed (`which`: LVSIL_NORMAL, _SMALL or _STATE).
+    virtual void ImageListChanged(int /*which*/) {}
     // Style bits beyond the ones the properties make.
     virtual DWORD ExtraStyle() const { return 0; }
     // Whether the window is being torn down with the control: no events then.
