@@ -1,15 +1,20 @@
 #!/usr/bin/env python3
-"""Checks the committed skin files: sizes, region blocks, strip conventions and icon structure."""
+"""Checks the committed skin files: that they are exactly what make_art.py draws (and the test
+icons what tests/data/make_test_icons.py writes), then their sizes, region blocks, strip
+conventions and icon structure."""
 
-# Run after tools/make_art.py: python3 tools/check_art.py (exit status 1 on the first fault list).
+# python3 tools/check_art.py: exit status 1 with the list of faults. tools/test.sh runs it.
 
+import filecmp
 import os
 import struct
 import sys
+import tempfile
 
 sys.dont_write_bytecode = True   # keep tools/ free of caches
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from make_art import (KEY, RES, TOOL_PANEL, EDITOR_HELP_INFO_CLOSE, EDITOR_COMMANDS,  # noqa: E402
+import make_art  # noqa: E402
+from make_art import (KEY, RES, ROOT, TOOL_PANEL, EDITOR_HELP_INFO_CLOSE, EDITOR_COMMANDS,  # noqa: E402
                       EDITOR_SWAP, parse_region)
 
 FAULTS = []
@@ -199,7 +204,27 @@ def check_icon(path):
         fault('%s: sizes %r' % (path, sizes))
 
 
+def check_generated(what, committed, write):
+    """Everything `write(folder)` writes must stand byte for byte in `committed`."""
+    with tempfile.TemporaryDirectory() as fresh:
+        write(fresh)
+        for folder, _, files in os.walk(fresh):
+            for name in files:
+                path = os.path.join(folder, name)
+                rel = os.path.relpath(path, fresh)
+                mine = os.path.join(committed, rel)
+                if not os.path.isfile(mine):
+                    fault('%s: %s is drawn but not committed' % (what, rel))
+                elif not filecmp.cmp(path, mine, shallow=False):
+                    fault('%s: the committed %s is not what the generator draws; run it again' % (what, rel))
+
+
 def main():
+    check_generated('tools/make_art.py', RES, lambda folder: make_art.save(make_art.build(), folder))
+    test_data = os.path.join(ROOT, 'tests', 'data')
+    sys.path.insert(0, test_data)
+    import make_test_icons
+    check_generated('tests/data/make_test_icons.py', test_data, make_test_icons.write_icons)
     check_round_strip('ilButtonsRund_Gross.bmp', 48, 48)
     check_round_strip('ilButtonsRund_Klein.bmp', 21, 22)
     check_glyphs('ilButtonsRund_Gross_Glyphs.bmp', 25, 4)

@@ -1554,13 +1554,13 @@ def build():
     return art
 
 
-def save(art):
-    m = os.path.join(RES, 'manager')
+def save(art, res=RES):
+    m = os.path.join(res, 'manager')
     write(os.path.join(m, 'ilButtonsRund_Gross.bmp'), bmp_bytes(art['big'].rgb_rows()))
     write(os.path.join(m, 'ilButtonsRund_Gross_Glyphs.bmp'), bmp_bytes(art['big_glyphs'].rgb_rows()))
     write(os.path.join(m, 'ilButtonsRund_Klein.bmp'), bmp_bytes(art['small'].rgb_rows()))
     write(os.path.join(m, 'ilButtonsRund_Klein_Glyphs.bmp'), bmp_bytes(art['small_glyphs'].rgb_rows()))
-    write(os.path.join(RES, 'common', 'ilButtonsStandard.bmp'), bmp_bytes(art['standard'].rgb_rows()))
+    write(os.path.join(res, 'common', 'ilButtonsStandard.bmp'), bmp_bytes(art['standard'].rgb_rows()))
     for name in ('mainform', 'iconinfo', 'info'):
         cv, inside = art[name]
         write(os.path.join(m, name + '.bmp'), bmp_bytes(cv.rgb_rows()))
@@ -1569,9 +1569,9 @@ def save(art):
         write(os.path.join(m, name + '.rgn'), data)
     write(os.path.join(m, 'Quillandora.ico'),
           ico_bytes([(32, icon_rows(art['icon32'])), (16, icon_rows(art['icon16']))]))
-    write(os.path.join(RES, 'editor', 'editor.ico'),
+    write(os.path.join(res, 'editor', 'editor.ico'),
           ico_bytes([(32, icon_rows(art['editor32'])), (16, icon_rows(art['editor16']))]))
-    e = os.path.join(RES, 'editor')
+    e = os.path.join(res, 'editor')
     cv, inside = art['editor_form']
     write(os.path.join(e, 'form1.bmp'), bmp_bytes(cv.rgb_rows()))
     data = region_bytes(inside, cv.w, cv.h)

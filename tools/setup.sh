@@ -4,7 +4,9 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-cache=${QL_CACHE:-$here/build/cache}
+# Outside build/, so that a clean build folder never needs the network again; CMake looks for
+# the library at the same place (QL_JPEG_PREFIX in CMakeLists.txt).
+cache=${QL_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quillandora}
 jpeg_prefix=$cache/libjpeg-turbo
 # wine64 only for its native wineserver: the programs themselves are 32-bit.
 packages=(g++-mingw-w64-i686-posix mingw-w64-i686-dev cmake wine wine32:i386 wine64 xvfb xauth
@@ -44,21 +46,26 @@ if [ -n "$todo" ] || [ $need_src = 1 ]; then
       grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' | as_root tee /etc/apt/sources.list.d/ql-src.list >/dev/null
     fi
   fi
-  as_root apt-get update -qq
+  as_root apt-get update -qq || die "the package lists could not be updated; check the network, then run: sudo apt-get update"
   if [ -n "$todo" ]; then
     echo "setup: installing $todo"
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $todo >/dev/null
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $todo >/dev/null \
+      || die "could not install: $todo
+  run: sudo dpkg --add-architecture i386 && sudo apt-get update && sudo apt-get install --no-install-recommends $todo"
   fi
 fi
 
-command -v i686-w64-mingw32-g++-posix >/dev/null || die "the MinGW-w64 cross compiler is missing after install"
-command -v wine >/dev/null || die "wine is missing after install"
+still=$(missing)
+[ -z "$still" ] || die "still missing after the install: $still
+  run: sudo apt-get install --no-install-recommends $still"
+command -v i686-w64-mingw32-g++-posix >/dev/null || die "the MinGW-w64 cross compiler is missing; run: sudo apt-get install g++-mingw-w64-i686-posix"
+command -v wine >/dev/null || die "wine is missing; run: sudo apt-get install wine wine32:i386"
 
 if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
   echo "setup: building libjpeg-turbo (static, i686)"
   src=$cache/jpeg-src
   rm -rf "$src" && mkdir -p "$src"
-  (cd "$src" && apt-get source -qq libjpeg-turbo >/dev/null 2>&1) || die "apt-get source libjpeg-turbo failed (are deb-src entries reachable?)"
+  (cd "$src" && apt-get source -qq libjpeg-turbo >/dev/null 2>&1) || die "the source of libjpeg-turbo could not be fetched; deb-src entries must be enabled, then run: (cd /tmp && apt-get source libjpeg-turbo)"
   dir=$(find "$src" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n1)
   [ -n "$dir" ] || die "libjpeg-turbo source not unpacked"
   cmake -S "$dir" -B "$src/build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
@@ -82,7 +89,9 @@ if ! runs_32bit; then
         | as_root tee /etc/apt/sources.list.d/ql-backports.sources >/dev/null
       as_root apt-get update -qq
     fi
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >/dev/null
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >/dev/null \
+      || die "could not install qemu-user from bookworm-backports
+  run: sudo apt-get install -t bookworm-backports --no-install-recommends qemu-user"
   fi
   binfmt=/proc/sys/fs/binfmt_misc
   [ -e $binfmt/register ] || as_root mount -t binfmt_misc binfmt_misc $binfmt

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds everything and runs every test under Wine in a fresh prefix.
+# Sets up the machine, checks the committed art, builds everything and runs every test program
+# under Wine, each on its own screen and in its own copy of a fresh prefix.
 # Ends with the line "N passed, N failed".
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -7,25 +8,39 @@ build=$root/build
 bash "$root/tools/setup.sh"
 
 mkdir -p "$build"
+# The committed art and test icons must be what their generators draw.
+art_failed=0
+if ! python3 "$root/tools/check_art.py" >"$build/art-check.log" 2>&1; then
+  cat "$build/art-check.log"
+  art_failed=1
+fi
+
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >"$build/configure.log" 2>&1 || { cat "$build/configure.log"; exit 1; }
 cmake --build "$build" -j"$(nproc)" >"$build/build.log" 2>&1 || { grep -vE '^\[ *[0-9]+%\]' "$build/build.log" | tail -60; echo "build failed"; exit 1; }
 
 export QL_BUILD=$build QL_PREFIX=$build/test-prefix QL_UNMANAGED=1
 source "$root/tools/wine-env.sh"
 "${WINESERVER:-wineserver}" -k >/dev/null 2>&1 || true
-rm -rf "$QL_PREFIX" "$build/test-results" "$XDG_DATA_HOME"
-mkdir -p "$XDG_DATA_HOME" "$build/test-results"
-ql_xvfb
-cleanup() {
-  "${WINESERVER:-wineserver}" -k >/dev/null 2>&1 || true
-  [ -n "${QL_XVFB_PID:-}" ] && kill "$QL_XVFB_PID" 2>/dev/null || true
-}
-trap cleanup EXIT
+for own in "$build"/test-prefixes/*/; do
+  [ -d "$own" ] && WINEPREFIX=$own "${WINESERVER:-wineserver}" -k >/dev/null 2>&1 || true
+done
+rm -rf "$QL_PREFIX" "$build/test-prefixes" "$build/test-results" "$XDG_DATA_HOME"
+mkdir -p "$build/test-results"
+
+# One template prefix, made on a screen of its own; every test program runs in a copy of it
+# (tools/wine-run.sh), with its own wineserver and its own Xvfb screen.
 echo "making a fresh Wine prefix"
-ql_wine_prefix
+(
+  unset DISPLAY
+  ql_xvfb
+  trap 'kill "$QL_XVFB_PID" 2>/dev/null || true' EXIT
+  ql_wine_prefix
+  "${WINESERVER:-wineserver}" -k >/dev/null 2>&1 || true
+  "${WINESERVER:-wineserver}" -w >/dev/null 2>&1 || true
+)
 
 status=0
-(cd "$build" && ctest --output-on-failure -j"${QL_TEST_JOBS:-4}" --timeout 900) || status=$?
+(cd "$build" && ctest --output-on-failure -j"${QL_TEST_JOBS:-$(nproc)}") || status=$?
 
 # Count test cases, not executables: every executable wrote its gtest report.
 passed=0 failed=0
@@ -41,5 +56,6 @@ expected=$(cd "$build" && ctest -N | sed -nE 's/^Total Tests: ([0-9]+)/\1/p')
 reports=$(find "$build/test-results" -name '*.xml' 2>/dev/null | wc -l)
 [ "$reports" -lt "${expected:-0}" ] && failed=$((failed + expected - reports))
 [ "$status" != 0 ] && [ "$failed" = 0 ] && failed=1
+failed=$((failed + art_failed))
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -1,10 +1,54 @@
 #!/usr/bin/env bash
-# Runs one Windows program (a test executable) under Wine in the test prefix, under Xvfb when
-# no display is set. CTest calls it for every test executable.
+# Runs one test program under Wine with a display, a prefix and a wineserver of its own, so that
+# no other program of the run shares its focus, activation, mouse or clipboard. CTest calls it for
+# every test executable; the user's display is never used, even when DISPLAY is set.
+#
+# The prefix is a copy of the run's template prefix (made once, here or by tools/test.sh).
+# QL_TIME_LIMIT (seconds) ends a program that does not finish, and says so.
 set -euo pipefail
+[ $# -ge 1 ] || { echo "usage: $0 PROGRAM.exe [ARGS...]" >&2; exit 2; }
 export QL_UNMANAGED=${QL_UNMANAGED:-1}
 source "$(dirname "$0")/wine-env.sh"
+
+name=$(basename "$1" .exe)
+unset DISPLAY
 ql_xvfb
-trap '[ -n "${QL_XVFB_PID:-}" ] && kill $QL_XVFB_PID 2>/dev/null || true' EXIT
+trap 'kill "$QL_XVFB_PID" 2>/dev/null || true' EXIT
+
+template=$ql_build/test-prefix
+own=$ql_build/test-prefixes/$name
+mkdir -p "$ql_build/test-prefixes"
+
+# Another program of the run may be making the template right now. A server dir name recorded in
+# the prefix would make copies share one wineserver, so the copy forgets it.
+(
+  flock 9
+  if [ ! -f "$template/system.reg" ]; then
+    WINEPREFIX=$template ql_wine_prefix
+    WINEPREFIX=$template "${WINESERVER:-wineserver}" -k >/dev/null 2>&1 || true
+    WINEPREFIX=$template "${WINESERVER:-wineserver}" -w >/dev/null 2>&1 || true
+  fi
+) 9>"$ql_build/test-prefixes/.template.lock"
+
+export WINEPREFIX=$own
+"${WINESERVER:-wineserver}" -k >/dev/null 2>&1 || true
+rm -rf "$own"
+cp -a "$template" "$own"
+rm -rf "$own/wineserver"
+export XDG_DATA_HOME=$own/xdg-data
+mkdir -p "$XDG_DATA_HOME"
+
+stop() {
+  "${WINESERVER:-wineserver}" -k >/dev/null 2>&1 || true
+  kill "$QL_XVFB_PID" 2>/dev/null || true
+}
+trap stop EXIT
 ql_wine_prefix
-wine "$@"
+
+limit=${QL_TIME_LIMIT:-300}
+status=0
+timeout -k 10 "$limit" wine "$@" </dev/null || status=$?
+if [ "$status" = 124 ] || [ "$status" = 137 ]; then
+  echo "$name: did not finish within $limit s; stopped" >&2
+fi
+exit "$status"

@@ -21,7 +21,7 @@ inline std::string Hex(TColor colour)
 }
 
 struct FlatTestForm {
-    // Away from where other test programs sharing the display put their windows.
+    // Away from the top-left corner, where the tests of other controls put their windows.
     static constexpr int Left = 620;
     static constexpr int Top = 420;
 
@@ -42,8 +42,8 @@ struct FlatTestForm {
         return control;
     }
 
-    // Shown and active; false when another program on the display holds the activation or
-    // covers the form, so that hover tests can skip.
+    // Shown, active and on top under the pointer; false when the system did not get there
+    // within a few seconds (it does so asynchronously).
     bool ShowActive()
     {
         // The pointer starts off the form: only the messages a test sends move "the mouse".
@@ -52,9 +52,10 @@ struct FlatTestForm {
         form->Show();
         SetForegroundWindow(form->Handle());
         SetActiveWindow(form->Handle());
-        PumpMessages();
         POINT centre = {Left + form->Width() / 2, Top + form->Height() / 2};
-        return GetActiveWindow() == form->Handle() && GetAncestor(WindowFromPoint(centre), GA_ROOT) == form->Handle();
+        return PumpMessagesUntil([&] {
+            return GetActiveWindow() == form->Handle() && GetAncestor(WindowFromPoint(centre), GA_ROOT) == form->Handle();
+        });
     }
 
     // A mouse message to the window under a point of the form's client area, in that window's

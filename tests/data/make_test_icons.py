@@ -38,6 +38,11 @@ def ico(images):
     return out + b''.join(data for _, data in images)
 
 
-for name, colour in (('red', (255, 0, 0)), ('green', (0, 160, 0)), ('blue', (0, 0, 255))):
-    with open(os.path.join(HERE, 'icon_%s.ico' % name), 'wb') as f:
-        f.write(ico([(16, image(16, colour)), (32, image(32, colour))]))
+def write_icons(folder=HERE):
+    for name, colour in (('red', (255, 0, 0)), ('green', (0, 160, 0)), ('blue', (0, 0, 255))):
+        with open(os.path.join(folder, 'icon_%s.ico' % name), 'wb') as f:
+            f.write(ico([(16, image(16, colour)), (32, image(32, colour))]))
+
+
+if __name__ == '__main__':
+    write_icons()

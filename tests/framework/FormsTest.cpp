@@ -119,8 +119,9 @@ TEST(FormFocus, ActivationGivesTheFocusBackToTheActiveControl)
     second->SetTop(40);
     form.SetActiveControl(second);
     form.Show();
-    PumpMessages();
-    EXPECT_EQ(GetFocus(), second->Handle()) << "focus after showing";
+    // Activation and focus arrive through the system's queue.
+    PumpMessagesUntil([&] { return GetFocus() == second->Handle(); });
+    ASSERT_EQ(GetFocus(), second->Handle()) << "focus after showing";
 
     first->SetFocus();
     EXPECT_EQ(form.ActiveControl(), first);
@@ -128,15 +129,12 @@ TEST(FormFocus, ActivationGivesTheFocusBackToTheActiveControl)
     other.SetBounds(450, 100, 100, 100);
     other.Show();
     SetForegroundWindow(other.Handle());
-    PumpMessages();
-    // Other test programs share the display and may take the activation for a moment.
-    if (GetActiveWindow() != other.Handle())
-        GTEST_SKIP() << "the display gave the activation to another program";
+    PumpMessagesUntil([&] { return GetActiveWindow() == other.Handle(); });
+    ASSERT_EQ(GetActiveWindow(), other.Handle()) << "the other form did not become active";
     SetForegroundWindow(form.Handle());
     SetActiveWindow(form.Handle());
-    PumpMessages();
-    if (GetActiveWindow() != form.Handle())
-        GTEST_SKIP() << "the display gave the activation to another program";
+    PumpMessagesUntil([&] { return GetFocus() == first->Handle(); });
+    ASSERT_EQ(GetActiveWindow(), form.Handle()) << "the form did not become active again";
     EXPECT_EQ(GetFocus(), first->Handle()) << "focus after coming back";
 
     delete first;
