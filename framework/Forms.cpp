@@ -227,12 +227,22 @@ void TForm::DoClose(TCloseAction& action)
         OnClose(this, action);
 }
 
+bool TForm::CloseQuery()
+{
+    bool canClose = true;
+    if (OnCloseQuery)
+        OnCloseQuery(this, canClose);
+    return canClose;
+}
+
 void TForm::Close()
 {
     if (modal_) {
         modalResult_ = mrCancel;
         return;
     }
+    if (!CloseQuery())
+        return;
     TCloseAction action = caHide;
     DoClose(action);
     if (action == caNone)
@@ -256,6 +266,10 @@ void TForm::Close()
 
 void TForm::CloseModal()
 {
+    if (!CloseQuery()) {
+        modalResult_ = mrNone;
+        return;
+    }
     TCloseAction action = caHide;
     DoClose(action);
     if (action == caNone)
@@ -353,6 +367,11 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case CM_RELEASE:
         delete this;
         return 0;
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+        if (Application.MainForm() == this)
+            return EndSessionMessage(msg, wParam);
+        break;
     case WM_ACTIVATE:
         // Activation gives the focus back to the control that had it, not to the form.
         if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam) && activeControl_ && activeControl_->CanFocus()) {
@@ -362,6 +381,20 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     }
     return TWinControl::WndProc(msg, wParam, lParam);
+}
+
+// The end of the Windows session is the main form's close: its question may refuse it; once
+// the session does end, the program ends as on close, without asking again.
+LRESULT TForm::EndSessionMessage(UINT msg, WPARAM wParam)
+{
+    if (msg == WM_QUERYENDSESSION)
+        return CloseQuery() ? TRUE : FALSE;
+    if (wParam) {
+        TCloseAction action = caHide;
+        DoClose(action);
+        Application.Terminate();
+    }
+    return 0;
 }
 
 TForm* GetParentForm(const TControl* control)

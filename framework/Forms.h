@@ -28,6 +28,7 @@ constexpr TModalResult mrYes = IDYES;
 constexpr TModalResult mrNo = IDNO;
 
 using TCloseEvent = std::function<void(TComponent* sender, TCloseAction& action)>;
+using TCloseQueryEvent = std::function<void(TComponent* sender, bool& canClose)>;
 
 // A top-level window. A subclass's constructor creates and places its controls; the window
 // itself is made when first needed (shown, or its Handle asked for).
@@ -53,9 +54,12 @@ public:
     void SetClientHeight(int height) { SetClientSize(ClientWidth(), height); }
 
     void Show();   // visible and in front
-    // Asks OnClose; hides (or frees) the form. The main form's close ends the program; a modal
-    // form's ends ShowModal with mrCancel.
+    // Asks OnCloseQuery, then OnClose; hides (or frees) the form. The main form's close ends the
+    // program; a modal form's ends ShowModal with mrCancel.
     void Close();
+    // The question before the form goes: OnCloseQuery's answer, true without one. The main form
+    // answers the end of the Windows session with it too.
+    virtual bool CloseQuery();
     // Shows the form with every other window of the program disabled until ModalResult is
     // set, and returns it. The windows are enabled again on every path.
     TModalResult ShowModal();
@@ -75,6 +79,7 @@ public:
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
     TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -89,6 +94,7 @@ protected:
 private:
     friend class TWinControl;
     void CloseModal();
+    LRESULT EndSessionMessage(UINT msg, WPARAM wParam);
     void WindowStyles(DWORD& style, DWORD& exStyle) const;
     // Outer size less client size: measured on a live window, computed otherwise.
     SIZE FrameSize() const;

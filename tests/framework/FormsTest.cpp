@@ -215,6 +215,20 @@ TEST(ShowModal, OnCloseMayRefuseAndAVisibleFormCannotGoModal)
     EXPECT_THROW(dialog.ShowModal(), Exception);
 }
 
+TEST(ShowModal, TheCloseQuestionMayKeepAModalFormOpen)
+{
+    TForm dialog(nullptr);
+    int questions = 0;
+    dialog.OnCloseQuery = [&](TComponent*, bool& canClose) {
+        canClose = ++questions > 1;
+        if (!canClose)
+            PostMessageA(dialog.Handle(), WM_CLOSE, 0, 0);
+    };
+    PostMessageA(dialog.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(dialog.ShowModal(), mrCancel);
+    EXPECT_EQ(questions, 2);
+}
+
 TEST(KeyPreview, TheFormSeesKeysFirstAndMaySwallowThem)
 {
     struct Case {
@@ -347,6 +361,45 @@ public:
 StartForm* StartForm::created = nullptr;
 
 }  // namespace
+
+TEST(SessionEnd, TheMainFormsCloseQuestionDecidesAndItsCloseEndsTheProgram)
+{
+    ASSERT_EQ(Application.MainForm(), nullptr);
+    TForm* main = nullptr;
+    Application.CreateForm(main);
+    std::unique_ptr<TForm> owned(main);
+    TForm other(nullptr);
+    std::vector<std::string> log;
+    bool allow = false;
+    main->OnCloseQuery = [&](TComponent*, bool& canClose) {
+        log.push_back("query");
+        canClose = allow;
+    };
+    main->OnClose = [&](TComponent*, TCloseAction& action) {
+        log.push_back("close");
+        action = caNone;
+    };
+    other.OnCloseQuery = [&](TComponent*, bool&) { log.push_back("other query"); };
+    HWND window = main->Handle();
+    MSG quit;
+
+    EXPECT_EQ(SendMessageA(window, WM_QUERYENDSESSION, 0, 0), FALSE);
+    main->Close();
+    EXPECT_EQ(log, (std::vector<std::string>{"query", "query"})) << "a refused close goes no further";
+    EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+
+    log.clear();
+    allow = true;
+    EXPECT_EQ(SendMessageA(window, WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_EQ(SendMessageA(other.Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageA(window, WM_ENDSESSION, FALSE, 0);
+    EXPECT_EQ(log, std::vector<std::string>{"query"}) << "only the main form asks; a session that goes on changes nothing";
+
+    log.clear();
+    SendMessageA(window, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(log, std::vector<std::string>{"close"}) << "the session ends even where a close may refuse";
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the program ends";
+}
 
 TEST(ApplicationForms, CreateFormSetsTheReferenceFirstAndTheMainForm)
 {
