@@ -410,6 +410,10 @@ LRESULT TControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CANCELMODE:
     case WM_CAPTURECHANGED:
         clicked_ = false;
+        if (buttonHeld_) {
+            buttonHeld_ = false;
+            MouseCancel();
+        }
         return DefaultHandler(msg, wParam, lParam);
     case CM_MOUSEENTER:
         Application.HintMouseEnter(this);
@@ -435,6 +439,10 @@ void TControl::MouseMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     TShiftState shift = MouseShiftState(wParam);
     if (!doubleClicks_ && (msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK))
         msg -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
+    // Settled before the handlers: a release handler may open a modal window, which cancels the
+    // mouse mode, and its press is over by then.
+    if (msg != WM_MOUSEMOVE)
+        buttonHeld_ = (wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0;
     switch (msg) {
     case WM_MOUSEMOVE:
         MouseMove(shift, x, y);
@@ -513,6 +521,12 @@ void TControl::MouseLeave()
 {
     if (OnMouseLeave)
         OnMouseLeave(this);
+}
+
+void TControl::MouseCancel()
+{
+    if (OnMouseCancel)
+        OnMouseCancel(this);
 }
 
 void TControl::Resize()

@@ -152,6 +152,9 @@ public:
     TMouseEvent OnMouseUp;
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
+    // The mouse was taken away (another window, the system) while a button was held here: the
+    // press ends without its release.
+    TNotifyEvent OnMouseCancel;
     TNotifyEvent OnResize;
 
 protected:
@@ -163,6 +166,7 @@ protected:
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseEnter();
     virtual void MouseLeave();
+    virtual void MouseCancel();
     virtual void Resize();
     virtual void TextChanged() { Invalidate(); }
     virtual void FontChanged();
@@ -202,6 +206,7 @@ private:
     TColor color_ = clBtnFace;
     bool parentColor_ = false;
     bool clicked_ = false;
+    bool buttonHeld_ = false;   // pressed here and not yet released
     bool dying_ = false;   // in the destructor: no more events
 };
 

@@ -61,6 +61,7 @@ protected:
     void MouseUp(TMouseButton, TShiftState, int x, int y) override { Note("up", x, y); }
     void MouseEnter() override { log_.push_back(name_ + " enter"); }
     void MouseLeave() override { log_.push_back(name_ + " leave"); }
+    void MouseCancel() override { log_.push_back(name_ + " cancel"); }
     void Click() override { log_.push_back(name_ + " click"); }
     void Paint() override
     {
@@ -285,6 +286,45 @@ TEST(GraphicControls, MouseIsRoutedWithCaptureAndEnterLeave)
     EXPECT_EQ(GetCapture(), nullptr) << "capture kept for a freed control";
     PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(80, 20));
     PumpMessages();
+}
+
+TEST(GraphicControls, AMouseTakenAwayCancelsAHeldPressOnly)
+{
+    PointerAway away;
+    auto form = MakeForm();
+    std::vector<std::string> log;
+    new Recorder(form.get(), log, "A", {10, 10, 60, 60});
+    HWND window = form->Handle();
+    auto thief = MakeForm(20, 20);
+    HWND thiefWindow = thief->Handle();
+    const LPARAM onA = MAKELPARAM(20, 20);
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        std::vector<std::string> expected;
+    };
+    const Step steps[] = {
+        {"press", [&] { SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, onA); }, {"A down 10,10"}},
+        {"capture taken", [&] { SetCapture(thiefWindow); }, {"A cancel"}},
+        {"late release", [&] { SendMessageA(window, WM_LBUTTONUP, 0, onA); }, {"A up 10,10"}},
+        {"press", [&] { SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, onA); }, {"A down 10,10"}},
+        // The other button's release leaves the first one held.
+        {"right press", [&] { SendMessageA(window, WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, onA); }, {"A down 10,10"}},
+        {"right release", [&] { SendMessageA(window, WM_RBUTTONUP, MK_LBUTTON, onA); }, {"A up 10,10"}},
+        {"cancel mode", [&] { SendMessageA(window, WM_CANCELMODE, 0, 0); }, {"A cancel"}},
+        {"click", [&] {
+             SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, onA);
+             SendMessageA(window, WM_LBUTTONUP, 0, onA);
+         }, {"A down 10,10", "A click", "A up 10,10"}},
+        {"cancel mode after the release", [&] { SendMessageA(window, WM_CANCELMODE, 0, 0); }, {}},
+    };
+    for (const Step& step : steps) {
+        log.clear();
+        step.act();
+        EXPECT_EQ(Joined(log), Joined(step.expected)) << step.what;
+    }
+    EXPECT_EQ(GetCapture(), nullptr);
 }
 
 TEST(GraphicControls, PaintedInZOrderOverTheBackground)
