@@ -33,6 +33,17 @@ bool TDrawingTools::Press(TMouseButton button, bool doubleClick, int x, int y)
 {
     if (model_.Loading)
         return false;
+    // A second button pressed while the first is held belongs to the same press.
+    if (!beforePress_.held) {
+        beforePress_.held = true;
+        beforePress_.picture.Assign(model_.Picture());
+        beforePress_.modified = model_.Modified;
+        beforePress_.busy = model_.Busy;
+        beforePress_.shapeInProgress = model_.ShapeInProgress;
+        beforePress_.last = last_;
+        beforePress_.penColor = Canvas().Pen().Color();
+        beforePress_.penMode = Canvas().Pen().Mode();
+    }
     if (model_.CurrentTool == etPolygon && doubleClick) {
         polygonDoubleClick_ = true;
         return true;
@@ -127,6 +138,7 @@ POINT TDrawingTools::Move(int x, int y)
 
 bool TDrawingTools::Release(TMouseButton button, int x, int y)
 {
+    beforePress_.held = false;
     if (model_.Loading || !model_.ShapeInProgress)
         return false;
     if (model_.CurrentTool == etPolygon && polygonDoubleClick_) {
@@ -195,6 +207,24 @@ bool TDrawingTools::Release(TMouseButton button, int x, int y)
     }
     if (model_.CurrentTool != etPolygon)
         model_.ShapeInProgress = false;
+    return true;
+}
+
+bool TDrawingTools::Cancel()
+{
+    if (!beforePress_.held)
+        return false;
+    beforePress_.held = false;
+    // The picture at the press has no band of this press in it; an open polygon's band to the
+    // pointer is there and `last` still names its end.
+    model_.Picture().Assign(beforePress_.picture);
+    model_.Modified = beforePress_.modified;
+    model_.Busy = beforePress_.busy;
+    model_.ShapeInProgress = beforePress_.shapeInProgress;
+    last_ = beforePress_.last;
+    polygonDoubleClick_ = false;
+    Canvas().Pen().SetColor(beforePress_.penColor);
+    Canvas().Pen().SetMode(beforePress_.penMode);
     return true;
 }
 

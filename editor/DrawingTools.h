@@ -36,6 +36,10 @@ public:
     // refreshes and the history takes the picture. False when ignored: a file is being read, or
     // no gesture began on the view.
     bool Release(TMouseButton button, int x, int y);
+    // The mouse was taken away before the release: the press ends as if it had not been made.
+    // The picture, its modified flag and the gesture's state go back to what they were at the
+    // press (a polygon opened earlier stays open). False when no press was held.
+    bool Cancel();
 
     int PolygonCount() const { return polygonCount_; }
     POINT PolygonPoint(int number) const { return polygon_.at(number); }
@@ -49,6 +53,18 @@ private:
     RECT EllipseBox() const;
     void ReleasePolygon(bool close, POINT at);
 
+    // What a cancelled press goes back to.
+    struct TBeforePress {
+        bool held = false;
+        TBitmap picture;
+        bool modified = false;
+        bool busy = false;
+        bool shapeInProgress = false;
+        POINT last = {};
+        TColor penColor = clBlack;
+        TPenMode penMode = pmCopy;
+    };
+
     TEditorModel& model_;
     POINT start_ = {};
     POINT last_ = {};
@@ -60,4 +76,5 @@ private:
     int polygonCount_ = 1;
     bool polygonDoubleClick_ = false;
     POINT textPosition_ = {};
+    TBeforePress beforePress_;
 };

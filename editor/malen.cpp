@@ -70,6 +70,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner)
     Image7->OnMouseUp = [this](TComponent* s, TMouseButton b, TShiftState sh, int x, int y) {
         pboxMouseUp(s, b, sh, x, y);
     };
+    Image7->OnMouseCancel = [this](TComponent* s) { pboxMouseCancel(s); };
     Image1 = MakeImage("Image1", 355, 98, PictureSize, PictureSize);
     Image1->SetTransparent(true);
     Image3 = MakeImage("Image3", 0, 0, PictureSize, PictureSize);
@@ -190,6 +191,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner)
 
     OnCreate = [this](TComponent* sender) { FormCreate(sender); };
     OnShow = [this](TComponent* sender) { FormShow(sender); };
+    OnCloseQuery = [this](TComponent* sender, bool& canClose) { FormCloseQuery(sender, canClose); };
     OnClose = [this](TComponent* sender, TCloseAction& action) { FormClose(sender, action); };
     OnKeyUp = [this](TComponent* sender, WORD& key, TShiftState shift) { FormKeyUp(sender, key, shift); };
 }
@@ -301,12 +303,14 @@ void TForm1::OpenCommandLineFile(const std::string& argument)
         DeleteFileA(file.c_str());
 }
 
+// Closing and the end of the Windows session both ask here.
+void TForm1::FormCloseQuery(TComponent* sender, bool& canClose)
+{
+    canClose = ConfirmDiscard();
+}
+
 void TForm1::FormClose(TComponent* sender, TCloseAction& action)
 {
-    if (!ConfirmDiscard()) {
-        action = caNone;
-        return;
-    }
     model_->Modified = false;
     model_->ResetUndo();
     LeaveClipboardChain();
@@ -699,6 +703,16 @@ void TForm1::pboxMouseUp(TComponent* sender, TMouseButton button, TShiftState sh
     RefreshPicture();
     model_->PictureChanged();
     UpdateUndoButton();
+}
+
+void TForm1::pboxMouseCancel(TComponent* sender)
+{
+    if (!tools_->Cancel())
+        return;
+    SetBusy(model_->Busy);
+    if (!model_->ShapeInProgress)
+        Screen.SetCursor(crDefault);
+    RefreshPicture();
 }
 
 void TForm1::ShowTextDialog()

@@ -98,6 +98,7 @@ public:
 
     void FormCreate(TComponent* sender);
     void FormShow(TComponent* sender);
+    void FormCloseQuery(TComponent* sender, bool& canClose);
     void FormClose(TComponent* sender, TCloseAction& action);
     void FormKeyUp(TComponent* sender, WORD& key, TShiftState shift);
 
@@ -127,6 +128,8 @@ public:
     void pboxMouseDown(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y);
     void pboxMouseMove(TComponent* sender, TShiftState shift, int x, int y);
     void pboxMouseUp(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y);
+    // The mouse was taken away in the middle of a gesture.
+    void pboxMouseCancel(TComponent* sender);
 
     // Latches `button` alone among the tool buttons.
     void SelectTool(TMaskSpeedButton* button);

@@ -293,3 +293,63 @@ TEST(DrawingTools, NothingHappensWhileLoadingOrWithoutAPress)
     EXPECT_EQ(b.Painted().size(), 1u);
     EXPECT_TRUE(b.model.Modified);
 }
+
+TEST(DrawingTools, ACancelledPressLeavesThePictureAndTheStateAsBefore)
+{
+    const struct {
+        const char* name;
+        int tool;
+        bool clearBrush;
+    } tools[] = {
+        {"line", etLine, false},         {"rectangle", etRectangle, true}, {"filled ellipse", etEllipse, false},
+        {"pen", etPen, false},           {"fill", etFill, false},          {"text", etText, false},
+        {"pipette", etPipette, false},   {"polygon", etPolygon, true},
+    };
+    for (const auto& t : tools) {
+        Board b;
+        FillPattern(b.picture);
+        b.model.Modified = false;
+        b.Tool(t.tool, t.clearBrush);
+        EXPECT_FALSE(b.tools.Cancel()) << t.name << ": nothing pressed";
+        b.tools.Press(mbLeft, false, At(3), At(3));
+        b.tools.Move(At(12), At(9));
+        // A second button while the first is held is part of the same press.
+        b.tools.Press(mbRight, false, At(12), At(9));
+        b.tools.Move(At(20), At(4));
+        EXPECT_TRUE(b.tools.Cancel()) << t.name;
+        EXPECT_EQ(b.Differences(PatternColour), "") << t.name;
+        EXPECT_FALSE(b.model.Busy) << t.name;
+        EXPECT_FALSE(b.model.ShapeInProgress) << t.name;
+        EXPECT_FALSE(b.model.Modified) << t.name;
+        EXPECT_EQ(Hex(b.model.PrimaryColor), Hex(clRed)) << t.name;
+        EXPECT_FALSE(b.tools.Cancel()) << t.name << ": cancelled twice";
+        EXPECT_FALSE(b.tools.Release(mbLeft, At(20), At(4))) << t.name << ": a late release ends nothing";
+        EXPECT_EQ(b.Differences(PatternColour), "") << t.name << " after the late release";
+    }
+}
+
+TEST(DrawingTools, ACancelledVertexLeavesThePolygonOpenAsItWas)
+{
+    // Two boards draw the same polygon; one has a vertex press cut off on the way.
+    Board plain, cut;
+    for (Board* b : {&plain, &cut}) {
+        b->Tool(etPolygon, true);
+        b->Click({2, 2});
+        b->tools.Move(At(20), At(2));
+        b->Click({20, 2});
+        b->tools.Move(At(20), At(20));
+    }
+    cut.tools.Press(mbLeft, false, At(20), At(20));
+    cut.tools.Move(At(9), At(28));
+    ASSERT_TRUE(cut.tools.Cancel());
+    EXPECT_TRUE(cut.model.Busy) << "the polygon is still open";
+    EXPECT_TRUE(cut.model.ShapeInProgress);
+    EXPECT_EQ(cut.tools.PolygonCount(), plain.tools.PolygonCount());
+    for (Board* b : {&plain, &cut}) {
+        b->tools.Move(At(20), At(20));
+        b->Click({20, 20});
+        b->Click({20, 20}, mbRight);
+    }
+    EXPECT_FALSE(cut.model.ShapeInProgress);
+    EXPECT_EQ(cut.Differences([&](int x, int y) { return plain.picture.PixelColor(x, y); }), "");
+}

@@ -1,6 +1,7 @@
 // The editor window: its start, the commands under the mouse, the keys, the colours, the busy
-// state, the clipboard-viewer chain, the question before a changed picture is given up, opening
-// files and the hand-over, drawing through the grid, and its GDI objects.
+// state, the clipboard-viewer chain, the question before a changed picture is given up (on close
+// and at the end of the session), opening files and the hand-over, drawing through the grid (and
+// a gesture the system cuts off), and its GDI objects.
 #include <windows.h>
 
 #include "../framework/GdiCount.h"
@@ -22,6 +23,9 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -400,9 +404,9 @@ TEST_F(EditorFormTest, CloseAsksAndACancelledSaveKeepsTheEditorOpen)
     Click(Form1->bRotieren);
     dialogs.messageAnswers = {mrYes};
     dialogs.fileAnswers = {""};
-    TCloseAction action = caHide;
-    Form1->FormClose(Form1, action);
-    EXPECT_EQ(action, caNone);
+    bool canClose = true;
+    Form1->FormCloseQuery(Form1, canClose);
+    EXPECT_FALSE(canClose);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, SaveChangesQuestion);
     EXPECT_EQ(dialogs.messages[0].buttons, mbYesNoCancel);
@@ -411,15 +415,17 @@ TEST_F(EditorFormTest, CloseAsksAndACancelledSaveKeepsTheEditorOpen)
     EXPECT_EQ(GetClipboardViewer(), window) << "still in the chain";
 
     dialogs.messageAnswers = {mrCancel};
-    action = caHide;
-    Form1->FormClose(Form1, action);
-    EXPECT_EQ(action, caNone);
+    Form1->FormCloseQuery(Form1, canClose);
+    EXPECT_FALSE(canClose);
 
     dialogs.messageAnswers = {mrNo};
-    action = caHide;
+    Form1->FormCloseQuery(Form1, canClose);
+    EXPECT_TRUE(canClose);
+    TCloseAction action = caHide;
     Form1->FormClose(Form1, action);
     EXPECT_EQ(action, caHide);
     EXPECT_FALSE(Model().Modified);
+    EXPECT_EQ(dialogs.messages.size(), 3u) << "the close itself asks no more";
 }
 
 TEST_F(EditorFormTest, YesSavesAnIconBeforeClosing)
@@ -429,9 +435,9 @@ TEST_F(EditorFormTest, YesSavesAnIconBeforeClosing)
     Click(Form1->bRotieren);
     dialogs.messageAnswers = {mrYes};
     dialogs.fileAnswers = {file};
-    TCloseAction action = caHide;
-    Form1->FormClose(Form1, action);
-    EXPECT_EQ(action, caHide);
+    bool canClose = false;
+    Form1->FormCloseQuery(Form1, canClose);
+    EXPECT_TRUE(canClose);
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     ASSERT_TRUE(GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data)) << file;
     EXPECT_EQ(data.nFileSizeLow, 3262u);
@@ -456,6 +462,55 @@ TEST_F(EditorFormTest, AFailedSaveIsReportedAndCancelsNew)
     EXPECT_EQ(FirstDifference(Picture(), [](int, int) { return TransparentKeyColor; }), "");
     EXPECT_FALSE(Model().Modified);
     EXPECT_FALSE(Form1->SpeedButton4->Enabled());
+}
+
+TEST_F(EditorFormTest, TheEndOfTheSessionAsksAsCloseDoesAndAnyRefusalVetoesIt)
+{
+    const std::string file = TempFolder() + "editor-session-end-test.ico";
+    const struct {
+        const char* what;
+        std::deque<int> answers;
+        std::deque<std::string> files;
+        LRESULT result;
+        bool saved;
+    } cases[] = {
+        {"Abbrechen", {mrCancel}, {}, FALSE, false},
+        {"Ja, save dialog cancelled", {mrYes}, {""}, FALSE, false},
+        {"Ja, save failed", {mrYes, mrOk}, {TempFolder() + "no such folder\\x.ico"}, FALSE, false},
+        {"Ja", {mrYes}, {file}, TRUE, true},
+        {"Nein", {mrNo}, {}, TRUE, false},
+    };
+    for (const auto& c : cases) {
+        DeleteFileA(file.c_str());
+        PatternPicture();
+        Click(Form1->bRotieren);
+        dialogs.messages.clear();
+        dialogs.messageAnswers = c.answers;
+        dialogs.fileAnswers = c.files;
+        EXPECT_EQ(SendMessageA(window, WM_QUERYENDSESSION, 0, 0), c.result) << c.what;
+        ASSERT_FALSE(dialogs.messages.empty()) << c.what;
+        EXPECT_EQ(dialogs.messages[0].text, SaveChangesQuestion) << c.what;
+        EXPECT_EQ(dialogs.messages[0].buttons, mbYesNoCancel) << c.what;
+        EXPECT_EQ(FileExists(file), c.saved) << c.what;
+        EXPECT_EQ(Model().Modified, !c.saved) << c.what;
+        EXPECT_EQ(FirstDifference(Picture(), [](int x, int y) { return PatternColour(31 - y, x); }), "") << c.what;
+    }
+    DeleteFileA(file.c_str());
+
+    // "Nein" was the last answer: the session ends, and the editor goes without asking again.
+    dialogs.messages.clear();
+    SendMessageA(window, WM_ENDSESSION, FALSE, 0);
+    EXPECT_EQ(GetClipboardViewer(), window) << "a session that goes on changes nothing";
+    SendMessageA(window, WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.size() << " questions at the end";
+    EXPECT_NE(GetClipboardViewer(), window) << "left the clipboard-viewer chain";
+    MSG quit;
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the program ends";
+
+    // An unchanged picture lets the session end without a question.
+    Model().Modified = false;
+    EXPECT_EQ(SendMessageA(window, WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -607,6 +662,54 @@ TEST_F(EditorFormTest, AnOpenPolygonBlocksTheCommandsUntilARightClickClosesIt)
     EXPECT_FALSE(Model().ShapeInProgress);
     EXPECT_TRUE(Form1->SpeedButton4->Enabled());
     EXPECT_EQ(Screen.Cursor(), crDefault);
+}
+
+TEST_F(EditorFormTest, AGestureCutOffBySystemEndsAsIfNeverBegun)
+{
+    // A window of this program that takes the mouse away, as a popping-up window would.
+    TForm thief(nullptr);
+    thief.SetBounds(0, 0, 50, 50);
+    const struct {
+        const char* cause;
+        TMaskSpeedButton* TForm1::*tool;
+        std::function<void()> cutOff;
+    } cases[] = {
+        {"WM_CANCELMODE", &TForm1::bLinie, [&] { SendMessageA(window, WM_CANCELMODE, 0, 0); }},
+        {"capture taken", &TForm1::bStift, [&] { SetCapture(thief.Handle()); }},
+        {"capture taken", &TForm1::bViereck2, [&] { SetCapture(thief.Handle()); }},
+    };
+    for (const auto& c : cases) {
+        const std::string what = std::string(c.cause) + " with " + (Form1->*c.tool)->Name();
+        PatternPicture();
+        Model().Modified = false;
+        Click(Form1->*c.tool);
+        MouseAt(WM_LBUTTONDOWN, MK_LBUTTON, ViewPoint(2, 2));
+        MouseAt(WM_MOUSEMOVE, MK_LBUTTON, ViewPoint(20, 14));
+        ASSERT_NE(FirstDifference(Picture(), PatternColour), "") << what << ": nothing drawn while pulling";
+        ASSERT_EQ(GetCapture(), window) << what;
+        c.cutOff();
+        ReleaseCapture();
+
+        EXPECT_EQ(FirstDifference(Picture(), PatternColour), "") << what;
+        EXPECT_EQ(FirstDifference(Form1->Image1->Picture().Bitmap(), PatternColour), "") << what << " in the preview";
+        EXPECT_FALSE(Model().Busy) << what;
+        EXPECT_FALSE(Model().Modified) << what;
+        EXPECT_FALSE(Form1->Label1->Visible()) << what;
+        EXPECT_TRUE(Form1->penwidthcombo1->Enabled()) << what;
+        EXPECT_EQ(Screen.Cursor(), crDefault) << what;
+        // A release the pointer brings back over the view afterwards ends nothing.
+        MouseAt(WM_LBUTTONUP, 0, ViewPoint(20, 14));
+        EXPECT_EQ(FirstDifference(Picture(), PatternColour), "") << what << " after the late release";
+
+        // The commands and the tool column work again.
+        Click(Form1->bRotieren);
+        EXPECT_EQ(FirstDifference(Picture(), [](int x, int y) { return PatternColour(31 - y, x); }), "") << what;
+        ASSERT_TRUE(Form1->SpeedButton4->Enabled()) << what;
+        KeyUp('Z', ssCtrl);
+        EXPECT_EQ(FirstDifference(Picture(), PatternColour), "") << what << ": undo";
+        Click(Form1->bKreis1);
+        EXPECT_EQ(Model().CurrentTool, etEllipse) << what;
+    }
 }
 
 TEST_F(EditorFormTest, EditingLeavesNoGdiObjectsBehind)
