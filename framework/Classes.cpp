@@ -58,8 +58,8 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
         access = GENERIC_READ | GENERIC_WRITE;
         break;
     }
-    handle_ = CreateFileA(fileName.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle_ == INVALID_HANDLE_VALUE) {
+    handle_.reset(CreateFileA(fileName.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle_) {
         std::string reason = SysErrorMessage(GetLastError());
         if (mode == TFileMode::Create)
             throw EFCreateError("Die Datei \"" + fileName + "\" kann nicht erstellt werden. " + reason);
@@ -67,16 +67,12 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
     }
 }
 
-TFileStream::~TFileStream()
-{
-    if (handle_ != INVALID_HANDLE_VALUE)
-        CloseHandle(handle_);
-}
+TFileStream::~TFileStream() = default;
 
 size_t TFileStream::Read(void* buffer, size_t count)
 {
     DWORD done = 0;
-    if (!ReadFile(handle_, buffer, static_cast<DWORD>(count), &done, nullptr))
+    if (!ReadFile(handle_.get(), buffer, static_cast<DWORD>(count), &done, nullptr))
         return 0;
     return done;
 }
@@ -84,7 +80,7 @@ size_t TFileStream::Read(void* buffer, size_t count)
 size_t TFileStream::Write(const void* buffer, size_t count)
 {
     DWORD done = 0;
-    if (!WriteFile(handle_, buffer, static_cast<DWORD>(count), &done, nullptr))
+    if (!WriteFile(handle_.get(), buffer, static_cast<DWORD>(count), &done, nullptr))
         return 0;
     return done;
 }
@@ -93,7 +89,7 @@ int64_t TFileStream::Seek(int64_t offset, int origin)
 {
     LARGE_INTEGER distance, result;
     distance.QuadPart = offset;
-    if (!SetFilePointerEx(handle_, distance, &result, origin))
+    if (!SetFilePointerEx(handle_.get(), distance, &result, origin))
         return -1;
     return result.QuadPart;
 }

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <windows.h>
+
+#include "Handles.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -44,11 +47,11 @@ public:
     size_t Write(const void* buffer, size_t count) override;
     int64_t Seek(int64_t offset, int origin) override;
     const std::string& FileName() const { return fileName_; }
-    HANDLE Handle() const { return handle_; }
+    HANDLE Handle() const { return handle_.get(); }
 
 private:
     std::string fileName_;
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    FileHandle handle_;
 };
 
 class TMemoryStream : public TStream {

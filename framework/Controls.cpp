@@ -140,17 +140,19 @@ void TControlCanvas::CreateHandle()
     TWinControl* host = windowed ? windowed : control_.Parent();
     if (!host)
         return;
-    window_ = host->Handle();
-    borrowed_ = GetDC(window_);
-    if (!borrowed_)
+    borrowed_.emplace(host->Handle());
+    HDC dc = borrowed_->get();
+    if (!dc) {
+        borrowed_.reset();
         return;
+    }
     if (!windowed) {
         // GetDC hands out a fresh DC state each time, so moving the origin needs no undoing.
-        SetViewportOrgEx(borrowed_, control_.Left(), control_.Top(), nullptr);
-        IntersectClipRect(borrowed_, 0, 0, control_.Width(), control_.Height());
+        SetViewportOrgEx(dc, control_.Left(), control_.Top(), nullptr);
+        IntersectClipRect(dc, 0, 0, control_.Width(), control_.Height());
     }
     BorrowingCanvases().push_back(this);
-    SetHandle(borrowed_);
+    SetHandle(dc);
 }
 
 void TControlCanvas::GiveBack()
@@ -158,8 +160,7 @@ void TControlCanvas::GiveBack()
     if (!borrowed_)
         return;
     SetHandle(nullptr);
-    ReleaseDC(window_, borrowed_);
-    borrowed_ = nullptr;
+    borrowed_.reset();
     auto& list = BorrowingCanvases();
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
 }

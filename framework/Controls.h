@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,8 +72,7 @@ private:
     void GiveBack();
 
     TControl& control_;
-    HWND window_ = nullptr;
-    HDC borrowed_ = nullptr;
+    std::optional<WindowDC> borrowed_;
 };
 
 // Controls live on the heap: a parent frees its children, an owner what it owns.

@@ -417,8 +417,6 @@ TApplication::~TApplication()
         delete Components().back();
     if (tooltip_)
         DestroyWindow(tooltip_);
-    if (icon_ && ownsIcon_)
-        DestroyIcon(icon_);
 }
 
 void TApplication::Initialize()
@@ -496,13 +494,12 @@ HICON TApplication::Icon()
 {
     if (!icon_) {
         HICON icon = ExtractIconA(GetModuleHandleA(nullptr), ExeName().c_str(), 0);
-        if (icon && icon != reinterpret_cast<HICON>(1)) {
-            icon_ = icon;
-            ownsIcon_ = true;
-        } else
-            icon_ = LoadIconA(nullptr, IDI_APPLICATION);
+        // The system's icon is shared: a copy of it can be destroyed like the extracted one.
+        if (!icon || icon == reinterpret_cast<HICON>(1))
+            icon = CopyIcon(LoadIconA(nullptr, IDI_APPLICATION));
+        icon_.reset(icon);
     }
-    return icon_;
+    return icon_.get();
 }
 
 bool TApplication::HelpJump(const std::string& keyword)

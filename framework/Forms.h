@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "Controls.h"
+#include "Handles.h"
 
 #include <exception>
 #include <functional>
@@ -176,8 +177,7 @@ private:
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
     bool quitPosted_ = false;
-    HICON icon_ = nullptr;
-    bool ownsIcon_ = false;
+    IconHandle icon_;
     bool showHint_ = true;
     bool running_ = false;
     HWND tooltip_ = nullptr;

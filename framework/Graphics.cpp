@@ -478,11 +478,10 @@ int CALLBACK CollectFont(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM
 std::vector<std::string> ScreenFontNames()
 {
     std::vector<std::string> names;
-    HDC screen = GetDC(nullptr);
+    const WindowDC screen;
     LOGFONTA all = {};
     all.lfCharSet = DEFAULT_CHARSET;
-    EnumFontFamiliesExA(screen, &all, CollectFont, reinterpret_cast<LPARAM>(&names), 0);
-    ReleaseDC(nullptr, screen);
+    EnumFontFamiliesExA(screen.get(), &all, CollectFont, reinterpret_cast<LPARAM>(&names), 0);
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return lstrcmpiA(a.c_str(), b.c_str()) < 0;
     });
@@ -497,12 +496,10 @@ std::string ActualFontFace(const std::string& name)
     wanted.lfHeight = -12;
     lstrcpynA(wanted.lfFaceName, name.c_str(), LF_FACESIZE);
     GdiObject<HFONT> font(CreateFontIndirectA(&wanted));
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, font.get());
+    const WindowDC screen;
+    const SelectedObject selected(screen.get(), font.get());
     char face[LF_FACESIZE] = {};
-    GetTextFaceA(screen, LF_FACESIZE, face);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
+    GetTextFaceA(screen.get(), LF_FACESIZE, face);
     return face;
 }
 

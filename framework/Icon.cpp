@@ -84,19 +84,13 @@ TIcon::TIcon()
     transparent_ = true;
 }
 
-TIcon::~TIcon()
-{
-    if (handle_)
-        DestroyIcon(handle_);
-}
+TIcon::~TIcon() = default;
 
 void TIcon::SetHandle(HICON icon)
 {
-    if (icon == handle_)
+    if (icon == handle_.get())
         return;
-    if (handle_)
-        DestroyIcon(handle_);
-    handle_ = icon;
+    handle_.reset(icon);
     width_ = height_ = 0;
     ICONINFO info = {};
     if (icon && GetIconInfo(icon, &info)) {
@@ -116,8 +110,7 @@ void TIcon::SetHandle(HICON icon)
 
 HICON TIcon::ReleaseHandle()
 {
-    HICON icon = handle_;
-    handle_ = nullptr;
+    HICON icon = handle_.release();
     width_ = height_ = 0;
     Changed();
     return icon;
@@ -127,7 +120,7 @@ void TIcon::Assign(const TIcon& source)
 {
     if (&source == this)
         return;
-    HICON copy = source.handle_ ? CopyIcon(source.handle_) : nullptr;
+    HICON copy = source.handle_ ? CopyIcon(source.handle_.get()) : nullptr;
     if (source.handle_ && !copy)
         throw EOutOfResources("Das Symbol kann nicht kopiert werden.");
     SetHandle(copy);
@@ -185,7 +178,7 @@ void TIcon::SaveToStream(TStream&)
 void TIcon::Draw(TCanvas& canvas, const RECT& rect)
 {
     if (handle_)
-        DrawIconEx(canvas.Handle(), rect.left, rect.top, handle_, rect.right - rect.left, rect.bottom - rect.top, 0,
+        DrawIconEx(canvas.Handle(), rect.left, rect.top, handle_.get(), rect.right - rect.left, rect.bottom - rect.top, 0,
                    nullptr, DI_NORMAL);
 }
 

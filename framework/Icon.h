@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "Handles.h"
 #include "Picture.h"
 
 #include <cstdint>
@@ -14,7 +15,7 @@ public:
     TIcon();
     ~TIcon() override;
 
-    HICON Handle() const { return handle_; }
+    HICON Handle() const { return handle_.get(); }
     // Takes ownership of `icon` (destroyed with DestroyIcon once); nullptr empties the icon.
     void SetHandle(HICON icon);
     HICON ReleaseHandle();
@@ -35,7 +36,7 @@ public:
     std::unique_ptr<TGraphic> Clone() const override;
 
 private:
-    HICON handle_ = nullptr;
+    IconHandle handle_;
     int width_ = 0;
     int height_ = 0;
 };

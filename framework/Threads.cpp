@@ -44,7 +44,7 @@ void PrepareSynchronize()
 TThread::TThread(bool createSuspended)
 {
     PrepareSynchronize();
-    handle_ = CreateThread(nullptr, 0, ThreadProc, this, CREATE_SUSPENDED, nullptr);
+    handle_.reset(CreateThread(nullptr, 0, ThreadProc, this, CREATE_SUSPENDED, nullptr));
     if (!handle_)
         throw EOutOfResources("Ein Thread kann nicht gestartet werden.");
     if (!createSuspended)
@@ -56,13 +56,12 @@ TThread::~TThread()
     if (!handle_)
         return;
     // A thread that frees itself is already past its work here.
-    if (GetThreadId(handle_) != GetCurrentThreadId()) {
+    if (GetThreadId(handle_.get()) != GetCurrentThreadId()) {
         Terminate();
         if (!started_)
             Start();
         WaitFor();
     }
-    CloseHandle(handle_);
 }
 
 void TThread::Start()
@@ -70,12 +69,12 @@ void TThread::Start()
     if (started_)
         return;
     started_ = true;
-    ResumeThread(handle_);
+    ResumeThread(handle_.get());
 }
 
 void TThread::SetPriority(int priority)
 {
-    SetThreadPriority(handle_, priority);
+    SetThreadPriority(handle_.get(), priority);
 }
 
 bool TThread::OnUserInterfaceThread()
@@ -85,13 +84,14 @@ bool TThread::OnUserInterfaceThread()
 
 void TThread::WaitFor()
 {
-    if (!started_ || GetThreadId(handle_) == GetCurrentThreadId())
+    HANDLE thread = handle_.get();
+    if (!started_ || GetThreadId(thread) == GetCurrentThreadId())
         return;
     if (!OnUserInterfaceThread()) {
-        WaitForSingleObject(handle_, INFINITE);
+        WaitForSingleObject(thread, INFINITE);
         return;
     }
-    while (MsgWaitForMultipleObjects(1, &handle_, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);   // delivers the sent messages
     }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "Handles.h"
+
 #include <atomic>
 #include <functional>
 #include <string>
@@ -47,7 +49,7 @@ protected:
 private:
     static DWORD WINAPI ThreadProc(void* parameter);
 
-    HANDLE handle_ = nullptr;
+    KernelHandle handle_;
     std::atomic<bool> terminated_{false};
     std::atomic<bool> finished_{false};
     std::atomic<bool> freeOnTerminate_{false};

@@ -50,12 +50,12 @@ int PointSize(const std::string& face, int height)
     font.lfCharSet = DEFAULT_CHARSET;
     lstrcpynA(font.lfFaceName, face.c_str(), LF_FACESIZE);
     GdiObject<HFONT> handle(CreateFontIndirectA(&font));
-    HDC screen = GetDC(nullptr);
+    const WindowDC screen;
     TEXTMETRICA metrics = {};
-    HGDIOBJ old = SelectObject(screen, handle.get());
-    GetTextMetricsA(screen, &metrics);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
+    {
+        const SelectedObject selected(screen.get(), handle.get());
+        GetTextMetricsA(screen.get(), &metrics);
+    }
     return MulDiv(metrics.tmHeight - metrics.tmInternalLeading, 72, ppi);
 }
 
@@ -63,10 +63,8 @@ int PointSize(const std::string& face, int height)
 
 int ScreenBits()
 {
-    HDC screen = GetDC(nullptr);
-    int bits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
-    ReleaseDC(nullptr, screen);
-    return bits;
+    const WindowDC screen;
+    return GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES);
 }
 
 std::vector<std::string> ColorDepthNames(int screenBits)

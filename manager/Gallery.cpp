@@ -6,6 +6,7 @@
 
 #include "Classes.h"
 #include "Exceptions.h"
+#include "Handles.h"
 #include "IconFileReader.h"
 #include "SysUtils.h"
 #include "TransparentKey.h"
@@ -19,24 +20,13 @@ namespace {
 
 constexpr int ThumbnailSize = 32;
 
-struct FindCloser {
-    void operator()(HANDLE find) const { FindClose(find); }
-};
-using FindHandle = std::unique_ptr<void, FindCloser>;
-
-struct IconDestroyer {
-    void operator()(HICON icon) const { DestroyIcon(icon); }
-};
-using IconHandle = std::unique_ptr<HICON__, IconDestroyer>;
-
 // Every entry of `folder` (which ends in a backslash) but "." and "..".
 void ForEachEntry(const std::string& folder, const std::function<void(const WIN32_FIND_DATAA&)>& visit)
 {
     WIN32_FIND_DATAA data;
-    HANDLE first = FindFirstFileA((folder + "*.*").c_str(), &data);
-    if (first == INVALID_HANDLE_VALUE)
+    const FindHandle find = FindFirst(folder + "*.*", data);
+    if (!find)
         return;
-    FindHandle find(first);
     do {
         if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0)
             visit(data);
