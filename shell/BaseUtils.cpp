@@ -3,6 +3,7 @@
 
 #include "BaseUtils.h"
 
+#include "Handles.h"
 #include "SysUtils.h"
 
 void ReplaceChars(std::string& s, const std::string& pairs)
@@ -29,10 +30,8 @@ bool GetDirectoryAttr(const std::string& path, DWORD& attributes)
     if (root)
         return true;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    if (!FindFirst(path, found))
         return false;
-    FindClose(search);
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     attributes = found.dwFileAttributes;

@@ -10,6 +10,7 @@
 #include "DiscMon.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "Handles.h"
 #include "KtDriveInfo.h"
 
 #include <algorithm>
@@ -409,8 +410,8 @@ void TDirView::Load(const std::string& path)
                 continue;
             ++maskCount;
             WIN32_FIND_DATAA found;
-            HANDLE search = FindFirstFileA((path + "\\" + mask).c_str(), &found);
-            if (search == INVALID_HANDLE_VALUE)
+            const FindHandle search = FindFirst(path + "\\" + mask, found);
+            if (!search)
                 continue;
             do {
                 if (!filter_.Accepts(found))
@@ -425,13 +426,12 @@ void TDirView::Load(const std::string& path)
                 AddItem(found);
                 if (!masks.empty())
                     listed.insert(found.cFileName);
-            } while (FindNextFileA(search, &found));
-            FindClose(search);
+            } while (FindNextFileA(search.get(), &found));
         }
         if (showDirectories_) {
             WIN32_FIND_DATAA found;
-            HANDLE search = FindFirstFileA((path + "\\*.*").c_str(), &found);
-            if (search != INVALID_HANDLE_VALUE) {
+            const FindHandle search = FindFirst(path + "\\*.*", found);
+            if (search) {
                 do {
                     const std::string name = found.cFileName;
                     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..")
@@ -441,8 +441,7 @@ void TDirView::Load(const std::string& path)
                         OnAddFile(this, found, add);
                     if (add)
                         AddItem(found);
-                } while (FindNextFileA(search, &found));
-                FindClose(search);
+                } while (FindNextFileA(search.get(), &found));
             }
         }
         SortItems();

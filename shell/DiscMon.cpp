@@ -35,9 +35,6 @@ TDiscMonitorThread::~TDiscMonitorThread()
 {
     Stop();
     WaitFor();
-    CloseHandle(terminateEvent_);
-    CloseHandle(paramsChangedEvent_);
-    CloseHandle(activeEvent_);
 }
 
 void TDiscMonitorThread::Stop()
@@ -45,7 +42,7 @@ void TDiscMonitorThread::Stop()
     OnChange = nullptr;
     OnInvalid = nullptr;
     Terminate();
-    SetEvent(terminateEvent_);
+    SetEvent(terminateEvent_.get());
 }
 
 void TDiscMonitorThread::SetParameters(const std::string& directory, DWORD notifyFilter, bool subTree,
@@ -55,7 +52,7 @@ void TDiscMonitorThread::SetParameters(const std::string& directory, DWORD notif
         std::lock_guard<std::mutex> hold(lock_);
         parameters_ = {directory, notifyFilter, subTree, changeDelay};
     }
-    SetEvent(paramsChangedEvent_);
+    SetEvent(paramsChangedEvent_.get());
 }
 
 std::string TDiscMonitorThread::Directory() const
@@ -74,12 +71,12 @@ void TDiscMonitorThread::SetActive(bool active)
 {
     active_ = active;
     if (active) {
-        SetEvent(activeEvent_);
+        SetEvent(activeEvent_.get());
     } else {
-        ResetEvent(activeEvent_);
+        ResetEvent(activeEvent_.get());
     }
     // Wakes the worker either way: it sets its notification up or lets it go.
-    SetEvent(paramsChangedEvent_);
+    SetEvent(paramsChangedEvent_.get());
 }
 
 void TDiscMonitorThread::Report(const std::function<void()>& handler)
@@ -94,37 +91,36 @@ void TDiscMonitorThread::Report(const std::function<void()>& handler)
 void TDiscMonitorThread::Execute()
 {
     while (!Terminated()) {
-        HANDLE idle[] = {terminateEvent_, activeEvent_};
+        HANDLE idle[] = {terminateEvent_.get(), activeEvent_.get()};
         if (WaitForMultipleObjects(2, idle, FALSE, INFINITE) == WAIT_OBJECT_0)
             break;
         // Whatever was changed before now is in the parameters read here.
-        ResetEvent(paramsChangedEvent_);
+        ResetEvent(paramsChangedEvent_.get());
         const Parameters p = Current();
-        HANDLE notification =
-            FindFirstChangeNotificationA(p.directory.c_str(), p.subTree ? TRUE : FALSE, p.filter);
-        if (notification == INVALID_HANDLE_VALUE) {
+        const ChangeNotification notification(
+            FindFirstChangeNotificationA(p.directory.c_str(), p.subTree ? TRUE : FALSE, p.filter));
+        if (!notification) {
             Report(OnInvalid);
-            HANDLE wait[] = {terminateEvent_, paramsChangedEvent_};
+            HANDLE wait[] = {terminateEvent_.get(), paramsChangedEvent_.get()};
             if (WaitForMultipleObjects(2, wait, FALSE, INFINITE) == WAIT_OBJECT_0)
                 break;
             continue;
         }
         bool again = false;
         while (!again && !Terminated()) {
-            HANDLE wait[] = {terminateEvent_, paramsChangedEvent_, notification};
+            HANDLE wait[] = {terminateEvent_.get(), paramsChangedEvent_.get(), notification.get()};
             DWORD which = WaitForMultipleObjects(3, wait, FALSE, INFINITE);
             if (which == WAIT_OBJECT_0 + 2) {
                 // Changes within the delay are reported once: the notification is armed again after.
-                if (WaitForSingleObject(terminateEvent_, static_cast<DWORD>(p.changeDelay)) == WAIT_OBJECT_0)
+                if (WaitForSingleObject(terminateEvent_.get(), static_cast<DWORD>(p.changeDelay)) == WAIT_OBJECT_0)
                     break;
                 Report(OnChange);
-                if (!FindNextChangeNotification(notification))
+                if (!FindNextChangeNotification(notification.get()))
                     again = true;
             } else {
                 again = true;   // new parameters, inactive, or the end
             }
         }
-        FindCloseChangeNotification(notification);
     }
 }
 

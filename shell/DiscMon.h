@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "Component.h"
+#include "Handles.h"
 #include "Threads.h"
 
 #include <functional>
@@ -58,9 +59,9 @@ private:
     mutable std::mutex lock_;
     Parameters parameters_;
     std::atomic<bool> active_{false};
-    HANDLE terminateEvent_;
-    HANDLE paramsChangedEvent_;
-    HANDLE activeEvent_;
+    KernelHandle terminateEvent_;
+    KernelHandle paramsChangedEvent_;
+    KernelHandle activeEvent_;
 };
 
 class TDiscMonitor : public TComponent {

@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -152,9 +153,7 @@ bool IsWin9x()
 TFileList::TFileList()
 {
     OnItemDelete = [](TSortedList&, void* item) {
-        auto* record = static_cast<TFDDListItem*>(item);
-        FreePIDL(record->Pidl);
-        delete record;
+        delete static_cast<TFDDListItem*>(item);
     };
 }
 
@@ -171,7 +170,7 @@ int TFileList::AddItem(LPCITEMIDLIST pidl, const std::string& name)
 int TFileList::AddItemMapped(LPCITEMIDLIST pidl, const std::string& name, const std::string& mappedName)
 {
     auto* record = new TFDDListItem;
-    record->Pidl = pidl ? CopyPIDL(pidl) : nullptr;
+    record->Pidl = CopyPIDL(pidl);
     record->Name = name;
     record->MappedName = mappedName;
     return Add(record);
@@ -217,15 +216,11 @@ void ReadIDListArray(TFileList& list, const void* block, SIZE_T size)
             return;
         auto current = reinterpret_cast<LPCITEMIDLIST>(bytes + position);
         if (position == Read32(bytes, 8 + 4 * k) && parent) {
-            LPITEMIDLIST absolute = ConcatPIDLs(parent, current);
-            if (fresh) {
-                list.AddItem(absolute, "");
-            } else if (static_cast<int>(k) < list.Count()) {
-                TFDDListItem& item = list.Item(static_cast<int>(k));
-                FreePIDL(item.Pidl);
-                item.Pidl = CopyPIDL(absolute);
-            }
-            FreePIDL(absolute);
+            ItemIdList absolute = ConcatPIDLs(parent, current);
+            if (fresh)
+                list.AddItem(absolute.get(), "");
+            else if (static_cast<int>(k) < list.Count())
+                list.Item(static_cast<int>(k)).Pidl = std::move(absolute);
             ++k;
         } else {
             parent = current;
@@ -256,20 +251,16 @@ bool CompleteNames(TFileList& list)
         TFDDListItem& item = list.Item(i);
         if (!item.Pidl || !item.Name.empty())
             continue;
-        LPITEMIDLIST parent = nullptr, last = nullptr;
-        SplitPIDL(item.Pidl, parent, last);
-        IShellFolder* folder = nullptr;
+        ItemIdList parent, last;
+        SplitPIDL(item.Pidl.get(), parent, last);
+        ComPtr<IShellFolder> folder;
         // A child of the desktop has an empty parent: the desktop itself answers.
-        bool bound = parent && (GetPIDLSize(parent) <= 2 || BindToFolder(parent, folder));
+        bool bound = parent && (GetPIDLSize(parent.get()) <= 2 || BindToFolder(parent.get(), folder));
         char name[1025] = {};
-        if (bound && last && GetPIDLDisplayName(folder, last, SHGDN_FORPARSING, name, sizeof(name)))
+        if (bound && last && GetPIDLDisplayName(folder.get(), last.get(), SHGDN_FORPARSING, name, sizeof(name)))
             item.Name = name;
         else
             complete = false;
-        if (folder)
-            folder->Release();
-        FreePIDL(parent);
-        FreePIDL(last);
     }
     return complete;
 }
@@ -282,7 +273,7 @@ std::vector<BYTE> WriteIDListArray(const TFileList& list)
     std::vector<BYTE> bytes(4 * count + 8, 0);
     Put32(bytes, 0, count);
     Put32(bytes, 4, 4 * count + 8);
-    LPITEMIDLIST lastParent = nullptr;
+    ItemIdList lastParent;
     bool complete = true;
     for (UINT k = 0; k < count && complete; ++k) {
         const TFDDListItem& item = list.Item(static_cast<int>(k));
@@ -290,20 +281,15 @@ std::vector<BYTE> WriteIDListArray(const TFileList& list)
             complete = false;
             break;
         }
-        LPITEMIDLIST parent = nullptr, last = nullptr;
-        SplitPIDL(item.Pidl, parent, last);
-        if (!lastParent || !PIDLsEqual(parent, lastParent)) {
-            AppendList(bytes, parent);
-            FreePIDL(lastParent);
-            lastParent = parent;
-        } else {
-            FreePIDL(parent);
+        ItemIdList parent, last;
+        SplitPIDL(item.Pidl.get(), parent, last);
+        if (!lastParent || !PIDLsEqual(parent.get(), lastParent.get())) {
+            AppendList(bytes, parent.get());
+            lastParent = std::move(parent);
         }
         Put32(bytes, 8 + 4 * k, static_cast<UINT>(bytes.size()));
-        AppendList(bytes, last);
-        FreePIDL(last);
+        AppendList(bytes, last.get());
     }
-    FreePIDL(lastParent);
     if (!complete)
         bytes.clear();
     return bytes;

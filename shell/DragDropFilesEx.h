@@ -8,14 +8,15 @@
 
 #include "DragDrop.h"
 #include "ListSort.h"
+#include "ShellMemory.h"
 
 #include <string>
 #include <vector>
 
 struct TFDDListItem {
-    LPITEMIDLIST Pidl = nullptr;   // absolute, owned (shell allocator)
-    std::string Name;              // full path
-    std::string MappedName;        // the name the shell's file name map gives
+    ItemIdList Pidl;          // absolute
+    std::string Name;         // full path
+    std::string MappedName;   // the name the shell's file name map gives
 };
 
 // Items keep the order in which they were added; the list frees them.

@@ -3,6 +3,8 @@
 
 #include "FileChanges.h"
 
+#include "Handles.h"
+
 #include <utility>
 
 TFileDeleteThread::TFileDeleteThread(const std::vector<std::string>& files, TFilesDeletedEvent onFilesDeleted,
@@ -29,13 +31,10 @@ void TFileDeleteThread::Execute()
         std::vector<std::string> still;
         for (const std::string& path : pending_) {
             WIN32_FIND_DATAA found;
-            HANDLE search = FindFirstFileA(path.c_str(), &found);
-            if (search == INVALID_HANDLE_VALUE) {
-                deleted_.push_back(path);
-            } else {
-                FindClose(search);
+            if (FindFirst(path, found))
                 still.push_back(path);
-            }
+            else
+                deleted_.push_back(path);
         }
         pending_.swap(still);
         if (!deleted_.empty() && onFilesDeleted_)

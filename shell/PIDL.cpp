@@ -4,8 +4,6 @@
 
 #include "PIDL.h"
 
-#include "ComPtr.h"
-
 #include <cstring>
 
 const UINT CF_FILECONTENTS = RegisterClipboardFormatA("FileContents");
@@ -25,31 +23,6 @@ const UINT CF_URL = RegisterClipboardFormatA("UniformResourceLocator");
 
 namespace {
 
-// The shell's allocator, fetched once and released when the program ends.
-class TShellMalloc {
-public:
-    TShellMalloc()
-    {
-        if (FAILED(SHGetMalloc(&malloc_)))
-            malloc_ = nullptr;
-    }
-    ~TShellMalloc()
-    {
-        if (malloc_)
-            malloc_->Release();
-    }
-    IMalloc* Get() const { return malloc_; }
-
-private:
-    IMalloc* malloc_ = nullptr;
-};
-
-IMalloc* ShellMalloc()
-{
-    static TShellMalloc allocator;
-    return allocator.Get();
-}
-
 ComPtr<IShellFolder> Desktop()
 {
     ComPtr<IShellFolder> desktop;
@@ -65,17 +38,17 @@ USHORT ItemSize(LPCITEMIDLIST item)
     return size;
 }
 
-LPITEMIDLIST Parse(IShellFolder* folder, const std::string& name)
+ItemIdList Parse(IShellFolder* folder, const std::string& name)
 {
+    ItemIdList list;
     if (!folder)
-        return nullptr;
+        return list;
     wchar_t wide[520] = {};
     if (!MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, name.c_str(), -1, wide, 520))
-        return nullptr;
-    LPITEMIDLIST list = nullptr;
+        return list;
     ULONG eaten = 0;
-    if (FAILED(folder->ParseDisplayName(nullptr, nullptr, wide, &eaten, &list, nullptr)))
-        return nullptr;
+    if (FAILED(folder->ParseDisplayName(nullptr, nullptr, wide, &eaten, list.put(), nullptr)))
+        list.reset();
     return list;
 }
 
@@ -98,63 +71,57 @@ UINT GetPIDLSize(LPCITEMIDLIST list)
     return size;
 }
 
-LPITEMIDLIST CreatePIDL(UINT size)
+ItemIdList CreatePIDL(UINT size)
 {
-    IMalloc* malloc = ShellMalloc();
-    void* block = malloc ? malloc->Alloc(size) : nullptr;
-    if (block)
-        std::memset(block, 0, size);
-    return static_cast<LPITEMIDLIST>(block);
+    ItemIdList list(static_cast<LPITEMIDLIST>(ShellAlloc(size)));
+    if (list)
+        std::memset(list.get(), 0, size);
+    return list;
 }
 
-LPITEMIDLIST ConcatPIDLs(LPCITEMIDLIST first, LPCITEMIDLIST second)
+ItemIdList ConcatPIDLs(LPCITEMIDLIST first, LPCITEMIDLIST second)
 {
     const UINT firstBytes = first ? GetPIDLSize(first) - sizeof(USHORT) : 0;
     // A missing second list still leaves room for the terminator.
     const UINT secondBytes = second ? GetPIDLSize(second) : sizeof(USHORT);
-    LPITEMIDLIST result = CreatePIDL(firstBytes + secondBytes);
+    ItemIdList result = CreatePIDL(firstBytes + secondBytes);
     if (!result)
-        return nullptr;
+        return result;
     if (first)
-        std::memcpy(result, first, firstBytes);
+        std::memcpy(result.get(), first, firstBytes);
     if (second)
-        std::memcpy(reinterpret_cast<BYTE*>(result) + firstBytes, second, secondBytes);
+        std::memcpy(reinterpret_cast<BYTE*>(result.get()) + firstBytes, second, secondBytes);
     return result;
 }
 
-LPITEMIDLIST CopyPIDL(LPCITEMIDLIST list)
+ItemIdList CopyPIDL(LPCITEMIDLIST list)
 {
     if (!list)
-        return nullptr;
+        return ItemIdList();
     const UINT size = GetPIDLSize(list);
-    LPITEMIDLIST copy = CreatePIDL(size);
+    ItemIdList copy = CreatePIDL(size);
     if (copy)
-        std::memcpy(copy, list, size);
+        std::memcpy(copy.get(), list, size);
     return copy;
 }
 
-void SplitPIDL(LPCITEMIDLIST list, LPITEMIDLIST& parent, LPITEMIDLIST& item)
+void SplitPIDL(LPCITEMIDLIST list, ItemIdList& parent, ItemIdList& item)
 {
-    parent = item = nullptr;
+    parent.reset();
+    item.reset();
     if (!list)
         return;
     parent = CopyPIDL(list);
-    if (!parent || ItemSize(parent) == 0)
+    if (!parent || ItemSize(parent.get()) == 0)
         return;
-    LPITEMIDLIST last = parent;
+    LPITEMIDLIST last = parent.get();
     for (LPITEMIDLIST next = NextID(last); ItemSize(next) != 0; next = NextID(next))
         last = next;
     const USHORT lastBytes = ItemSize(last);
     item = CreatePIDL(lastBytes + sizeof(USHORT));
     if (item)
-        std::memcpy(item, last, lastBytes);
+        std::memcpy(item.get(), last, lastBytes);
     std::memset(last, 0, sizeof(USHORT));
-}
-
-void FreePIDL(LPITEMIDLIST list)
-{
-    if (list && ShellMalloc())
-        ShellMalloc()->Free(list);
 }
 
 bool PIDLsEqual(LPCITEMIDLIST a, LPCITEMIDLIST b)
@@ -165,26 +132,26 @@ bool PIDLsEqual(LPCITEMIDLIST a, LPCITEMIDLIST b)
     return size == GetPIDLSize(b) && std::memcmp(a, b, size) == 0;
 }
 
-LPITEMIDLIST PathToPIDL(const std::string& path)
+ItemIdList PathToPIDL(const std::string& path)
 {
     return Parse(Desktop().get(), path);
 }
 
-LPITEMIDLIST ParseRelativePath(IShellFolder* folder, const std::string& name)
+ItemIdList ParseRelativePath(IShellFolder* folder, const std::string& name)
 {
     return Parse(folder, name);
 }
 
-bool BindToFolder(LPCITEMIDLIST list, IShellFolder*& folder)
+bool BindToFolder(LPCITEMIDLIST list, ComPtr<IShellFolder>& folder)
 {
-    folder = nullptr;
+    folder.reset();
     ComPtr<IShellFolder> desktop = Desktop();
     if (!desktop)
         return false;
-    void* bound = nullptr;
-    if (FAILED(desktop->BindToObject(list, nullptr, IID_IShellFolder, &bound)))
+    if (FAILED(desktop->BindToObject(list, nullptr, IID_IShellFolder, folder.put_void()))) {
+        folder.reset();
         return false;
-    folder = static_cast<IShellFolder*>(bound);
+    }
     return true;
 }
 
@@ -204,11 +171,11 @@ bool GetPIDLDisplayName(IShellFolder* folder, LPCITEMIDLIST item, DWORD flags, c
         return false;
     switch (name.uType) {
     case STRRET_WSTR: {
+        const ShellPtr<wchar_t> wide(name.pOleStr);
         // Converted whole, then cut to the buffer: a short buffer still gets a terminated text.
-        int needed = WideCharToMultiByte(CP_ACP, 0, name.pOleStr, -1, nullptr, 0, nullptr, nullptr);
+        int needed = WideCharToMultiByte(CP_ACP, 0, wide.get(), -1, nullptr, 0, nullptr, nullptr);
         std::string narrow(needed > 0 ? needed : 1, '\0');
-        WideCharToMultiByte(CP_ACP, 0, name.pOleStr, -1, &narrow[0], needed, nullptr, nullptr);
-        CoTaskMemFree(name.pOleStr);
+        WideCharToMultiByte(CP_ACP, 0, wide.get(), -1, &narrow[0], needed, nullptr, nullptr);
         lstrcpynA(buffer, narrow.c_str(), length);
         return true;
     }

@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "ComPtr.h"
+#include "ShellMemory.h"
+
 #include <string>
 
 // The shell's clipboard formats, in the order they are registered.
@@ -27,23 +30,22 @@ extern const UINT CF_URL;
 LPITEMIDLIST NextID(LPCITEMIDLIST list);
 // The bytes of a list with its terminator; 0 for nullptr.
 UINT GetPIDLSize(LPCITEMIDLIST list);
-// `size` zeroed bytes from the shell allocator; nullptr when it has none.
-LPITEMIDLIST CreatePIDL(UINT size);
-// The first list's items followed by the second's; nullptr when memory runs out.
-LPITEMIDLIST ConcatPIDLs(LPCITEMIDLIST first, LPCITEMIDLIST second);
-LPITEMIDLIST CopyPIDL(LPCITEMIDLIST list);
-// A copy of the list without its last item, and a copy of that item alone; both nullptr for
+// `size` zeroed bytes from the shell allocator; empty when it has none.
+ItemIdList CreatePIDL(UINT size);
+// The first list's items followed by the second's; empty when memory runs out.
+ItemIdList ConcatPIDLs(LPCITEMIDLIST first, LPCITEMIDLIST second);
+ItemIdList CopyPIDL(LPCITEMIDLIST list);
+// A copy of the list without its last item, and a copy of that item alone; both empty for
 // nullptr. A one-item list gives an empty parent list.
-void SplitPIDL(LPCITEMIDLIST list, LPITEMIDLIST& parent, LPITEMIDLIST& item);
-void FreePIDL(LPITEMIDLIST list);
+void SplitPIDL(LPCITEMIDLIST list, ItemIdList& parent, ItemIdList& item);
 // Byte-wise equality; false when either is nullptr.
 bool PIDLsEqual(LPCITEMIDLIST a, LPCITEMIDLIST b);
 
-// The list of a path, parsed by the desktop folder; nullptr on any failure.
-LPITEMIDLIST PathToPIDL(const std::string& path);
-// A name parsed by `folder`, relative to it; nullptr on failure.
-LPITEMIDLIST ParseRelativePath(IShellFolder* folder, const std::string& name);
-// The folder of a list, bound from the desktop; the caller releases it.
-bool BindToFolder(LPCITEMIDLIST list, IShellFolder*& folder);
+// The list of a path, parsed by the desktop folder; empty on any failure.
+ItemIdList PathToPIDL(const std::string& path);
+// A name parsed by `folder`, relative to it; empty on failure.
+ItemIdList ParseRelativePath(IShellFolder* folder, const std::string& name);
+// The folder of a list, bound from the desktop.
+bool BindToFolder(LPCITEMIDLIST list, ComPtr<IShellFolder>& folder);
 // The display name of `item` in `folder` (nullptr: the desktop), at most `length` - 1 characters.
 bool GetPIDLDisplayName(IShellFolder* folder, LPCITEMIDLIST item, DWORD flags, char* buffer, int length);

@@ -6,6 +6,7 @@
 #include "ShellDialogs.h"
 
 #include "ComPtr.h"
+#include "Handles.h"
 #include "PIDL.h"
 #include "SysUtils.h"
 
@@ -51,21 +52,10 @@ HWND MakeCallbackWindow(IContextMenu2* menu)
                            0, 0, 0, 0, nullptr, nullptr, wc.hInstance, menu);
 }
 
-struct MenuDeleter {
-    void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-using TMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
-
 struct WindowDeleter {
     void operator()(HWND window) const { DestroyWindow(window); }
 };
 using TWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
-
-// Item-ID lists freed with the shell allocator.
-struct PidlDeleter {
-    void operator()(ITEMIDLIST* list) const { FreePIDL(list); }
-};
-using TPidl = std::unique_ptr<ITEMIDLIST, PidlDeleter>;
 
 ComPtr<IContextMenu> MenuOf(HWND owner, IShellFolder* folder, const std::vector<LPCITEMIDLIST>& items)
 {
@@ -98,48 +88,39 @@ CMINVOKECOMMANDINFO InvokeInfo(HWND owner)
 
 // One path as its folder and last item.
 struct TPathItem {
-    TPidl parent;
-    TPidl item;
+    ItemIdList parent;
+    ItemIdList item;
     ComPtr<IShellFolder> folder;
 };
 
 bool SplitPath(const std::string& path, TPathItem& out)
 {
-    TPidl whole(PathToPIDL(path));
+    ItemIdList whole = PathToPIDL(path);
     if (!whole)
         return false;
-    LPITEMIDLIST parent = nullptr, item = nullptr;
-    SplitPIDL(whole.get(), parent, item);
-    out.parent.reset(parent);
-    out.item.reset(item);
-    IShellFolder* folder = nullptr;
-    if (!item || !BindToFolder(parent, folder))
-        return false;
-    out.folder = ComPtr<IShellFolder>(folder);
-    return true;
+    SplitPIDL(whole.get(), out.parent, out.item);
+    return out.item && BindToFolder(out.parent.get(), out.folder);
 }
 
 // The folder of `directory` and the files of it that parse, in order.
 bool ParseFiles(const std::string& directory, const std::vector<std::string>& files, ComPtr<IShellFolder>& folder,
-                std::vector<TPidl>& items)
+                std::vector<ItemIdList>& items)
 {
     if (files.empty())
         return false;
-    TPidl list(PathToPIDL(directory));
-    IShellFolder* bound = nullptr;
-    if (!list || !BindToFolder(list.get(), bound))
+    ItemIdList list = PathToPIDL(directory);
+    if (!list || !BindToFolder(list.get(), folder))
         return false;
-    folder = ComPtr<IShellFolder>(bound);
     for (const std::string& file : files)
-        if (LPITEMIDLIST item = ParseRelativePath(folder.get(), file))
-            items.emplace_back(item);
+        if (ItemIdList item = ParseRelativePath(folder.get(), file))
+            items.push_back(std::move(item));
     return !items.empty();
 }
 
-std::vector<LPCITEMIDLIST> Pointers(const std::vector<TPidl>& items)
+std::vector<LPCITEMIDLIST> Pointers(const std::vector<ItemIdList>& items)
 {
     std::vector<LPCITEMIDLIST> pointers;
-    for (const TPidl& item : items)
+    for (const ItemIdList& item : items)
         pointers.push_back(item.get());
     return pointers;
 }
@@ -151,7 +132,7 @@ void ShellContextMenu(HWND owner, POINT screenPos, IShellFolder* folder, const s
 {
     verb.clear();
     const UINT flags = CMF_EXPLORE | (canRename ? CMF_CANRENAME : 0);
-    TMenu popup(CreatePopupMenu());
+    MenuHandle popup(CreatePopupMenu());
     ComPtr<IContextMenu> menu = MenuOf(owner, folder, items);
     if (!popup || !menu)
         return;
@@ -190,7 +171,7 @@ void FilesContextMenu(HWND owner, POINT screenPos, const std::string& directory,
 {
     verb.clear();
     ComPtr<IShellFolder> folder;
-    std::vector<TPidl> items;
+    std::vector<ItemIdList> items;
     if (ParseFiles(directory, files, folder, items))
         ShellContextMenu(owner, screenPos, folder.get(), Pointers(items), false, verb);
 }
@@ -207,7 +188,7 @@ bool ShellInvokeVerb(HWND owner, const std::string& verb, IShellFolder* folder,
         info.lpVerb = verb.c_str();
     } else {
         UINT defaultCommand = 0;
-        TMenu popup(CreatePopupMenu());
+        MenuHandle popup(CreatePopupMenu());
         if (popup && SUCCEEDED(menu->QueryContextMenu(popup.get(), 0, FirstCommand, LastCommand, CMF_DEFAULTONLY))) {
             UINT item = GetMenuDefaultItem(popup.get(), FALSE, 0);
             if (item != static_cast<UINT>(-1) && item >= FirstCommand)
@@ -229,6 +210,6 @@ bool FilesInvokeVerb(HWND owner, const std::string& verb, const std::string& dir
                      const std::vector<std::string>& files)
 {
     ComPtr<IShellFolder> folder;
-    std::vector<TPidl> items;
+    std::vector<ItemIdList> items;
     return ParseFiles(directory, files, folder, items) && ShellInvokeVerb(owner, verb, folder.get(), Pointers(items));
 }

@@ -37,10 +37,9 @@ protected:
     void SetUp() override { InitDragDrop(); }
     void AddFile(TFileList& list, const std::string& path, const std::string& mapped = "")
     {
-        LPITEMIDLIST pidl = PathToPIDL(Touch(path));
-        ASSERT_NE(pidl, nullptr) << path;
-        list.AddItemMapped(pidl, path, mapped);
-        FreePIDL(pidl);
+        const ItemIdList pidl = PathToPIDL(Touch(path));
+        ASSERT_TRUE(pidl) << path;
+        list.AddItemMapped(pidl.get(), path, mapped);
     }
     StagedFolder folder{"Ziehen und Ablegen"};
 };
@@ -55,11 +54,9 @@ TEST_F(FileLists, IDListArrayOfOneFolderSharesTheParent)
     EXPECT_EQ(At32(block, 0), 3u);
     EXPECT_EQ(At32(block, 4), 20u) << "the parent follows the offsets";
 
-    LPITEMIDLIST parent = nullptr, last = nullptr;
-    SplitPIDL(list.Item(0).Pidl, parent, last);
-    const UINT parentSize = GetPIDLSize(parent);
-    FreePIDL(parent);
-    FreePIDL(last);
+    ItemIdList parent, last;
+    SplitPIDL(list.Item(0).Pidl.get(), parent, last);
+    const UINT parentSize = GetPIDLSize(parent.get());
     UINT expected = 20 + parentSize;
     for (int k = 0; k < 3; ++k) {
         EXPECT_EQ(At32(block, 8 + 4 * k), expected) << "item " << k;
@@ -73,7 +70,7 @@ TEST_F(FileLists, IDListArrayOfOneFolderSharesTheParent)
     ReadIDListArray(read, block.data(), block.size());
     ASSERT_EQ(read.Count(), 3);
     for (int k = 0; k < 3; ++k) {
-        EXPECT_TRUE(PIDLsEqual(read.Item(k).Pidl, list.Item(k).Pidl)) << "item " << k;
+        EXPECT_TRUE(PIDLsEqual(read.Item(k).Pidl.get(), list.Item(k).Pidl.get())) << "item " << k;
         EXPECT_EQ(read.Item(k).Name, "") << "item " << k;
     }
     EXPECT_TRUE(CompleteNames(read));
@@ -95,8 +92,8 @@ TEST_F(FileLists, IDListArrayOfTwoFolders)
     TFileList read;
     ReadIDListArray(read, block.data(), block.size());
     ASSERT_EQ(read.Count(), 2);
-    EXPECT_TRUE(PIDLsEqual(read.Item(0).Pidl, list.Item(0).Pidl));
-    EXPECT_TRUE(PIDLsEqual(read.Item(1).Pidl, list.Item(1).Pidl));
+    EXPECT_TRUE(PIDLsEqual(read.Item(0).Pidl.get(), list.Item(0).Pidl.get()));
+    EXPECT_TRUE(PIDLsEqual(read.Item(1).Pidl.get(), list.Item(1).Pidl.get()));
 
     // Read into a list that holds the names: the lists are filled in, no item is added.
     TFileList named;
@@ -104,7 +101,7 @@ TEST_F(FileLists, IDListArrayOfTwoFolders)
     named.AddItem(nullptr, list.Item(1).Name);
     ReadIDListArray(named, block.data(), block.size());
     ASSERT_EQ(named.Count(), 2);
-    EXPECT_TRUE(PIDLsEqual(named.Item(1).Pidl, list.Item(1).Pidl));
+    EXPECT_TRUE(PIDLsEqual(named.Item(1).Pidl.get(), list.Item(1).Pidl.get()));
 
     // A block cut short yields what it holds and reads nothing beyond its end.
     TFileList cut;
@@ -237,7 +234,7 @@ TEST_F(FileLists, DropOfIDListsOnly)
     effect = DROPEFFECT_COPY;
     EXPECT_EQ(target->Drop(data.get(), 0, pt, &effect), S_OK);
     ASSERT_EQ(dd.FileList.Count(), 1);
-    EXPECT_TRUE(PIDLsEqual(dd.FileList.Item(0).Pidl, list.Item(0).Pidl));
+    EXPECT_TRUE(PIDLsEqual(dd.FileList.Item(0).Pidl.get(), list.Item(0).Pidl.get()));
     EXPECT_EQ(dd.FileList.Item(0).Name, "");
     EXPECT_FALSE(dd.FileNamesMapped);
 }
@@ -253,7 +250,7 @@ TEST_F(FileLists, ClipboardCopyAndPaste)
     ASSERT_TRUE(paste.ReadClipboard());
     ASSERT_EQ(paste.FileList.Count(), 1);
     EXPECT_EQ(paste.FileList.Item(0).Name, path);
-    EXPECT_NE(paste.FileList.Item(0).Pidl, nullptr) << "the completed list came along";
+    EXPECT_TRUE(paste.FileList.Item(0).Pidl) << "the completed list came along";
     EXPECT_EQ(paste.FileList.Item(0).MappedName, "Neu.ico");
     EXPECT_TRUE(paste.FileNamesMapped);
 

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,18 @@ void WriteFile(const std::string& path, size_t size, DWORD attributes = FILE_ATT
     DWORD written = 0;
     ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
+}
+
+// The process's open handles. Wine answers GetProcessHandleCount with 0, so every handle value
+// below 0x4000 is asked about instead.
+int OpenHandles()
+{
+    int count = 0;
+    DWORD flags;
+    for (ULONG_PTR value = 4; value < 0x4000; value += 4)
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags))
+            ++count;
+    return count;
 }
 
 struct ViewOnForm {
@@ -385,4 +398,25 @@ TEST(DirView, MonitorNoticesANewFile)
         << "items " << on.Names();
     EXPECT_GE(noticed, 1);
     on.view->SetWatchForChanges(false);
+}
+
+TEST(DirView, AThrowingAddHandlerLeavesNoSearchOpen)
+{
+    StagedListing staged;
+    ViewOnForm on;
+    on.view->SetPath(staged.Path());
+    on.view->SetMask("*.ico;*.bmp");
+    // Files go through the mask searches, the folder through the search for folders.
+    for (const std::string vetoed : {"beta.ico", "delta.bmp", "Unter"}) {
+        on.view->OnAddFile = [&](TComponent*, WIN32_FIND_DATAA& found, bool&) {
+            if (found.cFileName == vetoed)
+                throw std::runtime_error("abgelehnt");
+        };
+        // The first load may open what the platform keeps for later (caches, keys).
+        EXPECT_THROW(on.view->Reload(false), std::runtime_error) << vetoed;
+        const int before = OpenHandles();
+        for (int i = 0; i < 3; ++i)
+            EXPECT_THROW(on.view->Reload(false), std::runtime_error) << vetoed;
+        EXPECT_EQ(OpenHandles(), before) << "handles after three loads that stopped at " << vetoed;
+    }
 }
