@@ -1,5 +1,7 @@
-// OLE drag and drop for one windowed control: drag detection by a mouse hook, the data object,
-// drop source and drop target, auto-scrolling near the edges and the right-button drop menu.
+// TDragDrop: makes one windowed control an OLE drag source and drop target, with drag
+// detection, auto-scrolling near its edges and the right-button drop menu. Its parts: the data
+// object, format list, drop source and drop target (COM objects), the drag detector and the
+// scroll options, each in its own file.
 #pragma once
 
 #include <windows.h>
@@ -7,20 +9,18 @@
 
 #include "Component.h"
 #include "ComPtr.h"
+#include "DataObject.h"
+#include "DragDetector.h"
+#include "DropSource.h"
+#include "DropTarget.h"
+#include "Handles.h"
+#include "ScrollDetectOptions.h"
 
 #include <functional>
-#include <memory>
 #include <string>
-#include <vector>
 
 class TWinControl;
-class TTimer;
-class TDragDrop;
 
-// ---- Window-free rules, shared by the objects below and called directly by tests ----
-
-enum TDragDetectStatus { ddsNone = 0, ddsLeft = 1, ddsRight = 2, ddsCancel = 3, ddsDrag = 4 };
-enum TScrollDirection { sdUp = 0, sdDown = 1, sdLeft = 2, sdRight = 3 };
 enum TRenderDataOn { rdoEnter, rdoEnterAndDropSync, rdoEnterAndDropAsync, rdoDropSync, rdoDropAsync, rdoNever };
 
 // Effect bits as DROPEFFECT values: copy 1, move 2, link 4.
@@ -28,225 +28,12 @@ enum TDropEffect : DWORD { deCopy = DROPEFFECT_COPY, deMove = DROPEFFECT_MOVE, d
 using TDropEffectSet = DWORD;
 enum TSrcCompatibilityCheck : unsigned { CheckLindex = 1, CheckdwAspect = 2 };
 using TSrcCompatibilityCheckSet = unsigned;
-using TScrollInterval = WORD;
 
 struct TDropMenuCaptions {
     std::string copy, move, shortcut, abort;
 };
 // The drop menu's captions for a primary language id (LANG_GERMAN, ...); English for others.
 TDropMenuCaptions DropMenuCaptions(WORD primaryLanguage);
-
-struct TEffectChoiceInput {
-    bool ownDrag = false;       // the drag started in the component's own control
-    bool acceptOwnDnD = false;
-    DWORD keyState = 0;         // MK_SHIFT, MK_CONTROL, ...
-    DWORD targetEffects = 0;    // what the target accepts
-    DWORD offered = 0;          // what the source offers
-    bool scrolling = false;     // a scroll bar of the control is being moved
-};
-DWORD ChooseDropEffect(const TEffectChoiceInput& in);
-
-// 0 none, 1 towards the start (up/left), 2 towards the end (down/right), from a client
-// coordinate along one axis of `extent` pixels and the bands at its two edges.
-int DetectScrollBand(int position, int extent, WORD nearMargin, WORD nearRange, WORD farMargin, WORD farRange);
-// Whether a scroll bar in that state can move that way (1 towards the start, 2 towards the end).
-bool ScrollBarCanMove(const SCROLLINFO& info, int direction);
-
-// ---- COM objects ----
-
-// One reference count for the objects of this unit; creation gives the creator the first
-// reference, so a ComPtr that takes the new object over frees it with its last Release.
-template <typename Interface>
-class TDDInterfacedObject : public Interface {
-public:
-    TDDInterfacedObject(const TDDInterfacedObject&) = delete;
-    TDDInterfacedObject& operator=(const TDDInterfacedObject&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, interfaceId_)) {
-            *object = static_cast<Interface*>(this);
-            this->AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refCount_)); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        LONG count = InterlockedDecrement(&refCount_);
-        if (count == 0)
-            delete this;
-        return static_cast<ULONG>(count);
-    }
-    LONG RefCount() const { return refCount_; }
-
-protected:
-    explicit TDDInterfacedObject(REFIID interfaceId) : interfaceId_(interfaceId) {}
-    virtual ~TDDInterfacedObject() = default;
-
-private:
-    LONG refCount_ = 1;
-    IID interfaceId_;
-};
-
-// The FORMATETC records a data object offers.
-class TFormatEtcList {
-public:
-    int Count() const { return static_cast<int>(items_.size()); }
-    int Add(const FORMATETC& format);
-    // Both raise ERangeError "Invalid item index" outside 0..Count-1.
-    FORMATETC GetItem(int index) const;
-    void SetItem(int index, const FORMATETC& format);
-    std::unique_ptr<TFormatEtcList> Clone() const { return std::make_unique<TFormatEtcList>(*this); }
-
-private:
-    std::vector<FORMATETC> items_;
-};
-
-class TEnumFormatEtc : public TDDInterfacedObject<IEnumFORMATETC> {
-public:
-    // Owns the list; the caller holds the first reference.
-    explicit TEnumFormatEtc(std::unique_ptr<TFormatEtcList> list, ULONG position = 0);
-
-    HRESULT STDMETHODCALLTYPE Next(ULONG celt, FORMATETC* records, ULONG* fetched) override;
-    HRESULT STDMETHODCALLTYPE Skip(ULONG celt) override;
-    HRESULT STDMETHODCALLTYPE Reset() override;
-    HRESULT STDMETHODCALLTYPE Clone(IEnumFORMATETC** result) override;
-
-private:
-    std::unique_ptr<TFormatEtcList> list_;
-    ULONG position_;
-};
-
-// A data object over a list of offered formats; a derived class renders each one.
-class TDataObject : public TDDInterfacedObject<IDataObject> {
-public:
-    TDataObject();
-
-    TFormatEtcList& Formats() { return formats_; }
-    bool CheckLindex = true;
-    bool CheckdwAspect = true;
-
-    // Fills `medium` for one offered format; the receiver owns what it gets.
-    virtual HRESULT RenderData(const FORMATETC& format, STGMEDIUM& medium) = 0;
-    // Puts every HGLOBAL format on the clipboard; false (clipboard emptied) on any failure, and
-    // false without touching the clipboard when nothing is offered.
-    virtual bool PutOnClipboard();
-
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override;
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override;
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override;
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC* format, STGMEDIUM* medium, BOOL release) override;
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** result) override;
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA** result) override;
-
-private:
-    TFormatEtcList formats_;
-};
-
-class TDropSource : public TDDInterfacedObject<IDropSource> {
-public:
-    explicit TDropSource(TDragDrop* owner);
-    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escapePressed, DWORD keyState) override;
-    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD effect) override;
-
-private:
-    TDragDrop* owner_;
-};
-
-class TDropTarget : public TDDInterfacedObject<IDropTarget> {
-public:
-    explicit TDropTarget(TDragDrop* owner);
-    ~TDropTarget() override;
-
-    bool Accept() const { return accept_; }
-    int VertDirection() const { return vert_.direction; }
-    int HorzDirection() const { return horz_.direction; }
-    bool VertStartRunning() const;
-    bool VertRepeatRunning() const;
-
-    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) override;
-    HRESULT STDMETHODCALLTYPE DragOver(DWORD keyState, POINTL pt, DWORD* effect) override;
-    HRESULT STDMETHODCALLTYPE DragLeave() override;
-    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) override;
-
-    // Stops auto-scrolling on both axes (every drag leave and drop does).
-    void StopScrolling();
-
-protected:
-    virtual void ChooseEffect(DWORD keyState, DWORD& effect);
-    virtual void AcceptDataObject(IDataObject* data, bool& accept);
-    virtual void RenderDropped(IDataObject* data, DWORD keyState, POINTL pt, DWORD& effect) {}
-    TDragDrop* Owner() const { return owner_; }
-
-private:
-    friend class TDragDrop;
-    struct Axis {
-        std::unique_ptr<TTimer> start, repeat;
-        int direction = 0;
-        bool vertical = false;
-    };
-    void StartAxis(Axis& axis, int direction);
-    void StopAxis(Axis& axis);
-    void UpdateAxis(Axis& axis, bool enabled, POINTL pt);
-    void StartTimerFired(Axis& axis);
-    void ScrollStep(Axis& axis);
-    int DetectDirection(const Axis& axis, POINTL screenPoint) const;
-
-    bool accept_ = false;
-    Axis horz_, vert_;
-    TDragDrop* owner_;
-};
-
-// ---- Options ----
-
-class TScrollDetectArea {
-public:
-    WORD Margin() const { return margin_; }
-    void SetMargin(WORD value);
-    WORD Range() const { return range_; }
-    void SetRange(WORD value);
-    void Assign(const TScrollDetectArea& source);
-    std::function<void(TScrollDetectArea*)> OnChange;
-
-private:
-    void Change();
-    WORD margin_ = 0;
-    WORD range_ = 10;
-};
-
-class TScrollDetectOptions {
-public:
-    TScrollDetectOptions() = default;
-    TScrollDetectOptions(const TScrollDetectOptions&) = delete;
-    TScrollDetectOptions& operator=(const TScrollDetectOptions&) = delete;
-
-    TScrollInterval ScrollDelay() const { return scrollDelay_; }
-    void SetScrollDelay(TScrollInterval value);
-    TScrollInterval StartDelay() const { return startDelay_; }
-    void SetStartDelay(TScrollInterval value);
-    TScrollDetectArea AreaLeft, AreaTop, AreaRight, AreaBottom;
-    bool HorzScrolling = false;
-    bool VertScrolling = false;
-    bool HorzPageScroll = false;
-    bool VertPageScroll = false;
-    void Assign(const TScrollDetectOptions& source);
-    std::function<void(TScrollDetectOptions*)> OnChange;
-
-private:
-    void Change();
-    TScrollInterval scrollDelay_ = 100;
-    TScrollInterval startDelay_ = 750;
-};
-
-// ---- The component ----
 
 // Initialises OLE on the calling thread once (programs and tests call it before the first
 // TDragDrop; the constructor calls it too).
@@ -275,7 +62,7 @@ public:
     TDropEffectSet TargetEffects() const { return targetEffects_; }
     void SetTargetEffects(TDropEffectSet effects);
 
-    TDragDetectStatus DragDetectStatus() const { return status_; }
+    TDragDetectStatus DragDetectStatus() const { return detector_.Status(); }
     bool Registered() const { return registered_; }
     bool Subclassed() const { return subclassed_; }
     bool OwnDrag() const { return ownDrag_; }
@@ -283,7 +70,7 @@ public:
     DWORD OfferedEffects() const { return offeredEffects_; }
     bool RightButtonDrag() const { return rightButtonDrag_; }
     TDropTarget* DropTarget() const { return dropTarget_.get(); }
-    HMENU DropMenu() const { return menu_; }
+    HMENU DropMenu() const { return menu_.get(); }
 
     // 0 left, 1 right: starts detection as a button press on the control does; anything
     // else ends it.
@@ -323,28 +110,23 @@ protected:
 private:
     friend class TDropSource;
     friend class TDropTarget;
-    static LRESULT CALLBACK SubclassProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT ControlMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR self);
+    void ControlMessage(HWND window, UINT msg, WPARAM wParam);
     void HookControl();
     void UnhookControl(bool force);
-    void SetStatus(TDragDetectStatus status, POINT pt = {});
     DWORD ChooseFromDropMenu(POINT screenPoint, DWORD chosen);
-    void BeginDetect(TDragDetectStatus status);
-    DWORD ModifierKeys() const;
     void ProcessDropped();
 
     TWinControl* control_ = nullptr;
     ComPtr<TDropTarget> dropTarget_;
-    HMENU menu_ = nullptr;
+    MenuHandle menu_;
+    TDragDetector detector_;
     TDropEffectSet sourceEffects_ = 0;
     TDropEffectSet targetEffects_ = 0;
     bool registered_ = false;
     bool subclassed_ = false;
     HWND subclassedWindow_ = nullptr;
-    WNDPROC previousProc_ = nullptr;
-    TDragDetectStatus status_ = ddsNone;
-    POINT detectStart_ = {};
-    int buttonCount_ = 0;
     bool ownDrag_ = false;
     bool rightButtonDrag_ = false;
     bool horzScrolling_ = false;

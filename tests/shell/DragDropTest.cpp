@@ -2,6 +2,7 @@
 // negotiation, the drop target driven directly, and the detection state machine of the hook.
 #include <windows.h>
 #include <ole2.h>
+#include <commctrl.h>
 
 #include "DragDrop.h"
 
@@ -415,6 +416,33 @@ TEST_F(DragDropComponent, RegistrationAndSubclassing)
     EXPECT_EQ(dd->DragDropControl(), nullptr);
     EXPECT_FALSE(dd->Registered());
     EXPECT_EQ(RefCount(dd->DropTarget()), targetRefs) << "destroying the control revokes the target";
+}
+
+// Counts the messages of one kind that reach a window through a subclass.
+LRESULT CALLBACK CountingSubclass(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR counter)
+{
+    if (msg == WM_USER + 7)
+        ++*reinterpret_cast<int*>(counter);
+    return DefSubclassProc(window, msg, wParam, lParam);
+}
+
+TEST_F(DragDropComponent, UnhookingLeavesALaterSubclassInPlace)
+{
+    dd->SetDragDropControl(pane);
+    dd->SetTargetEffects(deCopy);
+    ASSERT_TRUE(dd->Subclassed());
+    int heard = 0;
+    ASSERT_TRUE(SetWindowSubclass(pane->Handle(), &CountingSubclass, 1, reinterpret_cast<DWORD_PTR>(&heard)));
+    SendMessageA(pane->Handle(), WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(pane->scrolls.size(), 1u) << "both subclasses pass the control's messages on";
+
+    dd->SetTargetEffects(0);
+    ASSERT_FALSE(dd->Subclassed());
+    SendMessageA(pane->Handle(), WM_USER + 7, 0, 0);
+    EXPECT_EQ(heard, 1) << "the subclass added after ours still hears the control";
+    SendMessageA(pane->Handle(), WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(pane->scrolls.size(), 2u) << "and the control still gets its messages";
+    RemoveWindowSubclass(pane->Handle(), &CountingSubclass, 1);
 }
 
 TEST_F(DragDropComponent, DropReadsDataAndProcessesLater)
