@@ -2,38 +2,20 @@
 #pragma once
 
 #include <windows.h>
+
+#include "UniqueHandle.h"
+
 #include <utility>
 
+template <typename GdiHandle>
+struct GdiObjectTraits {
+    using Handle = GdiHandle;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle handle) { DeleteObject(handle); }
+};
 // Owns one pen, brush, font, bitmap, region or palette and deletes it once. Move-only.
 template <typename Handle>
-class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(Handle handle) : handle_(handle) {}
-    ~GdiObject() { reset(); }
-    GdiObject(GdiObject&& other) noexcept : handle_(other.release()) {}
-    GdiObject& operator=(GdiObject&& other) noexcept
-    {
-        if (this != &other)
-            reset(other.release());
-        return *this;
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-
-    Handle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    Handle release() { return std::exchange(handle_, nullptr); }
-    void reset(Handle handle = nullptr)
-    {
-        if (handle_ && handle_ != handle)
-            DeleteObject(handle_);
-        handle_ = handle;
-    }
-
-private:
-    Handle handle_ = nullptr;
-};
+using GdiObject = UniqueHandle<GdiObjectTraits<Handle>>;
 
 // A memory device context from CreateCompatibleDC, deleted with DeleteDC.
 class MemoryDC {

@@ -3,42 +3,9 @@
 
 #include <windows.h>
 
+#include "UniqueHandle.h"
+
 #include <string>
-#include <utility>
-
-// Owns one handle and closes it once with `Traits::Close`; `Traits::Empty()` is the value
-// that means "none" (nullptr or INVALID_HANDLE_VALUE, as the creating call reports failure). Move-only.
-template <typename Traits>
-class UniqueHandle {
-public:
-    using Handle = typename Traits::Handle;
-
-    UniqueHandle() = default;
-    explicit UniqueHandle(Handle handle) : handle_(handle) {}
-    ~UniqueHandle() { reset(); }
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept
-    {
-        if (this != &other)
-            reset(other.release());
-        return *this;
-    }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-    Handle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != Traits::Empty(); }
-    Handle release() { return std::exchange(handle_, Traits::Empty()); }
-    void reset(Handle handle = Traits::Empty())
-    {
-        if (handle_ != Traits::Empty() && handle_ != handle)
-            Traits::Close(handle_);
-        handle_ = handle;
-    }
-
-private:
-    Handle handle_ = Traits::Empty();
-};
 
 struct KernelHandleTraits {
     using Handle = HANDLE;

@@ -5,6 +5,19 @@
 
 #include <algorithm>
 
+namespace {
+
+// Stores `value` in `field`; false when it was there already.
+bool Replace(WORD& field, WORD value)
+{
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
+}  // namespace
+
 int DetectScrollBand(int position, int extent, WORD nearMargin, WORD nearRange, WORD farMargin, WORD farRange)
 {
     const int nearStart = nearMargin;
@@ -33,18 +46,14 @@ bool ScrollBarCanMove(const SCROLLINFO& info, int direction)
 
 void TScrollDetectArea::SetMargin(WORD value)
 {
-    if (value == margin_)
-        return;
-    margin_ = value;
-    Change();
+    if (Replace(margin_, value))
+        Change();
 }
 
 void TScrollDetectArea::SetRange(WORD value)
 {
-    if (value == range_)
-        return;
-    range_ = value;
-    Change();
+    if (Replace(range_, value))
+        Change();
 }
 
 void TScrollDetectArea::Assign(const TScrollDetectArea& source)
@@ -62,20 +71,14 @@ void TScrollDetectArea::Change()
 
 void TScrollDetectOptions::SetScrollDelay(TScrollInterval value)
 {
-    value = std::clamp<TScrollInterval>(value, 1, 10000);
-    if (value == scrollDelay_)
-        return;
-    scrollDelay_ = value;
-    Change();
+    if (Replace(scrollDelay_, std::clamp<TScrollInterval>(value, 1, 10000)))
+        Change();
 }
 
 void TScrollDetectOptions::SetStartDelay(TScrollInterval value)
 {
-    value = std::clamp<TScrollInterval>(value, 1, 10000);
-    if (value == startDelay_)
-        return;
-    startDelay_ = value;
-    Change();
+    if (Replace(startDelay_, std::clamp<TScrollInterval>(value, 1, 10000)))
+        Change();
 }
 
 void TScrollDetectOptions::Assign(const TScrollDetectOptions& source)
