@@ -71,12 +71,15 @@ void TDiscMonitorThread::SetActive(bool active)
 {
     active_ = active;
     if (active) {
+        // The wake-up is left before the worker can start: set after, it would make the worker
+        // set its notification up (and report a missing directory) a second time.
+        SetEvent(paramsChangedEvent_.get());
         SetEvent(activeEvent_.get());
     } else {
         ResetEvent(activeEvent_.get());
+        // Wakes the watching worker, which lets its notification go.
+        SetEvent(paramsChangedEvent_.get());
     }
-    // Wakes the worker either way: it sets its notification up or lets it go.
-    SetEvent(paramsChangedEvent_.get());
 }
 
 void TDiscMonitorThread::Report(const std::function<void()>& handler)
