@@ -7,15 +7,36 @@
 
 std::string SysErrorMessage(unsigned long code)
 {
-    char* text = nullptr;
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = n && text ? std::string(text, n) : "Fehler " + std::to_string(code);
-    if (text)
-        LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
-        message.pop_back();
-    return message;
+    // The system's own texts come in the language of its installation; the programs speak German
+    // everywhere. Failures a user meets get their own text, any other its number.
+    struct Text {
+        unsigned long code;
+        const char* text;
+    };
+    static const Text texts[] = {
+        {ERROR_FILE_NOT_FOUND, "Die Datei wurde nicht gefunden."},
+        {ERROR_PATH_NOT_FOUND, "Der Ordner wurde nicht gefunden."},
+        {ERROR_INVALID_DRIVE, "Das Laufwerk wurde nicht gefunden."},
+        {ERROR_BAD_NETPATH, "Der Netzwerkpfad wurde nicht gefunden."},
+        {ERROR_BAD_NET_NAME, "Der Netzwerkname wurde nicht gefunden."},
+        {ERROR_ACCESS_DENIED, "Zugriff verweigert."},
+        {ERROR_WRITE_PROTECT, "Der Datenträger ist schreibgeschützt."},
+        {ERROR_SHARING_VIOLATION, "Die Datei wird von einem anderen Programm verwendet."},
+        {ERROR_LOCK_VIOLATION, "Die Datei wird von einem anderen Programm verwendet."},
+        {ERROR_DISK_FULL, "Der Datenträger ist voll."},
+        {ERROR_HANDLE_DISK_FULL, "Der Datenträger ist voll."},
+        {ERROR_NOT_READY, "Das Laufwerk ist nicht bereit."},
+        {ERROR_NOT_ENOUGH_MEMORY, "Nicht genügend Speicher verfügbar."},
+        {ERROR_OUTOFMEMORY, "Nicht genügend Speicher verfügbar."},
+        {ERROR_INVALID_NAME, "Der Dateiname ist ungültig."},
+        {ERROR_FILENAME_EXCED_RANGE, "Der Dateiname ist zu lang."},
+        {ERROR_FILE_EXISTS, "Die Datei ist bereits vorhanden."},
+        {ERROR_ALREADY_EXISTS, "Die Datei ist bereits vorhanden."},
+    };
+    for (const Text& t : texts)
+        if (t.code == code)
+            return t.text;
+    return "Systemfehler Nr. " + std::to_string(code) + ".";
 }
 
 int64_t TStream::Size()
@@ -149,6 +170,11 @@ std::vector<uint8_t> ReadFileBytes(const std::string& fileName, size_t maxSize)
 
 void SaveFileReplacing(const std::string& fileName, const void* data, size_t size)
 {
+    // Replacing would clear the flag the user set to keep the file as it is.
+    const DWORD attributes = GetFileAttributesA(fileName.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw EFCreateError("Die Datei \"" + fileName + "\" ist schreibgeschützt und wird nicht überschrieben.");
     std::string temp = fileName + ".ql$tmp";
     try {
         TFileStream file(temp, TFileMode::Create);

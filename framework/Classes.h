@@ -78,5 +78,6 @@ std::vector<uint8_t> ReadFileBytes(const std::string& fileName, size_t maxSize =
 
 // Writes a file so that a failure never leaves it half written: the data goes to a temporary file
 // beside it, which then replaces the old one. On failure the old file is intact, the temporary
-// file removed, and the error (EFCreateError or EWriteError) propagates.
+// file removed, and the error (EFCreateError or EWriteError) propagates. A read-only file is
+// refused (EFCreateError) and left as it is.
 void SaveFileReplacing(const std::string& fileName, const void* data, size_t size);

@@ -27,5 +27,7 @@ class ERegistryException : public Exception { using Exception::Exception; };
 class EConvertError : public Exception { using Exception::Exception; };
 class ERangeError : public Exception { using Exception::Exception; };
 
-// The message of the platform's last error, for appending to our own texts.
+// A German text for a platform error, for appending to our own texts: its own for the failures a
+// user meets (missing files and folders, access denied, a file in use, a full disk, ...), any
+// other a general one with the error's number.
 std::string SysErrorMessage(unsigned long code);

@@ -31,18 +31,15 @@ void TBgrImage::SetSize(int width, int height)
 
 namespace {
 
+// pub.msg_code says what went wrong, also for a warning that we treat as fatal.
 struct JpegError {
     jpeg_error_mgr pub;
     jmp_buf jump;
-    bool fromWarning;   // a warning that we treat as fatal
-    char text[JMSG_LENGTH_MAX];
 };
 
 void ErrorExit(j_common_ptr info)
 {
-    JpegError* error = reinterpret_cast<JpegError*>(info->err);
-    (*info->err->format_message)(info, error->text);
-    longjmp(error->jump, 1);
+    longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
 }
 
 // Warnings mostly mean the data is damaged: libjpeg would fill the missing part with grey and
@@ -60,7 +57,6 @@ void EmitMessage(j_common_ptr info, int level)
         info->err->num_warnings++;
         return;
     default:
-        reinterpret_cast<JpegError*>(info->err)->fromWarning = true;
         ErrorExit(info);
     }
 }
@@ -134,9 +130,11 @@ bool ReadPixels(jpeg_decompress_struct* info, JpegError* error, uint8_t* pixels,
     return true;
 }
 
+// libjpeg's own texts are English: the user reads ours, a supporter the number.
 std::string DecodeFailure(const JpegError& error)
 {
-    switch (error.pub.msg_code) {
+    const int code = error.pub.msg_code;
+    switch (code) {
     case JWRN_JPEG_EOF:
     case JERR_INPUT_EOF:
         return "Das JPEG-Bild ist unvollständig: die Daten enden vorzeitig.";
@@ -146,11 +144,11 @@ std::string DecodeFailure(const JpegError& error)
         return "Die Daten sind kein JPEG-Bild.";
     case JERR_OUT_OF_MEMORY:
         return "Für das JPEG-Bild ist nicht genügend Speicher frei.";
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_WIDTH_OVERFLOW:
+        return "Das JPEG-Bild ist zu groß.";
     }
-    // libjpeg's own text is English, but it tells a supporter what exactly is wrong.
-    if (error.fromWarning)
-        return std::string("Das JPEG-Bild ist beschädigt (") + error.text + ").";
-    return std::string("Das JPEG-Bild kann nicht gelesen werden (") + error.text + ").";
+    return "Das JPEG-Bild ist beschädigt oder wird nicht unterstützt (Fehler Nr. " + std::to_string(code) + ").";
 }
 
 // Collects the compressed bytes in one growing malloc'ed block: libjpeg calls back from C,
@@ -299,7 +297,8 @@ std::vector<uint8_t> JpegEncode(const TBgrImage& image, int quality)
                      image.Width, image.Height, std::clamp(quality, 1, 100))) {
         if (encoder.error.pub.msg_code == JERR_OUT_OF_MEMORY)
             throw EJPEG("Für das JPEG-Bild ist nicht genügend Speicher frei.");
-        throw EJPEG(std::string("Das JPEG-Bild kann nicht erzeugt werden (") + encoder.error.text + ").");
+        throw EJPEG("Das JPEG-Bild kann nicht erzeugt werden (Fehler Nr. " +
+                    std::to_string(encoder.error.pub.msg_code) + ").");
     }
     return std::vector<uint8_t>(encoder.dest.buffer, encoder.dest.buffer + encoder.dest.length);
 }

@@ -12,6 +12,21 @@ std::string StripLeadingBackslash(const std::string& path)
     return !path.empty() && path[0] == '\\' ? path.substr(1) : path;
 }
 
+// "%SystemRoot%\x" as the system reads it; a variable that is not set stays as written.
+std::string ExpandEnvironment(const std::string& text)
+{
+    std::vector<char> buffer(text.size() + MAX_PATH);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD needed = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (needed == 0)
+            return text;
+        if (needed <= buffer.size())
+            return std::string(buffer.data());
+        buffer.resize(needed);
+    }
+    return text;
+}
+
 }  // namespace
 
 RegKey& RegKey::operator=(RegKey&& other) noexcept
@@ -75,7 +90,8 @@ std::string TRegIniFile::ReadString(const std::string& section, const std::strin
     if (RegQueryValueExA(key.Get(), ident.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
         ERROR_SUCCESS)
         return def;
-    return std::string(buffer.data());   // stored strings may or may not carry their terminator
+    std::string value(buffer.data());   // stored strings may or may not carry their terminator
+    return type == REG_EXPAND_SZ ? ExpandEnvironment(value) : value;
 }
 
 int TRegIniFile::ReadInteger(const std::string& section, const std::string& ident, int def) const
@@ -100,7 +116,13 @@ bool TRegIniFile::ReadBool(const std::string& section, const std::string& ident,
 void TRegIniFile::WriteString(const std::string& section, const std::string& ident, const std::string& value) const
 {
     RegKey key = RegKey::OpenOrCreate(root_, Path(section));
-    LONG rc = RegSetValueExA(key.Get(), ident.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    // A value that expands environment variables stays one, so that what was read and is written
+    // back keeps its type.
+    DWORD type = REG_SZ;
+    if (RegQueryValueExA(key.Get(), ident.c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS ||
+        type != REG_EXPAND_SZ)
+        type = REG_SZ;
+    LONG rc = RegSetValueExA(key.Get(), ident.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
                              static_cast<DWORD>(value.size() + 1));
     if (rc != ERROR_SUCCESS)
         throw ERegistryException("Der Registrierungswert \"" + ident + "\" kann nicht geschrieben werden. " +

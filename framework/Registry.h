@@ -36,12 +36,14 @@ public:
     HKEY RootKey() const { return root_; }
     const std::string& FileName() const { return base_; }
 
-    // Missing keys or values, and values of another type, read as the default.
+    // Missing keys or values, and values of another type, read as the default. A REG_EXPAND_SZ
+    // value comes back with its environment variables expanded.
     std::string ReadString(const std::string& section, const std::string& ident, const std::string& def) const;
     int ReadInteger(const std::string& section, const std::string& ident, int def) const;
     bool ReadBool(const std::string& section, const std::string& ident, bool def) const;
 
     // Create the section when missing; throw ERegistryException when the platform refuses.
+    // Strings are written as REG_SZ, or as REG_EXPAND_SZ where the value there is one.
     void WriteString(const std::string& section, const std::string& ident, const std::string& value) const;
     void WriteInteger(const std::string& section, const std::string& ident, int value) const;
     void WriteBool(const std::string& section, const std::string& ident, bool value) const;

@@ -339,6 +339,36 @@ TEST(JpegCodec, OversizedOrEmptyFrameIsRefusedFromTheHeader)
     }
 }
 
+TEST(JpegCodec, EveryDecodingFailureIsReportedInGerman)
+{
+    // libjpeg's own texts are English; what the user reads is one of ours, and a text of no
+    // class of its own carries libjpeg's number.
+    const std::vector<uint8_t> valid = JpegEncode(MakeImage(32, 32, Gradient));
+    std::vector<uint8_t> noFrameData = valid;
+    noFrameData.resize(FrameHeader(valid) + 20);
+    std::vector<uint8_t> twelveBits = valid;
+    twelveBits[FrameHeader(valid) + 4] = 12;
+    struct Row {
+        const char* name;
+        std::vector<uint8_t> data;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"a bitmap", {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0}, "Die Daten sind kein JPEG-Bild."},
+        {"cut off", noFrameData, "Das JPEG-Bild ist unvollständig: die Daten enden vorzeitig."},
+        {"no height (DNL)", WithFrameSize(valid, 32, 0),
+         "Das JPEG-Bild ist beschädigt oder wird nicht unterstützt (Fehler Nr. "},
+        {"12 bits per sample", twelveBits, "Das JPEG-Bild ist beschädigt oder wird nicht unterstützt (Fehler Nr. "},
+        {"too large", WithFrameSize(valid, 60000, 60000), "zu groß"},
+    };
+    for (const Row& r : rows) {
+        const std::string error = ErrorOf(r.data);
+        EXPECT_NE(error.find(r.expected), std::string::npos) << r.name << ": " << error;
+        EXPECT_EQ(error.find("JPEG image"), std::string::npos) << r.name << ": " << error;
+        EXPECT_EQ(error.find("not "), std::string::npos) << r.name << ": " << error;
+    }
+}
+
 TEST(JpegCodec, EncoderRefusesEmptyOrShortImages)
 {
     TBgrImage empty;

@@ -81,3 +81,25 @@ TEST_F(RegistryTest, SandboxKeepsRealKeysUntouched)
     ReadRegString(HKEY_CURRENT_USER, "Software\\QlSandboxProbe", "v", &exists);
     EXPECT_FALSE(exists) << "write escaped the sandbox";
 }
+
+TEST_F(RegistryTest, ExpandableStringsReadExpandedAndKeepTheirType)
+{
+    RegKey key = RegKey::OpenOrCreate(HKEY_CURRENT_USER, "Software\\QlTest\\E");
+    const char stored[] = "%SystemRoot%\\system32\\shell32.dll,3";
+    RegSetValueExA(key.Get(), "icon", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(stored), sizeof stored);
+    char root[MAX_PATH] = {};
+    ASSERT_GT(GetEnvironmentVariableA("SystemRoot", root, MAX_PATH), 0u);
+    TRegIniFile ini(HKEY_CURRENT_USER, "Software\\QlTest");
+    EXPECT_EQ(ini.ReadString("E", "icon", ""), std::string(root) + "\\system32\\shell32.dll,3");
+
+    // Written back: still expandable; a plain string stays plain.
+    ini.WriteString("E", "icon", "%SystemRoot%\\neu.dll,1");
+    ini.WriteString("E", "plain", "%SystemRoot%");
+    DWORD type = 0;
+    RegQueryValueExA(key.Get(), "icon", nullptr, &type, nullptr, nullptr);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
+    RegQueryValueExA(key.Get(), "plain", nullptr, &type, nullptr, nullptr);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(ini.ReadString("E", "icon", ""), std::string(root) + "\\neu.dll,1");
+    EXPECT_EQ(ini.ReadString("E", "plain", ""), "%SystemRoot%") << "a plain string is taken as it stands";
+}
