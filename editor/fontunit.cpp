@@ -142,9 +142,9 @@ void TFontForm::RenderPreview()
 
 void TFontForm::FormActivate(TComponent* sender)
 {
-    // The text is what the user came to type.
-    if (Edit1->CanFocus())
-        Edit1->SetFocus();
+    // The text is what the user came to type. The dialog is not shown yet: activation hands the
+    // focus to the active control, whichever control held it the last time.
+    SetActiveControl(Edit1);
     RenderPreview();
 }
 

@@ -18,8 +18,6 @@
 const char* const SaveChangesQuestion =
     "Das aktuelle Icon wurde geändert. Möchten Sie die Änderungen speichern?";
 
-const char* const HandOverFileName = "temp$$$.ico";
-
 TForm1* Form1 = nullptr;
 
 namespace {
@@ -45,6 +43,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner)
     SetPosition(poScreenCenter);
     SetKeyPreview(true);
     SetColor(EditorFormColor);
+    HandOverFolder = ExtractFilePath(Application.ExeName());
 
     HINSTANCE instance = GetModuleHandleA(nullptr);
     ilButtonsRund_Klein.LoadStripFromResource(instance, "ILBUTTONSRUND_KLEIN", TransparentKeyColor);
@@ -295,12 +294,18 @@ void TForm1::OpenCommandLineFile(const std::string& argument)
         ShowMessage("Datei " + file + " kann nicht geöffnet werden.");
         return;
     }
+    // Decided while the file is there: only an existing name has a long form to compare.
+    const bool handOver = IsHandOverFile(file, HandOverFolder);
     OpenDialog1->SetFileName(file);
     commandLineOpen_ = true;
-    Open();
+    const bool opened = Open();
     commandLineOpen_ = false;
-    if (file.find(HandOverFileName) != std::string::npos)
-        DeleteFileA(file.c_str());
+    // A file that could not be read is the user's to look into; it stays.
+    if (!handOver || !opened)
+        return;
+    DeleteFileA(file.c_str());
+    // The open dialog must not offer a file that is gone.
+    OpenDialog1->SetFileName("");
 }
 
 // Closing and the end of the Windows session both ask here.
@@ -465,16 +470,16 @@ private:
 
 }  // namespace
 
-void TForm1::Open()
+bool TForm1::Open()
 {
     if (model_->Busy)
-        return;
+        return false;
     TLoadingFlag loading(model_->Loading);
     if (!ConfirmDiscard())
-        return;
+        return false;
     model_->Modified = false;
     if (!commandLineOpen_ && !OpenDialog1->Execute())
-        return;
+        return false;
     commandLineOpen_ = false;
 
     const std::string fileName = OpenDialog1->FileName();
@@ -490,11 +495,12 @@ void TForm1::Open()
         RefreshPicture();
         UpdateUndoButton();
         MessageDlg(error.what(), mtError, mbOK);
-        return;
+        return false;
     }
     RefreshPicture();
     model_->PushUndo();
     UpdateUndoButton();
+    return true;
 }
 
 bool TForm1::Save()

@@ -11,6 +11,7 @@
 #include "EditorKeys.h"
 #include "EditorModel.h"
 #include "ExtCtrls.h"
+#include "HandOverFile.h"
 #include "Forms.h"
 #include "ImageList.h"
 #include "MaskButton.h"
@@ -26,8 +27,6 @@
 
 // The question before the picture is given up.
 extern const char* const SaveChangesQuestion;
-// The file the main program hands an icon over in.
-extern const char* const HandOverFileName;
 
 class TForm1 : public TForm {
 public:
@@ -141,13 +140,17 @@ public:
     void SetBusy(bool busy);
     // Writes the picture to a file the user chooses; false when cancelled or failed.
     bool Save();
-    // Reads a picture the user chooses (or the one the command line named) into the picture.
-    void Open();
-    // The start with a file named on the command line: the main program's hand-over file is
-    // opened and deleted; a missing file is reported and the picture stays empty.
+    // Reads a picture the user chooses (or the one the command line named) into the picture;
+    // true when one was read.
+    bool Open();
+    // The start with a file named on the command line: a missing file is reported and the
+    // picture stays empty. The main program's hand-over file (HandOverFileName in
+    // HandOverFolder, and no other) is deleted once it was read.
     void OpenCommandLineFile(const std::string& argument);
     // What the program's first argument named; the first showing of the window opens it.
     std::string CommandLineArgument;
+    // Where the main program puts the hand-over file: the programs' own folder.
+    std::string HandOverFolder;
     // Before the picture is given up: true when it was saved or the user lets it go.
     bool ConfirmDiscard();
     // The text tool's dialog at the pixel of the last release.

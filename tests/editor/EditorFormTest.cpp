@@ -10,6 +10,7 @@
 #include "DialogStub.h"
 #include "EditorStartup.h"
 #include "IconConverter.h"
+#include "KeyboardInput.h"
 #include "Info.h"
 #include "MessagePump.h"
 #include "MouseInput.h"
@@ -513,6 +514,26 @@ TEST_F(EditorFormTest, TheEndOfTheSessionAsksAsCloseDoesAndAnyRefusalVetoesIt)
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(EditorFormTest, SavingOverAReadOnlyFileIsRefusedAndThePictureStaysModified)
+{
+    StagedFolder folder("editor read only");
+    const std::string file = folder.Path() + "geschuetzt.ico";
+    const char old[] = "alter Inhalt";
+    SaveFileReplacing(file, old, sizeof old);
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
+    PatternPicture();
+    Click(Form1->bRotieren);
+    dialogs.fileAnswers = {file};
+    Click(Form1->bSpeichern);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].type, mtError);
+    EXPECT_NE(dialogs.messages[0].text.find("schreibgeschützt"), std::string::npos) << dialogs.messages[0].text;
+    EXPECT_TRUE(Model().Modified);
+    std::vector<uint8_t> kept = ReadFileBytes(file);
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), std::string(old, sizeof old)) << "the old file stays";
+    EXPECT_NE(GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Opening and the hand-over from the main program
 
@@ -572,24 +593,64 @@ TEST_F(EditorFormTest, OpenAsksFirstAndACancelKeepsThePicture)
     EXPECT_FALSE(Model().Loading);
 }
 
-TEST_F(EditorFormTest, TheHandOverFileIsOpenedAndDeleted)
+TEST_F(EditorFormTest, TheHandOverFileIsOpenedAndDeletedAndTheOpenDialogForgetsIt)
 {
     StagedFolder folder("editor hand over");
+    Form1->HandOverFolder = folder.Path();
     TBitmap source(32, 32);
     FillPattern(source);
     const std::string file = folder.Path() + HandOverFileName;
     SaveBitmapAsIcon(file, source, TransparentKeyColor);
+    // The main program passes the short form; its case need not match.
+    char shortPath[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameA(file.c_str(), shortPath, MAX_PATH), 0u);
+    const std::string argument = AnsiUpperCase(shortPath);
 
-    Form1->OpenCommandLineFile("  " + file + " ");
+    Form1->OpenCommandLineFile("  " + argument + " ");
     EXPECT_TRUE(dialogs.fileRequests.empty()) << "no dialog for a file named on the command line";
     EXPECT_EQ(FirstDifference(Picture(), PatternColour), "");
-    EXPECT_FALSE(FileExists(file)) << "the hand-over file is gone";
+    EXPECT_FALSE(FileExists(file)) << argument << " is the hand-over file";
 
-    // Any other file stays where it is.
-    const std::string kept = folder.Path() + "eigenes.ico";
-    SaveBitmapAsIcon(kept, source, TransparentKeyColor);
-    Form1->OpenCommandLineFile(kept);
-    EXPECT_TRUE(FileExists(kept));
+    dialogs.fileAnswers = {""};
+    Click(Form1->bOeffnen);
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].fileName, "") << "the deleted file is not offered";
+}
+
+TEST_F(EditorFormTest, OnlyTheExactHandOverFileIsDeletedAndOnlyOnceItWasRead)
+{
+    StagedFolder folder("editor hand over");
+    Form1->HandOverFolder = folder.Path();
+    folder.Folder("unter");
+    const std::string inner = folder.Folder(std::string("unter\\") + HandOverFileName);
+    TBitmap source(32, 32);
+    FillPattern(source);
+    const char junk[] = "keine BMP-Datei";
+    const struct {
+        std::string path;
+        bool icon;   // else junk that no reader takes
+    } files[] = {
+        {folder.Path() + "mytemp$$$.ico", true},
+        {folder.Path() + HandOverFileName + ".bak", false},
+        {inner + "eigenes.ico", true},   // in a folder of that name
+        {folder.Folder("anderswo") + HandOverFileName, true},
+        {folder.Path() + HandOverFileName, false},   // the hand-over file itself, but unreadable
+    };
+    for (const auto& f : files) {
+        if (f.icon)
+            SaveBitmapAsIcon(f.path, source, TransparentKeyColor);
+        else
+            SaveFileReplacing(f.path, junk, sizeof junk);
+        dialogs.messageAnswers = {mrOk};
+        Form1->OpenCommandLineFile(f.path);
+        EXPECT_TRUE(FileExists(f.path)) << f.path;
+        EXPECT_EQ(dialogs.messages.empty(), f.icon) << f.path << ": a file that cannot be read is reported";
+        dialogs.messages.clear();
+        Form1->Model().Modified = false;
+    }
+    EXPECT_FALSE(IsHandOverFile(folder.Path() + HandOverFileName, folder.Path() + "anderswo"));
+    EXPECT_TRUE(IsHandOverFile(folder.Path() + "anderswo\\..\\" + AnsiUpperCase(HandOverFileName), folder.Path()));
+    EXPECT_FALSE(IsHandOverFile("", folder.Path()));
 }
 
 TEST_F(EditorFormTest, AMissingCommandLineFileIsReported)
@@ -740,11 +801,15 @@ TEST_F(EditorFormTest, EditingLeavesNoGdiObjectsBehind)
 
 namespace {
 
-// What the user does inside the dialog's modal loop: type a text, then press OK or "Abbrechen".
+// What the user does inside the dialog's modal loop: type a text on the keyboard, then press OK
+// or "Abbrechen". Before leaving, the focus goes elsewhere, so that the next opening must bring
+// it back to the text field.
 bool pressOk = true;
 int dialogTicks = 0;
 bool sawDialog = false;
 bool sawLiveText = false;
+bool typed = false;
+std::string typedText;
 
 void CALLBACK WorkTheTextDialog(HWND, UINT, UINT_PTR, DWORD)
 {
@@ -755,15 +820,18 @@ void CALLBACK WorkTheTextDialog(HWND, UINT, UINT_PTR, DWORD)
         sawDialog = IsWindowVisible(FontForm->Handle()) != FALSE;
         FontForm->SpinEdit1->SetValue(20);
         FontForm->Fettbox->SetChecked(true);
-        FontForm->Edit1->SetText("W");
-    } else if (dialogTicks == 2) {
+        FontForm->Edit1->SetText("");
+        typed = TypeKeys("W");
+    } else if (dialogTicks > 40) {
+        FontForm->SetModalResult(mrAbort);
+    } else if (!FontForm->Edit1->Text().empty() || dialogTicks > 30) {
+        typedText = FontForm->Edit1->Text();
         // Typed text shows in the picture while the dialog is open.
         for (int y = 0; y < 32 && !sawLiveText; ++y)
             for (int x = 0; x < 32 && !sawLiveText; ++x)
                 sawLiveText = Form1->Picture().PixelColor(x, y) != TransparentKeyColor;
+        FontForm->ComboBox1->SetFocus();
         ClickControl(pressOk ? static_cast<TControl*>(FontForm->Button1) : FontForm->Button2);
-    } else if (dialogTicks > 40) {
-        FontForm->SetModalResult(mrAbort);
     }
 }
 
@@ -783,15 +851,22 @@ TEST_F(EditorFormTest, TheTextToolWritesLiveAndOkKeepsWhatCancelTakesBack)
     ASSERT_NE(FontForm, nullptr);
     Click(Form1->bText);
     ASSERT_EQ(Model().CurrentTool, etText);
+    // As the user works: the editor window is up and active when the picture is clicked.
+    Form1->Show();
     for (bool ok : {false, true}) {
+        ASSERT_TRUE(PumpMessagesUntil([this] { return GetForegroundWindow() == window; }))
+            << "ok " << ok << ": the editor is not active, but " << GetForegroundWindow();
         pressOk = ok;
         dialogTicks = 0;
-        sawDialog = sawLiveText = false;
+        sawDialog = sawLiveText = typed = false;
+        typedText.clear();
         UINT_PTR timer = SetTimer(nullptr, 0, 60, &WorkTheTextDialog);
         MouseAt(WM_LBUTTONDOWN, MK_LBUTTON, ViewPoint(2, 2));
         MouseAt(WM_LBUTTONUP, 0, ViewPoint(2, 2));
         KillTimer(nullptr, timer);
         EXPECT_TRUE(sawDialog) << "ok " << ok;
+        EXPECT_TRUE(typed) << "ok " << ok;
+        EXPECT_EQ(AnsiUpperCase(typedText), "W") << "ok " << ok << ": the keys reach the text field";
         EXPECT_TRUE(sawLiveText) << "ok " << ok << ", font " << FontForm->Settings().fontName;
         EXPECT_LT(dialogTicks, 40) << "the dialog did not end";
         EXPECT_EQ(TextPixels() > 0, ok) << (ok ? "OK keeps the text" : "Abbrechen takes it back");
