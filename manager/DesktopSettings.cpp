@@ -96,6 +96,22 @@ std::string BackgroundValue(TColor color)
     return IntToStr(GetRValue(rgb)) + " " + IntToStr(GetGValue(rgb)) + " " + IntToStr(GetBValue(rgb));
 }
 
+TIconTitleFont IconTitleFontOf(const LOGFONTW& font)
+{
+    TIconTitleFont t;
+    wchar_t face[LF_FACESIZE + 1] = {};
+    std::memcpy(face, font.lfFaceName, sizeof font.lfFaceName);
+    char narrow[2 * LF_FACESIZE + 1] = {};
+    WideCharToMultiByte(CP_ACP, 0, face, -1, narrow, sizeof narrow - 1, nullptr, nullptr);
+    t.name = narrow;
+    t.size = PointSize(t.name, font.lfHeight);
+    t.bold = font.lfWeight >= FW_BOLD;
+    t.italic = font.lfItalic == 1;
+    t.underline = font.lfUnderline == 1;
+    t.strikeOut = font.lfStrikeOut == 1;
+    return t;
+}
+
 TDesktopSettings ReadDesktopValues()
 {
     TDesktopSettings s;
@@ -109,20 +125,42 @@ TDesktopSettings ReadDesktopValues()
     // The wide form: the narrow one garbles the face name on some systems.
     LOGFONTW font = {};
     if (SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0)) {
-        wchar_t face[LF_FACESIZE + 1] = {};
-        std::memcpy(face, font.lfFaceName, sizeof font.lfFaceName);
-        char narrow[2 * LF_FACESIZE + 1] = {};
-        WideCharToMultiByte(CP_ACP, 0, face, -1, narrow, sizeof narrow - 1, nullptr, nullptr);
-        s.font.name = narrow;
-        s.font.size = PointSize(s.font.name, font.lfHeight);
-        s.font.bold = font.lfWeight >= FW_BOLD;
-        s.font.italic = font.lfItalic == 1;
-        s.font.underline = font.lfUnderline == 1;
-        s.font.strikeOut = font.lfStrikeOut == 1;
+        s.systemFont = font;
+        s.hasSystemFont = true;
+        s.font = IconTitleFontOf(font);
     }
     s.fontTransparent = user.ReadBool(ProgramDesktopKey, "icotrans", false);
     s.desktopColor = static_cast<TColor>(GetSysColor(COLOR_BACKGROUND));
     s.wallpaper = user.ReadString(DesktopKey, "Wallpaper", "");
+    return s;
+}
+
+TDesktopSettings KeepUnchanged(const TDesktopSettings& page, const TDesktopSettings& shown,
+                               const TDesktopSettings& read)
+{
+    TDesktopSettings s = page;
+    auto keep = [](auto& value, const auto& pageValue, const auto& shownValue, const auto& readValue) {
+        if (pageValue == shownValue)
+            value = readValue;
+    };
+    keep(s.shortcutOverlays, page.shortcutOverlays, shown.shortcutOverlays, read.shortcutOverlays);
+    keep(s.iconSize, page.iconSize, shown.iconSize, read.iconSize);
+    keep(s.iconSpacingX, page.iconSpacingX, shown.iconSpacingX, read.iconSpacingX);
+    keep(s.iconSpacingY, page.iconSpacingY, shown.iconSpacingY, read.iconSpacingY);
+    // The depth as stored, also one the list shows lowered to the screen's.
+    if (page.colorDepthIndex == shown.colorDepthIndex)
+        s.colorDepthIndex = -1;
+    keep(s.font.name, page.font.name, shown.font.name, read.font.name);
+    keep(s.font.size, page.font.size, shown.font.size, read.font.size);
+    keep(s.font.bold, page.font.bold, shown.font.bold, read.font.bold);
+    keep(s.font.italic, page.font.italic, shown.font.italic, read.font.italic);
+    keep(s.font.underline, page.font.underline, shown.font.underline, read.font.underline);
+    keep(s.font.strikeOut, page.font.strikeOut, shown.font.strikeOut, read.font.strikeOut);
+    keep(s.desktopColor, page.desktopColor, shown.desktopColor, read.desktopColor);
+    s.wallpaperAsStored = !page.wallpaper.empty() && page.wallpaper == shown.wallpaper &&
+                          page.wallpaper == read.wallpaper;
+    s.systemFont = read.systemFont;
+    s.hasSystemFont = read.hasSystemFont;
     return s;
 }
 
@@ -150,24 +188,36 @@ bool ApplyDesktopValues(const TDesktopSettings& s)
     const int element = COLOR_BACKGROUND;
     SetSysColors(1, &element, &background);
 
-    if (s.wallpaper.empty()) {
-        user.WriteString("\\Control Panel\\Desktop", "Wallpaper", "");
-        char none[] = "";
-        SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, none, UpdateAndBroadcast);
+    if (s.wallpaper.empty() || s.wallpaperAsStored) {
+        user.WriteString("\\Control Panel\\Desktop", "Wallpaper", s.wallpaper);
+        std::vector<char> path(s.wallpaper.begin(), s.wallpaper.end());
+        path.push_back('\0');
+        SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, path.data(), UpdateAndBroadcast);
     } else {
         SetDesktopWallpaper(s.wallpaper);
     }
 
-    TFont size;
-    size.SetSize(s.font.size);
-    LOGFONTW font = {};
-    font.lfHeight = size.Height();
-    font.lfCharSet = DEFAULT_CHARSET;
-    MultiByteToWideChar(CP_ACP, 0, s.font.name.c_str(), -1, font.lfFaceName, LF_FACESIZE - 1);
-    font.lfWeight = s.font.bold ? FW_BOLD : FW_NORMAL;
-    font.lfItalic = s.font.italic ? 1 : 0;
-    font.lfUnderline = s.font.underline ? 1 : 0;
-    font.lfStrikeOut = s.font.strikeOut ? 1 : 0;
+    // Starting from the font as read, only what differs from it changes.
+    LOGFONTW font = s.hasSystemFont ? s.systemFont : LOGFONTW{};
+    const TIconTitleFont read = s.hasSystemFont ? IconTitleFontOf(s.systemFont) : TIconTitleFont{};
+    if (!s.hasSystemFont || s.font.name != read.name) {
+        std::memset(font.lfFaceName, 0, sizeof font.lfFaceName);
+        MultiByteToWideChar(CP_ACP, 0, s.font.name.c_str(), -1, font.lfFaceName, LF_FACESIZE - 1);
+        font.lfCharSet = DEFAULT_CHARSET;
+    }
+    if (!s.hasSystemFont || s.font.size != read.size) {
+        TFont size;
+        size.SetSize(s.font.size);
+        font.lfHeight = size.Height();
+    }
+    if (!s.hasSystemFont || s.font.bold != read.bold)
+        font.lfWeight = s.font.bold ? FW_BOLD : FW_NORMAL;
+    if (!s.hasSystemFont || s.font.italic != read.italic)
+        font.lfItalic = s.font.italic ? 1 : 0;
+    if (!s.hasSystemFont || s.font.underline != read.underline)
+        font.lfUnderline = s.font.underline ? 1 : 0;
+    if (!s.hasSystemFont || s.font.strikeOut != read.strikeOut)
+        font.lfStrikeOut = s.font.strikeOut ? 1 : 0;
     SystemParametersInfoW(SPI_SETICONTITLELOGFONT, sizeof font, &font, UpdateAndBroadcast);
 
     // The desktop reloads its icons; a shell that does not answer is not waited for.
@@ -203,11 +253,18 @@ void ComposeWallpaperPreview(TBitmap& screen, int width, int height, TColor desk
     case 2:
         canvas.StretchDraw({0, 0, width - 1, height - 1}, *picture);
         break;
-    case 1:
-        for (int row = 0; row <= height / ph; ++row)
-            for (int column = 0; column <= width / pw; ++column)
-                canvas.Draw(column * pw, row * ph, *picture);
+    case 1: {
+        // One copy, then the tiled part doubled until it covers the screen: a tiny picture
+        // would otherwise take a million copies.
+        canvas.Draw(0, 0, *picture);
+        const HDC dc = canvas.Handle();
+        for (int done = pw; done < width; done *= 2)
+            BitBlt(dc, done, 0, std::min(done, width - done), ph, dc, 0, 0, SRCCOPY);
+        for (int done = ph; done < height; done *= 2)
+            BitBlt(dc, 0, done, width, std::min(done, height - done), dc, 0, 0, SRCCOPY);
+        canvas.Changed();
         break;
+    }
     default:
         canvas.Draw(width / 2 - pw / 2, height / 2 - ph / 2, *picture);
         break;

@@ -44,15 +44,31 @@ struct TDesktopSettings {
     int iconSize = 32;
     int iconSpacingX = 75;
     int iconSpacingY = 75;
-    int colorDepthIndex = -1;      // into ColorDepthNames; -1: the stored depth has no item
+    int colorDepthIndex = -1;      // into ColorDepthNames; -1: the stored depth is kept
     TIconTitleFont font;
     bool fontTransparent = false;  // mirrors the program's "icotrans", never written
     TColor desktopColor = 0;
     std::string wallpaper;         // "" when there is none
+    // The wallpaper as the system names it, written back as it stands rather than converted.
+    bool wallpaperAsStored = false;
+    // The icon titles' font as the system gave it: what `font` leaves as read is written back
+    // from here exactly (a face the font box does not list, the height, the character set).
+    LOGFONTW systemFont = {};
+    bool hasSystemFont = false;
 };
+
+// The page's terms for a font as the system describes it.
+TIconTitleFont IconTitleFontOf(const LOGFONTW& font);
 
 // Reads everything from the registry and the system; missing values read as their defaults.
 TDesktopSettings ReadDesktopValues();
+
+// What "Übernehmen" applies: the page's settings, except that every value the user left as the
+// page showed it after reading (`shown`) goes back as it was read (`read`), even where the page
+// could not show it (a font the box does not list, a depth above the screen's, a size out of
+// the box's range, a wallpaper that is gone).
+TDesktopSettings KeepUnchanged(const TDesktopSettings& page, const TDesktopSettings& shown,
+                               const TDesktopSettings& read);
 
 // Writes and applies everything, in the order the system wants it. Returns true when the stored
 // colour depth changed, which takes a restart. A wallpaper that cannot be read raises before the

@@ -434,10 +434,12 @@ TGalleryContents BuildGallery(const std::string& folder, TImageList& images, TIm
     for (size_t i = 0; i < candidates.size(); ++i) {
         const Candidate& candidate = candidates[i];
         const int index = first + static_cast<int>(i);
-        if (!painter.Put(index, candidate.path, candidate.image) && !ReplaceThumbnail(images, index, blank))
+        const bool pictured = painter.Put(index, candidate.path, candidate.image);
+        if (!pictured && !ReplaceThumbnail(images, index, blank))
             throw EOutOfResources("Die Bilder der Icongalerie können nicht angelegt werden.");
         contents.files.push_back(candidate.path);
         contents.imageIndexes.push_back(index);
+        contents.captions.push_back(pictured ? std::string() : ExtractFileName(candidate.path));
     }
     return contents;
 }

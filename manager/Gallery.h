@@ -79,5 +79,8 @@ bool ReplaceThumbnail(TImageList& list, int index, TThumbnail& thumbnail);
 struct TGalleryContents {
     std::vector<std::string> files;   // full paths, in the order of GalleryCandidateNames
     std::vector<int> imageIndexes;    // the picture of files[i] in `images`
+    // What item i says under its picture: nothing, but the file name of a file that gives no
+    // picture, which would otherwise be an invisible item.
+    std::vector<std::string> captions;
 };
 TGalleryContents BuildGallery(const std::string& folder, TImageList& images, TImageList& badges);

@@ -157,12 +157,15 @@ void TMainForm::bZuweisenClick(TComponent* sender)
 
 void TMainForm::bGewaehltesIconZuruecksetzenClick(TComponent* sender)
 {
+    // The shell reloading its icons takes a while.
+    TCursorGuard hourglass;
     Toolsform->ResetSystemIcon(SelectedSection, SelectedSubItem);
     Toolsform->RefreshShellIcons();
 }
 
 void TMainForm::bAlleIconsZuruecksetzenClick(TComponent* sender)
 {
+    TCursorGuard hourglass;
     for (int section = 0; section < lbSystem->Sections().Count(); ++section)
         for (int item = 0; item < lbSystem->Sections().Items(section).SubItems().Count(); ++item)
             Toolsform->ResetSystemIcon(section, item);

@@ -183,13 +183,13 @@ void TToolsform::ReadDesktopSettings()
     m.UpdateFontPreview();
     Wallpaper = PickedWallpaper = s.wallpaper;
     UpdateWallpaperPreview();
+    read_ = s;
+    shownAtRead_ = PageSettings();
 }
 
-void TToolsform::ApplyDesktopSettings()
+TDesktopSettings TToolsform::PageSettings() const
 {
-    if (!MainForm)
-        return;
-    TMainForm& m = *MainForm;
+    const TMainForm& m = *MainForm;
     TDesktopSettings s;
     s.iconSize = m.seIcongroesse->Value();
     s.colorDepthIndex = m.cbFarbanzahl->ItemIndex();
@@ -205,11 +205,22 @@ void TToolsform::ApplyDesktopSettings()
     s.font.italic = m.cKursiv->Checked();
     s.font.underline = m.cUnterstrichen->Checked();
     s.font.strikeOut = m.cDurchgestrichen->Checked();
+    return s;
+}
+
+void TToolsform::ApplyDesktopSettings()
+{
+    if (!MainForm)
+        return;
+    const TDesktopSettings s = KeepUnchanged(PageSettings(), shownAtRead_, read_);
     bool restart = false;
     {
         TCursorGuard hourglass;
         restart = ApplyDesktopValues(s);
     }
+    // From now on "as read" is what the system holds after this.
+    read_ = ReadDesktopValues();
+    shownAtRead_ = PageSettings();
     if (restart)
         ShowMessage("Bitte starten Sie das System neu!");
 }
@@ -312,6 +323,10 @@ void TToolsform::LoadGallery()
     view.SetLargeImages(&GalleryImages);
     TGalleryContents contents = BuildGallery(GalleryFolder, GalleryImages, ilOverlays);
     GalleryFiles = std::move(contents.files);
-    for (int image : contents.imageIndexes)
-        view.Items().Add()->SetImageIndex(image);
+    for (size_t i = 0; i < contents.imageIndexes.size(); ++i) {
+        TListItem* item = view.Items().Add();
+        item->SetImageIndex(contents.imageIndexes[i]);
+        if (!contents.captions[i].empty())
+            item->SetCaption(contents.captions[i]);
+    }
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "ArtistCredits.h"
+#include "DesktopSettings.h"
 #include "Forms.h"
 #include "Gallery.h"
 #include "ImageList.h"
@@ -77,8 +78,14 @@ public:
 private:
     void LoadTreeImages();
     void BuildCategoryTree();
+    // The settings as the page's controls hold them now.
+    TDesktopSettings PageSettings() const;
 
     bool loadingGallery_ = false;
+    // The settings as last read, and as the page showed them then: what the user leaves alone
+    // is written back as read.
+    TDesktopSettings read_;
+    TDesktopSettings shownAtRead_;
 };
 
 extern TToolsform* Toolsform;

@@ -97,3 +97,46 @@ TEST_F(DesktopPageTest, StandardWritesNothingAndApplyingWritesEverything)
     EXPECT_EQ(MainForm->seIcongroesse->Value(), 32);
     EXPECT_TRUE(MainForm->cFett->Checked());
 }
+
+TEST_F(DesktopPageTest, ApplyingWithNothingChangedWritesBackWhatWasRead)
+{
+    LOGFONTW original = {};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof original, &original, 0));
+    // A face the font box does not list, with a height and character set of its own.
+    LOGFONTW odd = original;
+    lstrcpyW(odd.lfFaceName, L"MS Shell Dlg");
+    odd.lfHeight = -11;
+    odd.lfWeight = FW_NORMAL;
+    odd.lfCharSet = ANSI_CHARSET;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETICONTITLELOGFONT, sizeof odd, &odd, 0));
+    LOGFONTW expected = {};
+    SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof expected, &expected, 0);
+    user.WriteString(WindowMetricsKey, "Shell Icon Size", "100");   // beyond the box's 80
+    user.WriteString(DesktopKey, "Wallpaper", "C:\\nicht mehr da\\alt.bmp");
+
+    MainForm->bZuruecksetzenClick(MainForm);
+    ASSERT_EQ(MainForm->seIcongroesse->Value(), 80);
+    MainForm->bUebernehmenClick(MainForm);
+
+    LOGFONTW after = {};
+    SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof after, &after, 0);
+    char face[2 * LF_FACESIZE] = {};
+    WideCharToMultiByte(CP_ACP, 0, after.lfFaceName, -1, face, sizeof face, nullptr, nullptr);
+    EXPECT_STREQ(face, "MS Shell Dlg");
+    EXPECT_EQ(after.lfHeight, expected.lfHeight);
+    EXPECT_EQ(after.lfCharSet, expected.lfCharSet);
+    EXPECT_EQ(after.lfWeight, expected.lfWeight);
+    EXPECT_EQ(user.ReadString(WindowMetricsKey, "Shell Icon Size", ""), "100");
+    EXPECT_EQ(user.ReadString(DesktopKey, "Wallpaper", ""), "C:\\nicht mehr da\\alt.bmp")
+        << "a wallpaper that is gone is no reason to refuse";
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.size() << " messages, first: "
+                                          << (dialogs.messages.empty() ? "" : dialogs.messages[0].text);
+
+    // A choice the user makes is written.
+    MainForm->cFett->SetChecked(true);
+    MainForm->bUebernehmenClick(MainForm);
+    SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof after, &after, 0);
+    EXPECT_EQ(after.lfWeight, FW_BOLD);
+    EXPECT_EQ(after.lfHeight, expected.lfHeight) << "the height was not touched";
+    SystemParametersInfoW(SPI_SETICONTITLELOGFONT, sizeof original, &original, 0);
+}

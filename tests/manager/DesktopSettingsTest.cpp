@@ -83,6 +83,21 @@ TEST(DesktopSettings, ThePreviewCentresTilesOrStretchesThePicture)
     EXPECT_EQ(Hex(screen.PixelColor(20, 15)), Hex(clBlue));
 }
 
+TEST(DesktopSettings, ATinyTiledPictureCoversTheScreenAtOnce)
+{
+    // Two colours, so that a tile out of step shows.
+    TBitmap dot(2, 1);
+    dot.Canvas().SetPixel(0, 0, clRed);
+    dot.Canvas().SetPixel(1, 0, clLime);
+    TBitmap screen;
+    const DWORD start = GetTickCount();
+    ComposeWallpaperPreview(screen, 1024, 768, clBlue, &dot, 1);
+    const DWORD took = GetTickCount() - start;
+    EXPECT_LT(took, 2000u) << "ms for 393,216 tiles";
+    for (POINT p : {POINT{0, 0}, POINT{1, 0}, POINT{512, 300}, POINT{1023, 767}, POINT{777, 1}})
+        EXPECT_EQ(Hex(screen.PixelColor(p.x, p.y)), Hex(p.x % 2 ? clLime : clRed)) << p.x << "," << p.y;
+}
+
 TEST(DesktopSettings, TheWallpaperStyleFallsBackToTiling)
 {
     RegistrySandbox sandbox;
@@ -166,4 +181,41 @@ TEST(DesktopSettings, AJpegWallpaperBecomesTheProgramsBitmap)
     SaveFileReplacing(junk, text, sizeof text);
     EXPECT_THROW(SetDesktopWallpaper(junk), Exception);
     DeleteFileA(WallpaperBitmapPath().c_str());
+}
+
+TEST(DesktopSettings, WhatTheUserLeftAloneGoesBackAsRead)
+{
+    TDesktopSettings read;
+    read.iconSize = 100;          // beyond the size box's range
+    read.colorDepthIndex = 3;     // shown lowered
+    read.font.name = "MS Shell Dlg";
+    read.font.size = 8;
+    read.wallpaper = "C:\\alt.bmp";
+    read.hasSystemFont = true;
+    read.systemFont.lfHeight = -11;
+    TDesktopSettings shown = read;
+    shown.iconSize = 80;
+    shown.font.name = "DejaVu Sans";   // what the box selected in its place
+
+    TDesktopSettings kept = KeepUnchanged(shown, shown, read);
+    EXPECT_EQ(kept.iconSize, 100);
+    EXPECT_EQ(kept.colorDepthIndex, -1) << "the stored depth";
+    EXPECT_EQ(kept.font.name, "MS Shell Dlg");
+    EXPECT_TRUE(kept.wallpaperAsStored);
+    EXPECT_TRUE(kept.hasSystemFont);
+    EXPECT_EQ(kept.systemFont.lfHeight, -11);
+
+    TDesktopSettings page = shown;
+    page.iconSize = 40;
+    page.colorDepthIndex = 1;
+    page.font.name = "Tahoma";
+    page.font.bold = true;
+    page.wallpaper = "C:\\neu.jpg";
+    TDesktopSettings changed = KeepUnchanged(page, shown, read);
+    EXPECT_EQ(changed.iconSize, 40);
+    EXPECT_EQ(changed.colorDepthIndex, 1);
+    EXPECT_EQ(changed.font.name, "Tahoma");
+    EXPECT_TRUE(changed.font.bold);
+    EXPECT_EQ(changed.font.size, 8);
+    EXPECT_FALSE(changed.wallpaperAsStored) << "a picked picture is converted";
 }

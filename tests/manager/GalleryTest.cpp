@@ -342,8 +342,11 @@ TEST(GalleryBuild, BrokenIconFilesGetABlankPictureAndKeepTheOthersInPlace)
     ASSERT_EQ(gallery.files.size(), 6u) << Names(gallery.files);
     ASSERT_EQ(gallery.imageIndexes.size(), 6u);
     const TColor expected[] = {Red, Magenta, Green, Magenta, Magenta, Blue};
+    ASSERT_EQ(gallery.captions.size(), 6u);
     for (size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(ExtractFileName(gallery.files[i]).substr(0, 1), std::to_string(i + 1)) << gallery.files[i];
+        EXPECT_EQ(gallery.captions[i], expected[i] == Magenta ? ExtractFileName(gallery.files[i]) : "")
+            << gallery.files[i];
         EXPECT_EQ(DrawnPixel(images, gallery.imageIndexes[i], 16, 16, Magenta), expected[i])
             << gallery.files[i] << " (Magenta: blank)";
     }
@@ -529,8 +532,10 @@ TEST_F(GalleryPageTest, ItemsFilesAndPicturesStayAligned)
     ASSERT_EQ(Toolsform->GalleryImages.Count(), 4);
     EXPECT_EQ(view.LargeImages(), &Toolsform->GalleryImages);
     const TColor centres[] = {Green, Magenta, Red};
+    // Only the file that gives no picture says its name: an item of neither would be invisible.
+    const char* const captions[] = {"", "kaputt.ico", ""};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(view.Items()[i]->Caption().empty());
+        EXPECT_EQ(view.Items()[i]->Caption(), captions[i]);
         EXPECT_EQ(DrawnPixel(Toolsform->GalleryImages, view.Items()[i]->ImageIndex(), 16, 16, Magenta), centres[i])
             << Toolsform->GalleryFiles[static_cast<size_t>(i)];
     }

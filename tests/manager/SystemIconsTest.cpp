@@ -124,3 +124,29 @@ TEST(SystemIcons, ReloadingLeavesTheIconSizeAsItWas)
     ReloadShellIcons();
     EXPECT_EQ(user.ReadString("\\Control Panel\\Desktop\\WindowMetrics", "Shell Icon Size", ""), "40");
 }
+
+TEST(SystemIcons, AnExpandableReferenceShowsExpandedAndStaysExpandable)
+{
+    RegistrySandbox sandbox;
+    const std::string shellIcons = "Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, shellIcons.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    const char stored[] = "%SystemRoot%\\system32\\shell32.dll,3";
+    RegSetValueExA(key, "8", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(stored), sizeof stored);
+    char root[MAX_PATH] = {};
+    ASSERT_GT(GetEnvironmentVariableA("SystemRoot", root, MAX_PATH), 0u);
+
+    TSystemIconSpecs current;
+    TSystemIconTable table = ReadSystemIconTable(Folders, &current);
+    EXPECT_EQ(current[3][3], std::string(root) + "\\system32\\shell32.dll,3") << "\"Festplatte\"";
+
+    AssignSystemIconSpec(table, 3, 3, "C:\\ICONS\\B.DLL,2");
+    DWORD type = 0;
+    RegQueryValueExA(key, "8", nullptr, &type, nullptr, nullptr);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ)) << "written back as the type that was there";
+    RegCloseKey(key);
+    ReadSystemIconTable(Folders, &current);
+    EXPECT_EQ(current[3][3], "C:\\ICONS\\B.DLL,2");
+}

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 class SystemPageTest : public testing::Test {
@@ -97,4 +99,46 @@ TEST_F(SystemPageTest, ResettingWritesTheDefaults)
     for (int s = 0; s < SystemIconSections; ++s)
         for (int i = 0; i < SystemIconSectionSizes[s]; ++i)
             EXPECT_EQ(Stored(s, i), Toolsform->SystemIconTable[s][i].DefaultSpec) << s << "," << i;
+}
+
+namespace {
+
+// A top-level window that notes the cursor while the shell is told to reload its icons.
+struct SettingsWitness {
+    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == WM_SETTINGCHANGE)
+            cursors.push_back(Screen.Cursor());
+        return DefWindowProcA(window, msg, wParam, lParam);
+    }
+    SettingsWitness()
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "SystemPageSettingsWitness";
+        RegisterClassA(&wc);
+        window = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance,
+                                 nullptr);
+        cursors.clear();
+    }
+    ~SettingsWitness() { DestroyWindow(window); }
+    HWND window;
+    static std::vector<TCursor> cursors;
+};
+std::vector<TCursor> SettingsWitness::cursors;
+
+}  // namespace
+
+TEST_F(SystemPageTest, BothResetButtonsShowTheHourglassWhileTheShellReloads)
+{
+    SettingsWitness witness;
+    for (TVantuButton* button : {MainForm->bGewaehltesIconZuruecksetzen, MainForm->bAlleIconsZuruecksetzen}) {
+        SettingsWitness::cursors.clear();
+        button->OnClick(button);
+        ASSERT_EQ(SettingsWitness::cursors.size(), 2u) << button->Name() << ": two broadcasts";
+        for (TCursor cursor : SettingsWitness::cursors)
+            EXPECT_EQ(cursor, crHourGlass) << button->Name();
+        EXPECT_EQ(Screen.Cursor(), crDefault) << button->Name() << ": the cursor comes back";
+    }
 }
