@@ -1104,8 +1104,9 @@ void TWinControl::SetBounds(int left, int top, int width, int height)
     }
     SetWindowPos(handle_, nullptr, left, top, std::max(width, 0), std::max(height, 0),
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    // WM_WINDOWPOSCHANGED took the new bounds; a minimised window keeps them here.
-    if (Left() != left || Top() != top || Width() != width || Height() != height)
+    // WM_WINDOWPOSCHANGED took the new bounds, also a size the window chose itself (a combo
+    // box's field); a minimised window keeps the asked ones here.
+    if (IsIconic(handle_) && (Left() != left || Top() != top || Width() != width || Height() != height))
         TControl::SetBounds(left, top, width, height);
 }
 

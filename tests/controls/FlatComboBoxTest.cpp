@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "FlatComboBox.h"
+#include "FlatGroupBox.h"
 #include "FlatTestForm.h"
 
 #include <gtest/gtest.h>
@@ -109,4 +110,40 @@ TEST(FlatComboBox, AdvColorsNeedAParent)
     c.combo->SetUseAdvColors(true);
     EXPECT_EQ(c.combo->ColorBorder(), 0xADC6C9) << "darkened by 50 from the parent: " << Hex(c.combo->ColorBorder());
     EXPECT_EQ(c.combo->ColorArrowBackground(), 0xE0EAEB) << "darkened by 10: " << Hex(c.combo->ColorArrowBackground());
+}
+
+TEST(FlatComboBox, InAParentThatIsThereAlreadyItFramesTheHeightTheSystemGivesIt)
+{
+    // As on the settings page: the parent's window exists, so the box's is made at once and
+    // the system sets the field's height itself.
+    FlatTestForm f{200, 60, clRed};
+    auto* group = f.Add<TFlatGroupBox>(0, 0, 200, 60);
+    group->SetTransparent(true);
+    f.form->Handle();
+    auto* combo = new TFlatComboBox(f.form.get());
+    combo->SetStyle(csDropDownList);
+    combo->SetParent(group);
+    combo->SetBounds(10, 10, 120, 19);
+    combo->AddItem("Arial");
+    combo->SetItemIndex(0);
+    RECT window;
+    GetWindowRect(combo->Handle(), &window);
+    const int height = window.bottom - window.top;
+    EXPECT_EQ(combo->Height(), height);
+
+    ASSERT_TRUE(f.ShowActive());
+    combo->SetFocus();
+    PumpMessages(100);
+    // What the screen shows along the box's bottom rows, focused: the frame, and red below it.
+    TBitmap screen(200, 60);
+    {
+        HDC desktop = GetDC(nullptr);
+        BitBlt(screen.Canvas().Handle(), 0, 0, 200, 60, desktop, FlatTestForm::Left, FlatTestForm::Top, SRCCOPY);
+        ReleaseDC(nullptr, desktop);
+    }
+    const int bottom = 10 + height - 1;
+    for (int x = 12; x < 100; x += 11) {
+        EXPECT_EQ(Hex(screen.PixelColor(x, bottom)), Hex(FlatBorderColor)) << "frame at " << x << "," << bottom;
+        EXPECT_EQ(Hex(screen.PixelColor(x, bottom + 1)), Hex(clRed)) << "below the box at " << x;
+    }
 }
