@@ -87,10 +87,11 @@ void TMainForm::MakeDesktopPage()
     seGroesse->SetValue(8);
     seGroesse->OnChange = fontChange;
     label(gbIconschriftart, 12, 72, "Stil:");
-    cFett = check(gbIconschriftart, "cFett", "fett", 80, 70, 60, fontChange);
-    cKursiv = check(gbIconschriftart, "cKursiv", "kursiv", 150, 70, 70, fontChange);
-    cDurchgestrichen = check(gbIconschriftart, "cDurchgestrichen", "durchgestrichen", 80, 90, 104, fontChange);
-    cUnterstrichen = check(gbIconschriftart, "cUnterstrichen", "unterstrichen", 184, 90, 94, fontChange);
+    // The two long names share the right column, which has the room for them.
+    cFett = check(gbIconschriftart, "cFett", "fett", 80, 70, 80, fontChange);
+    cKursiv = check(gbIconschriftart, "cKursiv", "kursiv", 80, 90, 80, fontChange);
+    cUnterstrichen = check(gbIconschriftart, "cUnterstrichen", "unterstrichen", 164, 70, 114, fontChange);
+    cDurchgestrichen = check(gbIconschriftart, "cDurchgestrichen", "durchgestrichen", 164, 90, 114, fontChange);
     cSchriftTransparent = check(gbIconschriftart, "cSchriftTransparent", "", 250, 70, 17, fontChange);
     cSchriftTransparent->SetVisible(false);
 

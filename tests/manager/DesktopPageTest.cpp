@@ -49,6 +49,20 @@ TEST_F(DesktopPageTest, TheStoredSettingsAreReadIntoThePage)
     EXPECT_EQ(Toolsform->SystemImages.Count(), SystemIconCount) << "one picture per shell item, blank where none";
 }
 
+TEST_F(DesktopPageTest, EveryCheckBoxShowsItsWholeCaptionInsideItsGroup)
+{
+    for (TFlatCheckBox* box : {MainForm->cGrosseIcons, MainForm->cShortcutOverlays, MainForm->cFett,
+                               MainForm->cKursiv, MainForm->cDurchgestrichen, MainForm->cUnterstrichen,
+                               MainForm->cBildanzeigen}) {
+        TBitmap measure(1, 1);
+        measure.Canvas().Font().Assign(box->Font());
+        // The caption starts 16 pixels in, after the box, and keeps one pixel to the right.
+        const int needed = 16 + measure.Canvas().TextWidth(box->Caption()) + 1;
+        EXPECT_GE(box->Width(), needed) << box->Caption();
+        EXPECT_LE(box->Left() + box->Width(), box->Parent()->Width() - 2) << box->Caption() << " leaves its group";
+    }
+}
+
 TEST_F(DesktopPageTest, LargeIconsGoBackToTheRememberedSize)
 {
     // Ticking by code runs the box's click as the user's does (hover makes real clicks fragile here).
