@@ -788,7 +788,7 @@ void TSectionListBox::UpdateHorizontalExtent()
     if (updateCount_ > 0 || !HandleAllocated())
         return;
     if (wordWrap_) {
-        SetHorizontalExtent(0);
+        HideHorizontalScrollBar();
         return;
     }
     TCanvas& canvas = measure_.Canvas();
@@ -805,7 +805,17 @@ void TSectionListBox::UpdateHorizontalExtent()
                                           static_cast<int>(stops.size()), stops.empty() ? nullptr : stops.data());
         widest = std::max(widest, (static_cast<int>(LOWORD(size)) + subItemIndent_) & 0xFFFF);
     }
-    SetHorizontalExtent(widest < Width() ? 0 : widest);
+    if (widest < Width())
+        HideHorizontalScrollBar();
+    else
+        SetHorizontalExtent(widest);
+}
+
+void TSectionListBox::HideHorizontalScrollBar()
+{
+    SetHorizontalExtent(0);
+    // The list keeps its vertical bar at all times, which shows an idle horizontal one as well.
+    ShowScrollBar(Handle(), SB_HORZ, FALSE);
 }
 
 void TSectionListBox::InvalidateRow(int row)

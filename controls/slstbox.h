@@ -403,6 +403,7 @@ private:
     static UINT RemeasureMessage();
     void ImagesChanged();
     void UpdateHorizontalExtent();
+    void HideHorizontalScrollBar();
     void InvalidateRow(int row);
     void RepaintSectionRows(TListSection& section);
     bool ToggleCheck(int sectionIdx, int subItemIdx);
