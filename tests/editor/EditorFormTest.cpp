@@ -10,8 +10,8 @@
 #include "DialogStub.h"
 #include "EditorStartup.h"
 #include "IconConverter.h"
-#include "KeyboardInput.h"
 #include "Info.h"
+#include "KeyboardInput.h"
 #include "MessagePump.h"
 #include "MouseInput.h"
 #include "PicturePattern.h"
@@ -19,6 +19,7 @@
 #include "StagedFolder.h"
 #include "SysUtils.h"
 #include "TransparentKey.h"
+#include "WitnessWindow.h"
 #include "fontunit.h"
 #include "malen.h"
 
@@ -300,16 +301,7 @@ struct ChainWitness {
             received.push_back(msg);
         return DefWindowProcA(window, msg, wParam, lParam);
     }
-    ChainWitness()
-    {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "EditorChainWitness";
-        RegisterClassA(&wc);
-        window = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
-        received.clear();
-    }
+    ChainWitness() : window(MakeWitnessWindow("EditorChainWitness", Proc)) { received.clear(); }
     ~ChainWitness() { DestroyWindow(window); }
     HWND window;
     static std::vector<UINT> received;

@@ -11,6 +11,7 @@
 #include "RegistrySandbox.h"
 #include "Startup.h"
 #include "SystemIcons.h"
+#include "WitnessWindow.h"
 #include "toolsunit.h"
 
 #include <gtest/gtest.h>
@@ -111,17 +112,7 @@ struct SettingsWitness {
             cursors.push_back(Screen.Cursor());
         return DefWindowProcA(window, msg, wParam, lParam);
     }
-    SettingsWitness()
-    {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "SystemPageSettingsWitness";
-        RegisterClassA(&wc);
-        window = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance,
-                                 nullptr);
-        cursors.clear();
-    }
+    SettingsWitness() : window(MakeWitnessWindow("SystemPageSettingsWitness", Proc)) { cursors.clear(); }
     ~SettingsWitness() { DestroyWindow(window); }
     HWND window;
     static std::vector<TCursor> cursors;
