@@ -19,6 +19,8 @@ TFlatButtonBase<Base>::TFlatButtonBase(TComponent* owner, THoverRecord& hover) :
     this->SetParentFont(true);
     this->SetColor(FlatFaceColor);
     this->SetParentColor(true);
+    // A flat button lit by the mouse keeps its face colour.
+    colors_.Set(fcFocused, FlatFaceColor);
 }
 
 template <typename Base>
@@ -42,11 +44,7 @@ TFlatButtonFace TFlatButtonBase<Base>::Face()
     face.hovered = hovered_;
     face.transparentMode = transparentMode_;
     face.color = this->Color();
-    face.colorFocused = colorFocused_;
-    face.colorDown = colorDown_;
-    face.colorBorder = colorBorder_;
-    face.colorHighLight = colorHighLight_;
-    face.colorShadow = colorShadow_;
+    face.colors = colors_;
     face.glyph = &glyph_;
     face.numGlyphs = numGlyphs_;
     face.caption = this->Caption();
@@ -78,18 +76,16 @@ void TFlatButtonBase<Base>::SetAllowAllUp(bool allow)
 }
 
 template <typename Base>
-void TFlatButtonBase<Base>::SetColors(int index, TColor color)
+void TFlatButtonBase<Base>::SetFlatColor(TFlatColorSlot slot, TColor color)
 {
-    TColor* colors[] = {&colorFocused_, &colorDown_, &colorBorder_, &colorHighLight_, &colorShadow_};
-    *colors[index] = color;
+    colors_.Set(slot, color);
     this->Invalidate();
 }
 
 template <typename Base>
-void TFlatButtonBase<Base>::SetAdvColors(int index, TAdvColors value)
+void TFlatButtonBase<Base>::SetAdvColor(TFlatColorSlot slot, TAdvColors value)
 {
-    TAdvColors* strengths[] = {&advColorFocused_, &advColorDown_, &advColorBorder_};
-    *strengths[index] = AdvColorsInRange(value);
+    colors_.SetStrength(slot, value);
     CalcAdvColors();
     this->Invalidate();
 }
@@ -110,9 +106,7 @@ void TFlatButtonBase<Base>::CalcAdvColors()
 {
     if (!useAdvColors_)
         return;
-    colorFocused_ = ComputeAdvColor(this->Color(), colorFocused_, advColorFocused_, false);
-    colorDown_ = ComputeAdvColor(this->Color(), colorDown_, advColorDown_, true);
-    colorBorder_ = ComputeAdvColor(this->Color(), colorBorder_, advColorBorder_, true);
+    colors_.Derive(this->Color(), {fcFocused, fcDown, fcBorder});
 }
 
 template <typename Base>

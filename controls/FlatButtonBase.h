@@ -23,22 +23,22 @@ public:
     bool AllowAllUp() const { return allowAllUp_; }
     void SetAllowAllUp(bool allow);
 
-    TColor ColorFocused() const { return colorFocused_; }
-    void SetColorFocused(TColor color) { SetColors(0, color); }
-    TColor ColorDown() const { return colorDown_; }
-    void SetColorDown(TColor color) { SetColors(1, color); }
-    TColor ColorBorder() const { return colorBorder_; }
-    void SetColorBorder(TColor color) { SetColors(2, color); }
-    TColor ColorHighLight() const { return colorHighLight_; }
-    void SetColorHighLight(TColor color) { SetColors(3, color); }
-    TColor ColorShadow() const { return colorShadow_; }
-    void SetColorShadow(TColor color) { SetColors(4, color); }
-    TAdvColors AdvColorFocused() const { return advColorFocused_; }
-    void SetAdvColorFocused(TAdvColors value) { SetAdvColors(0, value); }
-    TAdvColors AdvColorDown() const { return advColorDown_; }
-    void SetAdvColorDown(TAdvColors value) { SetAdvColors(1, value); }
-    TAdvColors AdvColorBorder() const { return advColorBorder_; }
-    void SetAdvColorBorder(TAdvColors value) { SetAdvColors(2, value); }
+    TColor ColorFocused() const { return colors_[fcFocused]; }
+    void SetColorFocused(TColor color) { SetFlatColor(fcFocused, color); }
+    TColor ColorDown() const { return colors_[fcDown]; }
+    void SetColorDown(TColor color) { SetFlatColor(fcDown, color); }
+    TColor ColorBorder() const { return colors_[fcBorder]; }
+    void SetColorBorder(TColor color) { SetFlatColor(fcBorder, color); }
+    TColor ColorHighLight() const { return colors_[fcHighLight]; }
+    void SetColorHighLight(TColor color) { SetFlatColor(fcHighLight, color); }
+    TColor ColorShadow() const { return colors_[fcShadow]; }
+    void SetColorShadow(TColor color) { SetFlatColor(fcShadow, color); }
+    TAdvColors AdvColorFocused() const { return colors_.Strength(fcFocused); }
+    void SetAdvColorFocused(TAdvColors value) { SetAdvColor(fcFocused, value); }
+    TAdvColors AdvColorDown() const { return colors_.Strength(fcDown); }
+    void SetAdvColorDown(TAdvColors value) { SetAdvColor(fcDown, value); }
+    TAdvColors AdvColorBorder() const { return colors_.Strength(fcBorder); }
+    void SetAdvColorBorder(TAdvColors value) { SetAdvColor(fcBorder, value); }
     bool UseAdvColors() const { return useAdvColors_; }
     void SetUseAdvColors(bool use);
 
@@ -90,8 +90,8 @@ protected:
     void StopHoverTimer() { hover_.Stop(*this); }
 
 private:
-    void SetColors(int index, TColor color);
-    void SetAdvColors(int index, TAdvColors value);
+    void SetFlatColor(TFlatColorSlot slot, TColor color);
+    void SetAdvColor(TFlatColorSlot slot, TAdvColors value);
     void CalcAdvColors();
     void UpdateExclusive();
     void ButtonPressed(int group, TFlatButtonBase* sender);
@@ -100,17 +100,10 @@ private:
     THoverRecord& hover_;
     TFlatTransparentMode transparentMode_ = tmNone;
     bool useAdvColors_ = false;
-    TAdvColors advColorFocused_ = AdvColorFocusedDefault;
-    TAdvColors advColorDown_ = AdvColorDownDefault;
-    TAdvColors advColorBorder_ = AdvColorBorderDefault;
+    TFlatColors colors_;
     RECT textBounds_ = {0, 0, 0, 0};
     POINT glyphPos_ = {0, 0};
     int numGlyphs_ = 1;
-    TColor colorDown_ = FlatDownColor;
-    TColor colorBorder_ = FlatBorderColor;
-    TColor colorHighLight_ = FlatHighlightColor;
-    TColor colorShadow_ = FlatMarkColor;
-    TColor colorFocused_ = FlatFaceColor;
     int groupIndex_ = 0;
     TBitmap glyph_;
     bool down_ = false;

@@ -55,25 +55,25 @@ TGlyphLayout DrawFlatButtonFace(TCanvas& canvas, const RECT& r, const TFlatButto
     if (FlatButtonFaceFilled(face)) {
         TColor fill = face.color;
         switch (face.state) {
-        case bsUp: fill = face.hovered ? face.colorFocused : face.color; break;
+        case bsUp: fill = face.hovered ? face.colors[fcFocused] : face.color; break;
         case bsDisabled: fill = face.color; break;
-        case bsDown: fill = face.colorDown; break;
-        case bsExclusive: fill = face.hovered ? face.colorFocused : face.colorDown; break;
+        case bsDown: fill = face.colors[fcDown]; break;
+        case bsExclusive: fill = face.hovered ? face.colors[fcFocused] : face.colors[fcDown]; break;
         }
         canvas.Brush().SetStyle(bsSolid);
         canvas.Brush().SetColor(fill);
         canvas.FillRect(r);
     }
 
-    TColor topLeft = face.colorBorder;
-    TColor bottomRight = face.colorBorder;
+    TColor topLeft = face.colors[fcBorder];
+    TColor bottomRight = face.colors[fcBorder];
     int thickness = 1;
     if (face.state == bsUp && face.hovered) {
-        topLeft = face.colorHighLight;
-        bottomRight = face.colorShadow;
+        topLeft = face.colors[fcHighLight];
+        bottomRight = face.colors[fcShadow];
     } else if (sunk) {
-        topLeft = face.colorShadow;
-        bottomRight = face.colorHighLight;
+        topLeft = face.colors[fcShadow];
+        bottomRight = face.colors[fcHighLight];
     } else if (face.state == bsUp && face.isDefault) {
         thickness = 2;
     }

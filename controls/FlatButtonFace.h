@@ -22,11 +22,7 @@ struct TFlatButtonFace {
     bool isDefault = false;   // two-pixel border while up and not hovered
     TFlatTransparentMode transparentMode = tmNone;
     TColor color = FlatFaceColor;
-    TColor colorFocused = FlatFaceColor;
-    TColor colorDown = FlatDownColor;
-    TColor colorBorder = FlatBorderColor;
-    TColor colorHighLight = FlatHighlightColor;
-    TColor colorShadow = FlatMarkColor;
+    TFlatColors colors;   // focused, down, border, highlight and shadow
     TBitmap* glyph = nullptr;
     int numGlyphs = 1;
     std::string caption;

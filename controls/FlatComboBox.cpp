@@ -22,17 +22,15 @@ TFlatComboBox::~TFlatComboBox()
         RemoveWindowSubclass(edit_, &EditProc, 1);
 }
 
-void TFlatComboBox::SetColors(int index, TColor color)
+void TFlatComboBox::SetFlatColor(TFlatColorSlot slot, TColor color)
 {
-    TColor* colors[] = {&colorArrow_, &colorArrowBackground_, &colorBorder_};
-    *colors[index] = color;
+    colors_.Set(slot, color);
     Invalidate();
 }
 
-void TFlatComboBox::SetAdvColors(int index, TAdvColors value)
+void TFlatComboBox::SetAdvColor(TFlatColorSlot slot, TAdvColors value)
 {
-    TAdvColors* strengths[] = {&advColorBorder_, &advColorArrowBackground_};
-    *strengths[index] = AdvColorsInRange(value);
+    colors_.SetStrength(slot, value);
     CalcAdvColors();
     Invalidate();
 }
@@ -50,8 +48,7 @@ void TFlatComboBox::CalcAdvColors()
 {
     if (!useAdvColors_ || !Parent())
         return;
-    colorBorder_ = ComputeAdvColor(Parent()->Color(), colorBorder_, advColorBorder_, true);
-    colorArrowBackground_ = ComputeAdvColor(Parent()->Color(), colorArrowBackground_, advColorArrowBackground_, true);
+    colors_.Derive(Parent()->Color(), {fcBorder, fcArrowBackground});
 }
 
 void TFlatComboBox::SetEnabled(bool enabled)
@@ -140,7 +137,7 @@ void TFlatComboBox::PaintFlatFrame()
 void TFlatComboBox::DrawFrame(HDC windowDC)
 {
     RECT r = {0, 0, Width() - (Style() == csSimple ? 0 : ArrowWidth + 1), Height()};
-    GdiObject<HBRUSH> border = SolidColorBrush(colorBorder_);
+    GdiObject<HBRUSH> border = SolidColorBrush(colors_[fcBorder]);
     GdiObject<HBRUSH> face = SolidColorBrush(Color());
     FrameRect(windowDC, &r, border.get());
     InflateRect(&r, -1, -1);
@@ -154,8 +151,8 @@ void TFlatComboBox::DrawArrow(HDC dc)
     RECT r = ArrowRect();
     InflateRect(&r, 1, 0);
     {
-        GdiObject<HBRUSH> back = SolidColorBrush(colorArrowBackground_);
-        GdiObject<HBRUSH> border = SolidColorBrush(colorBorder_);
+        GdiObject<HBRUSH> back = SolidColorBrush(colors_[fcArrowBackground]);
+        GdiObject<HBRUSH> border = SolidColorBrush(colors_[fcBorder]);
         FillRect(dc, &r, back.get());
         FrameRect(dc, &r, border.get());
     }
@@ -175,7 +172,7 @@ void TFlatComboBox::DrawArrow(HDC dc)
         triangle(x + 1, y + 1, clWhite);
         triangle(x, y, clGray);
     } else {
-        triangle(x, y, colorArrow_);
+        triangle(x, y, colors_[fcMark]);
     }
     ExcludeClipRect(dc, ClientWidth() - systemButtonWidth_, 0, ClientWidth(), ClientHeight());
 }

@@ -12,16 +12,16 @@ public:
     explicit TFlatComboBox(TComponent* owner);
     ~TFlatComboBox() override;
 
-    TColor ColorArrow() const { return colorArrow_; }
-    void SetColorArrow(TColor color) { SetColors(0, color); }
-    TColor ColorArrowBackground() const { return colorArrowBackground_; }
-    void SetColorArrowBackground(TColor color) { SetColors(1, color); }
-    TColor ColorBorder() const { return colorBorder_; }
-    void SetColorBorder(TColor color) { SetColors(2, color); }
-    TAdvColors AdvColorBorder() const { return advColorBorder_; }
-    void SetAdvColorBorder(TAdvColors value) { SetAdvColors(0, value); }
-    TAdvColors AdvColorArrowBackground() const { return advColorArrowBackground_; }
-    void SetAdvColorArrowBackground(TAdvColors value) { SetAdvColors(1, value); }
+    TColor ColorArrow() const { return colors_[fcMark]; }
+    void SetColorArrow(TColor color) { SetFlatColor(fcMark, color); }
+    TColor ColorArrowBackground() const { return colors_[fcArrowBackground]; }
+    void SetColorArrowBackground(TColor color) { SetFlatColor(fcArrowBackground, color); }
+    TColor ColorBorder() const { return colors_[fcBorder]; }
+    void SetColorBorder(TColor color) { SetFlatColor(fcBorder, color); }
+    TAdvColors AdvColorBorder() const { return colors_.Strength(fcBorder); }
+    void SetAdvColorBorder(TAdvColors value) { SetAdvColor(fcBorder, value); }
+    TAdvColors AdvColorArrowBackground() const { return colors_.Strength(fcArrowBackground); }
+    void SetAdvColorArrowBackground(TAdvColors value) { SetAdvColor(fcArrowBackground, value); }
     bool UseAdvColors() const { return useAdvColors_; }
     void SetUseAdvColors(bool use);
 
@@ -47,20 +47,16 @@ protected:
 
 private:
     static LRESULT CALLBACK EditProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
-    void SetColors(int index, TColor color);
-    void SetAdvColors(int index, TAdvColors value);
+    void SetFlatColor(TFlatColorSlot slot, TColor color);
+    void SetAdvColor(TFlatColorSlot slot, TAdvColors value);
     void CalcAdvColors();
     bool ListStyle() const { return Style() >= csDropDownList; }
     void PaintClient(HDC dc, const RECT& update, UINT systemMessage);
     void FitEdit();
     void DrawSelectionLookNow();
 
-    TColor colorArrow_ = FlatMarkColor;
-    TColor colorArrowBackground_ = FlatDownColor;
-    TColor colorBorder_ = FlatBorderColor;
+    TFlatColors colors_;
     bool useAdvColors_ = false;
-    TAdvColors advColorArrowBackground_ = AdvColorArrowBackgroundDefault;
-    TAdvColors advColorBorder_ = AdvColorBorderDefault;
     HWND edit_ = nullptr;
     HWND list_ = nullptr;
     int systemButtonWidth_;

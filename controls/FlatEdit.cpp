@@ -33,19 +33,17 @@ void TCustomFlatEdit::Loaded()
     FitHeightToFont();
 }
 
-void TCustomFlatEdit::SetColors(int index, TColor color)
+void TCustomFlatEdit::SetFlatColor(TFlatColorSlot slot, TColor color)
 {
-    TColor* colors[] = {&colorFocused_, &colorBorder_, &colorFlat_};
-    *colors[index] = color;
-    if (index == 2)
+    colors_.Set(slot, color);
+    if (slot == fcFlat)
         parentColor_ = false;
     PaintFrame();
 }
 
-void TCustomFlatEdit::SetAdvColors(int index, TAdvColors value)
+void TCustomFlatEdit::SetAdvColor(TFlatColorSlot slot, TAdvColors value)
 {
-    TAdvColors* strengths[] = {&advColorFocused_, &advColorBorder_};
-    *strengths[index] = AdvColorsInRange(value);
+    colors_.SetStrength(slot, value);
     if (useAdvColors_) {
         CalcAdvColors();
         PaintFrame();
@@ -66,8 +64,7 @@ void TCustomFlatEdit::CalcAdvColors()
 {
     if (!useAdvColors_)
         return;
-    colorFocused_ = ComputeAdvColor(colorFlat_, colorFocused_, advColorFocused_, false);
-    colorBorder_ = ComputeAdvColor(colorFlat_, colorBorder_, advColorBorder_, true);
+    colors_.Derive(colors_[fcFlat], {fcFocused, fcBorder});
 }
 
 void TCustomFlatEdit::SetParentColor(bool parentColor)
@@ -77,7 +74,7 @@ void TCustomFlatEdit::SetParentColor(bool parentColor)
     parentColor_ = parentColor;
     if (parentColor) {
         if (Parent())
-            colorFlat_ = Parent()->Color();
+            colors_.Set(fcFlat, Parent()->Color());
         PaintFrame();
     }
 }
@@ -93,7 +90,7 @@ void TCustomFlatEdit::SetParent(TWinControl* parent)
 void TCustomFlatEdit::TakeParentColor()
 {
     if (Parent())
-        colorFlat_ = Parent()->Color();
+        colors_.Set(fcFlat, Parent()->Color());
 }
 
 void TCustomFlatEdit::SetEnabled(bool enabled)
@@ -117,7 +114,7 @@ void TCustomFlatEdit::PaintFrame()
 {
     const bool hot = Hot();
     // The client area takes the face colour through the edit's colour messages.
-    TColor face = hot ? colorFocused_ : colorFlat_;
+    TColor face = colors_[hot ? fcFocused : fcFlat];
     if (Color() != face)
         SetColor(face);
     if (!HandleAllocated())
@@ -128,7 +125,7 @@ void TCustomFlatEdit::PaintFrame()
     RECT r;
     GetWindowRect(Handle(), &r);
     OffsetRect(&r, -r.left, -r.top);
-    GdiObject<HBRUSH> border = SolidColorBrush(colorBorder_);
+    GdiObject<HBRUSH> border = SolidColorBrush(colors_[fcBorder]);
     GdiObject<HBRUSH> inner = SolidColorBrush(face);
     FrameRect(dc.get(), &r, border.get());
     InflateRect(&r, -1, -1);

@@ -11,20 +11,20 @@ class TCustomFlatEdit : public TEdit {
 public:
     explicit TCustomFlatEdit(TComponent* owner);
 
-    TColor ColorFocused() const { return colorFocused_; }
-    void SetColorFocused(TColor color) { SetColors(0, color); }
-    TColor ColorBorder() const { return colorBorder_; }
-    void SetColorBorder(TColor color) { SetColors(1, color); }
+    TColor ColorFocused() const { return colors_[fcFocused]; }
+    void SetColorFocused(TColor color) { SetFlatColor(fcFocused, color); }
+    TColor ColorBorder() const { return colors_[fcBorder]; }
+    void SetColorBorder(TColor color) { SetFlatColor(fcBorder, color); }
     // Setting the flat colour ends following the parent's.
-    TColor ColorFlat() const { return colorFlat_; }
-    void SetColorFlat(TColor color) { SetColors(2, color); }
+    TColor ColorFlat() const { return colors_[fcFlat]; }
+    void SetColorFlat(TColor color) { SetFlatColor(fcFlat, color); }
     // The edit's own flag, apart from the library's: the flat colour follows the parent's.
     bool ParentColor() const { return parentColor_; }
     void SetParentColor(bool parentColor);
-    TAdvColors AdvColorFocused() const { return advColorFocused_; }
-    void SetAdvColorFocused(TAdvColors value) { SetAdvColors(0, value); }
-    TAdvColors AdvColorBorder() const { return advColorBorder_; }
-    void SetAdvColorBorder(TAdvColors value) { SetAdvColors(1, value); }
+    TAdvColors AdvColorFocused() const { return colors_.Strength(fcFocused); }
+    void SetAdvColorFocused(TAdvColors value) { SetAdvColor(fcFocused, value); }
+    TAdvColors AdvColorBorder() const { return colors_.Strength(fcBorder); }
+    void SetAdvColorBorder(TAdvColors value) { SetAdvColor(fcBorder, value); }
     bool UseAdvColors() const { return useAdvColors_; }
     void SetUseAdvColors(bool use);
 
@@ -48,19 +48,15 @@ protected:
     void FontChanged() override;
 
 private:
-    void SetColors(int index, TColor color);
-    void SetAdvColors(int index, TAdvColors value);
+    void SetFlatColor(TFlatColorSlot slot, TColor color);
+    void SetAdvColor(TFlatColorSlot slot, TAdvColors value);
     void CalcAdvColors();
     void TakeParentColor();
     bool Hot() const;
 
     bool useAdvColors_ = false;
-    TAdvColors advColorFocused_ = AdvColorFocusedDefault;
-    TAdvColors advColorBorder_ = AdvColorBorderDefault;
     bool parentColor_ = true;
-    TColor colorFocused_ = FlatFocusedColor;
-    TColor colorBorder_ = FlatBorderColor;
-    TColor colorFlat_ = FlatFaceColor;
+    TFlatColors colors_;
     bool hovered_ = false;
     bool loaded_ = false;
 };

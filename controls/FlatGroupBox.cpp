@@ -21,7 +21,7 @@ void TFlatGroupBox::SetTransparent(bool transparent)
 
 void TFlatGroupBox::SetColorBorder(TColor color)
 {
-    colorBorder_ = color;
+    colors_.Set(fcBorder, color);
     Invalidate();
 }
 
@@ -33,7 +33,7 @@ void TFlatGroupBox::SetBorder(TGroupBoxBorder border)
 
 void TFlatGroupBox::SetAdvColorBorder(TAdvColors value)
 {
-    advColorBorder_ = AdvColorsInRange(value);
+    colors_.SetStrength(fcBorder, value);
     CalcAdvColors();
     Invalidate();
 }
@@ -51,7 +51,7 @@ void TFlatGroupBox::SetUseAdvColors(bool use)
 void TFlatGroupBox::CalcAdvColors()
 {
     if (useAdvColors_)
-        colorBorder_ = ComputeAdvColor(Color(), colorBorder_, advColorBorder_, true);
+        colors_.Derive(Color(), {fcBorder});
 }
 
 void TFlatGroupBox::Paint()
@@ -75,7 +75,7 @@ void TFlatGroupBox::Paint()
         canvas.FillRect(cr);
     }
 
-    canvas.Pen().SetColor(colorBorder_);
+    canvas.Pen().SetColor(colors_[fcBorder]);
     const int line = cr.top + h;
     const int gapEnd = cr.left + 12 + text.cx;
     if (border_ == brFull) {

@@ -14,11 +14,11 @@ public:
 
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool transparent);
-    TColor ColorBorder() const { return colorBorder_; }
+    TColor ColorBorder() const { return colors_[fcBorder]; }
     void SetColorBorder(TColor color);
     TGroupBoxBorder Border() const { return border_; }
     void SetBorder(TGroupBoxBorder border);
-    TAdvColors AdvColorBorder() const { return advColorBorder_; }
+    TAdvColors AdvColorBorder() const { return colors_.Strength(fcBorder); }
     void SetAdvColorBorder(TAdvColors value);
     bool UseAdvColors() const { return useAdvColors_; }
     void SetUseAdvColors(bool use);
@@ -32,7 +32,6 @@ private:
 
     bool transparent_ = false;
     bool useAdvColors_ = false;
-    TAdvColors advColorBorder_ = AdvColorBorderDefault;
-    TColor colorBorder_ = FlatBorderColor;
+    TFlatColors colors_;
     TGroupBoxBorder border_ = brFull;
 };

@@ -25,17 +25,15 @@ void TFlatMarkControl::SetTransparent(bool transparent)
     Invalidate();
 }
 
-void TFlatMarkControl::SetColors(int index, TColor color)
+void TFlatMarkControl::SetFlatColor(TFlatColorSlot slot, TColor color)
 {
-    TColor* colors[] = {&colorFocused_, &colorDown_, &colorMark_, &colorBorder_};
-    *colors[index] = color;
+    colors_.Set(slot, color);
     Invalidate();
 }
 
-void TFlatMarkControl::SetAdvColors(int index, TAdvColors value)
+void TFlatMarkControl::SetAdvColor(TFlatColorSlot slot, TAdvColors value)
 {
-    TAdvColors* strengths[] = {&advColorFocused_, &advColorDown_, &advColorBorder_};
-    *strengths[index] = AdvColorsInRange(value);
+    colors_.SetStrength(slot, value);
     CalcAdvColors();
     Invalidate();
 }
@@ -54,9 +52,7 @@ void TFlatMarkControl::CalcAdvColors()
 {
     if (!useAdvColors_)
         return;
-    colorFocused_ = ComputeAdvColor(Color(), colorFocused_, advColorFocused_, false);
-    colorDown_ = ComputeAdvColor(Color(), colorDown_, advColorDown_, true);
-    colorBorder_ = ComputeAdvColor(Color(), colorBorder_, advColorBorder_, true);
+    colors_.Derive(Color(), {fcFocused, fcDown, fcBorder});
 }
 
 void TFlatMarkControl::SetMarkOnRight(bool right)
@@ -92,7 +88,7 @@ void TFlatMarkControl::SetEnabled(bool enabled)
 TColor TFlatMarkControl::MarkFill() const
 {
     if (hasFocus_ || hovered_)
-        return pressed_ ? colorDown_ : colorFocused_;
+        return colors_[pressed_ ? fcDown : fcFocused];
     return Color();
 }
 

@@ -16,18 +16,18 @@ public:
     bool Checked() const { return checked_; }
     virtual void SetChecked(bool checked) = 0;
 
-    TColor ColorFocused() const { return colorFocused_; }
-    void SetColorFocused(TColor color) { SetColors(0, color); }
-    TColor ColorDown() const { return colorDown_; }
-    void SetColorDown(TColor color) { SetColors(1, color); }
-    TColor ColorBorder() const { return colorBorder_; }
-    void SetColorBorder(TColor color) { SetColors(3, color); }
-    TAdvColors AdvColorFocused() const { return advColorFocused_; }
-    void SetAdvColorFocused(TAdvColors value) { SetAdvColors(0, value); }
-    TAdvColors AdvColorDown() const { return advColorDown_; }
-    void SetAdvColorDown(TAdvColors value) { SetAdvColors(1, value); }
-    TAdvColors AdvColorBorder() const { return advColorBorder_; }
-    void SetAdvColorBorder(TAdvColors value) { SetAdvColors(2, value); }
+    TColor ColorFocused() const { return colors_[fcFocused]; }
+    void SetColorFocused(TColor color) { SetFlatColor(fcFocused, color); }
+    TColor ColorDown() const { return colors_[fcDown]; }
+    void SetColorDown(TColor color) { SetFlatColor(fcDown, color); }
+    TColor ColorBorder() const { return colors_[fcBorder]; }
+    void SetColorBorder(TColor color) { SetFlatColor(fcBorder, color); }
+    TAdvColors AdvColorFocused() const { return colors_.Strength(fcFocused); }
+    void SetAdvColorFocused(TAdvColors value) { SetAdvColor(fcFocused, value); }
+    TAdvColors AdvColorDown() const { return colors_.Strength(fcDown); }
+    void SetAdvColorDown(TAdvColors value) { SetAdvColor(fcDown, value); }
+    TAdvColors AdvColorBorder() const { return colors_.Strength(fcBorder); }
+    void SetAdvColorBorder(TAdvColors value) { SetAdvColor(fcBorder, value); }
     bool UseAdvColors() const { return useAdvColors_; }
     void SetUseAdvColors(bool use);
 
@@ -44,9 +44,9 @@ public:
 protected:
     TFlatMarkControl(TComponent* owner, THoverRecord& hover);
 
-    // The check mark's or dot's colour is colour index 2.
-    TColor ColorMark() const { return colorMark_; }
-    void SetColorMark(TColor color) { SetColors(2, color); }
+    // The check mark's or the dot's colour.
+    TColor ColorMark() const { return colors_[fcMark]; }
+    void SetColorMark(TColor color) { SetFlatColor(fcMark, color); }
     bool MarkOnRight() const { return markOnRight_; }
     void SetMarkOnRight(bool right);
     // The mark's face: pressed, lit or plain.
@@ -69,24 +69,18 @@ protected:
     void StopHoverTimer() { hover_.Stop(*this); }
 
 private:
-    void SetColors(int index, TColor color);
-    void SetAdvColors(int index, TAdvColors value);
+    void SetFlatColor(TFlatColorSlot slot, TColor color);
+    void SetAdvColor(TFlatColorSlot slot, TAdvColors value);
     void CalcAdvColors();
 
     THoverRecord& hover_;
     bool useAdvColors_ = false;
-    TAdvColors advColorFocused_ = AdvColorFocusedDefault;
-    TAdvColors advColorDown_ = AdvColorDownDefault;
-    TAdvColors advColorBorder_ = AdvColorBorderDefault;
+    TFlatColors colors_;
     bool hovered_ = false;
     bool pressed_ = false;
     bool hasFocus_ = false;
     bool markOnRight_ = false;
     bool checked_ = false;
-    TColor colorFocused_ = FlatFocusedColor;
-    TColor colorDown_ = FlatDownColor;
-    TColor colorMark_ = FlatMarkColor;
-    TColor colorBorder_ = FlatBorderColor;
     bool transparent_ = false;
     bool tabStop_ = false;
 };

@@ -20,6 +20,29 @@ TColor ComputeAdvColor(TColor base, TColor fallback, TAdvColors strength, bool d
     return ScaledHSLToColor(hsl.h, hsl.s, hsl.l);
 }
 
+TFlatColors::TFlatColors()
+{
+    colors_[fcFocused] = FlatFocusedColor;
+    colors_[fcDown] = FlatDownColor;
+    colors_[fcBorder] = FlatBorderColor;
+    colors_[fcFlat] = FlatFaceColor;
+    colors_[fcMark] = FlatMarkColor;
+    colors_[fcArrowBackground] = FlatDownColor;
+    colors_[fcHighLight] = FlatHighlightColor;
+    colors_[fcShadow] = FlatMarkColor;
+    strengths_.fill(0);
+    strengths_[fcFocused] = AdvColorFocusedDefault;
+    strengths_[fcDown] = AdvColorDownDefault;
+    strengths_[fcBorder] = AdvColorBorderDefault;
+    strengths_[fcArrowBackground] = AdvColorArrowBackgroundDefault;
+}
+
+void TFlatColors::Derive(TColor base, std::initializer_list<TFlatColorSlot> slots)
+{
+    for (TFlatColorSlot slot : slots)
+        colors_[slot] = ComputeAdvColor(base, colors_[slot], strengths_[slot], slot != fcFocused);
+}
+
 void PaintParentBackground(TControl& control, TCanvas& canvas)
 {
     TWinControl* parent = control.Parent();

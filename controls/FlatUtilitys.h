@@ -12,7 +12,9 @@
 #include "ExtCtrls.h"
 #include "GdiObject.h"
 
+#include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -36,6 +38,40 @@ constexpr TAdvColors AdvColorsInRange(int value) { return static_cast<TAdvColors
 // The base colour with its lightness shifted by `strength` (lightened, or darkened when
 // `darken`); `fallback` unchanged for strength 0.
 TColor ComputeAdvColor(TColor base, TColor fallback, TAdvColors strength, bool darken);
+
+// The colour roles of the flat controls; a slot means the same role in every control.
+enum TFlatColorSlot {
+    fcFocused,           // the face while focused or under the mouse
+    fcDown,              // the face while pressed
+    fcBorder,
+    fcFlat,              // the face of the edits
+    fcMark,              // check mark, radio dot, combo box arrow
+    fcArrowBackground,   // the combo box's arrow button
+    fcHighLight,         // the lit edge of a raised button
+    fcShadow,            // its shaded edge
+    fcSlotCount
+};
+
+// The colours of one flat control by slot, with the strengths of the lightness shifts that derive
+// some of them from the face colour while UseAdvColors is on. A control uses the slots it has
+// properties for; every slot starts with the flat palette's colour for its role.
+class TFlatColors {
+public:
+    TFlatColors();
+
+    TColor operator[](TFlatColorSlot slot) const { return colors_[slot]; }
+    void Set(TFlatColorSlot slot, TColor color) { colors_[slot] = color; }
+    TAdvColors Strength(TFlatColorSlot slot) const { return strengths_[slot]; }
+    // Values outside 0..100 are taken as the nearest end.
+    void SetStrength(TFlatColorSlot slot, int value) { strengths_[slot] = AdvColorsInRange(value); }
+    // Recomputes `slots` from `base` by their strengths: the focused colour lightened, the
+    // pressed, border and arrow background colours darkened.
+    void Derive(TColor base, std::initializer_list<TFlatColorSlot> slots);
+
+private:
+    std::array<TColor, fcSlotCount> colors_;
+    std::array<TAdvColors, fcSlotCount> strengths_;
+};
 
 // Paints what the control's parent shows behind the control onto the control's canvas.
 void PaintParentBackground(TControl& control, TCanvas& canvas);
