@@ -16,6 +16,7 @@
 #include <cmath>
 #include <exception>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -219,6 +220,19 @@ struct StyleState {
     int focusLeft = 0;
 };
 
+// What a tag's handler is given: the tag as written and upper-cased, the line it stands on and
+// the pass.
+struct TagCall {
+    const std::string& raw;
+    const std::string& tag;
+    const RECT& lineRect;
+    LineState& line;
+    bool measure;
+    bool& onImage;
+    int tagsOnLine;
+    int& bullets;
+};
+
 // The state of one DrawMarkup call.
 class MarkupEngine {
 public:
@@ -235,6 +249,30 @@ private:
     bool PlaceRun(const std::string& run, const RECT& lineRect, LineState& line, bool measure, bool& onAnchor);
     TagOutcome HandleTag(const std::string& raw, const RECT& lineRect, LineState& line, bool measure,
                          bool& onImage, int tagsOnLine, int& bullets);
+    // One small handler per tag. A name marked `prefix` stands for every tag that starts with it;
+    // the first entry that matches a tag handles it.
+    using TagHandler = TagOutcome (*)(MarkupEngine& engine, TagCall& call);
+    struct TagEntry {
+        const char* name;
+        bool prefix;
+        TagHandler handler;
+    };
+    static const std::vector<TagEntry>& OpeningTags();
+    static const std::vector<TagEntry>& ClosingTags();
+    TagOutcome Styled(TFontStyles bit, bool on);
+    TagOutcome Flag(bool StyleState::*flag, bool on);
+    TagOutcome Blink();
+    TagOutcome EndBlink();
+    TagOutcome EndFont(bool measure);
+    TagOutcome Highlight();
+    TagOutcome EndHighlight();
+    TagOutcome Rule(const TagCall& call);
+    TagOutcome Indent(const TagCall& call);
+    TagOutcome ListItem(const TagCall& call);
+    TagOutcome EndList();
+    TagOutcome Paragraph(const TagCall& call);
+    TagOutcome EndParagraph();
+    TagOutcome Rotate(const std::string& tag);
     TagOutcome Image(const std::string& tag, const RECT& lineRect, LineState& line, bool measure, bool& onImage,
                      bool lineHasContent);
     void OpenAnchor(const std::string& raw, const RECT& lineRect);
@@ -546,153 +584,222 @@ TagOutcome MarkupEngine::HandleTag(const std::string& raw, const RECT& lineRect,
         name += tag[i];
     if (name.empty())
         return TagOutcome::Continue;
+    TagCall call{raw, tag, lineRect, line, measure, onImage, tagsOnLine, bullets};
+    for (const TagEntry& entry : closing ? ClosingTags() : OpeningTags())
+        if (entry.prefix ? StartsWith(name, entry.name) : name == entry.name)
+            return entry.handler(*this, call);
+    return TagOutcome::Continue;
+}
+
+const std::vector<MarkupEngine::TagEntry>& MarkupEngine::OpeningTags()
+{
+    using E = MarkupEngine;
+    using C = TagCall;
+    static const std::vector<TagEntry> tags = {
+        {"A", false, [](E& e, C& c) { e.OpenAnchor(c.raw, c.lineRect); return TagOutcome::Continue; }},
+        {"B", false, [](E& e, C&) { return e.Styled(fsBold, true); }},
+        {"BR", true, [](E& e, C&) { e.result_.plainText += '\r'; return TagOutcome::LineEnd; }},
+        {"BL", true, [](E& e, C&) { return e.Blink(); }},
+        {"BO", true, [](E& e, C& c) { e.Body(c.tag, c.measure); return TagOutcome::Continue; }},
+        {"E", false, [](E& e, C&) { return e.Flag(&StyleState::errorLine, true); }},
+        {"FONT", false, [](E& e, C& c) { e.Font(c.tag, c.measure); return TagOutcome::Continue; }},
+        {"HI", false, [](E& e, C&) { return e.Highlight(); }},
+        {"HR", false, [](E& e, C& c) { return e.Rule(c); }},
+        {"I", false, [](E& e, C&) { return e.Styled(fsItalic, true); }},
+        {"IND", true, [](E& e, C& c) { return e.Indent(c); }},
+        {"IM", true, [](E& e, C& c) {
+             return e.Image(c.tag, c.lineRect, c.line, c.measure, c.onImage, c.tagsOnLine > 0 || !e.lineText_.empty());
+         }},
+        {"LI", false, [](E& e, C& c) { return e.ListItem(c); }},
+        {"P", false, [](E& e, C& c) { return e.Paragraph(c); }},
+        {"R", false, [](E& e, C& c) { return e.Rotate(c.tag); }},
+        {"S", false, [](E& e, C&) { return e.Styled(fsStrikeOut, true); }},
+        {"SHAD", false, [](E& e, C&) { return e.Flag(&StyleState::shadow, true); }},
+        {"SUB", false, [](E& e, C&) { return e.Flag(&StyleState::sub, true); }},
+        {"SUP", false, [](E& e, C&) { return e.Flag(&StyleState::sup, true); }},
+        {"U", false, [](E& e, C&) { return e.Styled(fsUnderline, true); }},
+        {"UL", false, [](E& e, C&) {
+             e.style_.listLevel = std::min(e.style_.listLevel + 1, 100);
+             return TagOutcome::Continue;
+         }},
+        {"Z", false, [](E& e, C&) { return e.Flag(&StyleState::hidden, true); }},
+    };
+    return tags;
+}
+
+const std::vector<MarkupEngine::TagEntry>& MarkupEngine::ClosingTags()
+{
+    using E = MarkupEngine;
+    using C = TagCall;
+    static const std::vector<TagEntry> tags = {
+        {"A", false, [](E& e, C& c) { e.CloseAnchor(c.lineRect, c.line, c.measure); return TagOutcome::Continue; }},
+        {"B", false, [](E& e, C&) { return e.Styled(fsBold, false); }},
+        {"B", true, [](E& e, C&) { return e.EndBlink(); }},
+        {"E", false, [](E& e, C&) { return e.Flag(&StyleState::errorLine, false); }},
+        {"FONT", false, [](E& e, C& c) { return e.EndFont(c.measure); }},
+        {"HI", false, [](E& e, C&) { return e.EndHighlight(); }},
+        {"I", true, [](E& e, C&) { return e.Styled(fsItalic, false); }},
+        {"P", false, [](E& e, C&) { return e.EndParagraph(); }},
+        {"R", false, [](E& e, C&) { e.style_.rotation = 0; return TagOutcome::Continue; }},
+        {"S", false, [](E& e, C&) { return e.Styled(fsStrikeOut, false); }},
+        {"SHAD", false, [](E& e, C&) { return e.Flag(&StyleState::shadow, false); }},
+        {"SUB", false, [](E& e, C&) { e.style_.sub = e.style_.sup = false; return TagOutcome::Continue; }},
+        {"SUP", false, [](E& e, C&) { e.style_.sub = e.style_.sup = false; return TagOutcome::Continue; }},
+        {"UL", false, [](E& e, C&) { return e.EndList(); }},
+        {"U", true, [](E& e, C&) { return e.Styled(fsUnderline, false); }},
+        {"Z", false, [](E& e, C&) { return e.Flag(&StyleState::hidden, false); }},
+    };
+    return tags;
+}
+
+TagOutcome MarkupEngine::Styled(TFontStyles bit, bool on)
+{
+    SetStyleBit(bit, on);
+    return TagOutcome::Continue;
+}
+
+TagOutcome MarkupEngine::Flag(bool StyleState::*flag, bool on)
+{
+    style_.*flag = on;
+    return TagOutcome::Continue;
+}
+
+TagOutcome MarkupEngine::Blink()
+{
+    if (!options_.blinkOn && background_ != clNone)
+        canvas_.Font().SetColor(background_);
+    return TagOutcome::Continue;
+}
+
+TagOutcome MarkupEngine::EndBlink()
+{
+    canvas_.Font().SetColor(baseFont_.Color());
+    return TagOutcome::Continue;
+}
+
+TagOutcome MarkupEngine::EndFont(bool measure)
+{
     TFont& font = canvas_.Font();
+    font.SetName(baseFont_.Name());
+    font.SetHeight(baseFont_.Height());
+    if (!measure && !options_.selected) {
+        font.SetColor(baseFont_.Color());
+        if (style_.fontBrush)
+            canvas_.Brush().SetColor(*style_.fontBrush);
+        style_.fontBrush.reset();
+    }
+    return TagOutcome::Continue;
+}
 
-    if (closing) {
-        if (name == "A") {
-            CloseAnchor(lineRect, line, measure);
-        } else if (name == "B") {
-            SetStyleBit(fsBold, false);
-        } else if (name[0] == 'B') {
-            font.SetColor(baseFont_.Color());   // end of blinking text
-        } else if (name == "E") {
-            style_.errorLine = false;
-        } else if (name == "FONT") {
-            font.SetName(baseFont_.Name());
-            font.SetHeight(baseFont_.Height());
-            if (!measure && !options_.selected) {
-                font.SetColor(baseFont_.Color());
-                if (style_.fontBrush)
-                    canvas_.Brush().SetColor(*style_.fontBrush);
-                style_.fontBrush.reset();
-            }
-        } else if (name == "HI") {
-            if (style_.hiBrush) {
-                canvas_.Brush().SetColor(*style_.hiBrush);
-                font.SetColor(*style_.hiFont);
-                style_.hiBrush.reset();
-                style_.hiFont.reset();
-            }
-        } else if (name[0] == 'I') {
-            SetStyleBit(fsItalic, false);
-        } else if (name == "P") {
-            if (style_.paraBrush) {
-                canvas_.Brush().SetColor(*style_.paraBrush);
-                canvas_.Pen().SetColor(style_.paraPen);
-            }
-            style_.paraBack = false;
-            style_.paraBrush.reset();
+TagOutcome MarkupEngine::Highlight()
+{
+    if (!style_.hiBrush) {
+        style_.hiBrush = canvas_.Brush().Color();
+        style_.hiFont = canvas_.Font().Color();
+    }
+    canvas_.Brush().SetColor(clHighlight);
+    canvas_.Font().SetColor(clHighlightText);
+    return TagOutcome::Continue;
+}
+
+TagOutcome MarkupEngine::EndHighlight()
+{
+    if (style_.hiBrush) {
+        canvas_.Brush().SetColor(*style_.hiBrush);
+        canvas_.Font().SetColor(*style_.hiFont);
+        style_.hiBrush.reset();
+        style_.hiFont.reset();
+    }
+    return TagOutcome::Continue;
+}
+
+TagOutcome MarkupEngine::Rule(const TagCall& call)
+{
+    if (!call.measure) {
+        const TColor pen = canvas_.Pen().Color();
+        canvas_.Pen().SetColor(clBlack);
+        canvas_.MoveTo(call.lineRect.left, call.lineRect.bottom - 1);
+        canvas_.LineTo(call.lineRect.right, call.lineRect.bottom - 1);
+        canvas_.Pen().SetColor(pen);
+    }
+    return TagOutcome::LineEnd;
+}
+
+TagOutcome MarkupEngine::Indent(const TagCall& call)
+{
+    int n = 0;
+    if (NumberAttribute(call.tag, "X", n) && n > call.line.width) {
+        call.line.width = n;
+        x_ = call.lineRect.left + n;
+    }
+    return TagOutcome::Continue;
+}
+
+TagOutcome MarkupEngine::ListItem(const TagCall& call)
+{
+    if (call.bullets > 0)
+        return TagOutcome::LineFull;
+    ++call.bullets;
+    Bullet(call.lineRect, call.line, call.measure);
+    return TagOutcome::Continue;
+}
+
+TagOutcome MarkupEngine::EndList()
+{
+    // A closing list tag with no list open ends underlining, as every other "</U...".
+    if (style_.listLevel > 0)
+        --style_.listLevel;
+    else
+        SetStyleBit(fsUnderline, false);
+    return TagOutcome::Continue;
+}
+
+TagOutcome MarkupEngine::Paragraph(const TagCall& call)
+{
+    std::string value;
+    if (Attribute(call.tag, "ALIGN", value)) {
+        if (value.find("RIGHT") != std::string::npos)
+            style_.align = 1;
+        else if (value.find("LEFT") != std::string::npos)
             style_.align = 0;
-            style_.indent = 0;
-            return TagOutcome::LineEnd;
-        } else if (name == "R") {
-            style_.rotation = 0;
-        } else if (name == "S") {
-            SetStyleBit(fsStrikeOut, false);
-        } else if (name == "SHAD") {
-            style_.shadow = false;
-        } else if (name == "SUB" || name == "SUP") {
-            style_.sub = style_.sup = false;
-        } else if (name == "UL" && style_.listLevel > 0) {
-            --style_.listLevel;
-        } else if (name[0] == 'U') {
-            SetStyleBit(fsUnderline, false);
-        } else if (name == "Z") {
-            style_.hidden = false;
-        }
-        return TagOutcome::Continue;
+        else if (value.find("CENTER") != std::string::npos)
+            style_.align = 2;
     }
+    int indent = 0;
+    if (Attribute(call.tag, "INDENT", value) && ReadNumber(value, 0, indent))
+        style_.indent = indent;
+    call.line.align = style_.align;
+    call.line.indent = style_.indent;
+    if (Attribute(call.tag, "BGCOLOR", value) && !call.measure) {
+        if (!style_.paraBrush) {
+            style_.paraBrush = canvas_.Brush().Color();
+            style_.paraPen = canvas_.Pen().Color();
+        }
+        style_.paraColor = ParseColor(value);
+        style_.paraBack = true;
+        FillBand(call.lineRect);
+    }
+    return TagOutcome::Continue;
+}
 
-    if (name == "A") {
-        OpenAnchor(raw, lineRect);
-    } else if (name == "B") {
-        SetStyleBit(fsBold, true);
-    } else if (StartsWith(name, "BR")) {
-        result_.plainText += '\r';
-        return TagOutcome::LineEnd;
-    } else if (StartsWith(name, "BL")) {
-        if (!options_.blinkOn && background_ != clNone)
-            font.SetColor(background_);
-    } else if (StartsWith(name, "BO")) {
-        Body(tag, measure);
-    } else if (name == "E") {
-        style_.errorLine = true;
-    } else if (name == "FONT") {
-        Font(tag, measure);
-    } else if (name == "HI") {
-        if (!style_.hiBrush) {
-            style_.hiBrush = canvas_.Brush().Color();
-            style_.hiFont = font.Color();
-        }
-        canvas_.Brush().SetColor(clHighlight);
-        font.SetColor(clHighlightText);
-    } else if (name == "HR") {
-        if (!measure) {
-            const TColor pen = canvas_.Pen().Color();
-            canvas_.Pen().SetColor(clBlack);
-            canvas_.MoveTo(lineRect.left, lineRect.bottom - 1);
-            canvas_.LineTo(lineRect.right, lineRect.bottom - 1);
-            canvas_.Pen().SetColor(pen);
-        }
-        return TagOutcome::LineEnd;
-    } else if (name == "I") {
-        SetStyleBit(fsItalic, true);
-    } else if (StartsWith(name, "IND")) {
-        int n = 0;
-        if (NumberAttribute(tag, "X", n) && n > line.width) {
-            line.width = n;
-            x_ = lineRect.left + n;
-        }
-    } else if (StartsWith(name, "IM")) {
-        return Image(tag, lineRect, line, measure, onImage, tagsOnLine > 0 || !lineText_.empty());
-    } else if (name == "LI") {
-        if (bullets > 0)
-            return TagOutcome::LineFull;
-        ++bullets;
-        Bullet(lineRect, line, measure);
-    } else if (name == "P") {
-        std::string value;
-        if (Attribute(tag, "ALIGN", value)) {
-            if (value.find("RIGHT") != std::string::npos)
-                style_.align = 1;
-            else if (value.find("LEFT") != std::string::npos)
-                style_.align = 0;
-            else if (value.find("CENTER") != std::string::npos)
-                style_.align = 2;
-        }
-        int indent = 0;
-        if (Attribute(tag, "INDENT", value) && ReadNumber(value, 0, indent))
-            style_.indent = indent;
-        line.align = style_.align;
-        line.indent = style_.indent;
-        if (Attribute(tag, "BGCOLOR", value) && !measure) {
-            if (!style_.paraBrush) {
-                style_.paraBrush = canvas_.Brush().Color();
-                style_.paraPen = canvas_.Pen().Color();
-            }
-            style_.paraColor = ParseColor(value);
-            style_.paraBack = true;
-            FillBand(lineRect);
-        }
-    } else if (name == "R") {
-        int degrees = 0;
-        if (NumberAttribute(tag, "A", degrees))
-            style_.rotation = degrees % 360;
-    } else if (name == "S") {
-        SetStyleBit(fsStrikeOut, true);
-    } else if (name == "SHAD") {
-        style_.shadow = true;
-    } else if (name == "SUB") {
-        style_.sub = true;
-    } else if (name == "SUP") {
-        style_.sup = true;
-    } else if (name == "U") {
-        SetStyleBit(fsUnderline, true);
-    } else if (name == "UL") {
-        style_.listLevel = std::min(style_.listLevel + 1, 100);
-    } else if (name == "Z") {
-        style_.hidden = true;
+TagOutcome MarkupEngine::EndParagraph()
+{
+    if (style_.paraBrush) {
+        canvas_.Brush().SetColor(*style_.paraBrush);
+        canvas_.Pen().SetColor(style_.paraPen);
     }
+    style_.paraBack = false;
+    style_.paraBrush.reset();
+    style_.align = 0;
+    style_.indent = 0;
+    return TagOutcome::LineEnd;
+}
+
+TagOutcome MarkupEngine::Rotate(const std::string& tag)
+{
+    int degrees = 0;
+    if (NumberAttribute(tag, "A", degrees))
+        style_.rotation = degrees % 360;
     return TagOutcome::Continue;
 }
 
