@@ -1,5 +1,6 @@
-# A static library of a folder's window-free code; an interface library while the folder has none yet.
-function(ql_core_library name sources)
+# A static library of a folder's code (with the folder as its include directory); an interface
+# library while the folder has none yet.
+function(ql_folder_library name sources)
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
