@@ -8,6 +8,7 @@
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "DialogStub.h"
+#include "TestForm.h"
 
 #include <gtest/gtest.h>
 
@@ -63,12 +64,9 @@ struct DraggingDialogs : DialogStub {
     POINT dragBy = {30, 20};
 };
 
-struct SkinnedForm {
-    SkinnedForm()
+struct SkinnedForm : TestForm {
+    SkinnedForm() : TestForm(100, 100, 120, 90)
     {
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBorderStyle(bsNone);
-        form->SetBounds(100, 100, 120, 90);
         cool = new TCoolForm(form.get());
         cool->SetParent(form.get());
     }
@@ -82,7 +80,6 @@ struct SkinnedForm {
         return region;
     }
 
-    std::unique_ptr<TForm> form;
     TCoolForm* cool;
 };
 

@@ -9,8 +9,10 @@
 #include "ExceptionLog.h"
 #include "Forms.h"
 #include "MessagePump.h"
+#include "Pixels.h"
 #include "RegistryProbe.h"
 #include "RegistrySandbox.h"
+#include "TestForm.h"
 
 #include <gtest/gtest.h>
 
@@ -62,42 +64,8 @@ std::string ShortDate(WORD year, WORD month, WORD day)
     return text;
 }
 
-struct ListOnForm {
-    explicit ListOnForm(bool report = true)
-    {
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBorderStyle(bsNone);
-        form->SetBounds(30, 30, 460, 300);
-        list = new ProbeListView(form.get());
-        list->SetParent(form.get());
-        list->SetBounds(0, 0, 440, 280);
-        if (report)
-            list->SetViewStyle(vsReport);
-    }
-
-    void AddColumns(const std::vector<std::string>& captions, int width = 100)
-    {
-        for (const std::string& caption : captions) {
-            TListColumn* column = list->Columns().Add();
-            column->SetCaption(caption);
-            column->SetWidth(width);
-        }
-    }
-
-    TListItem* AddItem(const std::string& caption, const std::vector<std::string>& subItems = {})
-    {
-        TListItem* item = list->Items().Add();
-        item->SetCaption(caption);
-        for (const std::string& text : subItems)
-            item->SubItems().Add(text);
-        return item;
-    }
-
-    void Show()
-    {
-        form->Show();
-        PumpMessages();
-    }
+struct ListOnForm : ListViewOnForm<ProbeListView> {
+    explicit ListOnForm(bool report = true) : ListViewOnForm(30, 30, 460, 300, report) {}
 
     // A column's texts as the window shows them, top to bottom.
     std::vector<std::string> Shown(int column = 0)
@@ -126,13 +94,6 @@ struct ListOnForm {
         return texts;
     }
 
-    RECT HeaderItemRect(int column)
-    {
-        RECT rect = {};
-        SendMessageA(list->HeaderHandle(), HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&rect));
-        return rect;
-    }
-
     // A click on a column header as the mouse makes it.
     void ClickHeader(int column)
     {
@@ -152,16 +113,7 @@ struct ListOnForm {
     }
 
     // The header as it paints itself.
-    std::unique_ptr<TBitmap> HeaderShot()
-    {
-        RECT client = {};
-        GetClientRect(list->HeaderHandle(), &client);
-        auto shot = std::make_unique<TBitmap>(client.right, client.bottom);
-        SendMessageA(list->HeaderHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shot->Canvas().Handle()),
-                     PRF_CLIENT | PRF_ERASEBKGND);
-        GdiFlush();
-        return shot;
-    }
+    std::unique_ptr<TBitmap> HeaderShot() { return PrintClient(list->HeaderHandle(), PRF_CLIENT | PRF_ERASEBKGND); }
 
     void KeyUp(WORD key)
     {
@@ -173,9 +125,6 @@ struct ListOnForm {
         TListItem* item = list->Selected();
         return item ? item->Caption() : "(none)";
     }
-
-    std::unique_ptr<TForm> form;
-    ProbeListView* list;
 };
 
 // Whether `pattern` appears pixel for pixel inside `area` of `shot`.
@@ -632,12 +581,9 @@ TEST(EnhListView, OwnerDrawnRowsAreMeasuredAndDrawnThroughTheEvents)
     EXPECT_EQ(row.bottom - row.top, 30) << "row height";
 
     drawn.clear();
-    TBitmap shot(f.list->ClientWidth(), f.list->ClientHeight());
-    SendMessageA(f.list->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shot.Canvas().Handle()),
-                 PRF_CLIENT | PRF_ERASEBKGND);
-    GdiFlush();
+    auto shot = PrintClient(f.list->Handle(), f.list->ClientWidth(), f.list->ClientHeight(), PRF_CLIENT | PRF_ERASEBKGND);
     EXPECT_EQ(drawn, (std::vector<int>{0, 1}));
-    EXPECT_EQ(shot.PixelColor(row.left + 5, row.top + 5), clRed) << "row 0 drawn by the handler";
+    EXPECT_EQ(shot->PixelColor(row.left + 5, row.top + 5), clRed) << "row 0 drawn by the handler";
 }
 
 TEST(EnhListView, HeaderHandlerDrawsTheHeader)

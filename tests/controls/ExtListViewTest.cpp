@@ -9,7 +9,9 @@
 #include "Forms.h"
 #include "ImageList.h"
 #include "MessagePump.h"
+#include "Pixels.h"
 #include "RegistrySandbox.h"
+#include "TestForm.h"
 
 #include <gtest/gtest.h>
 
@@ -35,46 +37,11 @@ std::string Joined(const std::vector<int>& values)
     return text;
 }
 
-std::string Hex(unsigned value)
-{
-    char text[16];
-    wsprintfA(text, "$%X", value);
-    return text;
-}
-
-struct ExtListOnForm {
-    ExtListOnForm()
+struct ExtListOnForm : ListViewOnForm<ProbeExtListView> {
+    ExtListOnForm() : ListViewOnForm(30, 30, 460, 300) {}
+    ~ExtListOnForm()
     {
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBorderStyle(bsNone);
-        form->SetBounds(30, 30, 460, 300);
-        list = new ProbeExtListView(form.get());
-        list->SetParent(form.get());
-        list->SetBounds(0, 0, 440, 280);
-        list->SetViewStyle(vsReport);
-    }
-
-    void AddColumns(const std::vector<std::string>& captions, int width = 100)
-    {
-        for (const std::string& caption : captions) {
-            TListColumn* column = list->Columns().Add();
-            column->SetCaption(caption);
-            column->SetWidth(width);
-        }
-    }
-
-    void AddItem(const std::string& caption, const std::vector<std::string>& subItems = {})
-    {
-        TListItem* item = list->Items().Add();
-        item->SetCaption(caption);
-        for (const std::string& text : subItems)
-            item->SubItems().Add(text);
-    }
-
-    void Show()
-    {
-        form->Show();
-        PumpMessages();
+        form.reset();   // the list goes before the images it shows
     }
 
     // Two 16x16 pictures, red and blue, for the header and the cells.
@@ -88,13 +55,6 @@ struct ExtListOnForm {
             images->Add(picture, nullptr);
         }
         list->SetSmallImages(images.get());
-    }
-
-    RECT HeaderItemRect(int column)
-    {
-        RECT rect = {};
-        SendMessageA(list->HeaderHandle(), HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&rect));
-        return rect;
     }
 
     LVCOLUMNA WindowColumn(int column)
@@ -126,8 +86,6 @@ struct ExtListOnForm {
     }
 
     std::unique_ptr<TImageList> images;
-    std::unique_ptr<TForm> form;
-    ProbeExtListView* list;
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
-// A shown form for the flat controls' tests, with the messages the mouse would send and a look
-// at the pixels a control paints.
+// A shown form for the flat controls' tests, with the messages the mouse would send (the real
+// pointer moves with them, for the hover timer) and a look at the pixels a control paints.
 #pragma once
 
 #include <windows.h>
@@ -8,38 +8,21 @@
 #include "Controls.h"
 #include "Forms.h"
 #include "MessagePump.h"
+#include "Pixels.h"
+#include "TestForm.h"
 
 #include <memory>
-#include <sstream>
 #include <string>
 
-inline std::string Hex(TColor colour)
-{
-    std::ostringstream out;
-    out << std::hex << "$" << static_cast<uint32_t>(colour);
-    return out.str();
-}
-
-struct FlatTestForm {
+struct FlatTestForm : TestForm {
     // Away from the top-left corner, where the tests of other controls put their windows.
     static constexpr int Left = 620;
     static constexpr int Top = 420;
 
     explicit FlatTestForm(int width = 200, int height = 120, TColor colour = clWhite)
+        : TestForm(Left, Top, width, height)
     {
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBorderStyle(bsNone);
         form->SetColor(colour);
-        form->SetBounds(Left, Top, width, height);
-    }
-
-    template <typename T>
-    T* Add(int left, int top, int width, int height)
-    {
-        auto* control = new T(form.get());
-        control->SetParent(form.get());
-        control->SetBounds(left, top, width, height);
-        return control;
     }
 
     // Shown, active and on top under the pointer; false when the system did not get there
@@ -86,11 +69,7 @@ struct FlatTestForm {
     // The control's window (or, for a windowless one, the form) painted into a bitmap.
     static std::unique_ptr<TBitmap> Shot(TWinControl& window)
     {
-        auto shot = std::make_unique<TBitmap>(window.Width(), window.Height());
-        SendMessageA(window.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shot->Canvas().Handle()), PRF_CLIENT);
-        return shot;
+        return PrintClient(window.Handle(), window.Width(), window.Height());
     }
     TColor Shown(int x, int y) { return Shot(*form)->PixelColor(x, y); }
-
-    std::unique_ptr<TForm> form;
 };

@@ -4,20 +4,13 @@
 
 #include "FlatUtilitys.h"
 #include "HSLUtils.h"
+#include "Pixels.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 
 namespace {
-
-std::string Hex(TColor colour)
-{
-    std::ostringstream out;
-    out << std::hex << "$" << static_cast<uint32_t>(colour);
-    return out.str();
-}
 
 std::string Text(TScaledHSL hsl)
 {

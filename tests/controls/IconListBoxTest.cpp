@@ -9,12 +9,13 @@
 #include "ExceptionLog.h"
 #include "Forms.h"
 #include "IconCtls.h"
+#include "Pixels.h"
 #include "SysUtils.h"
+#include "TestForm.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,13 +45,6 @@ void WriteFile(const std::string& fileName, const std::vector<uint8_t>& bytes)
     SaveFileReplacing(fileName, bytes.data(), bytes.size());
 }
 
-std::string Hex(COLORREF colour)
-{
-    std::ostringstream out;
-    out << std::hex << colour;
-    return out.str();
-}
-
 // Whether `icon` is still a live icon of the process.
 bool IconAlive(HICON icon)
 {
@@ -71,12 +65,9 @@ std::string WindowItemText(HWND list, int index)
     return text;
 }
 
-struct ListOnForm {
-    ListOnForm()
+struct ListOnForm : TestForm {
+    ListOnForm() : TestForm(40, 40, 400, 120)
     {
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBorderStyle(bsNone);
-        form->SetBounds(40, 40, 400, 120);
         list = new TqelIconListBox(form.get());
         list->SetParent(form.get());
         // One row: the items stand side by side, item i in column i.
@@ -86,16 +77,16 @@ struct ListOnForm {
         list->OnDblClick = [this](TComponent*) { ++doubleClicks; };
         form->Handle();
     }
+    ~ListOnForm()
+    {
+        form.reset();   // the list goes while the log of its errors is still there
+    }
 
     // The client area as the list box paints it.
     std::unique_ptr<TBitmap> Shot()
     {
         form->Show();
-        RECT client;
-        GetClientRect(list->Handle(), &client);
-        auto shot = std::make_unique<TBitmap>(client.right, client.bottom);
-        SendMessageA(list->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shot->Canvas().Handle()), PRF_CLIENT);
-        return shot;
+        return PrintClient(list->Handle());
     }
 
     RECT ItemRect(int index)
@@ -106,7 +97,6 @@ struct ListOnForm {
     }
 
     ExceptionLog errors;
-    std::unique_ptr<TForm> form;
     TqelIconListBox* list;
     int fileChanges = 0;
     int clicks = 0;

@@ -6,12 +6,13 @@
 #include "Forms.h"
 #include "ImageList.h"
 #include "MaskButton.h"
+#include "Pixels.h"
+#include "TestForm.h"
 #include "TransparentKey.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <sstream>
 
 namespace {
 
@@ -20,19 +21,6 @@ constexpr int ButtonLeft = 10;
 constexpr int ButtonTop = 10;
 const TColor RowColours[4] = {clRed, clLime, clBlue, clGray};
 constexpr TColor FormColour = clWhite;
-
-std::string Hex(TColor colour)
-{
-    std::ostringstream out;
-    out << std::hex << "$" << static_cast<uint32_t>(colour);
-    return out.str();
-}
-
-void FillRect(TBitmap& bitmap, const RECT& r, TColor colour)
-{
-    bitmap.Canvas().Brush().SetColor(colour);
-    bitmap.Canvas().FillRect(r);
-}
 
 // One 20 x 100 image: four coloured rows, each with a key-coloured 4x4 corner at the bottom
 // right, and a click mask that is black in the left half and key-coloured in the right.
@@ -57,18 +45,15 @@ void LoadGlyphs(TImageList& list)
     list.AddMasked(strip, TransparentKeyColor);
 }
 
-struct ButtonOnForm {
-    ButtonOnForm()
+struct ButtonOnForm : TestForm {
+    ButtonOnForm() : TestForm(50, 50, 60, 40)
     {
         LoadStrip(strip);
         LoadGlyphs(glyphs);
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBorderStyle(bsNone);
         form->SetColor(FormColour);
-        form->SetBounds(50, 50, 60, 40);
-        button = new TMaskButton(form.get());
-        button->SetParent(form.get());
-        button->SetBounds(ButtonLeft, ButtonTop, 30, 30);
+        button = Add<TMaskButton>(ButtonLeft, ButtonTop, 30, 30);
+        // Mouse messages in the button's own coordinates, through the form as the system sends them.
+        mouseOrigin = {ButtonLeft, ButtonTop};
         button->SetImageList(&strip);
         button->SetTransparent(true);
         button->OnClick = [this](TComponent*) { ++clicks; };
@@ -79,27 +64,11 @@ struct ButtonOnForm {
         form.reset();   // the button goes before the lists it watches
     }
 
-    // Mouse messages in the button's own coordinates, through the form as the system sends them.
-    void Send(UINT msg, int x, int y, WPARAM keys = 0)
-    {
-        SendMessageA(form->Handle(), msg, keys, MAKELPARAM(ButtonLeft + x, ButtonTop + y));
-    }
-    void Move(int x, int y) { Send(WM_MOUSEMOVE, x, y); }
-    void Press(int x, int y) { Send(WM_LBUTTONDOWN, x, y, MK_LBUTTON); }
-    void Release(int x, int y) { Send(WM_LBUTTONUP, x, y); }
-    void MoveAway() { SendMessageA(form->Handle(), WM_MOUSELEAVE, 0, 0); }
-
     // The colour the form shows at a point of the button.
-    TColor Shown(int x, int y)
-    {
-        TBitmap shot(60, 40);
-        SendMessageA(form->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shot.Canvas().Handle()), PRF_CLIENT);
-        return shot.PixelColor(ButtonLeft + x, ButtonTop + y);
-    }
+    TColor Shown(int x, int y) { return Shot()->PixelColor(ButtonLeft + x, ButtonTop + y); }
 
     TImageList strip{Size, 5 * Size};
     TImageList glyphs{6, 6};
-    std::unique_ptr<TForm> form;
     TMaskButton* button;
     int clicks = 0;
 };

@@ -7,6 +7,7 @@
 #include "Classes.h"
 #include "Exceptions.h"
 #include "PictureContainer.h"
+#include "Pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -105,13 +106,6 @@ void Load(THTMLPicture& picture, const std::vector<uint8_t>& bytes)
 {
     TMemoryStream stream(bytes);
     picture.LoadFromStream(stream);
-}
-
-std::string Hex(TColor color)
-{
-    char text[16];
-    wsprintfA(text, "$%06X", static_cast<unsigned>(color));
-    return text;
 }
 
 struct Pixel {

@@ -6,13 +6,14 @@
 #include "Bitmap.h"
 #include "Forms.h"
 #include "ImageList.h"
+#include "Pixels.h"
+#include "TestForm.h"
 #include "TransparentKey.h"
 #include "VantuButton.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <sstream>
 
 namespace {
 
@@ -30,19 +31,6 @@ const TColor SliceColours[4] = {clYellow, clOlive, clNavy, clSilver};
 // Column 17, the slice's second column, and the right cap's outer part (columns 45 to 59).
 constexpr TColor SecondSliceColumn = clFuchsia;
 constexpr TColor OuterRightCap = clAqua;
-
-std::string Hex(TColor colour)
-{
-    std::ostringstream out;
-    out << std::hex << "$" << static_cast<uint32_t>(colour);
-    return out.str();
-}
-
-void FillRect(TBitmap& bitmap, const RECT& r, TColor colour)
-{
-    bitmap.Canvas().Brush().SetColor(colour);
-    bitmap.Canvas().FillRect(r);
-}
 
 // One 60 x 80 image in four rows. Each row: cap colour everywhere, the slice colour in column
 // 16, SecondSliceColumn in 17, OuterRightCap in 45..59; its top line is key-coloured in the
@@ -62,17 +50,13 @@ void LoadStrip(TImageList& list, int rows = 4)
     list.AddMasked(strip, TransparentKeyColor);
 }
 
-struct ButtonOnForm {
-    explicit ButtonOnForm(int width = 100)
+struct ButtonOnForm : TestForm {
+    explicit ButtonOnForm(int width = 100) : TestForm(50, 50, FormWidth, FormHeight)
     {
         LoadStrip(strip);
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBorderStyle(bsNone);
         form->SetColor(FormColour);
-        form->SetBounds(50, 50, FormWidth, FormHeight);
-        button = new TVantuButton(form.get());
-        button->SetParent(form.get());
-        button->SetBounds(ButtonLeft, ButtonTop, width, 30);
+        button = Add<TVantuButton>(ButtonLeft, ButtonTop, width, 30);
+        mouseOrigin = {ButtonLeft, ButtonTop};
         button->SetImageList(&strip);
         button->OnClick = [this](TComponent*) { ++clicks; };
         form->Handle();
@@ -82,27 +66,10 @@ struct ButtonOnForm {
         form.reset();   // the button goes before the list it watches
     }
 
-    void Send(UINT msg, int x, int y, WPARAM keys = 0)
-    {
-        SendMessageA(form->Handle(), msg, keys, MAKELPARAM(ButtonLeft + x, ButtonTop + y));
-    }
-    void Move(int x, int y) { Send(WM_MOUSEMOVE, x, y); }
-    void Press(int x, int y) { Send(WM_LBUTTONDOWN, x, y, MK_LBUTTON); }
-    void Release(int x, int y) { Send(WM_LBUTTONUP, x, y); }
-    void MoveAway() { SendMessageA(form->Handle(), WM_MOUSELEAVE, 0, 0); }
-
-    // What the form shows, painted as the system would.
-    std::unique_ptr<TBitmap> Shot()
-    {
-        auto shot = std::make_unique<TBitmap>(FormWidth, FormHeight);
-        SendMessageA(form->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shot->Canvas().Handle()), PRF_CLIENT);
-        return shot;
-    }
     // The colour the form shows at a point of the button.
     TColor Shown(int x, int y) { return Shot()->PixelColor(ButtonLeft + x, ButtonTop + y); }
 
     TImageList strip{StripWidth, 4 * RowHeight};
-    std::unique_ptr<TForm> form;
     TVantuButton* button;
     int clicks = 0;
 };
@@ -176,21 +143,15 @@ TEST(VantuButton, ScratchImageTakesStripsLargerThanTheOldFixedSize)
     }
     big.AddMasked(strip, TransparentKeyColor);
 
-    TForm form(nullptr);
-    form.SetBorderStyle(bsNone);
-    form.SetColor(FormColour);
-    form.SetBounds(50, 50, 400, 140);
-    auto* button = new TVantuButton(&form);
-    button->SetParent(&form);
-    button->SetBounds(0, 0, 380, 30);
+    TestForm on(50, 50, 400, 140);
+    on.form->SetColor(FormColour);
+    auto* button = on.Add<TVantuButton>(0, 0, 380, 30);
     button->SetImageList(&big);
     button->SetEnabled(false);
-    form.Handle();
-    TBitmap shot(400, 140);
-    SendMessageA(form.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shot.Canvas().Handle()), PRF_CLIENT);
+    auto shot = on.Shot();
     for (int y : {0, 60, 119})
-        EXPECT_EQ(shot.PixelColor(200, y), SliceColours[vlDisabled]) << "row 4, line " << y << ": "
-                                                                     << Hex(shot.PixelColor(200, y));
+        EXPECT_EQ(shot->PixelColor(200, y), SliceColours[vlDisabled]) << "row 4, line " << y << ": "
+                                                                      << Hex(shot->PixelColor(200, y));
     button->SetImageList(nullptr);   // the list is freed before the form
 }
 

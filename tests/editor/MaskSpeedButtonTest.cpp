@@ -5,6 +5,8 @@
 #include "Bitmap.h"
 #include "Forms.h"
 #include "ImageList.h"
+#include "Pixels.h"
+#include "TestForm.h"
 #include "TransparentKey.h"
 #include "maskspeedbutton.h"
 
@@ -12,7 +14,6 @@
 
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,13 +35,6 @@ constexpr int ButtonTop = 10;
 constexpr POINT Middle = {10, 10};
 constexpr POINT Corner = {0, 0};
 
-std::string Hex(TColor colour)
-{
-    std::ostringstream out;
-    out << std::hex << "$" << static_cast<uint32_t>(colour);
-    return out.str();
-}
-
 const char* LookName(TMaskButtonLook look)
 {
     static const char* names[] = {"normal", "hover", "pressed", "disabled"};
@@ -49,22 +43,18 @@ const char* LookName(TMaskButtonLook look)
 
 // A form with two tool buttons side by side; the second one is only there for tests of a
 // group.
-struct ToolButtons {
-    ToolButtons()
+struct ToolButtons : TestForm {
+    ToolButtons() : TestForm(50, 50, 80, 40)
     {
         art.LoadFromFile(StripFile());
         strip.AddMasked(art, TransparentKeyColor);
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBorderStyle(bsNone);
         form->SetColor(clWhite);
-        form->SetBounds(50, 50, 80, 40);
-        for (TMaskSpeedButton*& button : buttons) {
-            button = new TMaskSpeedButton(form.get());
-            button->SetParent(form.get());
+        buttons[0] = Add<TMaskSpeedButton>(ButtonLeft, ButtonTop, StripWidth, RowHeight);
+        buttons[1] = Add<TMaskSpeedButton>(ButtonLeft + 30, ButtonTop, StripWidth, RowHeight);
+        for (TMaskSpeedButton* button : buttons)
             button->SetImageList(&strip);
-        }
-        buttons[0]->SetBounds(ButtonLeft, ButtonTop, StripWidth, RowHeight);
-        buttons[1]->SetBounds(ButtonLeft + 30, ButtonTop, StripWidth, RowHeight);
+        // Mouse messages in the first button's coordinates, through the form as the system sends them.
+        mouseOrigin = {ButtonLeft, ButtonTop};
         buttons[0]->OnClick = [this](TComponent*) { ++clicks; };
         form->Handle();
     }
@@ -75,22 +65,10 @@ struct ToolButtons {
 
     TMaskSpeedButton& button() { return *buttons[0]; }
 
-    // Mouse messages in the first button's coordinates, through the form as the system sends them.
-    void Send(UINT msg, POINT p, WPARAM keys = 0)
-    {
-        SendMessageA(form->Handle(), msg, keys, MAKELPARAM(ButtonLeft + p.x, ButtonTop + p.y));
-    }
-    void Move(POINT p) { Send(WM_MOUSEMOVE, p); }
-    void Press(POINT p) { Send(WM_LBUTTONDOWN, p, MK_LBUTTON); }
-    void Release(POINT p) { Send(WM_LBUTTONUP, p); }
-    void MoveAway() { SendMessageA(form->Handle(), WM_MOUSELEAVE, 0, 0); }
-
     // The colour the form shows in the middle of a button.
     TColor Shown(int buttonIndex = 0)
     {
-        TBitmap shot(80, 40);
-        SendMessageA(form->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shot.Canvas().Handle()), PRF_CLIENT);
-        return shot.PixelColor(buttons[buttonIndex]->Left() + Middle.x, buttons[buttonIndex]->Top() + Middle.y);
+        return Shot()->PixelColor(buttons[buttonIndex]->Left() + Middle.x, buttons[buttonIndex]->Top() + Middle.y);
     }
     // The strip's own colour at the middle of a row.
     TColor Row(TMaskButtonLook look) const { return art.PixelColor(Middle.x, look * RowHeight + Middle.y); }
@@ -107,7 +85,6 @@ struct ToolButtons {
 
     TBitmap art;
     TImageList strip{StripWidth, 5 * RowHeight};
-    std::unique_ptr<TForm> form;
     TMaskSpeedButton* buttons[2] = {};
     int clicks = 0;
 };

@@ -5,6 +5,8 @@
 #include "Bitmap.h"
 #include "Forms.h"
 #include "../framework/GdiCount.h"
+#include "Pixels.h"
+#include "TestForm.h"
 #include "penwidthcombo.h"
 
 #include <gtest/gtest.h>
@@ -53,15 +55,10 @@ protected:
     }
 };
 
-struct ComboOnForm {
-    ComboOnForm()
+struct ComboOnForm : TestForm {
+    ComboOnForm() : TestForm(40, 40, 200, 60)
     {
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBorderStyle(bsNone);
-        form->SetBounds(40, 40, 200, 60);
-        combo = new RecordingCombo(form.get());
-        combo->SetParent(form.get());
-        combo->SetBounds(10, 10, 120, 24);
+        combo = Add<RecordingCombo>(10, 10, 120, 24);
         combo->OnChange = [this](TComponent*) { widthsSeen.push_back(combo->PenWidth()); };
         form->Handle();
     }
@@ -70,12 +67,9 @@ struct ComboOnForm {
     std::unique_ptr<TBitmap> Field()
     {
         form->Show();
-        auto shot = std::make_unique<TBitmap>(combo->Width(), combo->Height());
-        SendMessageA(combo->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shot->Canvas().Handle()), PRF_CLIENT);
-        return shot;
+        return PrintClient(combo->Handle(), combo->Width(), combo->Height());
     }
 
-    std::unique_ptr<TForm> form;
     RecordingCombo* combo;
     std::vector<int> widthsSeen;
 };

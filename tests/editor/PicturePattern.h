@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "Bitmap.h"
+#include "Pixels.h"
 
 #include <cstdint>
 #include <functional>
@@ -21,13 +22,6 @@ inline void FillPattern(TBitmap& bitmap)
     for (int y = 0; y < bitmap.Height(); ++y)
         for (int x = 0; x < bitmap.Width(); ++x)
             bitmap.Canvas().SetPixel(x, y, PatternColour(x, y));
-}
-
-inline std::string Hex(TColor colour)
-{
-    std::ostringstream out;
-    out << std::hex << "$" << static_cast<uint32_t>(colour);
-    return out.str();
 }
 
 // The first pixel of `actual` that differs from `expected(x, y)`, or "" when all agree.

@@ -6,6 +6,7 @@
 #include "Forms.h"
 #include "ListBox.h"
 #include "MessagePump.h"
+#include "TestForm.h"
 
 #include <gtest/gtest.h>
 
@@ -15,20 +16,16 @@
 
 namespace {
 
-class ListBoxTest : public ::testing::Test {
+class ListBoxTest : public ::testing::Test, public TestForm {
 protected:
-    ListBoxTest()
+    ListBoxTest() : TestForm(600, 400, 200, 200)
     {
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBorderStyle(bsNone);
-        form->SetBounds(600, 400, 200, 200);
         list = new TCustomListBox(form.get());
         list->SetStyle(lbOwnerDrawVariable);
         list->SetParent(form.get());
         list->SetBounds(0, 0, 200, 200);
     }
 
-    std::unique_ptr<TForm> form;
     TCustomListBox* list = nullptr;
 };
 

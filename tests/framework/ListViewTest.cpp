@@ -7,6 +7,7 @@
 #include "ImageList.h"
 #include "ListView.h"
 #include "MessagePump.h"
+#include "TestForm.h"
 
 #include <gtest/gtest.h>
 
@@ -22,17 +23,8 @@ public:
     using TCustomListView::RecreateWnd;
 };
 
-struct ListOnForm {
-    ListOnForm()
-    {
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBorderStyle(bsNone);
-        form->SetBounds(20, 20, 400, 300);
-        list = new ProbeListView(form.get());
-        list->SetParent(form.get());
-        list->SetBounds(0, 0, 380, 280);
-        list->SetViewStyle(vsReport);
-    }
+struct ListOnForm : ListViewOnForm<ProbeListView> {
+    ListOnForm() : ListViewOnForm(20, 20, 400, 300) {}
 
     // Row texts as the window shows them: columns joined by ",", rows by "|".
     std::string Shown()
@@ -55,9 +47,6 @@ struct ListOnForm {
         }
         return shown;
     }
-
-    std::unique_ptr<TForm> form;
-    ProbeListView* list;
 };
 
 TListItem* AddItem(TCustomListView& list, const std::string& caption, const std::vector<std::string>& subItems)

@@ -6,6 +6,7 @@
 #include "Forms.h"
 #include "ImageList.h"
 #include "MessagePump.h"
+#include "TestForm.h"
 #include "TreeView.h"
 
 #include <gtest/gtest.h>
@@ -17,15 +18,10 @@
 
 namespace {
 
-struct TreeOnForm {
-    TreeOnForm()
+struct TreeOnForm : TestForm {
+    TreeOnForm() : TestForm(20, 20, 300, 300)
     {
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBorderStyle(bsNone);
-        form->SetBounds(20, 20, 300, 300);
-        tree = new TTreeView(form.get());
-        tree->SetParent(form.get());
-        tree->SetBounds(0, 0, 280, 280);
+        tree = Add<TTreeView>(0, 0, 280, 280);
         tree->OnChange = [this](TComponent*, TTreeNode* node) { events.push_back("change " + Name(node)); };
         tree->OnExpanded = [this](TComponent*, TTreeNode* node) { events.push_back("expanded " + Name(node)); };
         tree->OnCollapsed = [this](TComponent*, TTreeNode* node) { events.push_back("collapsed " + Name(node)); };
@@ -83,7 +79,6 @@ struct TreeOnForm {
         return nullptr;
     }
 
-    std::unique_ptr<TForm> form;
     TTreeView* tree;
     std::vector<std::string> events;
 };

@@ -6,25 +6,13 @@
 #include "DesktopSettings.h"
 #include "Exceptions.h"
 #include "JpegImage.h"
+#include "Pixels.h"
 #include "Registry.h"
 #include "RegistrySandbox.h"
 #include "StagedFolder.h"
 #include "SysUtils.h"
 
 #include <gtest/gtest.h>
-
-#include <sstream>
-
-namespace {
-
-std::string Hex(TColor colour)
-{
-    std::ostringstream out;
-    out << std::hex << "$" << static_cast<uint32_t>(colour);
-    return out.str();
-}
-
-}  // namespace
 
 TEST(DesktopSettings, TheDepthListOffersWhatTheScreenCanShow)
 {

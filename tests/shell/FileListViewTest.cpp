@@ -8,6 +8,7 @@
 #include "MessagePump.h"
 #include "MouseInput.h"
 #include "StagedFolder.h"
+#include "TestForm.h"
 
 #include <gtest/gtest.h>
 
@@ -63,15 +64,10 @@ int OpenHandles()
     return count;
 }
 
-struct ViewOnForm {
-    ViewOnForm()
+struct ViewOnForm : TestForm {
+    ViewOnForm() : TestForm(20, 20, 640, 400)
     {
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBorderStyle(bsNone);
-        form->SetBounds(20, 20, 640, 400);
-        view = new TDirView(form.get());
-        view->SetParent(form.get());
-        view->SetBounds(0, 0, 620, 380);
+        view = Add<TDirView>(0, 0, 620, 380);
         form->Show();
         PumpMessages();
     }
@@ -122,7 +118,6 @@ struct ViewOnForm {
         return item.fmt;
     }
 
-    std::unique_ptr<TForm> form;
     TDirView* view;
 };
 

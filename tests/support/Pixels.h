@@ -1,0 +1,21 @@
+// Pixels in tests: a colour written out for assertion messages, a filled rectangle, and what a
+// window paints.
+#pragma once
+
+#include <windows.h>
+
+#include "Bitmap.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// "$" and the hexadecimal digits of a colour (or any bit set).
+std::string Hex(uint32_t value);
+
+void FillRect(TBitmap& bitmap, const RECT& rect, TColor colour);
+
+// What a window paints into its client area (WM_PRINTCLIENT): the whole area, or its top-left
+// width x height.
+std::unique_ptr<TBitmap> PrintClient(HWND window, LPARAM flags = PRF_CLIENT);
+std::unique_ptr<TBitmap> PrintClient(HWND window, int width, int height, LPARAM flags = PRF_CLIENT);
