@@ -20,7 +20,7 @@ TFlatButtonBase<Base>::TFlatButtonBase(TComponent* owner, THoverRecord& hover) :
     this->SetColor(FlatFaceColor);
     this->SetParentColor(true);
     // A flat button lit by the mouse keeps its face colour.
-    colors_.Set(fcFocused, FlatFaceColor);
+    this->colors_.Set(fcFocused, FlatFaceColor);
 }
 
 template <typename Base>
@@ -44,7 +44,7 @@ TFlatButtonFace TFlatButtonBase<Base>::Face()
     face.hovered = hovered_;
     face.transparentMode = transparentMode_;
     face.color = this->Color();
-    face.colors = colors_;
+    face.colors = this->colors_;
     face.glyph = &glyph_;
     face.numGlyphs = numGlyphs_;
     face.caption = this->Caption();
@@ -73,40 +73,6 @@ void TFlatButtonBase<Base>::SetAllowAllUp(bool allow)
 {
     allowAllUp_ = allow;
     UpdateExclusive();
-}
-
-template <typename Base>
-void TFlatButtonBase<Base>::SetFlatColor(TFlatColorSlot slot, TColor color)
-{
-    colors_.Set(slot, color);
-    this->Invalidate();
-}
-
-template <typename Base>
-void TFlatButtonBase<Base>::SetAdvColor(TFlatColorSlot slot, TAdvColors value)
-{
-    colors_.SetStrength(slot, value);
-    CalcAdvColors();
-    this->Invalidate();
-}
-
-template <typename Base>
-void TFlatButtonBase<Base>::SetUseAdvColors(bool use)
-{
-    if (use == useAdvColors_)
-        return;
-    useAdvColors_ = use;
-    this->SetParentColor(use);
-    CalcAdvColors();
-    this->Invalidate();
-}
-
-template <typename Base>
-void TFlatButtonBase<Base>::CalcAdvColors()
-{
-    if (!useAdvColors_)
-        return;
-    colors_.Derive(this->Color(), {fcFocused, fcDown, fcBorder});
 }
 
 template <typename Base>
@@ -300,10 +266,7 @@ LRESULT TFlatButtonBase<Base>::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case CM_PARENTCOLORCHANGED:
         if (msg == CM_PARENTCOLORCHANGED)
             Base::WndProc(msg, wParam, lParam);
-        if (useAdvColors_) {
-            this->SetParentColor(true);
-            CalcAdvColors();
-        }
+        this->ParentColorsChanged();
         this->Invalidate();
         return 0;
     default:

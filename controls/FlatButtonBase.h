@@ -8,13 +8,14 @@
 #include "Bitmap.h"
 #include "Controls.h"
 #include "FlatButtonFace.h"
+#include "FlatStateColors.h"
 #include "FlatUtilitys.h"
 
 #include <string>
 
 // Base is TGraphicControl or TCustomControl.
 template <typename Base>
-class TFlatButtonBase : public Base, protected THoverClient {
+class TFlatButtonBase : public Base, public TFlatStateColors<TFlatButtonBase<Base>>, protected THoverClient {
 public:
     ~TFlatButtonBase() override;
 
@@ -23,24 +24,10 @@ public:
     bool AllowAllUp() const { return allowAllUp_; }
     void SetAllowAllUp(bool allow);
 
-    TColor ColorFocused() const { return colors_[fcFocused]; }
-    void SetColorFocused(TColor color) { SetFlatColor(fcFocused, color); }
-    TColor ColorDown() const { return colors_[fcDown]; }
-    void SetColorDown(TColor color) { SetFlatColor(fcDown, color); }
-    TColor ColorBorder() const { return colors_[fcBorder]; }
-    void SetColorBorder(TColor color) { SetFlatColor(fcBorder, color); }
-    TColor ColorHighLight() const { return colors_[fcHighLight]; }
-    void SetColorHighLight(TColor color) { SetFlatColor(fcHighLight, color); }
-    TColor ColorShadow() const { return colors_[fcShadow]; }
-    void SetColorShadow(TColor color) { SetFlatColor(fcShadow, color); }
-    TAdvColors AdvColorFocused() const { return colors_.Strength(fcFocused); }
-    void SetAdvColorFocused(TAdvColors value) { SetAdvColor(fcFocused, value); }
-    TAdvColors AdvColorDown() const { return colors_.Strength(fcDown); }
-    void SetAdvColorDown(TAdvColors value) { SetAdvColor(fcDown, value); }
-    TAdvColors AdvColorBorder() const { return colors_.Strength(fcBorder); }
-    void SetAdvColorBorder(TAdvColors value) { SetAdvColor(fcBorder, value); }
-    bool UseAdvColors() const { return useAdvColors_; }
-    void SetUseAdvColors(bool use);
+    TColor ColorHighLight() const { return this->colors_[fcHighLight]; }
+    void SetColorHighLight(TColor color) { this->SetFlatColor(fcHighLight, color); }
+    TColor ColorShadow() const { return this->colors_[fcShadow]; }
+    void SetColorShadow(TColor color) { this->SetFlatColor(fcShadow, color); }
 
     // Non-zero: the button latches, and one button of the group on the parent is down.
     int GroupIndex() const { return groupIndex_; }
@@ -90,17 +77,12 @@ protected:
     void StopHoverTimer() { hover_.Stop(*this); }
 
 private:
-    void SetFlatColor(TFlatColorSlot slot, TColor color);
-    void SetAdvColor(TFlatColorSlot slot, TAdvColors value);
-    void CalcAdvColors();
     void UpdateExclusive();
     void ButtonPressed(int group, TFlatButtonBase* sender);
     bool Inside(int x, int y) const { return x >= 0 && x < this->ClientWidth() && y >= 0 && y <= this->ClientHeight(); }
 
     THoverRecord& hover_;
     TFlatTransparentMode transparentMode_ = tmNone;
-    bool useAdvColors_ = false;
-    TFlatColors colors_;
     RECT textBounds_ = {0, 0, 0, 0};
     POINT glyphPos_ = {0, 0};
     int numGlyphs_ = 1;

@@ -25,36 +25,6 @@ void TFlatMarkControl::SetTransparent(bool transparent)
     Invalidate();
 }
 
-void TFlatMarkControl::SetFlatColor(TFlatColorSlot slot, TColor color)
-{
-    colors_.Set(slot, color);
-    Invalidate();
-}
-
-void TFlatMarkControl::SetAdvColor(TFlatColorSlot slot, TAdvColors value)
-{
-    colors_.SetStrength(slot, value);
-    CalcAdvColors();
-    Invalidate();
-}
-
-void TFlatMarkControl::SetUseAdvColors(bool use)
-{
-    if (use == useAdvColors_)
-        return;
-    useAdvColors_ = use;
-    SetParentColor(use);
-    CalcAdvColors();
-    Invalidate();
-}
-
-void TFlatMarkControl::CalcAdvColors()
-{
-    if (!useAdvColors_)
-        return;
-    colors_.Derive(Color(), {fcFocused, fcDown, fcBorder});
-}
-
 void TFlatMarkControl::SetMarkOnRight(bool right)
 {
     markOnRight_ = right;
@@ -161,10 +131,7 @@ LRESULT TFlatMarkControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case CM_SYSCOLORCHANGE:
     case CM_PARENTCOLORCHANGED: {
         LRESULT result = TCustomControl::WndProc(msg, wParam, lParam);
-        if (useAdvColors_) {
-            SetParentColor(true);
-            CalcAdvColors();
-        }
+        ParentColorsChanged();
         Invalidate();
         return result;
     }

@@ -5,9 +5,10 @@
 #include <windows.h>
 
 #include "Controls.h"
+#include "FlatStateColors.h"
 #include "FlatUtilitys.h"
 
-class TFlatMarkControl : public TCustomControl, protected THoverClient {
+class TFlatMarkControl : public TCustomControl, public TFlatStateColors<TFlatMarkControl>, protected THoverClient {
 public:
     ~TFlatMarkControl() override;
 
@@ -15,21 +16,6 @@ public:
     void SetTransparent(bool transparent);
     bool Checked() const { return checked_; }
     virtual void SetChecked(bool checked) = 0;
-
-    TColor ColorFocused() const { return colors_[fcFocused]; }
-    void SetColorFocused(TColor color) { SetFlatColor(fcFocused, color); }
-    TColor ColorDown() const { return colors_[fcDown]; }
-    void SetColorDown(TColor color) { SetFlatColor(fcDown, color); }
-    TColor ColorBorder() const { return colors_[fcBorder]; }
-    void SetColorBorder(TColor color) { SetFlatColor(fcBorder, color); }
-    TAdvColors AdvColorFocused() const { return colors_.Strength(fcFocused); }
-    void SetAdvColorFocused(TAdvColors value) { SetAdvColor(fcFocused, value); }
-    TAdvColors AdvColorDown() const { return colors_.Strength(fcDown); }
-    void SetAdvColorDown(TAdvColors value) { SetAdvColor(fcDown, value); }
-    TAdvColors AdvColorBorder() const { return colors_.Strength(fcBorder); }
-    void SetAdvColorBorder(TAdvColors value) { SetAdvColor(fcBorder, value); }
-    bool UseAdvColors() const { return useAdvColors_; }
-    void SetUseAdvColors(bool use);
 
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool tabStop);
@@ -69,13 +55,7 @@ protected:
     void StopHoverTimer() { hover_.Stop(*this); }
 
 private:
-    void SetFlatColor(TFlatColorSlot slot, TColor color);
-    void SetAdvColor(TFlatColorSlot slot, TAdvColors value);
-    void CalcAdvColors();
-
     THoverRecord& hover_;
-    bool useAdvColors_ = false;
-    TFlatColors colors_;
     bool hovered_ = false;
     bool pressed_ = false;
     bool hasFocus_ = false;
