@@ -296,17 +296,12 @@ TEST(ExtListView, OwnerDrawnHeadersDrawTheImageThemselves)
         f.list->SetOnDrawHeader([&](TComponent*, TCanvas&, int, RECT, bool, bool&) { ++drawn; });
         f.Show();
 
-        RECT client = {};
-        GetClientRect(f.list->HeaderHandle(), &client);
-        TBitmap shot(client.right, client.bottom);
-        SendMessageA(f.list->HeaderHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shot.Canvas().Handle()),
-                     PRF_CLIENT | PRF_ERASEBKGND);
-        GdiFlush();
+        auto shot = PrintClient(f.list->HeaderHandle(), PRF_CLIENT | PRF_ERASEBKGND);
         RECT first = f.HeaderItemRect(0);
         int blue = 0;
         for (int y = first.top; y < first.bottom; ++y)
             for (int x = first.left; x < first.right; ++x)
-                blue += shot.PixelColor(x, y) == clBlue;
+                blue += shot->PixelColor(x, y) == clBlue;
         EXPECT_GT(drawn, 0) << "the handler never ran";
         if (image == 1)
             EXPECT_EQ(blue, 16 * 16) << "the whole picture, once";

@@ -9,6 +9,7 @@
 #include "GdiObject.h"
 #include "MessagePump.h"
 #include "StdCtrls.h"
+#include "TestForm.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -36,10 +37,7 @@ struct PointerAway {
 // A borderless form at a fixed place, freed with the test.
 std::unique_ptr<TForm> MakeForm(int width = 300, int height = 200)
 {
-    auto form = std::make_unique<TForm>(nullptr);
-    form->SetBorderStyle(bsNone);
-    form->SetBounds(100, 100, width, height);
-    return form;
+    return TestForm(100, 100, width, height).form;
 }
 
 // A windowless control that writes down what reaches it.
