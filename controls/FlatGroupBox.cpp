@@ -19,39 +19,10 @@ void TFlatGroupBox::SetTransparent(bool transparent)
     Invalidate();
 }
 
-void TFlatGroupBox::SetColorBorder(TColor color)
-{
-    colors_.Set(fcBorder, color);
-    Invalidate();
-}
-
 void TFlatGroupBox::SetBorder(TGroupBoxBorder border)
 {
     border_ = border;
     Invalidate();
-}
-
-void TFlatGroupBox::SetAdvColorBorder(TAdvColors value)
-{
-    colors_.SetStrength(fcBorder, value);
-    CalcAdvColors();
-    Invalidate();
-}
-
-void TFlatGroupBox::SetUseAdvColors(bool use)
-{
-    if (use == useAdvColors_)
-        return;
-    useAdvColors_ = use;
-    SetParentColor(use);
-    CalcAdvColors();
-    Invalidate();
-}
-
-void TFlatGroupBox::CalcAdvColors()
-{
-    if (useAdvColors_)
-        colors_.Derive(Color(), {fcBorder});
 }
 
 void TFlatGroupBox::Paint()
@@ -99,10 +70,7 @@ LRESULT TFlatGroupBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case CM_PARENTCOLORCHANGED: {
         // The children hear of it too.
         LRESULT result = TCustomControl::WndProc(msg, wParam, lParam);
-        if (useAdvColors_) {
-            SetParentColor(true);
-            CalcAdvColors();
-        }
+        ParentColorsChanged();
         Invalidate();
         return result;
     }

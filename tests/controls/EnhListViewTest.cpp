@@ -71,17 +71,8 @@ struct ListOnForm : ListViewOnForm<ProbeListView> {
     std::vector<std::string> Shown(int column = 0)
     {
         std::vector<std::string> texts;
-        HWND window = list->Handle();
-        int count = static_cast<int>(SendMessageA(window, LVM_GETITEMCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            char text[256] = {};
-            LVITEMA item = {};
-            item.iSubItem = column;
-            item.pszText = text;
-            item.cchTextMax = sizeof text;
-            SendMessageA(window, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-            texts.push_back(text);
-        }
+        for (int row = 0; row < ShownRows(); ++row)
+            texts.push_back(ShownText(row, column));
         return texts;
     }
 

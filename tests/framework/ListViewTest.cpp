@@ -29,21 +29,12 @@ struct ListOnForm : ListViewOnForm<ProbeListView> {
     // Row texts as the window shows them: columns joined by ",", rows by "|".
     std::string Shown()
     {
-        HWND window = list->Handle();
-        int rows = static_cast<int>(SendMessageA(window, LVM_GETITEMCOUNT, 0, 0));
         std::string shown;
-        for (int row = 0; row < rows; ++row) {
+        for (int row = 0; row < ShownRows(); ++row) {
             if (row)
                 shown += "|";
-            for (int column = 0; column < list->Columns().Count(); ++column) {
-                char text[128] = {};
-                LVITEMA item = {};
-                item.iSubItem = column;
-                item.pszText = text;
-                item.cchTextMax = sizeof text;
-                SendMessageA(window, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-                shown += (column ? "," : "") + std::string(text);
-            }
+            for (int column = 0; column < list->Columns().Count(); ++column)
+                shown += (column ? "," : "") + ShownText(row, column);
         }
         return shown;
     }

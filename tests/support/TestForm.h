@@ -81,6 +81,19 @@ struct ListViewOnForm : TestForm {
         PumpMessages();
     }
 
+    // The rows of the window, and the text of a row's column, as the window shows them.
+    int ShownRows() { return static_cast<int>(SendMessageA(list->Handle(), LVM_GETITEMCOUNT, 0, 0)); }
+    std::string ShownText(int row, int column)
+    {
+        char text[256] = {};
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(list->Handle(), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        return text;
+    }
+
     // A column's place in the header (of the list views that have one of their own).
     RECT HeaderItemRect(int column)
     {
