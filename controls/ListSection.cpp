@@ -115,6 +115,11 @@ int TListSection::Index() const
     return collection_ ? collection_->IndexOf(this) : -1;
 }
 
+bool TListSection::RowsShown() const
+{
+    return state_ == lssExpanded && list_ && Index() >= 0;
+}
+
 void TListSection::Changed()
 {
     if (list_)
@@ -196,7 +201,7 @@ void TListSection::SetSubItemChecked(int index, bool checked)
     unsigned object = subItems_.Objects(index);
     subItems_.SetObjects(index, checked ? object | TSectionListStrings::CheckFlag
                                         : object & ~TSectionListStrings::CheckFlag);
-    if (state_ == lssExpanded && list_ && Index() >= 0)
+    if (RowsShown())
         list_->InvalidateRow(list_->HeaderRow(Index()) + 1 + index);
 }
 
@@ -246,7 +251,7 @@ void TListSection::Assign(const TListSection& source)
 
 void TListSection::StringAdded(int index)
 {
-    if (state_ != lssExpanded || !list_ || Index() < 0)
+    if (!RowsShown())
         return;
     int row = list_->HeaderRow(Index()) + 1 + index;
     list_->InsertItem(row, subItems_.Strings(index), 0);
@@ -261,7 +266,7 @@ void TListSection::StringInserted(int index)
 
 void TListSection::StringDeleted(int index)
 {
-    if (state_ != lssExpanded || !list_ || Index() < 0)
+    if (!RowsShown())
         return;
     list_->DeleteItem(list_->HeaderRow(Index()) + 1 + index);
     list_->UpdateHorizontalExtent();
@@ -269,7 +274,7 @@ void TListSection::StringDeleted(int index)
 
 void TListSection::StringsCleared(int count)
 {
-    if (state_ != lssExpanded || !list_ || Index() < 0)
+    if (!RowsShown())
         return;
     int header = list_->HeaderRow(Index());
     for (int i = 0; i < count; ++i)
@@ -279,7 +284,7 @@ void TListSection::StringsCleared(int count)
 
 void TListSection::StringChanged(int index)
 {
-    if (state_ != lssExpanded || !list_ || Index() < 0)
+    if (!RowsShown())
         return;
     int row = list_->HeaderRow(Index()) + 1 + index;
     const std::string& text = subItems_.Strings(index);

@@ -134,6 +134,8 @@ private:
     friend class TListSectionCollection;
     friend class TSectionListBox;
     void Changed();
+    // Expanded, in a list box: the sub-items stand in its rows.
+    bool RowsShown() const;
     // Mirror of a sub-item change into the rows (only while expanded).
     void StringAdded(int index);
     void StringInserted(int index);
