@@ -82,16 +82,7 @@ struct ViewOnForm : TestForm {
         return names;
     }
 
-    std::string Text(int row, int column)
-    {
-        char text[256] = {};
-        LVITEMA item = {};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessageA(view->Handle(), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-        return text;
-    }
+    std::string Text(int row, int column) { return ListViewText(view->Handle(), row, column); }
 
     int Row(const std::string& name)
     {

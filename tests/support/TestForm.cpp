@@ -3,6 +3,17 @@
 
 #include "Pixels.h"
 
+std::string ListViewText(HWND window, int row, int column)
+{
+    char text[256] = {};
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(window, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
 TestForm::TestForm(int left, int top, int width, int height) : form(std::make_unique<TForm>(nullptr))
 {
     form->SetBorderStyle(bsNone);

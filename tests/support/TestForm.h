@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+// The text of a list view window's row in one column, as the window shows it.
+std::string ListViewText(HWND window, int row, int column);
+
 struct TestForm {
     TestForm(int left, int top, int width, int height);
 
@@ -83,16 +86,7 @@ struct ListViewOnForm : TestForm {
 
     // The rows of the window, and the text of a row's column, as the window shows them.
     int ShownRows() { return static_cast<int>(SendMessageA(list->Handle(), LVM_GETITEMCOUNT, 0, 0)); }
-    std::string ShownText(int row, int column)
-    {
-        char text[256] = {};
-        LVITEMA item = {};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessageA(list->Handle(), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-        return text;
-    }
+    std::string ShownText(int row, int column) { return ListViewText(list->Handle(), row, column); }
 
     // A column's place in the header (of the list views that have one of their own).
     RECT HeaderItemRect(int column)
