@@ -8,9 +8,9 @@
 #include <utility>
 
 TFileDeleteThread::TFileDeleteThread(const std::vector<std::string>& files, TFilesDeletedEvent onFilesDeleted,
-                                     int timeoutSeconds)
+                                     int timeoutSeconds, std::shared_ptr<const std::atomic<bool>> cancelled)
     : TThread(true), onFilesDeleted_(std::move(onFilesDeleted)), pending_(files),
-      deadline_(Now() + static_cast<ULONGLONG>(timeoutSeconds) * 10000000ULL)
+      deadline_(Now() + static_cast<ULONGLONG>(timeoutSeconds) * 10000000ULL), cancelled_(std::move(cancelled))
 {
     SetPriority(THREAD_PRIORITY_BELOW_NORMAL);
     SetFreeOnTerminate(true);
@@ -26,7 +26,7 @@ ULONGLONG TFileDeleteThread::Now()
 
 void TFileDeleteThread::Execute()
 {
-    while (!Terminated() && !pending_.empty() && Now() < deadline_) {
+    while (!Terminated() && !Cancelled() && !pending_.empty() && Now() < deadline_) {
         Sleep(500);
         std::vector<std::string> still;
         for (const std::string& path : pending_) {
@@ -38,7 +38,34 @@ void TFileDeleteThread::Execute()
         }
         pending_.swap(still);
         if (!deleted_.empty() && onFilesDeleted_)
-            Synchronize([this] { onFilesDeleted_(*this, deleted_); });
+            Synchronize([this] {
+                // Looked at on the owner's thread, where a cancel happens: never after it.
+                if (!Cancelled())
+                    onFilesDeleted_(*this, deleted_);
+            });
         deleted_.clear();
     }
+}
+
+TFileDeleteWatch::TFileDeleteWatch(const std::vector<std::string>& files,
+                                   TFileDeleteThread::TFilesDeletedEvent onFilesDeleted, int timeoutSeconds)
+    : cancelled_(std::make_shared<std::atomic<bool>>(false))
+{
+    new TFileDeleteThread(files, std::move(onFilesDeleted), timeoutSeconds, cancelled_);
+}
+
+TFileDeleteWatch& TFileDeleteWatch::operator=(TFileDeleteWatch&& other) noexcept
+{
+    if (this != &other) {
+        Cancel();
+        cancelled_ = std::move(other.cancelled_);
+    }
+    return *this;
+}
+
+void TFileDeleteWatch::Cancel()
+{
+    if (cancelled_)
+        *cancelled_ = true;
+    cancelled_.reset();
 }

@@ -5,10 +5,13 @@
 #include "FileOperator.h"
 
 #include "BaseUtils.h"
+#include "Exceptions.h"
 #include "Forms.h"
 #include "SysUtils.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -28,6 +31,15 @@ std::string DoubleNullList(const std::vector<std::string>& entries)
     text += '\0';
     return text;
 }
+
+// The shell's operation codes in the order of TFileOperation.
+const UINT OperationCodes[] = {FO_COPY, FO_DELETE, FO_MOVE, FO_RENAME};
+
+// What a name-mapping handle points at.
+struct NameMappings {
+    UINT count;
+    SHNAMEMAPPINGA* mappings;
+};
 
 template <typename T>
 void Put(std::array<uint8_t, FileOperatorDataSize>& data, size_t at, T value)
@@ -65,8 +77,10 @@ TFileOperation TFileOperator::Operation() const
 
 void TFileOperator::SetOperation(TFileOperation operation)
 {
-    const UINT codes[] = {FO_COPY, FO_DELETE, FO_MOVE, FO_RENAME};
-    shellOperation_ = codes[operation];
+    const auto index = static_cast<size_t>(operation);
+    if (index >= std::size(OperationCodes))
+        throw ERangeError("Unbekannte Dateioperation: " + std::to_string(static_cast<int>(operation)));
+    shellOperation_ = OperationCodes[index];
 }
 
 TFileOperationFlags TFileOperator::Flags() const
@@ -94,6 +108,10 @@ void TFileOperator::SetWantMappingHandle(bool want)
 
 bool TFileOperator::Execute()
 {
+    const TFileOperationFlags flags = Flags();
+    const bool undoable = (flags & foAllowUndo) && !(flags & foMultiDestFiles) && Operation() != foDelete;
+    // Renamed copies can only be taken back by their new names, which the mapping tells.
+    const bool needMappings = undoable && (flags & foRenameOnCollision);
     const std::string from = DoubleNullList(SourceFiles);
     const std::string to = DoubleNullList(DestFiles);
     SHFILEOPSTRUCTA op = {};
@@ -102,51 +120,91 @@ bool TFileOperator::Execute()
     op.wFunc = shellOperation_;
     op.pFrom = from.c_str();
     op.pTo = to.c_str();
-    op.fFlags = shellFlags_;
+    op.fFlags = shellFlags_ | (needMappings ? FOF_WANTMAPPINGHANDLE : 0);
     const bool done = SHFileOperationA(&op) == 0;
-    mappings_ = op.hNameMappings;
 
-    const TFileOperationFlags flags = Flags();
-    if ((flags & foAllowUndo) && !(flags & foMultiDestFiles) && Operation() != foDelete) {
+    std::vector<std::string> results;
+    // A failed or cancelled operation may have left a file of the user's where the copy would
+    // be: undoing it must never delete that.
+    if (done && !op.fAnyOperationsAborted && undoable && ResultingNames(op.hNameMappings, results)) {
         lastSource_.swap(SourceFiles);
         lastDest_.swap(DestFiles);
+        lastResults_.swap(results);
         lastFlags_ = flags;
         lastOperation_ = Operation();
         canUndo_ = true;
     } else {
         ClearUndo();
     }
+    if (WantMappingHandle())
+        mappings_ = op.hNameMappings;
+    else if (op.hNameMappings)
+        SHFreeNameMappings(op.hNameMappings);
     SourceFiles.clear();
     DestFiles.clear();
     return done;
 }
 
+bool TFileOperator::ResultingNames(HANDLE mappings, std::vector<std::string>& names) const
+{
+    names.clear();
+    if (DestFiles.size() != 1)
+        return false;
+    const auto* table = static_cast<const NameMappings*>(mappings);
+    if ((Flags() & foRenameOnCollision) && !table)
+        return false;
+    for (const std::string& source : SourceFiles) {
+        const std::string plain = AddBackslash(DestFiles.front()) + ExtractFileName(source);
+        std::string result = plain;
+        // A mapping names the file by where it came from or where it would have gone.
+        for (UINT i = 0; table && i < table->count; ++i) {
+            const SHNAMEMAPPINGA& m = table->mappings[i];
+            if (m.pszOldPath && m.pszNewPath && (SameText(m.pszOldPath, source) || SameText(m.pszOldPath, plain)))
+                result = m.pszNewPath;
+        }
+        names.push_back(result);
+    }
+    return true;
+}
+
 bool TFileOperator::UndoExecute()
 {
-    if (!canUndo_ || lastSource_.empty() || lastDest_.size() != 1)
+    if (!canUndo_ || lastSource_.empty() || lastDest_.size() != 1 || lastResults_.size() != lastSource_.size())
         return false;
     const TFileOperationFlags keptFlags = Flags();
     const TFileOperation keptOperation = Operation();
     SetFlags(lastFlags_);
-    // The copies or moved files now lie in the destination folder under their own names.
-    std::vector<std::string> copies;
-    for (const std::string& source : lastSource_)
-        copies.push_back(AddBackslash(lastDest_.front()) + ExtractFileName(source));
     bool done = false;
     switch (keptOperation) {
     case foCopy:
         SetOperation(foDelete);
         SetFlags((Flags() & ~foAllowUndo) | foNoConfirmation);
-        SourceFiles = copies;
+        SourceFiles = lastResults_;
         done = Execute();
         break;
     case foMove: {
-        const std::string back = ExtractFilePath(lastSource_.front());
-        SetOperation(foMove);
-        SetFlags(Flags() | foAllowUndo | foNoConfirmation);
-        SourceFiles = copies;
-        DestFiles = {back};
-        done = Execute();
+        // Files moved from several folders go back each to its own.
+        std::vector<std::pair<std::string, std::vector<std::string>>> groups;
+        for (size_t i = 0; i < lastSource_.size(); ++i) {
+            const std::string folder = ExtractFilePath(lastSource_[i]);
+            auto group = std::find_if(groups.begin(), groups.end(),
+                                      [&](const auto& g) { return SameText(g.first, folder); });
+            if (group == groups.end())
+                group = groups.insert(groups.end(), {folder, {}});
+            group->second.push_back(lastResults_[i]);
+        }
+        const TFileOperationFlags moveFlags = Flags() | foAllowUndo | foNoConfirmation;
+        done = true;
+        for (const auto& group : groups) {
+            SetOperation(foMove);
+            SetFlags(moveFlags);
+            SourceFiles = group.second;
+            DestFiles = {group.first};
+            done = Execute() && done;
+        }
+        // One undo record cannot hold moves into several folders.
+        if (groups.size() > 1)
+            ClearUndo();
         break;
     }
     default:
@@ -162,6 +220,7 @@ void TFileOperator::ClearUndo()
     canUndo_ = false;
     lastSource_.clear();
     lastDest_.clear();
+    lastResults_.clear();
 }
 
 std::array<uint8_t, FileOperatorDataSize> TFileOperator::Data() const
@@ -178,6 +237,10 @@ void TFileOperator::SetData(const std::array<uint8_t, FileOperatorDataSize>& dat
     uint16_t flags;
     std::memcpy(&operation, data.data() + 4, sizeof operation);
     std::memcpy(&flags, data.data() + 16, sizeof flags);
-    shellOperation_ = operation;
-    shellFlags_ = flags;
+    shellOperation_ = std::find(std::begin(OperationCodes), std::end(OperationCodes), operation) !=
+                              std::end(OperationCodes) ? operation : FO_COPY;
+    FILEOP_FLAGS known = FOF_WANTMAPPINGHANDLE;
+    for (FILEOP_FLAGS bit : ShellBits)
+        known |= bit;
+    shellFlags_ = flags & known;
 }

@@ -37,6 +37,7 @@ public:
     ~TFileOperator() override;
 
     TFileOperation Operation() const;
+    // A value outside the enumeration raises ERangeError.
     void SetOperation(TFileOperation operation);
     TFileOperationFlags Flags() const;
     void SetFlags(TFileOperationFlags flags);
@@ -55,18 +56,23 @@ public:
     bool CanUndo() const { return canUndo_; }
 
     // Runs the operation on SourceFiles and DestFiles and empties both; true when the shell
-    // reports success.
+    // reports success. Undo is armed only for an undoable operation that fully succeeded and
+    // whose resulting names are known (a rename on collision needs the shell's name mapping).
     bool Execute();
-    // Takes back the last copy (deletes the copies) or move (moves the files back).
+    // Takes back the last copy (deletes the copies) or move (moves each file back to the folder
+    // it came from).
     bool UndoExecute();
     void ClearUndo();
 
-    // The stored form: only the operation and the flags are taken back.
+    // The stored form: only the operation and the flags are taken back; an unknown operation
+    // code reads as a copy, unknown flag bits are dropped.
     std::array<uint8_t, FileOperatorDataSize> Data() const;
     void SetData(const std::array<uint8_t, FileOperatorDataSize>& data);
 
 private:
     void FreeMappings();
+    // Where each source of an operation that just ended lies now; false when that is unknown.
+    bool ResultingNames(HANDLE mappings, std::vector<std::string>& names) const;
 
     UINT shellOperation_ = FO_COPY;
     FILEOP_FLAGS shellFlags_ = FOF_ALLOWUNDO | FOF_NOCONFIRMMKDIR;
@@ -74,6 +80,7 @@ private:
     std::string progressTitle_ = "File Operation";
     std::vector<std::string> lastSource_;
     std::vector<std::string> lastDest_;
+    std::vector<std::string> lastResults_;   // where each of lastSource_ ended up
     TFileOperation lastOperation_ = foCopy;
     TFileOperationFlags lastFlags_ = 0;
     bool canUndo_ = false;

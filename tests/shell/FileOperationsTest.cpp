@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "DialogStub.h"
+#include "Exceptions.h"
 #include "DiscMon.h"
 #include "FileChanges.h"
 #include "FileOperator.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -122,6 +124,100 @@ TEST(FileOperator, AMoveIsUndoneByMovingBackAndADeleteCannotBeUndone)
     EXPECT_FALSE(FileExists(from + "a.txt"));
     EXPECT_FALSE(op.CanUndo());
     EXPECT_FALSE(op.UndoExecute());
+}
+
+TEST(FileOperator, AFailedCopyArmsNoUndoAndLeavesTheUsersFileAlone)
+{
+    StagedFolder folder("file operator");
+    const std::string from = folder.Folder("von"), to = folder.Folder("nach");
+    Touch(from + "a.txt");
+    // The user's own file of the name that the missing source would have had.
+    Touch(to + "fehlt.txt");
+    TFileOperator op;
+    op.SetFlags(foAllowUndo | foSilent | foNoConfirmation);
+    op.SourceFiles = {from + "a.txt", from + "fehlt.txt"};
+    op.DestFiles = {ExcludeTrailingBackslash(to)};
+    EXPECT_FALSE(op.Execute());
+    EXPECT_FALSE(op.CanUndo());
+    EXPECT_TRUE(op.LastSourceFiles().empty());
+    EXPECT_FALSE(op.UndoExecute());
+    EXPECT_TRUE(FileExists(to + "fehlt.txt")) << "the user's file stays";
+}
+
+TEST(FileOperator, ACopyRenamedOnCollisionIsUndoneOnlyByItsMappedNames)
+{
+    StagedFolder folder("file operator");
+    const std::string from = folder.Folder("von"), to = folder.Folder("nach");
+    Touch(from + "a.txt");
+    Touch(to + "a.txt");   // the user's
+    TFileOperator op;
+    op.SetFlags(foAllowUndo | foSilent | foNoConfirmation | foRenameOnCollision);
+    op.SourceFiles = {from + "a.txt"};
+    op.DestFiles = {ExcludeTrailingBackslash(to)};
+    ASSERT_TRUE(op.Execute());
+    const std::vector<std::string> names = folder.Files("nach\\");
+    if (!op.CanUndo()) {
+        // The shell told no new names (Wine keeps none): nothing can be undone then.
+        EXPECT_FALSE(op.UndoExecute());
+    } else {
+        ASSERT_EQ(names.size(), 2u) << "the copy got a name of its own";
+        EXPECT_TRUE(op.UndoExecute());
+    }
+    EXPECT_TRUE(FileExists(to + "a.txt")) << "the user's file is never taken for the copy";
+}
+
+TEST(FileOperator, AMoveFromSeveralFoldersGoesBackToEachFolder)
+{
+    StagedFolder folder("file operator");
+    const std::string one = folder.Folder("eins"), two = folder.Folder("zwei"), to = folder.Folder("nach");
+    Touch(one + "a.txt");
+    folder.Folder("zwei\\b");
+    TFileOperator op;
+    op.SetOperation(foMove);
+    op.SetFlags(foAllowUndo | foSilent | foNoConfirmation);
+    // A folder among the sources: Wine moves several plain files into one folder not at all.
+    op.SourceFiles = {one + "a.txt", two + "b"};
+    op.DestFiles = {ExcludeTrailingBackslash(to)};
+    ASSERT_TRUE(op.Execute());
+    ASSERT_TRUE(op.CanUndo());
+    ASSERT_TRUE(op.UndoExecute());
+    EXPECT_TRUE(FileExists(one + "a.txt"));
+    EXPECT_TRUE(DirectoryExists(two + "b")) << "not into the first file's folder";
+    EXPECT_FALSE(DirectoryExists(one + "b"));
+    EXPECT_FALSE(op.CanUndo()) << "two moves back cannot be one undo";
+}
+
+TEST(FileOperator, OperationCodesOutOfRangeAreRefused)
+{
+    TFileOperator op;
+    EXPECT_THROW(op.SetOperation(static_cast<TFileOperation>(4)), ERangeError);
+    EXPECT_THROW(op.SetOperation(static_cast<TFileOperation>(-1)), ERangeError);
+    EXPECT_EQ(op.Operation(), foCopy);
+    std::array<uint8_t, FileOperatorDataSize> data = {};
+    data[4] = 9;                  // no such operation
+    data[16] = 0xFF;
+    data[17] = 0xFF;              // every bit, also those the component does not know
+    op.SetData(data);
+    EXPECT_EQ(op.Operation(), foCopy);
+    EXPECT_EQ(op.Data()[4], FO_COPY) << "an unknown code never reaches the shell";
+    EXPECT_EQ(op.ShellFlags() & ~0x3FF, 0) << std::hex << op.ShellFlags();
+}
+
+TEST(FileDeleteThread, ACancelledWatchReportsNothing)
+{
+    StagedFolder folder("delete watcher");
+    int reports = 0;
+    {
+        TFileDeleteWatch watch({folder.Path() + "weg.txt"},
+                               [&](TFileDeleteThread&, const std::vector<std::string>&) { ++reports; }, 2);
+        // The owner goes before the first look.
+    }
+    PumpMessages(1200);
+    EXPECT_EQ(reports, 0);
+    TFileDeleteWatch kept({folder.Path() + "weg.txt"},
+                          [&](TFileDeleteThread&, const std::vector<std::string>&) { ++reports; }, 2);
+    EXPECT_TRUE(PumpMessagesUntil([&] { return reports == 1; }, 3000));
+    PumpMessages(700);
 }
 
 TEST(FileDeleteThread, ReportsGoneFilesOnThisThreadAndEnds)
