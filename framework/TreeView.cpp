@@ -5,6 +5,7 @@
 #include "TreeView.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -12,6 +13,8 @@ namespace {
 // -1 in a tree item asks the parent for the image on every paint; "no image" is another value.
 int WindowImage(int index)
 {
+    if (index == TTreeNode::ImageOnRequest)
+        return I_IMAGECALLBACK;
     return index < 0 ? I_IMAGENONE : index;
 }
 
@@ -58,6 +61,56 @@ TTreeNode* TTreeNode::GetNextSibling() const
     const auto& siblings = Siblings();
     size_t next = static_cast<size_t>(Index()) + 1;
     return next < siblings.size() ? siblings[next].get() : nullptr;
+}
+
+TTreeNode* TTreeNode::GetPrevSibling() const
+{
+    const int index = Index();
+    return index > 0 ? Siblings()[static_cast<size_t>(index) - 1].get() : nullptr;
+}
+
+TTreeNode* TTreeNode::GetNextVisible() const
+{
+    return view_.NodeAtGeneration(TVGN_NEXTVISIBLE, this);
+}
+
+TTreeNode* TTreeNode::GetPrevVisible() const
+{
+    return view_.NodeAtGeneration(TVGN_PREVIOUSVISIBLE, this);
+}
+
+void TTreeNode::MakeVisible()
+{
+    if (item_ && view_.HandleAllocated()) {
+        SendMessageA(view_.Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item_));
+        return;
+    }
+    for (TTreeNode* p = parent_; p; p = p->parent_)
+        p->expanded_ = true;
+}
+
+RECT TTreeNode::DisplayRect(bool textOnly) const
+{
+    RECT rect = {};
+    if (!item_ || !view_.HandleAllocated())
+        return rect;
+    // The message takes the item in the rectangle's place.
+    std::memcpy(&rect, &item_, sizeof item_);
+    if (!SendMessageA(view_.Handle(), TVM_GETITEMRECT, textOnly ? TRUE : FALSE, reinterpret_cast<LPARAM>(&rect)))
+        rect = {};
+    return rect;
+}
+
+void TTreeNode::AlphaSort(bool recurse)
+{
+    view_.SortChildren(children_, recurse);
+    view_.WindowSortChildren(this, recurse);
+}
+
+void TTreeNode::SetHasChildren(bool has)
+{
+    hasChildren_ = has;
+    view_.WindowSetItem(this, TVIF_CHILDREN);
 }
 
 void TTreeNode::SetText(const std::string& text)
@@ -140,6 +193,11 @@ TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::string& text)
     return view_.Insert(parent, text);
 }
 
+TTreeNode* TTreeNodes::Insert(TTreeNode* sibling, const std::string& text)
+{
+    return view_.Insert(sibling ? sibling->Parent() : nullptr, text, sibling);
+}
+
 void TTreeNodes::Delete(TTreeNode* node)
 {
     if (node)
@@ -150,6 +208,20 @@ void TTreeNodes::Clear()
 {
     while (!roots_.empty())
         view_.DeleteNode(roots_.back().get());
+}
+
+void TTreeNodes::BeginUpdate()
+{
+    if (updateCount_++ == 0 && view_.HandleAllocated())
+        SendMessageA(view_.Handle(), WM_SETREDRAW, FALSE, 0);
+}
+
+void TTreeNodes::EndUpdate()
+{
+    if (updateCount_ == 0 || --updateCount_ > 0 || !view_.HandleAllocated())
+        return;
+    SendMessageA(view_.Handle(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(view_.Handle(), nullptr, TRUE);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -180,6 +252,8 @@ DWORD TTreeView::StyleBits() const
         bits |= TVS_SHOWSELALWAYS;
     if (autoExpand_)
         bits |= TVS_SINGLEEXPAND;
+    if (!readOnly_)
+        bits |= TVS_EDITLABELS;
     return bits;
 }
 
@@ -205,6 +279,7 @@ void TTreeView::CreateWnd()
         WindowInsertTree(root.get());
     // The window takes over the states the nodes kept; none of this is news to the handlers.
     quiet_ = true;
+    restoring_ = true;
     std::vector<TTreeNode*> pending;
     for (auto& root : nodes_.roots_)
         pending.push_back(root.get());
@@ -219,6 +294,7 @@ void TTreeView::CreateWnd()
     if (selected_)
         SendMessageA(Handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(selected_->item_));
     quiet_ = false;
+    restoring_ = false;
 }
 
 LRESULT TTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -228,8 +304,10 @@ LRESULT TTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         selected_ = Selected();
         PullStates(nodes_.roots_);
         quiet_ = true;
+        restoring_ = true;
         LRESULT result = TWinControl::WndProc(msg, wParam, lParam);
         quiet_ = false;
+        restoring_ = false;
         ForgetItems(nodes_.roots_);
         return result;
     }
@@ -268,6 +346,35 @@ bool TTreeView::Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
             Change(NodeOf(info->itemNew.hItem));
         result = 0;
         return true;
+    case TVN_ITEMEXPANDINGA:
+    case TVN_ITEMEXPANDINGW: {
+        TTreeNode* node = restoring_ ? nullptr : NodeOf(info->itemNew.hItem);
+        result = node && (info->action & TVE_EXPAND) && !CanExpand(node) ? TRUE : FALSE;
+        return true;
+    }
+    case TVN_SELCHANGINGA:
+    case TVN_SELCHANGINGW: {
+        TTreeNode* node = quiet_ || restoring_ ? nullptr : NodeOf(info->itemNew.hItem);
+        result = node && !CanChange(node) ? TRUE : FALSE;
+        return true;
+    }
+    case TVN_BEGINLABELEDITA:
+    case TVN_BEGINLABELEDITW: {
+        TTreeNode* node = NodeOf(reinterpret_cast<NMTVDISPINFOA*>(lParam)->item.hItem);
+        result = !readOnly_ && node && CanEdit(node) ? FALSE : TRUE;
+        return true;
+    }
+    case TVN_ENDLABELEDITA: {
+        // The node takes the text itself (or keeps its own); the window follows the node.
+        auto* edit = reinterpret_cast<NMTVDISPINFOA*>(lParam);
+        if (TTreeNode* node = edit->item.pszText ? NodeOf(edit->item.hItem) : nullptr)
+            Edit(node, edit->item.pszText);
+        result = FALSE;
+        return true;
+    }
+    case TVN_GETDISPINFOA:
+        result = FillDisplayInfo(reinterpret_cast<NMTVDISPINFOA*>(lParam));
+        return true;
     case TVN_ITEMEXPANDEDA:
     case TVN_ITEMEXPANDEDW:
         if (TTreeNode* node = quiet_ ? nullptr : NodeOf(info->itemNew.hItem)) {
@@ -281,6 +388,32 @@ bool TTreeView::Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
     default:
         return false;
     }
+}
+
+LRESULT TTreeView::FillDisplayInfo(NMTVDISPINFOA* info)
+{
+    auto* node = reinterpret_cast<TTreeNode*>(info->item.lParam);
+    if (!node || !(info->item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)))
+        return 0;
+    if (node->imageIndex_ == TTreeNode::ImageOnRequest) {
+        fillingDisplayInfo_ = true;
+        GetImageIndex(node);
+        fillingDisplayInfo_ = false;
+    }
+    info->item.iImage = WindowImage(node->imageIndex_ == TTreeNode::ImageOnRequest ? -1 : node->imageIndex_);
+    const int selected = node->ShownSelectedImage();
+    info->item.iSelectedImage = WindowImage(selected == TTreeNode::ImageOnRequest ? -1 : selected);
+    // The window keeps what it got and asks no more.
+    info->item.mask |= TVIF_DI_SETITEM;
+    return 0;
+}
+
+TTreeNode* TTreeView::NodeAtGeneration(UINT relation, const TTreeNode* from) const
+{
+    if (!from->item_ || !HandleAllocated())
+        return nullptr;
+    return NodeOf(reinterpret_cast<HTREEITEM>(SendMessageA(const_cast<TTreeView*>(this)->Handle(), TVM_GETNEXTITEM,
+                                                           relation, reinterpret_cast<LPARAM>(from->item_))));
 }
 
 TTreeNode* TTreeView::NodeOf(HTREEITEM item) const
@@ -325,18 +458,21 @@ size_t TTreeView::InsertPosition(const std::vector<std::unique_ptr<TTreeNode>>& 
     return static_cast<size_t>(place - siblings.begin());
 }
 
-TTreeNode* TTreeView::Insert(TTreeNode* parent, const std::string& text)
+TTreeNode* TTreeView::Insert(TTreeNode* parent, const std::string& text, const TTreeNode* before)
 {
-    if (parent && &parent->view_ != this)
+    if ((parent && &parent->view_ != this) || (before && &before->view_ != this))
         throw std::invalid_argument("tree node of another tree view");
     auto& siblings = parent ? parent->children_ : nodes_.roots_;
-    size_t position = InsertPosition(siblings, text);
+    size_t position = before ? static_cast<size_t>(before->Index()) : InsertPosition(siblings, text);
     auto inserted = siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(position),
                                     std::unique_ptr<TTreeNode>(new TTreeNode(*this, parent)));
     TTreeNode* node = inserted->get();
     node->text_ = text;
-    if (HandleAllocated() && (!parent || parent->item_))
+    if (HandleAllocated() && (!parent || parent->item_)) {
         WindowInsert(node, position == 0 ? TVI_FIRST : siblings[position - 1]->item_);
+        if (parent && siblings.size() == 1)
+            WindowSetItem(parent, TVIF_CHILDREN);
+    }
     return node;
 }
 
@@ -345,7 +481,8 @@ void TTreeView::WindowInsert(TTreeNode* node, HTREEITEM after)
     TVINSERTSTRUCTA insert = {};
     insert.hParent = node->parent_ ? node->parent_->item_ : TVI_ROOT;
     insert.hInsertAfter = after;
-    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
+    insert.item.cChildren = node->HasChildren() ? 1 : 0;
     insert.item.pszText = const_cast<char*>(node->text_.c_str());
     insert.item.iImage = WindowImage(node->imageIndex_);
     insert.item.iSelectedImage = WindowImage(node->ShownSelectedImage());
@@ -363,10 +500,11 @@ void TTreeView::WindowInsertTree(TTreeNode* node)
 
 void TTreeView::WindowSetItem(TTreeNode* node, UINT mask)
 {
-    if (!node->item_ || !HandleAllocated())
+    if (!node->item_ || !HandleAllocated() || fillingDisplayInfo_)
         return;
     TVITEMA tv = {};
     tv.mask = mask | TVIF_HANDLE;
+    tv.cChildren = node->HasChildren() ? 1 : 0;
     tv.hItem = node->item_;
     tv.pszText = const_cast<char*>(node->text_.c_str());
     tv.iImage = WindowImage(node->imageIndex_);
@@ -374,8 +512,17 @@ void TTreeView::WindowSetItem(TTreeNode* node, UINT mask)
     SendMessageA(Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
 }
 
+void TTreeView::ReportDeletion(TTreeNode* node)
+{
+    for (auto& child : node->children_)
+        ReportDeletion(child.get());
+    Deletion(node);
+}
+
 void TTreeView::DeleteNode(TTreeNode* node)
 {
+    if (!dying_)
+        ReportDeletion(node);
     for (TTreeNode* p = selected_; p; p = p->parent_)
         if (p == node) {
             selected_ = nullptr;
@@ -387,8 +534,39 @@ void TTreeView::DeleteNode(TTreeNode* node)
         SendMessageA(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node->item_));
         quiet_ = false;
     }
+    TTreeNode* parent = node->parent_;
     auto& siblings = node->Siblings();
     siblings.erase(siblings.begin() + node->Index());
+    if (parent && siblings.empty())
+        WindowSetItem(parent, TVIF_CHILDREN);
+}
+
+TTreeNode* TTreeView::DropTarget() const
+{
+    if (!HandleAllocated())
+        return nullptr;
+    return NodeOf(reinterpret_cast<HTREEITEM>(
+        SendMessageA(const_cast<TTreeView*>(this)->Handle(), TVM_GETNEXTITEM, TVGN_DROPHILITE, 0)));
+}
+
+void TTreeView::SetDropTarget(TTreeNode* node)
+{
+    if (HandleAllocated())
+        SendMessageA(Handle(), TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(node ? node->item_ : nullptr));
+}
+
+TTreeNode* TTreeView::TopItem() const
+{
+    if (!HandleAllocated())
+        return nullptr;
+    return NodeOf(reinterpret_cast<HTREEITEM>(
+        SendMessageA(const_cast<TTreeView*>(this)->Handle(), TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0)));
+}
+
+void TTreeView::SetTopItem(TTreeNode* node)
+{
+    if (node && node->item_ && HandleAllocated())
+        SendMessageA(Handle(), TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(node->item_));
 }
 
 TTreeNode* TTreeView::Selected() const
@@ -417,6 +595,12 @@ void TTreeView::SetExpanded(TTreeNode* node, bool expand)
     if (node->Expanded() == expand)
         return;
     if (node->item_ && HandleAllocated()) {
+        // The window asks before every expansion, not only before a node's first.
+        TVITEMA tv = {};
+        tv.mask = TVIF_HANDLE | TVIF_STATE;
+        tv.hItem = node->item_;
+        tv.stateMask = TVIS_EXPANDEDONCE;
+        SendMessageA(Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
         // The window reports some of these (a node's first expansion); this reports each once.
         quiet_ = true;
         SendMessageA(Handle(), TVM_EXPAND, expand ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(node->item_));
@@ -425,6 +609,8 @@ void TTreeView::SetExpanded(TTreeNode* node, bool expand)
         if (node->Expanded() != expand)
             return;
     } else {
+        if (expand && !CanExpand(node))
+            return;
         node->expanded_ = expand;
     }
     if (expand)
@@ -533,11 +719,17 @@ void TTreeView::SetHideSelection(bool hide)
     UpdateStyleBits();
 }
 
+void TTreeView::SetReadOnly(bool readOnly)
+{
+    readOnly_ = readOnly;
+    UpdateStyleBits();
+}
+
 void TTreeView::UpdateStyleBits()
 {
     if (!HandleAllocated())
         return;
-    const DWORD mask = TVS_SHOWSELALWAYS | TVS_SINGLEEXPAND;
+    const DWORD mask = TVS_SHOWSELALWAYS | TVS_SINGLEEXPAND | TVS_EDITLABELS;
     HWND window = Handle();
     DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
     DWORD wanted = (style & ~mask) | (StyleBits() & mask);

@@ -1,6 +1,6 @@
-// TTreeView: the platform's tree view (SysTreeView32) as a read-only control, with its nodes (text,
-// images, children) kept in the control, so that they exist before the window and survive its
-// re-creation.
+// TTreeView: the platform's tree view (SysTreeView32), read-only unless asked otherwise, with its
+// nodes (text, images, children) kept in the control, so that they exist before the window and
+// survive its re-creation.
 #pragma once
 
 #include <windows.h>
@@ -39,15 +39,29 @@ public:
     // Image while it is selected; -1 takes ImageIndex.
     int SelectedIndex() const { return selectedIndex_; }
     void SetSelectedIndex(int index);
+    // As an image index: the view's GetImageIndex sets the images when the node is first shown.
+    static constexpr int ImageOnRequest = -2;
     void* Data() const { return data_; }
     void SetData(void* data) { data_ = data; }
 
     int Count() const { return static_cast<int>(children_.size()); }
-    bool HasChildren() const { return !children_.empty(); }
+    // The expand button: a node has children, or is marked to have some before they are read.
+    bool HasChildren() const { return hasChildren_ || !children_.empty(); }
+    void SetHasChildren(bool has);
     // Throws std::out_of_range for a bad index.
     TTreeNode* Item(int index) const { return children_.at(static_cast<size_t>(index)).get(); }
     TTreeNode* GetFirstChild() const { return children_.empty() ? nullptr : children_.front().get(); }
     TTreeNode* GetNextSibling() const;
+    TTreeNode* GetPrevSibling() const;
+    // The neighbours on screen (expanded branches only); nullptr without a window.
+    TTreeNode* GetNextVisible() const;
+    TTreeNode* GetPrevVisible() const;
+    // Expands the parents and scrolls the node into view.
+    void MakeVisible();
+    // The node's row, or with textOnly its text, in client coordinates; empty when not shown.
+    RECT DisplayRect(bool textOnly) const;
+    // Orders the children by their texts (with recurse, every level below too).
+    void AlphaSort(bool recurse = false);
 
     bool Expanded() const;
     // Changes by code report OnExpanded/OnCollapsed as the user's do.
@@ -73,6 +87,7 @@ private:
     std::vector<std::unique_ptr<TTreeNode>> children_;
     HTREEITEM item_ = nullptr;   // the window's entry while there is a window
     bool expanded_ = false;      // while there is no window; the window's own state rules otherwise
+    bool hasChildren_ = false;
 };
 
 // Every node of a tree view; the top-level nodes are its roots.
@@ -93,15 +108,21 @@ public:
     TTreeNode* Add(const std::string& text);
     // A new last child of `parent` (nullptr: a top-level node).
     TTreeNode* AddChild(TTreeNode* parent, const std::string& text);
+    // A new node just before `sibling`; nullptr: a last top-level node.
+    TTreeNode* Insert(TTreeNode* sibling, const std::string& text);
     // Removes the node with its children.
     void Delete(TTreeNode* node);
     void Clear();
+    // Between the two the window does not repaint; calls nest.
+    void BeginUpdate();
+    void EndUpdate();
 
 private:
     friend class TTreeNode;
     friend class TTreeView;
     TTreeView& view_;
     std::vector<std::unique_ptr<TTreeNode>> roots_;
+    int updateCount_ = 0;
 };
 
 using TTVChangedEvent = std::function<void(TComponent* sender, TTreeNode* node)>;
@@ -121,6 +142,12 @@ public:
     // The selected node, or nullptr. Selecting by code reports OnChange as the user's clicks do.
     TTreeNode* Selected() const;
     void SetSelected(TTreeNode* node);
+    // The node drawn as where a drop would land; nullptr without a window.
+    TTreeNode* DropTarget() const;
+    void SetDropTarget(TTreeNode* node);
+    // The first row shown; nullptr without a window.
+    TTreeNode* TopItem() const;
+    void SetTopItem(TTreeNode* node);
 
     TSortType SortType() const { return sortType_; }
     // stText sorts at once and keeps every later node in place.
@@ -137,6 +164,9 @@ public:
     // Off: the selection stays visible while the control has no focus.
     bool HideSelection() const { return hideSelection_; }
     void SetHideSelection(bool hide);
+    // Off: the user may edit a node's text in place (as CanEdit allows).
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool readOnly);
 
     // The node at a client point, or nullptr.
     TTreeNode* GetNodeAt(int x, int y);
@@ -157,6 +187,18 @@ protected:
     virtual void Change(TTreeNode* node);
     virtual void Expanded(TTreeNode* node);
     virtual void Collapsed(TTreeNode* node);
+    // Asked before the window expands a node (also for an expansion by code) and before it
+    // selects another; false refuses. Neither is asked while the window reorganises itself
+    // (deleting, re-creating).
+    virtual bool CanExpand(TTreeNode* node) { return true; }
+    virtual bool CanChange(TTreeNode* node) { return true; }
+    // In-place editing: whether it may start, and the new text once the user commits it.
+    virtual bool CanEdit(TTreeNode* node) { return true; }
+    virtual void Edit(TTreeNode* node, const std::string& text) { node->SetText(text); }
+    // Each node of a deleted branch, children first, before it goes (not while the view dies).
+    virtual void Deletion(TTreeNode* node) {}
+    // For a node with ImageOnRequest: sets its image indexes.
+    virtual void GetImageIndex(TTreeNode* node) {}
 
 private:
     friend class TTreeNode;
@@ -168,7 +210,7 @@ private:
     void UpdateStyleBits();
     DWORD StyleBits() const;
 
-    TTreeNode* Insert(TTreeNode* parent, const std::string& text);
+    TTreeNode* Insert(TTreeNode* parent, const std::string& text, const TTreeNode* before = nullptr);
     // Where a node of `text` goes among `siblings` with the current sort.
     size_t InsertPosition(const std::vector<std::unique_ptr<TTreeNode>>& siblings, const std::string& text) const;
     void SortChildren(std::vector<std::unique_ptr<TTreeNode>>& siblings, bool recurse);
@@ -181,7 +223,10 @@ private:
     void PullStates(std::vector<std::unique_ptr<TTreeNode>>& nodes);
     TTreeNode* NodeOf(HTREEITEM item) const;
     void DeleteNode(TTreeNode* node);
+    void ReportDeletion(TTreeNode* node);
     void SetExpanded(TTreeNode* node, bool expand);
+    TTreeNode* NodeAtGeneration(UINT relation, const TTreeNode* from) const;
+    LRESULT FillDisplayInfo(NMTVDISPINFOA* info);
 
     TTreeNodes nodes_;
     TImageListLink images_{[this] { ImagesChanged(); }};
@@ -189,7 +234,10 @@ private:
     bool ctl3D_ = true;
     bool autoExpand_ = false;
     bool hideSelection_ = true;
+    bool readOnly_ = true;
     TTreeNode* selected_ = nullptr;   // while there is no window
     bool quiet_ = false;              // the window changes selection or expansion without a report
+    bool restoring_ = false;          // a new window takes over the nodes' states
+    bool fillingDisplayInfo_ = false; // the window takes the images from the notification
     bool dying_ = false;
 };

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // For each pair of characters in `pairs` (from, to), every "from" in `s` becomes "to"; pairs of an
 // odd or zero length are ignored.
@@ -20,3 +21,5 @@ std::string RemoveBackslash(const std::string& s);
 std::string ExtractFileNameNoExt(const std::string& path);
 // The digits of a non-negative value with the user's thousands separator every three digits.
 void IntToThousands(int64_t value, std::string& s);
+// Every entry a search pattern finds, read at once so that no search stays open meanwhile.
+std::vector<WIN32_FIND_DATAA> FindAllEntries(const std::string& pattern);

@@ -15,6 +15,7 @@
 #include <vector>
 
 class TDiscMonitor;
+class TDriveView;
 class TTimer;
 
 enum TSortColumn { sName, sSize, sType, sDate, sAttr };
@@ -82,6 +83,9 @@ public:
     explicit TDirView(TComponent* owner);
     ~TDirView() override;
 
+    // The drive tree this view follows, set by the tree itself.
+    TDriveView* DriveView() const { return driveView_; }
+    void SetDriveView(TDriveView* tree) { driveView_ = tree; }
     // Never with a trailing backslash; a bare drive is "C:".
     const std::string& Path() const { return path_; }
     virtual void SetPath(const std::string& path);
@@ -171,6 +175,7 @@ private:
     void ChangeTimer();
     LRESULT CustomDraw(NMLVCUSTOMDRAW* draw);
 
+    TDriveView* driveView_ = nullptr;
     std::string path_;
     std::string lastPath_;
     std::string mask_ = "*.*";

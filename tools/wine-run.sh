@@ -3,7 +3,8 @@
 # no other program of the run shares its focus, activation, mouse or clipboard. CTest calls it for
 # every test executable; the user's display is never used, even when DISPLAY is set.
 #
-# The prefix is a copy of the run's template prefix (made once, here or by tools/test.sh).
+# The prefix is a copy of the run's template prefix (made once, here or by tools/test.sh), with
+# two staged drive letters (below).
 # QL_TIME_LIMIT (seconds) ends a program that does not finish, and says so.
 set -euo pipefail
 [ $# -ge 1 ] || { echo "usage: $0 PROGRAM.exe [ARGS...]" >&2; exit 2; }
@@ -37,6 +38,18 @@ cp -a "$template" "$own"
 rm -rf "$own/wineserver"
 export XDG_DATA_HOME=$own/xdg-data
 mkdir -p "$XDG_DATA_HOME"
+
+# Drive letters of the program's own, so that drive tests never read C: or Z: (the host's root):
+# Q: is a folder of this prefix with the volume label "Testlauf"; R: is a removable drive whose
+# medium is missing; S: is the folder Q:\Wechsel, so a test that renames that folder takes the
+# drive away. Wine reads drive types when its server starts, so the registry entry goes into the
+# prefix's file before that.
+mkdir -p "$own/staged-drive/Wechsel"
+printf 'Testlauf\n' >"$own/staged-drive/.windows-label"
+ln -sfn "$own/staged-drive" "$own/dosdevices/q:"
+ln -sfn "$own/no-medium" "$own/dosdevices/r:"
+ln -sfn "$own/staged-drive/Wechsel" "$own/dosdevices/s:"
+printf '\n[Software\\\\Wine\\\\Drives]\n"r:"="floppy"\n' >>"$own/system.reg"
 
 stop() {
   "${WINESERVER:-wineserver}" -k >/dev/null 2>&1 || true

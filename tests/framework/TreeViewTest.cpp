@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -265,4 +266,84 @@ TEST(TreeView, DeletingNodesForgetsTheirSelectionWithoutAReport)
     EXPECT_EQ(f.tree->Items().Count(), 0);
     EXPECT_EQ(f.tree->Selected(), nullptr);
     EXPECT_EQ(f.Events(), "");
+}
+
+namespace {
+
+// Answers the view's questions as told and writes down what it was asked.
+class AskingTree : public TTreeView {
+public:
+    using TTreeView::TTreeView;
+    std::vector<std::string> asked;
+    bool allowExpand = true;
+
+protected:
+    bool CanExpand(TTreeNode* node) override
+    {
+        asked.push_back("expand? " + node->Text());
+        // Children read as the node opens, the way lazy trees do it.
+        if (allowExpand && node->Count() == 0)
+            Items().AddChild(node, "gelesen");
+        return allowExpand;
+    }
+    void Deletion(TTreeNode* node) override { asked.push_back("delete " + node->Text()); }
+    void GetImageIndex(TTreeNode* node) override
+    {
+        asked.push_back("image " + node->Text());
+        node->SetImageIndex(3);
+        node->SetSelectedIndex(4);
+    }
+};
+
+}  // namespace
+
+TEST(TreeView, MarkedNodesAskBeforeOpeningAndDeletedBranchesAreReportedChildrenFirst)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(20, 20, 200, 200);
+    auto* tree = new AskingTree(&form);
+    tree->SetParent(&form);
+    tree->SetBounds(0, 0, 180, 180);
+    TTreeNode* lazy = tree->Items().Add("lazy");
+    lazy->SetHasChildren(true);
+    TTreeNode* last = tree->Items().Add("last");
+    TTreeNode* first = tree->Items().Insert(lazy, "first");
+    tree->HandleNeeded();
+    EXPECT_EQ(tree->Items().Root(0), first);
+    EXPECT_TRUE(lazy->HasChildren());
+    TVITEMA tv = {};
+    tv.mask = TVIF_CHILDREN | TVIF_HANDLE;
+    tv.hItem = lazy->ItemId();
+    SendMessageA(tree->Handle(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    EXPECT_EQ(tv.cChildren, 1) << "the window shows the button before any child exists";
+
+    tree->allowExpand = false;
+    lazy->Expand(false);
+    EXPECT_FALSE(lazy->Expanded()) << "refused";
+    tree->allowExpand = true;
+    lazy->Expand(false);
+    EXPECT_TRUE(lazy->Expanded());
+    EXPECT_EQ(lazy->Count(), 1);
+    lazy->Collapse(false);
+    tree->asked.clear();
+    lazy->Expand(false);
+    EXPECT_EQ(tree->asked, std::vector<std::string>{"expand? lazy"}) << "asked before every opening";
+
+    TTreeNode* child = lazy->Item(0);
+    child->SetImageIndex(TTreeNode::ImageOnRequest);
+    tree->asked.clear();
+    form.Show();
+    UpdateWindow(tree->Handle());
+    PumpMessages();
+    EXPECT_EQ(std::count(tree->asked.begin(), tree->asked.end(), "image gelesen"), 1);
+    EXPECT_EQ(child->ImageIndex(), 3);
+    EXPECT_EQ(child->SelectedIndex(), 4);
+
+    tree->asked.clear();
+    tree->Items().AddChild(child, "enkel");
+    tree->Items().Delete(lazy);
+    EXPECT_EQ(tree->asked, (std::vector<std::string>{"delete enkel", "delete gelesen", "delete lazy"}));
+    EXPECT_EQ(tree->Items().RootCount(), 2);
+    EXPECT_EQ(tree->Items().Root(1), last);
 }

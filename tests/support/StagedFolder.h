@@ -1,4 +1,5 @@
-// A folder of a test's own under the temporary folder, removed with everything in it.
+// A folder of a test's own under the temporary folder (or another one), removed with everything
+// in it.
 #pragma once
 
 #include <windows.h>
@@ -8,12 +9,13 @@
 
 class StagedFolder {
 public:
-    // The name may hold blanks, which paths handed on must then survive.
-    explicit StagedFolder(const std::string& name)
+    // The name may hold blanks, which paths handed on must then survive. `parent` ends in a
+    // backslash; empty: the temporary folder.
+    explicit StagedFolder(const std::string& name, const std::string& parent = "")
     {
         char temp[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
-        path_ = std::string(temp) + name + " " + std::to_string(GetCurrentProcessId()) + "\\";
+        path_ = (parent.empty() ? std::string(temp) : parent) + name + " " + std::to_string(GetCurrentProcessId()) + "\\";
         Remove(path_);
         CreateDirectoryA(path_.c_str(), nullptr);
     }

@@ -1,0 +1,962 @@
+// The drive tree's core: node data, drive roots, paths, reading and synchronising folders,
+// selection and the processing of a new selection.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "DriveView.h"
+
+#include "BaseUtils.h"
+#include "DirView.h"
+#include "DiscMon.h"
+#include "DragImageHold.h"
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "KtDriveInfo.h"
+#include "SysUtils.h"
+
+#include <algorithm>
+#include <optional>
+#include <unordered_set>
+
+namespace {
+
+// A whole-drive read goes no deeper: links can make a folder tree endless.
+constexpr int MaxScanDepth = 32;
+
+// Only a..z: the paths compared are the file system's, not the user's language.
+char AsciiUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string AsciiUpper(std::string s)
+{
+    for (char& c : s)
+        c = AsciiUpper(c);
+    return s;
+}
+
+bool AsciiLess(const std::string& a, const std::string& b)
+{
+    return AsciiUpper(a) < AsciiUpper(b);
+}
+
+bool IsDriveLetter(char c)
+{
+    c = AsciiUpper(c);
+    return c >= 'A' && c <= 'Z';
+}
+
+std::string RootPath(char drive)
+{
+    return std::string(1, drive) + ":\\";
+}
+
+// The path of the parent folder with its trailing backslash; "" above a root.
+std::string ParentPath(const std::string& path)
+{
+    const std::string trimmed = RemoveBackslash(path);
+    const auto slash = trimmed.rfind('\\');
+    return slash == std::string::npos ? std::string() : trimmed.substr(0, slash + 1);
+}
+
+bool IsSubFolder(const WIN32_FIND_DATAA& found)
+{
+    const std::string name = found.cFileName;
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..";
+}
+
+// The system list's images of a closed and an open folder.
+std::pair<int, int> StandardFolderImages()
+{
+    static const std::pair<int, int> images = [] {
+        SHFILEINFOA closed = {}, open = {};
+        const UINT flags = SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
+        SHGetFileInfoA("Ordner", FILE_ATTRIBUTE_DIRECTORY, &closed, sizeof closed, flags);
+        SHGetFileInfoA("Ordner", FILE_ATTRIBUTE_DIRECTORY, &open, sizeof open, flags | SHGFI_OPENICON);
+        return std::make_pair(closed.iIcon, open.iIcon);
+    }();
+    return images;
+}
+
+HIMAGELIST SystemSmallImages()
+{
+    SHFILEINFOA info = {};
+    return reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", 0, &info, sizeof info,
+                                                       SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+}
+
+}  // namespace
+
+// Keeps a node pointer that a deletion may take away: the view sets it to nullptr then.
+class TNodeWatch {
+public:
+    TNodeWatch(TDriveView& view, TTreeNode* node) : view_(view), node(node) { view_.watchedNodes_.push_back(&this->node); }
+    ~TNodeWatch()
+    {
+        auto& watched = view_.watchedNodes_;
+        watched.erase(std::find(watched.begin(), watched.end(), &node));
+    }
+    TNodeWatch(const TNodeWatch&) = delete;
+    TNodeWatch& operator=(const TNodeWatch&) = delete;
+
+private:
+    TDriveView& view_;
+
+public:
+    TTreeNode* node;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Construction
+
+TDriveView::TDriveView(TComponent* owner) : TTreeView(owner), dragImages_(std::make_unique<TDragImageHold>())
+{
+    for (char drive = 'A'; drive <= 'Z'; ++drive) {
+        auto timer = std::make_unique<TTimer>();
+        timer->SetEnabled(false);
+        timer->SetInterval(0);
+        timer->SetTag(drive);
+        timer->OnTimer = [this, drive](TComponent*) { ChangeTimerFired(drive); };
+        SlotOf(drive).timer = std::move(timer);
+    }
+    SetHideSelection(true);
+}
+
+TDriveView::~TDriveView()
+{
+    // A long read that let messages run learns that the view went.
+    *alive_ = false;
+    SetDirView(nullptr);
+    for (Slot& slot : slots_) {
+        slot.watcher.reset();
+        slot.timer.reset();
+    }
+    // The nodes' data go with the nodes, while this is still a drive view.
+    Items().Clear();
+}
+
+TDriveView::Slot& TDriveView::SlotOf(char drive)
+{
+    return slots_[static_cast<size_t>(AsciiUpper(drive) - 'A')];
+}
+
+const TDriveView::Slot& TDriveView::SlotOf(char drive) const
+{
+    return slots_[static_cast<size_t>(AsciiUpper(drive) - 'A')];
+}
+
+void TDriveView::CreateWnd()
+{
+    TTreeView::CreateWnd();
+    if (!HandleAllocated())
+        return;
+    // The shell's own list, which the window shares and never destroys.
+    if (!Images())
+        if (HIMAGELIST system = SystemSmallImages())
+            SendMessageA(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(system));
+    if (loading_)
+        Loaded();
+}
+
+void TDriveView::Loaded()
+{
+    UpdateDriveRoots(false, 8 | 4);
+    loading_ = false;
+    if (!pendingDirectory_.empty())
+        SetDirectory(pendingDirectory_);
+}
+
+void TDriveView::SetDirView(TDirView* view)
+{
+    if (view == dirView_)
+        return;
+    if (dirView_) {
+        dirView_->SetDriveView(nullptr);
+        dirView_->RemoveFreeNotification(this);
+    }
+    dirView_ = view;
+    if (dirView_) {
+        dirView_->SetDriveView(this);
+        dirView_->FreeNotification(this);
+    }
+}
+
+void TDriveView::Notification(TComponent* component, TOperation operation)
+{
+    TTreeView::Notification(component, operation);
+    if (operation == opRemove && component == dirView_)
+        dirView_ = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Nodes and paths
+
+TNodeData* TDriveView::NodeData(const TTreeNode* node)
+{
+    return node ? static_cast<TNodeData*>(node->Data()) : nullptr;
+}
+
+TNodeData& TDriveView::DataOf(const TTreeNode* node, const char* operation) const
+{
+    TNodeData* data = NodeData(node);
+    if (!data)
+        throw ENodeNotAssigned(std::string(operation) + ": Node not assigned");
+    return *data;
+}
+
+std::string TDriveView::GetDirPath(const TTreeNode* node) const
+{
+    if (!node)
+        throw ENodeNotAssigned("GetDirPath: Node not assigned");
+    std::string path = NodeDirName(node);
+    for (const TTreeNode* p = node->Parent(); p; p = p->Parent())
+        path = p->Parent() ? NodeDirName(p) + "\\" + path : NodeDirName(p) + path;
+    return path.size() == 3 ? path.substr(0, 2) : path;
+}
+
+std::string TDriveView::NodePathName(const TTreeNode* node) const
+{
+    std::string path = GetDirPath(node);
+    return path.size() == 2 ? path + "\\" : path;
+}
+
+std::string TDriveView::NodeDirName(const TTreeNode* node) const
+{
+    const TNodeData* data = NodeData(node);
+    return data ? data->DirName : std::string();
+}
+
+char TDriveView::GetDrive(const TTreeNode* node) const
+{
+    DataOf(node, "GetDrive");
+    const std::string path = GetDirPath(node);
+    return path.empty() ? '\0' : AsciiUpper(path[0]);
+}
+
+TTreeNode* TDriveView::RootNode(TTreeNode* node) const
+{
+    if (!node)
+        throw ENodeNotAssigned("RootNode: Node not assigned");
+    while (node->Parent())
+        node = node->Parent();
+    return node;
+}
+
+DWORD TDriveView::NodeAttr(const TTreeNode* node) const
+{
+    return DataOf(node, "NodeAttr").Attr;
+}
+
+bool TDriveView::NodeVerified(const TTreeNode* node) const
+{
+    return DataOf(node, "NodeVerified").Scanned;
+}
+
+UINT TDriveView::GetDriveTypeToNode(const TTreeNode* node) const
+{
+    if (!node)
+        throw ENodeNotAssigned("GetDriveTypeToNode: Node not assigned");
+    TDriveInfoRec rec;
+    DriveInfo().GetDriveRec(GetDrive(node), rec);
+    return rec.DriveType;
+}
+
+bool TDriveView::NodeModifiable(const TTreeNode* node) const
+{
+    return NodeData(node) && node->Parent() && GetDriveTypeToNode(node) != DRIVE_CDROM;
+}
+
+TTreeNode* TDriveView::NodeOfPath(const std::string& path)
+{
+    if (path.size() < 3)
+        return nullptr;
+    if (!IsDriveLetter(path[0]))
+        throw EConvertError(std::string(1, path[0]) + " is a invalid drive letter.");
+    TNodeWatch node(*this, SlotOf(path[0]).root);
+    std::string rest = AsciiUpper(path.substr(3));
+    while (node.node && !rest.empty()) {
+        const auto slash = rest.find('\\');
+        const std::string component = rest.substr(0, slash);
+        rest = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
+        if (!node.node->GetFirstChild())
+            SyncExpanded(node.node);
+        if (!node.node)
+            return nullptr;
+        TTreeNode* match = nullptr;
+        for (int i = 0; i < node.node->Count() && !match; ++i) {
+            TTreeNode* child = node.node->Item(i);
+            const TNodeData* data = NodeData(child);
+            if (data && (AsciiUpper(data->DirName) == component || data->ShortName == component))
+                match = child;
+        }
+        node.node = match;
+    }
+    return node.node;
+}
+
+TDriveSlot TDriveView::DriveSlotOf(char drive) const
+{
+    if (!IsDriveLetter(drive))
+        throw EConvertError(std::string(1, drive) + " is a invalid drive letter.");
+    const Slot& slot = SlotOf(drive);
+    return {slot.scanned, slot.fullScan, slot.root, slot.watcher.get(), slot.timer.get()};
+}
+
+TTreeNode* TDriveView::AddSubDirNode(TTreeNode* parent, const WIN32_FIND_DATAA& found)
+{
+    auto data = std::make_unique<TNodeData>();
+    data->Attr = found.dwFileAttributes;
+    data->DirName = found.cFileName;
+    data->ShortName = std::string(found.cAlternateFileName).substr(0, 12);
+    const std::string upper = AsciiUpper(data->DirName);
+    data->IsRecycler = (found.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) && !parent->Parent() &&
+                       (upper == "RECYCLED" || upper == "RECYCLER");
+    TTreeNode* node = Items().AddChild(parent, data->DirName);
+    node->SetData(data.release());
+    node->SetImageIndex(TTreeNode::ImageOnRequest);
+    if (showDirSize_)
+        node->SetText(GetDisplayName(node));
+    ++nodesRead_;
+    return node;
+}
+
+bool TDriveView::MayScanDir(TTreeNode* node)
+{
+    bool doScanDir = !DataOf(node, "MayScanDir").IsRecycler;
+    if (OnScanDir)
+        OnScanDir(this, node, doScanDir);
+    return doScanDir;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drive roots and loading
+
+void TDriveView::UpdateDriveRoots(bool rescanChanged, unsigned parts)
+{
+    if (scanning_)
+        return;
+    TCursorGuard hourglass;
+    for (char drive = (parts & 8) ? 'A' : 'C'; drive <= 'Z'; ++drive) {
+        Slot& slot = SlotOf(drive);
+        TDriveInfoRec rec;
+        DriveInfo().GetDriveRec(drive, rec);
+        const bool hadRoot = rec.Valid && slot.root;
+        const DWORD oldSerial = rec.DriveSerial;
+        uint8_t read = static_cast<uint8_t>(parts & 7);
+        if (!(parts & 16) && !rec.DisplayName.empty())
+            read &= static_cast<uint8_t>(~drNames);
+        DriveInfo().ReadDriveStatus(drive, read);
+        DriveInfo().GetDriveRec(drive, rec);
+
+        if (!rec.Valid && hadRoot) {
+            const std::string directory = Directory();
+            if (!directory.empty() && AsciiUpper(directory[0]) == drive) {
+                // The selection leaves the drive: to the drive before, or else to C:.
+                TTreeNode* previous = slot.root->GetPrevSibling();
+                SetDirectory(previous ? NodePathName(previous) : RootPath('C'));
+            }
+            slot.scanned = slot.fullScan = false;
+            Items().Delete(slot.root);
+            slot.root = nullptr;
+        } else if (rec.Valid && hadRoot) {
+            if (rec.ImageIndex != 0 && rec.ImageIndex != slot.root->ImageIndex()) {
+                slot.root->SetImageIndex(rec.ImageIndex);
+                slot.root->SetSelectedIndex(rec.ImageIndex);
+            }
+        } else if (rec.Valid) {
+            auto data = std::make_unique<TNodeData>();
+            data->DirName = data->ShortName = RootPath(drive);
+            TTreeNode* next = nullptr;
+            for (char later = static_cast<char>(drive + 1); later <= 'Z' && !next && !loading_; ++later)
+                next = SlotOf(later).root;
+            TTreeNode* root = Items().Insert(next, "");
+            root->SetData(data.release());
+            root->SetImageIndex(rec.ImageIndex != 0 ? rec.ImageIndex : TTreeNode::ImageOnRequest);
+            slot.root = root;
+            root->SetText(GetDisplayName(root));
+            root->SetHasChildren(true);
+            slot.scanned = slot.fullScan = false;
+        }
+        if (rec.Valid && drive >= 'C' && rescanChanged && rec.DriveSerial != oldSerial)
+            LoadDrive(drive);
+        if (slot.root) {
+            const std::string caption = GetDisplayName(slot.root);
+            if (slot.root->Text() != caption)
+                slot.root->SetText(caption);
+        }
+    }
+}
+
+void TDriveView::LoadDrive(char drive)
+{
+    Slot& slot = SlotOf(drive);
+    DWORD rootAttributes = GetFileAttributesA(RootPath(drive).c_str());
+    // A drive whose root is a link (Wine's Z: is the host's root) is never read whole.
+    const bool linkedRoot = rootAttributes != INVALID_FILE_ATTRIBUTES && (rootAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (!fullDriveScan_ || linkedRoot) {
+        SyncExpanded(NodeOfPath(RootPath(drive)));
+        slot.scanned = true;
+        slot.fullScan = false;
+        return;
+    }
+    const std::shared_ptr<bool> alive = alive_;
+    TCursorGuard hourglass;
+    Items().BeginUpdate();
+    HWND animation = nullptr;
+    if (showAnimation_ && HandleAllocated()) {
+        animation = CreateWindowExA(0, ANIMATE_CLASSA, "", WS_CHILD | ACS_CENTER | ACS_TRANSPARENT, 0, 0, 80, 50,
+                                    Handle(), nullptr, nullptr, nullptr);
+        // The shell's "find folder" animation.
+        SendMessageA(animation, ACM_OPENA, reinterpret_cast<WPARAM>(GetModuleHandleA("shell32.dll")),
+                     reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(150)));
+        SetWindowPos(animation, HWND_TOP, ((ClientWidth() - 80) * 2) / 3, (ClientHeight() - 50) / 2, 0, 0,
+                     SWP_NOSIZE | SWP_SHOWWINDOW);
+        SendMessageA(animation, ACM_PLAY, static_cast<WPARAM>(-1), MAKELONG(0, 0xFFFF));
+    }
+    if (OnStartScan)
+        OnStartScan(this);
+    TTreeNode* root = slot.root;
+    if (root) {
+        TScanScope busy(*this);
+        while (root->GetFirstChild())
+            Items().Delete(root->Item(root->Count() - 1));
+        if (!ReadDriveTree(RootPath(drive), root, 0, alive))
+            return;   // the view went while messages ran
+        NodeData(root)->Scanned = true;
+        slot.scanned = slot.fullScan = true;
+    }
+    AlphaSort();
+    Items().EndUpdate();
+    if (animation)
+        DestroyWindow(animation);
+    if (root) {
+        root->Expand(false);
+        if (OnEndScan)
+            OnEndScan(this);
+    }
+}
+
+bool TDriveView::ReadDriveTree(const std::string& folder, TTreeNode* parent, int depth,
+                               const std::shared_ptr<bool>& alive)
+{
+    if (!MayScanDir(parent))
+        return true;
+    const int before = nodesRead_;
+    for (const WIN32_FIND_DATAA& found : FindAllEntries(folder + "*.*")) {
+        if (!IsSubFolder(found) || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            continue;
+        TTreeNode* node = AddSubDirNode(parent, found);
+        NodeData(node)->Scanned = true;
+        if (depth < MaxScanDepth && !ReadDriveTree(folder + found.cFileName + "\\", node, depth + 1, alive))
+            return false;
+    }
+    // Every tenth node or so the program answers again.
+    if (nodesRead_ / 10 != before / 10)
+        return KeepResponsive(alive);
+    return true;
+}
+
+bool TDriveView::KeepResponsive(const std::shared_ptr<bool>& alive)
+{
+    Application.ProcessMessages();
+    return *alive;
+}
+
+void TDriveView::ClearNodeChildren(TTreeNode* node)
+{
+    if (!node || scanning_)
+        return;
+    while (node->GetFirstChild())
+        Items().Delete(node->Item(node->Count() - 1));
+    if (!node->Parent())
+        SlotOf(GetDrive(node)).scanned = false;
+    node->SetHasChildren(false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Synchronising
+
+void TDriveView::SyncNode(TTreeNode* node, int depth)
+{
+    if (!NodeData(node) || syncing_ || scanning_ || !MayScanDir(node))
+        return;
+    const std::string remembered = Directory();
+    std::optional<TCursorGuard> hourglass;
+    if (Focused())
+        hourglass.emplace();
+    if (!node->Parent())
+        SlotOf(GetDrive(node)).timer->SetEnabled(false);
+    bool restartWatching = false;
+    if (TTreeNode* selected = Selected(); selected && DriveWatched(selected)) {
+        SlotOf(GetDrive(selected)).watcher->Stop();
+        restartWatching = true;
+    }
+    syncing_ = true;
+    changeSeen_ = false;
+    const bool buttonUp = buttonUp_;
+    buttonUp_ = true;
+    TNodeWatch start(*this, node);
+    bool added = false;
+    WalkSubtree(node, depth, true, [&](TTreeNode*& n) { return SyncStep(n, node, added); });
+    syncing_ = false;
+
+    if (!Selected() && !remembered.empty())
+        SetDirectory(remembered.substr(0, 3));
+    if (Directory() != remembered && !changeSeen_ && Selected())
+        Change(Selected());
+    buttonUp_ = buttonUp;
+    if (added && start.node && start.node->HasChildren())
+        SortChildren(start.node, true);
+    if (restartWatching && watchDirectory_ && !SelectedDriveWatched())
+        StartWatchingSelected();
+}
+
+bool TDriveView::WalkSubtree(TTreeNode* node, int depth, bool includeStart, const TSyncStep& step)
+{
+    TNodeWatch start(*this, node);
+    if (includeStart) {
+        TTreeNode* stepped = start.node;
+        step(stepped);
+    }
+    if (!start.node)
+        return true;
+    for (int i = 0; start.node && i < start.node->Count();) {
+        TNodeWatch child(*this, start.node->Item(i));
+        const bool hadChildren = child.node->HasChildren();
+        TTreeNode* stepped = child.node;
+        if (!step(stepped))
+            return false;
+        if (!child.node)
+            continue;   // the next sibling moved into its place
+        const bool descend = depth == 1 || (depth == 3 && child.node->Expanded()) || (depth == 2 && hadChildren);
+        if (descend && !WalkSubtree(child.node, depth, false, step))
+            return false;
+        ++i;
+    }
+    return true;
+}
+
+bool TDriveView::SyncStep(TTreeNode*& node, const TTreeNode* start, bool& added)
+{
+    if (node == start && node->Parent() && !IsDirectory(NodePathName(node))) {
+        if (node->Selected())
+            SetSelectedNode(node->Parent());
+        if (DropTarget() == node)
+            SetDropTarget(nullptr);
+        Items().Delete(node);
+        node = nullptr;
+        return true;
+    }
+    const std::string folder = AddBackslash(GetDirPath(node));
+    if (!node->GetFirstChild()) {
+        if (MayScanDir(node))
+            for (const WIN32_FIND_DATAA& found : FindAllEntries(folder + "*.*"))
+                if (IsSubFolder(found)) {
+                    AddSubDirNode(node, found);
+                    added = true;
+                }
+    } else {
+        CompareWithDisk(node, folder, added);
+    }
+    if (node == start)
+        NodeData(node)->Scanned = true;
+    return true;
+}
+
+void TDriveView::CompareWithDisk(TTreeNode* node, const std::string& folder, bool& added)
+{
+    std::vector<WIN32_FIND_DATAA> onDisk;
+    for (const WIN32_FIND_DATAA& found : FindAllEntries(folder + "*.*"))
+        if (IsSubFolder(found))
+            onDisk.push_back(found);
+    std::unordered_set<std::string> known;
+    for (int i = 0; i < node->Count(); ++i)
+        if (const TNodeData* data = NodeData(node->Item(i)))
+            known.insert(data->DirName);
+    for (const WIN32_FIND_DATAA& found : onDisk)
+        if (!known.count(found.cFileName)) {
+            AddSubDirNode(node, found);
+            added = true;
+        }
+
+    // Each name on disk keeps one node; a node whose name differs only in case takes the disk's.
+    struct Listed {
+        std::string name;
+        bool taken;
+    };
+    std::vector<Listed> names;
+    for (const WIN32_FIND_DATAA& found : onDisk)
+        names.push_back({found.cFileName, false});
+    std::stable_sort(names.begin(), names.end(), [](const Listed& a, const Listed& b) { return AsciiLess(a.name, b.name); });
+    for (int i = 0; i < node->Count();) {
+        TTreeNode* child = node->Item(i);
+        TNodeData* data = NodeData(child);
+        Listed* listed = nullptr;
+        if (data) {
+            auto range = std::equal_range(names.begin(), names.end(), Listed{data->DirName, false},
+                                          [](const Listed& a, const Listed& b) { return AsciiLess(a.name, b.name); });
+            for (auto it = range.first; it != range.second && !listed; ++it)
+                if (!it->taken && it->name == data->DirName)
+                    listed = &*it;
+            for (auto it = range.first; it != range.second && !listed; ++it)
+                if (!it->taken)
+                    listed = &*it;
+        }
+        if (!listed) {
+            Items().Delete(child);
+            continue;
+        }
+        listed->taken = true;
+        if (listed->name != data->DirName) {
+            data->DirName = listed->name;
+            char shortPath[MAX_PATH] = {};
+            if (GetShortPathNameA((folder + listed->name).c_str(), shortPath, MAX_PATH)) {
+                const std::string shortName = ExtractFileName(shortPath);
+                data->ShortName = AsciiUpper(shortName) == AsciiUpper(listed->name) ? "" : shortName.substr(0, 12);
+            }
+            child->SetText(GetDisplayName(child));
+        }
+        ++i;
+    }
+}
+
+void TDriveView::EnsureChildrenRead(TTreeNode* node)
+{
+    if (!NodeVerified(node))
+        SyncExpanded(node);
+}
+
+bool TDriveView::SortChildren(TTreeNode* node, bool recurse)
+{
+    if (!node)
+        throw ENodeNotAssigned("SortChildren: Node not assigned");
+    node->AlphaSort(recurse);
+    return true;
+}
+
+void TDriveView::ExpandLevel(TTreeNode* node, int level)
+{
+    DataOf(node, "ExpandLevel");
+    Items().BeginUpdate();
+    std::function<void(TTreeNode*)> walk = [&](TTreeNode* n) {
+        if (!n)
+            throw ENodeNotAssigned("CallBackExpandLevel: Node not assigned");
+        if (n->Level() <= level && !n->Expanded())
+            n->Expand(false);
+        else if (n->Level() > level && n->Expanded())
+            n->Collapse(true);
+        for (int i = 0; i < n->Count(); ++i)
+            walk(n->Item(i));
+    };
+    try {
+        walk(node);
+    } catch (...) {
+        Items().EndUpdate();
+        throw;
+    }
+    Items().EndUpdate();
+}
+
+void TDriveView::ScrollNodeToMiddle(TTreeNode* node)
+{
+    if (!node || !HandleAllocated())
+        return;
+    node->MakeVisible();
+    const int height = ClientHeight();
+    // One row at a time, until the node lies in the middle third or the rows run out.
+    for (;;) {
+        const RECT row = node->DisplayRect(false);
+        TTreeNode* top = TopItem();
+        if (!top)
+            return;
+        TTreeNode* next = nullptr;
+        if (row.top < height / 3)
+            next = top->GetPrevVisible();
+        else if (row.top > height * 2 / 3)
+            next = top->GetNextVisible();
+        if (!next)
+            return;
+        SetTopItem(next);
+        if (TopItem() == top)
+            return;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Directory, selection and change processing
+
+std::string TDriveView::Directory() const
+{
+    TTreeNode* selected = Selected();
+    return selected ? NodePathName(selected) : std::string();
+}
+
+void TDriveView::SetDirectory(const std::string& path)
+{
+    pendingDirectory_ = path;
+    // Only paths on a drive: a network path or a stray text selects nothing and raises nothing.
+    if (loading_ || path.size() < 2 || !IsDriveLetter(path[0]) || path[1] != ':')
+        return;
+    std::string tried = path;
+    TTreeNode* node = NodeOfPath(tried);
+    while (!node && tried.size() >= 3) {
+        tried = ParentPath(tried);
+        node = NodeOfPath(tried);
+    }
+    if (!node)
+        return;
+    buttonUp_ = true;
+    SetSelectedNode(node);
+    TTreeNode* selected = Selected();
+    if (selected && !selected->Parent() && !SlotOf(GetDrive(selected)).scanned)
+        LoadDrive(GetDrive(selected));
+}
+
+void TDriveView::SetSelectedNode(TTreeNode* node)
+{
+    if (Selected() == node)
+        return;
+    changeSeen_ = false;
+    buttonUp_ = true;
+    SetSelected(node);
+    if (!changeSeen_ && node && Selected() == node)
+        Change(node);
+}
+
+bool TDriveView::CanChange(TTreeNode* node)
+{
+    if (scanning_)
+        return false;
+    if (!buttonUp_ && NodeData(node) && NodeData(Selected())) {
+        // The change waits for the button's release; until then the node only looks chosen.
+        SetDropTarget(node);
+        selectionDeferred_ = true;
+        return false;
+    }
+    if (DropTarget())
+        SetDropTarget(nullptr);
+    return true;
+}
+
+void TDriveView::ButtonReleased()
+{
+    buttonUp_ = true;
+    if (!selectionDeferred_)
+        return;
+    selectionDeferred_ = false;
+    TTreeNode* target = DropTarget();
+    SetDropTarget(nullptr);
+    if (NodeData(target))
+        SetSelectedNode(target);
+}
+
+void TDriveView::Change(TTreeNode* node)
+{
+    changeSeen_ = true;
+    // Nothing selected (the selection's branch went): only the event.
+    if (node && !ProcessChange(node))
+        return;
+    TTreeView::Change(node);
+}
+
+bool TDriveView::ProcessChange(TTreeNode* node)
+{
+    const std::string newPath = GetDirPath(node);
+    if (newPath == lastPath_)
+        return true;
+    const char newDrive = AsciiUpper(newPath[0]);
+    const char oldDrive = lastPath_.empty() ? '\0' : AsciiUpper(lastPath_[0]);
+    TDriveInfoRec rec;
+    DriveInfo().GetDriveRec(newDrive, rec);
+    const DWORD oldSerial = rec.DriveSerial;
+    DriveInfo().ReadDriveStatus(newDrive, drIcon | drSize);
+    DriveInfo().GetDriveRec(newDrive, rec);
+    if (dirView_ && dirView_->Path() != newPath)
+        dirView_->SetPath(newPath);
+
+    TNodeWatch selected(*this, node);
+    if (rec.DriveReady) {
+        if (newDrive != oldDrive) {
+            if (oldDrive == 'A' || oldDrive == 'B')
+                DropWatcher(oldDrive);
+            if (rec.DriveSerial != oldSerial)
+                LoadDrive(newDrive);
+            if (OnDiskChange)
+                OnDiskChange(this, newDrive);
+        } else if (!IsDirectory(newPath)) {
+            SyncExpanded(SlotOf(newDrive).root);
+            // The sync chose another node, whose own change has run.
+            if (!selected.node || Directory() != NodePathName(selected.node))
+                return false;
+        }
+        StartWatchingSelected();
+    } else {
+        TTreeNode* root = SlotOf(newDrive).root;
+        if (root && node != root) {
+            // The medium went: the drive's folders go, the selection to its root.
+            SetSelectedNode(root);
+            return false;
+        }
+        if (root)
+            while (root->GetFirstChild())
+                Items().Delete(root->Item(root->Count() - 1));
+        if (newDrive != oldDrive && OnDiskChange)
+            OnDiskChange(this, newDrive);
+    }
+    if (!selected.node)
+        return false;
+    lastPath_ = newPath;
+    return true;
+}
+
+bool TDriveView::CanExpand(TTreeNode* node)
+{
+    if (scanning_)
+        return false;
+    if (!node->HasChildren() || !NodeData(node))
+        return true;
+    const char drive = GetDrive(node);
+    if (!node->Parent() && drive >= 'C' && !SlotOf(drive).scanned) {
+        if (node->GetFirstChild())
+            return true;
+        LoadDrive(drive);
+        const bool has = node->GetFirstChild() != nullptr;
+        node->SetHasChildren(has);
+        if (!SlotOf(drive).watcher)
+            CreateWatcher(drive);
+        return has;
+    }
+    node->SetHasChildren(node->GetFirstChild() != nullptr);
+    EnsureChildrenRead(node);
+    return true;
+}
+
+bool TDriveView::CanEdit(TTreeNode* node)
+{
+    const TNodeData* data = NodeData(node);
+    return TTreeView::CanEdit(node) && data && node->Parent() && !data->IsRecycler && !ReadOnly() &&
+           !(data->Attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)) &&
+           GetDriveTypeToNode(node) != DRIVE_CDROM && node->Text() == data->DirName;
+}
+
+void TDriveView::Edit(TTreeNode* node, const std::string& text)
+{
+    // A node's name is the folder's on disk: it changes only with the folder.
+}
+
+void TDriveView::Deletion(TTreeNode* node)
+{
+    for (TTreeNode** watched : watchedNodes_)
+        if (*watched == node)
+            *watched = nullptr;
+    if (HandleAllocated() && DropTarget() == node) {
+        SetDropTarget(nullptr);
+        // Painted now; queued input would run into a sync or scan that is deleting nodes.
+        Update();
+    }
+    if (!node->Parent())
+        for (Slot& slot : slots_)
+            if (slot.root == node)
+                slot.root = nullptr;
+    std::unique_ptr<TNodeData> data(NodeData(node));
+    node->SetData(nullptr);
+}
+
+void TDriveView::GetImageIndex(TTreeNode* node)
+{
+    const TNodeData* data = NodeData(node);
+    if (!data)
+        return;
+    const char drive = GetDrive(node);
+    if (!node->Parent()) {
+        TDriveInfoRec rec;
+        DriveInfo().GetDriveRec(drive, rec);
+        if (rec.ImageIndex == 0) {
+            DriveInfo().ReadDriveStatus(drive, drIcon);
+            DriveInfo().GetDriveRec(drive, rec);
+        }
+        node->SetImageIndex(rec.ImageIndex);
+        node->SetSelectedIndex(rec.ImageIndex);
+        return;
+    }
+    auto [closed, open] = StandardFolderImages();
+    if (GetDriveTypeToNode(node) != DRIVE_REMOTE) {
+        // Network folders never ask the shell: that could wait on the network.
+        const std::string path = NodePathName(node);
+        HIMAGELIST system = SystemSmallImages();
+        SHFILEINFOA info = {};
+        SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+        if (info.iIcon >= 1 && system && info.iIcon < ImageList_GetImageCount(system)) {
+            closed = info.iIcon;
+            SHFILEINFOA openInfo = {};
+            SHGetFileInfoA(path.c_str(), 0, &openInfo, sizeof openInfo,
+                           SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+            open = openInfo.iIcon;
+        }
+    }
+    node->SetImageIndex(closed);
+    node->SetSelectedIndex(open);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mouse and keys
+
+LRESULT TDriveView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_LBUTTONDOWN: {
+        buttonUp_ = false;
+        const LRESULT result = TTreeView::WndProc(msg, wParam, lParam);
+        // The control may have waited for the release itself, taking it from the queue.
+        if (!(GetKeyState(VK_LBUTTON) & 0x8000))
+            ButtonReleased();
+        return result;
+    }
+    case WM_LBUTTONUP: {
+        const LRESULT result = TTreeView::WndProc(msg, wParam, lParam);
+        ButtonReleased();
+        return result;
+    }
+    case WM_CANCELMODE:
+        // The press was cut off: the node it chose stays unchosen.
+        if (selectionDeferred_) {
+            selectionDeferred_ = false;
+            SetDropTarget(nullptr);
+        }
+        buttonUp_ = true;
+        break;
+    default:
+        break;
+    }
+    return TTreeView::WndProc(msg, wParam, lParam);
+}
+
+void TDriveView::KeyPress(char& key)
+{
+    TTreeView::KeyPress(key);
+    TTreeNode* selected = Selected();
+    if (!selected)
+        return;
+    switch (key) {
+    case '\r':
+        if (selected->Expanded())
+            selected->Collapse(false);
+        else
+            selected->Expand(false);
+        key = 0;
+        break;
+    case '*':
+        // The control opens the whole branch itself.
+        selected->MakeVisible();
+        break;
+    case '/':
+        selected->Collapse(true);
+        selected->MakeVisible();
+        key = 0;
+        break;
+    default:
+        break;
+    }
+}

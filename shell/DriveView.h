@@ -1,0 +1,268 @@
+// TDriveView: a tree of the machine's drives and their folders, read lazily as branches open,
+// kept in step with the disk, reporting the selected folder through Directory and OnChange.
+#pragma once
+
+#include <windows.h>
+
+#include "Exceptions.h"
+#include "GdiObject.h"
+#include "TreeView.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TDirView;
+class TDiscMonitor;
+class TTimer;
+class TDragImageHold;
+
+class ENodeNotAssigned : public Exception { using Exception::Exception; };
+
+// What the view knows of the folder of one node; every node has one, freed with the node.
+struct TNodeData {
+    std::string DirName;      // the long name; a drive root: its letter, ":" and "\"
+    std::string ShortName;    // the 8.3 alias (empty when the long name is one); a root: DirName
+    DWORD Attr = 0;           // as found when the node was made; 0 for a root
+    bool Scanned = false;     // the sub-folders have been read
+    bool Bold = false;
+    int64_t DirSize = -1;     // bytes of the files directly inside; -1 while unknown
+    bool IsRecycler = false;  // a recycle bin below a root, never read unless OnScanDir says so
+};
+
+// The state of one drive letter.
+struct TDriveSlot {
+    bool Scanned = false;     // the drive's tree has been loaded
+    bool FullScan = false;    // that load read the whole drive
+    TTreeNode* RootNode = nullptr;
+    TDiscMonitor* Watcher = nullptr;
+    TTimer* ChangeTimer = nullptr;
+};
+
+enum TVolumeDisplayStyle { doPrettyName, doDisplayName, doLongPrettyName };
+
+// "1K" for 1 to 1023 bytes, else whole kilobytes; above 99,999 K whole megabytes ("97M"); with
+// the user's thousands separator.
+std::string FormatDirSize(int64_t size);
+// "Directory name contains invalid characters:" in German (7), French (12) or English.
+std::string InvalidDirNameTextFor(LANGID primaryLanguage);
+// That text in the user's language, chosen once.
+const std::string& InvalidDirNameText();
+
+// How a node is drawn beyond what the control does itself: clNone leaves a colour alone.
+struct TNodeLook {
+    bool dimmHiddenDirs = false;
+    bool hidden = false;
+    bool selected = false;
+    bool viewFocused = false;
+    bool hideSelection = true;
+    bool bold = false;
+    TColor colorBold = 0xFF0000;
+};
+struct TNodeColors {
+    TColor font = clNone;
+    TColor brush = clNone;
+    bool bold = false;
+};
+TNodeColors NodeColors(const TNodeLook& look);
+
+class TDriveView : public TTreeView {
+public:
+    using TScanDirEvent = std::function<void(TComponent* sender, TTreeNode* node, bool& doScanDir)>;
+    using TDiskChangeEvent = std::function<void(TComponent* sender, char drive)>;
+
+    explicit TDriveView(TComponent* owner);
+    ~TDriveView() override;
+
+    // The selected folder ("C:\" for a root, "C:\WINDOWS" below one); "" when none is selected.
+    std::string Directory() const;
+    // Selects the node of the path, or of its deepest existing folder; a path that names no
+    // drive ("", "C:", a network path, "1:\x") changes nothing. Before the window is made, the
+    // path waits for it.
+    void SetDirectory(const std::string& path);
+
+    bool FullDriveScan() const { return fullDriveScan_; }
+    void SetFullDriveScan(bool on) { fullDriveScan_ = on; }
+    bool DimmHiddenDirs() const { return dimmHiddenDirs_; }
+    void SetDimmHiddenDirs(bool on);
+    bool ShowAnimation() const { return showAnimation_; }
+    void SetShowAnimation(bool on) { showAnimation_ = on; }
+    TDirView* DirView() const { return dirView_; }
+    void SetDirView(TDirView* view);
+
+    // Node texts and drawing.
+    TColor ColorBold() const { return colorBold_; }
+    void SetColorBold(TColor color);
+    bool ShowDirSize() const { return showDirSize_; }
+    void SetShowDirSize(bool on);
+    bool ShowVolLabel() const { return showVolLabel_; }
+    void SetShowVolLabel(bool on);
+    TVolumeDisplayStyle VolDisplayStyle() const { return volDisplayStyle_; }
+    void SetVolDisplayStyle(TVolumeDisplayStyle style);
+
+    // Change watching: one monitor per drive; a burst of changes refreshes the drive's tree
+    // once, ChangeInterval milliseconds after the last.
+    bool WatchDirectory() const { return watchDirectory_; }
+    void SetWatchDirectory(bool on);
+    unsigned ChangeInterval() const { return changeInterval_; }
+    // 0 is ignored.
+    void SetChangeInterval(unsigned milliseconds);
+
+    TNotifyEvent OnStartScan;
+    TNotifyEvent OnEndScan;
+    TScanDirEvent OnScanDir;
+    TDiskChangeEvent OnDiskChange;
+    TDiskChangeEvent OnChangeDetected;
+    TDiskChangeEvent OnChangeInvalid;
+
+    // Node operations; those that need a node raise ENodeNotAssigned for nullptr.
+    static TNodeData* NodeData(const TTreeNode* node);
+    // Without a trailing backslash; a root gives "C:".
+    std::string GetDirPath(const TTreeNode* node) const;
+    // GetDirPath, a root with its backslash.
+    std::string NodePathName(const TTreeNode* node) const;
+    std::string NodeDirName(const TTreeNode* node) const;
+    char GetDrive(const TTreeNode* node) const;
+    TTreeNode* RootNode(TTreeNode* node) const;
+    DWORD NodeAttr(const TTreeNode* node) const;
+    bool NodeVerified(const TTreeNode* node) const;
+    UINT GetDriveTypeToNode(const TTreeNode* node) const;
+    bool NodeModifiable(const TTreeNode* node) const;
+    // Short paths match too (a component given as its 8.3 alias); a path below a drive without a
+    // root gives nullptr; a first character that is no letter raises EConvertError.
+    TTreeNode* NodeOfPath(const std::string& path);
+    TDriveSlot DriveSlotOf(char drive) const;
+    // Reads a branch again from the disk: depth 3 the expanded branches, 2 every branch that has
+    // children, 1 everything.
+    void SyncNode(TTreeNode* node, int depth);
+    void SyncExpanded(TTreeNode* node) { SyncNode(node, 3); }
+    void SyncBranches(TTreeNode* node) { SyncNode(node, 2); }
+    void SyncAll(TTreeNode* node) { SyncNode(node, 1); }
+    void EnsureChildrenRead(TTreeNode* node);
+    bool SortChildren(TTreeNode* node, bool recurse);
+    // Expands the collapsed nodes of the branch up to tree level `level`, collapses those below.
+    void ExpandLevel(TTreeNode* node, int level);
+    void ScrollNodeToMiddle(TTreeNode* node);
+    void SetSelectedNode(TTreeNode* node);
+    void ClearNodeChildren(TTreeNode* node);
+    // Parts: 1 icons, 2 sizes and volume data, 4 names, 8 from A: (else from C:), 16 names even
+    // when known.
+    void UpdateDriveRoots(bool rescanChanged, unsigned parts);
+    // Whether the user may edit the node's text in place.
+    bool CanEdit(TTreeNode* node) override;
+
+    // Texts, sizes and drawing.
+    std::string GetDisplayName(const TTreeNode* node);
+    std::string DriveCaption(char drive) const;
+    int64_t GetDirSize(TTreeNode* node);
+    void SetDirSize(TTreeNode* node);
+    void RefreshDirSize(TTreeNode* node);
+    int64_t GetSubTreeSize(TTreeNode* node);
+    void SetBoldDraw(TTreeNode* node, bool bold);
+
+    // Watching.
+    void CreateWatcher(char drive);
+    void DropWatcher(char drive);
+    void StartWatchingSelected();
+    void StopWatchingSelected();
+    void StartWatchingAll();
+    void StopWatchingAll();
+    bool SelectedDriveWatched() const;
+    bool DriveWatched(const TTreeNode* node) const;
+
+protected:
+    void CreateWnd() override;
+    // Builds the drive roots and selects the folder given before.
+    virtual void Loaded();
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void FontChanged() override;
+    void KeyPress(char& key) override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+    void Change(TTreeNode* node) override;
+    bool CanExpand(TTreeNode* node) override;
+    bool CanChange(TTreeNode* node) override;
+    void Edit(TTreeNode* node, const std::string& text) override;
+    void Deletion(TTreeNode* node) override;
+    void GetImageIndex(TTreeNode* node) override;
+
+private:
+    friend class TNodeWatch;
+    struct Slot {
+        bool scanned = false;
+        bool fullScan = false;
+        TTreeNode* root = nullptr;
+        std::unique_ptr<TDiscMonitor> watcher;
+        std::unique_ptr<TTimer> timer;
+    };
+    using TSyncStep = std::function<bool(TTreeNode*& node)>;
+    // A long read that lets messages run: meanwhile expanding, selecting, syncing and deleting
+    // are refused. The mark is left alone when the view itself went meanwhile.
+    class TScanScope {
+    public:
+        explicit TScanScope(TDriveView& view) : view_(view), alive_(view.alive_) { view_.scanning_ = true; }
+        ~TScanScope()
+        {
+            if (*alive_)
+                view_.scanning_ = false;
+        }
+        TScanScope(const TScanScope&) = delete;
+        TScanScope& operator=(const TScanScope&) = delete;
+
+    private:
+        TDriveView& view_;
+        std::shared_ptr<bool> alive_;
+    };
+
+    Slot& SlotOf(char drive);
+    const Slot& SlotOf(char drive) const;
+    TNodeData& DataOf(const TTreeNode* node, const char* operation) const;
+    TTreeNode* AddSubDirNode(TTreeNode* parent, const WIN32_FIND_DATAA& found);
+    bool MayScanDir(TTreeNode* node);
+    void LoadDrive(char drive);
+    bool ReadDriveTree(const std::string& folder, TTreeNode* parent, int depth, const std::shared_ptr<bool>& alive);
+    bool WalkSubtree(TTreeNode* node, int depth, bool includeStart, const TSyncStep& step);
+    bool SyncStep(TTreeNode*& node, const TTreeNode* start, bool& added);
+    void CompareWithDisk(TTreeNode* node, const std::string& folder, bool& added);
+    // False when the change ends here: the node vanished and another was selected instead.
+    bool ProcessChange(TTreeNode* node);
+    void ButtonReleased();
+    // Lets queued messages run in a long read; false when the view went meanwhile.
+    bool KeepResponsive(const std::shared_ptr<bool>& alive);
+    void RefreshTexts(TTreeNode* node);
+    LRESULT CustomDraw(NMTVCUSTOMDRAW* draw);
+    void WatcherChanged(TDiscMonitor* watcher);
+    void WatcherInvalid(TDiscMonitor* watcher);
+    void ChangeTimerFired(char drive);
+
+    std::array<Slot, 26> slots_;
+    std::vector<TTreeNode**> watchedNodes_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    std::unique_ptr<TDragImageHold> dragImages_;
+    GdiObject<HFONT> boldFont_;
+
+    std::string pendingDirectory_;
+    std::string lastPath_;
+    bool changeSeen_ = false;
+    bool syncing_ = false;
+    bool scanning_ = false;
+    bool loading_ = true;
+    bool buttonUp_ = true;
+    bool selectionDeferred_ = false;
+    int nodesRead_ = 0;
+
+    bool fullDriveScan_ = false;
+    bool dimmHiddenDirs_ = false;
+    bool watchDirectory_ = false;
+    unsigned changeInterval_ = 1000;
+    bool showAnimation_ = false;
+    TDirView* dirView_ = nullptr;
+    TColor colorBold_ = 0xFF0000;
+    bool showDirSize_ = false;
+    bool showVolLabel_ = true;
+    TVolumeDisplayStyle volDisplayStyle_ = doPrettyName;
+};
