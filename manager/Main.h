@@ -7,6 +7,7 @@
 #include "ComCtrls.h"
 #include "CoolForm.h"
 #include "Dialogs.h"
+#include "DriveView.h"
 #include "EnhListView.h"
 #include "ExtCtrls.h"
 #include "FlatButton.h"
@@ -66,9 +67,11 @@ public:
     TTabSheet* pAnzeige;
     TTabSheet* pSystem;
 
-    // The gallery page: the category tree, the gallery of the category's files, the icons of
-    // one library in its place, the current file's path and the way back from the library.
+    // The gallery page: the category tree (or, in file mode, the drive tree in its place), the
+    // gallery of the category's files, the icons of one library in its place, the current file's
+    // path and the way back from the library.
     TTreeView* TreeView;
+    TDriveView* DriveView1;
     TqelEnhListView* ListView1;
     TqelIconListBox* lbIcons;
     TStatusBar* sbIcons;
@@ -139,6 +142,10 @@ public:
     void TreeViewExpanded(TComponent* sender, TTreeNode* node);
     void TreeViewCollapsed(TComponent* sender, TTreeNode* node);
     void bZurueckClick(TComponent* sender);
+    // Switches between the catalogue and the drive tree, which shows the current file's folder.
+    void bErweitertClick(TComponent* sender);
+    // The gallery of the folder chosen in the drive tree.
+    void DriveView1Change(TComponent* sender, TTreeNode* node);
     void ListView1Click(TComponent* sender);
     void ListView1KeyPress(TComponent* sender, char& key);
     void ListView1KeyUp(TComponent* sender, WORD& key, TShiftState shift);

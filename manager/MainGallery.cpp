@@ -45,6 +45,16 @@ void TMainForm::MakeGalleryPage()
     TreeView->OnExpanded = [this](TComponent* sender, TTreeNode* node) { TreeViewExpanded(sender, node); };
     TreeView->OnCollapsed = [this](TComponent* sender, TTreeNode* node) { TreeViewCollapsed(sender, node); };
 
+    DriveView1 = new TDriveView(this);
+    DriveView1->SetName("DriveView1");
+    DriveView1->SetParent(pIcons);
+    DriveView1->SetBounds(0, 0, TreeWidth, TreeHeight);
+    DriveView1->SetVisible(false);
+    DriveView1->SetShowVolLabel(true);
+    DriveView1->SetColor(clWhite);
+    DriveView1->SetCtl3D(false);
+    DriveView1->OnChange = [this](TComponent* sender, TTreeNode* node) { DriveView1Change(sender, node); };
+
     ListView1 = new TqelEnhListView(this);
     ListView1->SetName("ListView1");
     ListView1->SetParent(pIcons);
@@ -91,13 +101,12 @@ void TMainForm::MakeGalleryPage()
     };
     bZurueck = makeButton("bZurueck", 0, "Zurück", "");
     bZurueck->OnClick = [this](TComponent* sender) { bZurueckClick(sender); };
-    // The file mode with the drive tree is not built yet: the button waits for it.
     bErweitert = makeButton("bErweitert", TreeWidth - ButtonWidth, "Erweitert", "Wechselt zwischen Katalog- und Dateiansicht");
-    bErweitert->SetEnabled(false);
+    bErweitert->OnClick = [this](TComponent* sender) { bErweitertClick(sender); };
 
     // The page's own entry: focus arriving from another control of this window.
-    for (TWinControl* control : {static_cast<TWinControl*>(TreeView), static_cast<TWinControl*>(ListView1),
-                                 static_cast<TWinControl*>(lbIcons)}) {
+    for (TWinControl* control : {static_cast<TWinControl*>(TreeView), static_cast<TWinControl*>(DriveView1),
+                                 static_cast<TWinControl*>(ListView1), static_cast<TWinControl*>(lbIcons)}) {
         control->OnEnter = [this](TComponent*) { GalleryControlEnter(); };
         control->OnExit = [this](TComponent*) { GalleryControlExit(); };
     }
@@ -159,6 +168,33 @@ void TMainForm::bZurueckClick(TComponent* sender)
     TreeView->Update();
     if (FormShown && ListView1->CanFocus())
         ListView1->SetFocus();
+}
+
+void TMainForm::bErweitertClick(TComponent* sender)
+{
+    const bool fileMode = !DriveView1->Visible();
+    DriveView1->SetVisible(fileMode);
+    TreeView->SetVisible(!fileMode);
+    bErweitert->SetCaption(fileMode ? "Standard" : "Erweitert");
+    // A path that names no drive (nothing chosen yet) leaves the drive tree as it is.
+    DriveView1->SetDirectory(ExtractFilePath(sbIcons->SimpleText()));
+}
+
+void TMainForm::DriveView1Change(TComponent* sender, TTreeNode* node)
+{
+    const std::string directory = DriveView1->Directory();
+    // Nothing selected: the tree is in the middle of a sync.
+    if (directory.empty())
+        return;
+    if (!DirectoryExists(directory)) {
+        MessageDlg("Es befindet sich kein Datenträger im Laufwerk.", mtError, mbOK);
+        return;
+    }
+    Toolsform->GalleryFolder = directory;
+    Toolsform->LoadGallery();
+    ListView1->Show();
+    lbIcons->Hide();
+    CurrentCategory = directory.size() == 3 ? directory : ExtractLastFolderName(directory);
 }
 
 void TMainForm::ShowSelectedIconInfo()

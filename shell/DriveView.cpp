@@ -712,6 +712,14 @@ void TDriveView::SetDirectory(const std::string& path)
     TTreeNode* selected = Selected();
     if (selected && !selected->Parent() && !SlotOf(GetDrive(selected)).scanned)
         LoadDrive(GetDrive(selected));
+    // Reading the drive may have pushed the node out of sight. Wine also scrolls the branch
+    // lines of a node it shows out to the left: when the text fits without that, back to the edge.
+    if (TTreeNode* shown = Selected(); shown && HandleAllocated()) {
+        shown->MakeVisible();
+        const RECT text = shown->DisplayRect(true);
+        if (text.right + GetScrollPos(Handle(), SB_HORZ) <= ClientWidth())
+            SendMessageA(Handle(), WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+    }
 }
 
 void TDriveView::SetSelectedNode(TTreeNode* node)
