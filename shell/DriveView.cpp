@@ -121,7 +121,6 @@ TDriveView::TDriveView(TComponent* owner) : TTreeView(owner), dragImages_(std::m
         timer->OnTimer = [this, drive](TComponent*) { ChangeTimerFired(drive); };
         SlotOf(drive).timer = std::move(timer);
     }
-    SetHideSelection(true);
 }
 
 TDriveView::~TDriveView()
