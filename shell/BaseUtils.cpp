@@ -6,8 +6,6 @@
 #include "Handles.h"
 #include "SysUtils.h"
 
-#include <memory>
-
 void ReplaceChars(std::string& s, const std::string& pairs)
 {
     if (pairs.empty() || pairs.size() % 2 != 0)
@@ -79,15 +77,11 @@ void IntToThousands(int64_t value, std::string& s)
 
 std::vector<WIN32_FIND_DATAA> FindAllEntries(const std::string& pattern)
 {
-    struct SearchCloser {
-        void operator()(HANDLE search) const { FindClose(search); }
-    };
     std::vector<WIN32_FIND_DATAA> entries;
     WIN32_FIND_DATAA found;
-    HANDLE first = FindFirstFileA(pattern.c_str(), &found);
-    if (first == INVALID_HANDLE_VALUE)
+    const FindHandle search = FindFirst(pattern, found);
+    if (!search)
         return entries;
-    const std::unique_ptr<void, SearchCloser> search(first);
     do
         entries.push_back(found);
     while (FindNextFileA(search.get(), &found));

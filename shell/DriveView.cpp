@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <type_traits>
 #include <unordered_set>
 
 namespace {
@@ -402,34 +403,35 @@ void TDriveView::LoadDrive(char drive)
     }
     const std::shared_ptr<bool> alive = alive_;
     TCursorGuard hourglass;
-    Items().BeginUpdate();
-    HWND animation = nullptr;
-    if (showAnimation_ && HandleAllocated()) {
-        animation = CreateWindowExA(0, ANIMATE_CLASSA, "", WS_CHILD | ACS_CENTER | ACS_TRANSPARENT, 0, 0, 80, 50,
-                                    Handle(), nullptr, nullptr, nullptr);
-        // The shell's "find folder" animation.
-        SendMessageA(animation, ACM_OPENA, reinterpret_cast<WPARAM>(GetModuleHandleA("shell32.dll")),
-                     reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(150)));
-        SetWindowPos(animation, HWND_TOP, ((ClientWidth() - 80) * 2) / 3, (ClientHeight() - 50) / 2, 0, 0,
-                     SWP_NOSIZE | SWP_SHOWWINDOW);
-        SendMessageA(animation, ACM_PLAY, static_cast<WPARAM>(-1), MAKELONG(0, 0xFFFF));
-    }
-    if (OnStartScan)
-        OnStartScan(this);
     TTreeNode* root = slot.root;
-    if (root) {
-        TScanScope busy(*this);
-        while (root->GetFirstChild())
-            Items().Delete(root->Item(root->Count() - 1));
-        if (!ReadDriveTree(RootPath(drive), root, 0, alive))
-            return;   // the view went while messages ran
-        NodeData(root)->Scanned = true;
-        slot.scanned = slot.fullScan = true;
+    {
+        TUpdateHold update(Items(), alive);
+        std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&DestroyWindow)> animation(nullptr, &DestroyWindow);
+        if (showAnimation_ && HandleAllocated()) {
+            animation.reset(CreateWindowExA(0, ANIMATE_CLASSA, "", WS_CHILD | ACS_CENTER | ACS_TRANSPARENT, 0, 0, 80,
+                                            50, Handle(), nullptr, nullptr, nullptr));
+            // The shell's "find folder" animation.
+            SendMessageA(animation.get(), ACM_OPENA, reinterpret_cast<WPARAM>(GetModuleHandleA("shell32.dll")),
+                         reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(150)));
+            SetWindowPos(animation.get(), HWND_TOP, ((ClientWidth() - 80) * 2) / 3, (ClientHeight() - 50) / 2, 0, 0,
+                         SWP_NOSIZE | SWP_SHOWWINDOW);
+            SendMessageA(animation.get(), ACM_PLAY, static_cast<WPARAM>(-1), MAKELONG(0, 0xFFFF));
+        }
+        if (OnStartScan)
+            OnStartScan(this);
+        if (root) {
+            TScanScope busy(*this);
+            while (root->GetFirstChild())
+                Items().Delete(root->Item(root->Count() - 1));
+            if (!ReadDriveTree(RootPath(drive), root, 0, alive)) {
+                animation.release();   // went with the view, which went while messages ran
+                return;
+            }
+            NodeData(root)->Scanned = true;
+            slot.scanned = slot.fullScan = true;
+        }
+        AlphaSort();
     }
-    AlphaSort();
-    Items().EndUpdate();
-    if (animation)
-        DestroyWindow(animation);
     if (root) {
         root->Expand(false);
         if (OnEndScan)
@@ -638,7 +640,7 @@ bool TDriveView::SortChildren(TTreeNode* node, bool recurse)
 void TDriveView::ExpandLevel(TTreeNode* node, int level)
 {
     DataOf(node, "ExpandLevel");
-    Items().BeginUpdate();
+    TUpdateHold update(Items(), alive_);
     std::function<void(TTreeNode*)> walk = [&](TTreeNode* n) {
         if (!n)
             throw ENodeNotAssigned("CallBackExpandLevel: Node not assigned");
@@ -649,13 +651,7 @@ void TDriveView::ExpandLevel(TTreeNode* node, int level)
         for (int i = 0; i < n->Count(); ++i)
             walk(n->Item(i));
     };
-    try {
-        walk(node);
-    } catch (...) {
-        Items().EndUpdate();
-        throw;
-    }
-    Items().EndUpdate();
+    walk(node);
 }
 
 void TDriveView::ScrollNodeToMiddle(TTreeNode* node)

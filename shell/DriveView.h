@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TDirView;
@@ -200,6 +201,25 @@ private:
         std::unique_ptr<TTimer> timer;
     };
     using TSyncStep = std::function<bool(TTreeNode*& node)>;
+    // Holds the tree's painting for a scope; the hold goes with the view when that went meanwhile.
+    class TUpdateHold {
+    public:
+        TUpdateHold(TTreeNodes& nodes, std::shared_ptr<bool> alive) : nodes_(nodes), alive_(std::move(alive))
+        {
+            nodes_.BeginUpdate();
+        }
+        ~TUpdateHold()
+        {
+            if (*alive_)
+                nodes_.EndUpdate();
+        }
+        TUpdateHold(const TUpdateHold&) = delete;
+        TUpdateHold& operator=(const TUpdateHold&) = delete;
+
+    private:
+        TTreeNodes& nodes_;
+        std::shared_ptr<bool> alive_;
+    };
     // A long read that lets messages run: meanwhile expanding, selecting, syncing and deleting
     // are refused. The mark is left alone when the view itself went meanwhile.
     class TScanScope {

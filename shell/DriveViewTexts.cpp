@@ -152,14 +152,13 @@ void TDriveView::SetShowDirSize(bool on)
         return;
     showDirSize_ = on;
     TCursorGuard hourglass;
-    Items().BeginUpdate();
+    TUpdateHold update(Items(), alive_);
     for (char drive = 'C'; drive <= 'Z'; ++drive) {
         TDriveInfoRec rec;
         DriveInfo().GetDriveRec(drive, rec);
         if (rec.Valid && SlotOf(drive).root)
             RefreshTexts(SlotOf(drive).root);
     }
-    Items().EndUpdate();
 }
 
 void TDriveView::SetShowVolLabel(bool on)
