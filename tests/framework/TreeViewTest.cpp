@@ -299,12 +299,8 @@ protected:
 
 TEST(TreeView, MarkedNodesAskBeforeOpeningAndDeletedBranchesAreReportedChildrenFirst)
 {
-    TForm form(nullptr);
-    form.SetBorderStyle(bsNone);
-    form.SetBounds(20, 20, 200, 200);
-    auto* tree = new AskingTree(&form);
-    tree->SetParent(&form);
-    tree->SetBounds(0, 0, 180, 180);
+    TestForm host(20, 20, 200, 200);
+    auto* tree = host.Add<AskingTree>(0, 0, 180, 180);
     TTreeNode* lazy = tree->Items().Add("lazy");
     lazy->SetHasChildren(true);
     TTreeNode* last = tree->Items().Add("last");
@@ -333,7 +329,7 @@ TEST(TreeView, MarkedNodesAskBeforeOpeningAndDeletedBranchesAreReportedChildrenF
     TTreeNode* child = lazy->Item(0);
     child->SetImageIndex(TTreeNode::ImageOnRequest);
     tree->asked.clear();
-    form.Show();
+    host.form->Show();
     UpdateWindow(tree->Handle());
     PumpMessages();
     EXPECT_EQ(std::count(tree->asked.begin(), tree->asked.end(), "image gelesen"), 1);

@@ -7,11 +7,11 @@
 
 #include "DragImageHold.h"
 #include "DriveView.h"
-#include "Forms.h"
 #include "KtDriveInfo.h"
 #include "MessagePump.h"
 #include "StagedFolder.h"
 #include "SysUtils.h"
+#include "TestForm.h"
 
 #include <gtest/gtest.h>
 
@@ -36,22 +36,16 @@ protected:
     }
 };
 
-struct DriveTree {
-    DriveTree()
+struct DriveTree : TestForm {
+    DriveTree() : TestForm(10, 10, 320, 420)
     {
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBorderStyle(bsNone);
-        form->SetBounds(10, 10, 320, 420);
-        view = new RecordingDriveView(form.get());
-        view->SetParent(form.get());
-        view->SetBounds(0, 0, 300, 400);
+        view = Add<RecordingDriveView>(0, 0, 300, 400);
         view->OnChange = [this](TComponent*, TTreeNode*) { changes.push_back(view->Directory()); };
         form->Show();
         PumpMessages();
     }
     TTreeNode* Root(char drive) { return view->DriveSlotOf(drive).RootNode; }
 
-    std::unique_ptr<TForm> form;
     RecordingDriveView* view;
     std::vector<std::string> changes;
 };
