@@ -396,9 +396,13 @@ LRESULT TTreeView::FillDisplayInfo(NMTVDISPINFOA* info)
     if (!node || !(info->item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)))
         return 0;
     if (node->imageIndex_ == TTreeNode::ImageOnRequest) {
-        fillingDisplayInfo_ = true;
+        // Released on every way out: the window takes the images from the notification meanwhile.
+        struct Filling {
+            bool& flag;
+            explicit Filling(bool& f) : flag(f) { flag = true; }
+            ~Filling() { flag = false; }
+        } filling(fillingDisplayInfo_);
         GetImageIndex(node);
-        fillingDisplayInfo_ = false;
     }
     info->item.iImage = WindowImage(node->imageIndex_ == TTreeNode::ImageOnRequest ? -1 : node->imageIndex_);
     const int selected = node->ShownSelectedImage();

@@ -126,8 +126,6 @@ TDriveView::TDriveView(TComponent* owner) : TTreeView(owner), dragImages_(std::m
 
 TDriveView::~TDriveView()
 {
-    // A long read that let messages run learns that the view went.
-    *alive_ = false;
     SetDirView(nullptr);
     for (Slot& slot : slots_) {
         slot.watcher.reset();
@@ -401,11 +399,10 @@ void TDriveView::LoadDrive(char drive)
         slot.fullScan = false;
         return;
     }
-    const std::shared_ptr<bool> alive = alive_;
     TCursorGuard hourglass;
     TTreeNode* root = slot.root;
     {
-        TUpdateHold update(Items(), alive);
+        TUpdateHold update(Items());
         std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&DestroyWindow)> animation(nullptr, &DestroyWindow);
         if (showAnimation_ && HandleAllocated()) {
             animation.reset(CreateWindowExA(0, ANIMATE_CLASSA, "", WS_CHILD | ACS_CENTER | ACS_TRANSPARENT, 0, 0, 80,
@@ -423,10 +420,7 @@ void TDriveView::LoadDrive(char drive)
             TScanScope busy(*this);
             while (root->GetFirstChild())
                 Items().Delete(root->Item(root->Count() - 1));
-            if (!ReadDriveTree(RootPath(drive), root, 0, alive)) {
-                animation.release();   // went with the view, which went while messages ran
-                return;
-            }
+            ReadDriveTree(RootPath(drive), root, 0);
             NodeData(root)->Scanned = true;
             slot.scanned = slot.fullScan = true;
         }
@@ -439,30 +433,29 @@ void TDriveView::LoadDrive(char drive)
     }
 }
 
-bool TDriveView::ReadDriveTree(const std::string& folder, TTreeNode* parent, int depth,
-                               const std::shared_ptr<bool>& alive)
+void TDriveView::ReadDriveTree(const std::string& folder, TTreeNode* parent, int depth)
 {
     if (!MayScanDir(parent))
-        return true;
+        return;
     const int before = nodesRead_;
     for (const WIN32_FIND_DATAA& found : FindAllEntries(folder + "*.*")) {
         if (!IsSubFolder(found) || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             continue;
         TTreeNode* node = AddSubDirNode(parent, found);
         NodeData(node)->Scanned = true;
-        if (depth < MaxScanDepth && !ReadDriveTree(folder + found.cFileName + "\\", node, depth + 1, alive))
-            return false;
+        if (depth < MaxScanDepth)
+            ReadDriveTree(folder + found.cFileName + "\\", node, depth + 1);
     }
-    // Every tenth node or so the program answers again.
+    // Every tenth node or so the screen follows.
     if (nodesRead_ / 10 != before / 10)
-        return KeepResponsive(alive);
-    return true;
+        RepaintMeanwhile();
 }
 
-bool TDriveView::KeepResponsive(const std::shared_ptr<bool>& alive)
+void TDriveView::RepaintMeanwhile()
 {
-    Application.ProcessMessages();
-    return *alive;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE))
+        DispatchMessageA(&msg);
 }
 
 void TDriveView::ClearNodeChildren(TTreeNode* node)
@@ -640,7 +633,7 @@ bool TDriveView::SortChildren(TTreeNode* node, bool recurse)
 void TDriveView::ExpandLevel(TTreeNode* node, int level)
 {
     DataOf(node, "ExpandLevel");
-    TUpdateHold update(Items(), alive_);
+    TUpdateHold update(Items());
     std::function<void(TTreeNode*)> walk = [&](TTreeNode* n) {
         if (!n)
             throw ENodeNotAssigned("CallBackExpandLevel: Node not assigned");

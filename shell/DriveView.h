@@ -13,7 +13,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 class TDirView;
@@ -201,41 +200,28 @@ private:
         std::unique_ptr<TTimer> timer;
     };
     using TSyncStep = std::function<bool(TTreeNode*& node)>;
-    // Holds the tree's painting for a scope; the hold goes with the view when that went meanwhile.
+    // Holds the tree's painting for a scope.
     class TUpdateHold {
     public:
-        TUpdateHold(TTreeNodes& nodes, std::shared_ptr<bool> alive) : nodes_(nodes), alive_(std::move(alive))
-        {
-            nodes_.BeginUpdate();
-        }
-        ~TUpdateHold()
-        {
-            if (*alive_)
-                nodes_.EndUpdate();
-        }
+        explicit TUpdateHold(TTreeNodes& nodes) : nodes_(nodes) { nodes_.BeginUpdate(); }
+        ~TUpdateHold() { nodes_.EndUpdate(); }
         TUpdateHold(const TUpdateHold&) = delete;
         TUpdateHold& operator=(const TUpdateHold&) = delete;
 
     private:
         TTreeNodes& nodes_;
-        std::shared_ptr<bool> alive_;
     };
-    // A long read that lets messages run: meanwhile expanding, selecting, syncing and deleting
-    // are refused. The mark is left alone when the view itself went meanwhile.
+    // A long read: meanwhile expanding and selecting are refused, and syncs, clears and root
+    // updates (which other threads' reports may start) wait it out.
     class TScanScope {
     public:
-        explicit TScanScope(TDriveView& view) : view_(view), alive_(view.alive_) { view_.scanning_ = true; }
-        ~TScanScope()
-        {
-            if (*alive_)
-                view_.scanning_ = false;
-        }
+        explicit TScanScope(TDriveView& view) : view_(view) { view_.scanning_ = true; }
+        ~TScanScope() { view_.scanning_ = false; }
         TScanScope(const TScanScope&) = delete;
         TScanScope& operator=(const TScanScope&) = delete;
 
     private:
         TDriveView& view_;
-        std::shared_ptr<bool> alive_;
     };
 
     Slot& SlotOf(char drive);
@@ -244,15 +230,16 @@ private:
     TTreeNode* AddSubDirNode(TTreeNode* parent, const WIN32_FIND_DATAA& found);
     bool MayScanDir(TTreeNode* node);
     void LoadDrive(char drive);
-    bool ReadDriveTree(const std::string& folder, TTreeNode* parent, int depth, const std::shared_ptr<bool>& alive);
+    void ReadDriveTree(const std::string& folder, TTreeNode* parent, int depth);
     bool WalkSubtree(TTreeNode* node, int depth, bool includeStart, const TSyncStep& step);
     bool SyncStep(TTreeNode*& node, const TTreeNode* start, bool& added);
     void CompareWithDisk(TTreeNode* node, const std::string& folder, bool& added);
     // False when the change ends here: the node vanished and another was selected instead.
     bool ProcessChange(TTreeNode* node);
     void ButtonReleased();
-    // Lets queued messages run in a long read; false when the view went meanwhile.
-    bool KeepResponsive(const std::shared_ptr<bool>& alive);
+    // Repaints in a long read; queued input waits, since it could select, expand or close the view
+    // in the middle of the read.
+    static void RepaintMeanwhile();
     void RefreshTexts(TTreeNode* node);
     LRESULT CustomDraw(NMTVCUSTOMDRAW* draw);
     void WatcherChanged(TDiscMonitor* watcher);
@@ -261,7 +248,6 @@ private:
 
     std::array<Slot, 26> slots_;
     std::vector<TTreeNode**> watchedNodes_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::unique_ptr<TDragImageHold> dragImages_;
     GdiObject<HFONT> boldFont_;
 

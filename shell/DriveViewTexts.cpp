@@ -108,7 +108,7 @@ void TDriveView::RefreshDirSize(TTreeNode* node)
     SetDirSize(node);
     if (showDirSize_)
         node->SetText(GetDisplayName(node));
-    KeepResponsive(alive_);
+    RepaintMeanwhile();
 }
 
 int64_t TDriveView::GetSubTreeSize(TTreeNode* node)
@@ -116,13 +116,9 @@ int64_t TDriveView::GetSubTreeSize(TTreeNode* node)
     if (!node)
         throw ENodeNotAssigned("GetSubTreeSize: Node not assigned");
     TCursorGuard hourglass;
-    const std::shared_ptr<bool> alive = alive_;
     SyncAll(node);
     RefreshDirSize(node);
-    if (!*alive)
-        return 0;
     int64_t total = 0;
-    // Nothing deletes or reads nodes while the sizes are summed and messages run between them.
     TScanScope busy(*this);
     WalkSubtree(node, 1, true, [&](TTreeNode*& n) {
         if (!n)
@@ -131,7 +127,8 @@ int64_t TDriveView::GetSubTreeSize(TTreeNode* node)
         if (showDirSize_)
             n->SetText(GetDisplayName(n));
         total += NodeData(n)->DirSize;
-        return KeepResponsive(alive);
+        RepaintMeanwhile();
+        return true;
     });
     return total;
 }
@@ -152,7 +149,7 @@ void TDriveView::SetShowDirSize(bool on)
         return;
     showDirSize_ = on;
     TCursorGuard hourglass;
-    TUpdateHold update(Items(), alive_);
+    TUpdateHold update(Items());
     for (char drive = 'C'; drive <= 'Z'; ++drive) {
         TDriveInfoRec rec;
         DriveInfo().GetDriveRec(drive, rec);

@@ -395,6 +395,27 @@ TEST(DriveView, AWholeDriveReadRunsOnceAndStopsAtItsDepthLimit)
     EXPECT_LT(depth, 40) << "the read stops at its depth limit";
 }
 
+TEST(DriveView, AWholeDriveReadRefusesToExpandOrSelectMeanwhile)
+{
+    DriveTree tree;
+    tree.view->SetDirectory("R:\\");
+    tree.view->SetFullDriveScan(true);
+    bool tried = false;
+    tree.view->OnScanDir = [&](TComponent*, TTreeNode*, bool&) {
+        if (tried)
+            return;
+        tried = true;
+        tree.Root('S')->Expand(false);
+        tree.view->SetSelectedNode(tree.Root('S'));
+        tree.view->ClearNodeChildren(tree.Root('Q'));
+    };
+    tree.Root('Q')->Expand(false);
+    ASSERT_TRUE(tried);
+    EXPECT_FALSE(tree.Root('S')->Expanded());
+    EXPECT_EQ(tree.view->Directory(), "R:\\");
+    EXPECT_TRUE(tree.view->NodeOfPath("Q:\\Wechsel")) << "the read's nodes stay";
+}
+
 TEST(DriveView, ABurstOfNewFoldersRefreshesTheTreeOnceAfterTheLast)
 {
     DriveTree tree;
