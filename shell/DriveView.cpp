@@ -137,11 +137,13 @@ TDriveView::~TDriveView()
 
 TDriveView::Slot& TDriveView::SlotOf(char drive)
 {
-    return slots_[static_cast<size_t>(AsciiUpper(drive) - 'A')];
+    return const_cast<Slot&>(static_cast<const TDriveView*>(this)->SlotOf(drive));
 }
 
 const TDriveView::Slot& TDriveView::SlotOf(char drive) const
 {
+    if (!IsDriveLetter(drive))
+        throw EConvertError(std::string(1, drive) + " is a invalid drive letter.");
     return slots_[static_cast<size_t>(AsciiUpper(drive) - 'A')];
 }
 
@@ -229,8 +231,10 @@ std::string TDriveView::NodeDirName(const TTreeNode* node) const
 char TDriveView::GetDrive(const TTreeNode* node) const
 {
     DataOf(node, "GetDrive");
-    const std::string path = GetDirPath(node);
-    return path.empty() ? '\0' : AsciiUpper(path[0]);
+    while (node->Parent())
+        node = node->Parent();
+    const std::string root = NodeDirName(node);
+    return root.empty() ? '\0' : AsciiUpper(root[0]);
 }
 
 TTreeNode* TDriveView::RootNode(TTreeNode* node) const
@@ -296,8 +300,6 @@ TTreeNode* TDriveView::NodeOfPath(const std::string& path)
 
 TDriveSlot TDriveView::DriveSlotOf(char drive) const
 {
-    if (!IsDriveLetter(drive))
-        throw EConvertError(std::string(1, drive) + " is a invalid drive letter.");
     const Slot& slot = SlotOf(drive);
     return {slot.scanned, slot.fullScan, slot.root, slot.watcher.get(), slot.timer.get()};
 }
