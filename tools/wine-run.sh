@@ -58,10 +58,26 @@ stop() {
 trap stop EXIT
 ql_wine_prefix
 
+# A program that outlives its limit is stopped, but first every thread of the prefix is traced,
+# so that a hang (in a test or after the report, at exit) leaves a trail.
 limit=${QL_TIME_LIMIT:-300}
-status=0
-timeout -k 10 "$limit" wine "$@" </dev/null || status=$?
-if [ "$status" = 124 ] || [ "$status" = 137 ]; then
-  echo "$name: did not finish within $limit s; stopped" >&2
+wine "$@" </dev/null &
+program=$!
+deadline=$((SECONDS + limit))
+while kill -0 "$program" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ]; do
+  sleep 1
+done
+if kill -0 "$program" 2>/dev/null; then
+  trace=$ql_build/test-results/$name-hang.txt
+  mkdir -p "$(dirname "$trace")"
+  timeout 120 wine winedbg --command "bt all" >"$trace" 2>&1 </dev/null || true
+  echo "$name: did not finish within $limit s; stopped. Threads of its prefix at that moment:" >&2
+  sed -n "/in process .*$name/,/^\$/p" "$trace" | head -200 >&2
+  echo "(all threads: $trace)" >&2
+  "${WINESERVER:-wineserver}" -k >/dev/null 2>&1 || true
+  wait "$program" 2>/dev/null || true
+  exit 124
 fi
+status=0
+wait "$program" || status=$?
 exit "$status"
