@@ -3,6 +3,7 @@
 #include "Exceptions.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 std::string SysErrorMessage(unsigned long code)
@@ -37,6 +38,16 @@ std::string SysErrorMessage(unsigned long code)
         if (t.code == code)
             return t.text;
     return "Systemfehler Nr. " + std::to_string(code) + ".";
+}
+
+EOleSysError::EOleSysError(long errorCode)
+    : Exception([errorCode] {
+          char text[64];
+          std::snprintf(text, sizeof text, "OLE-Fehler %08lX.", static_cast<unsigned long>(errorCode));
+          return std::string(text);
+      }()),
+      errorCode_(errorCode)
+{
 }
 
 int64_t TStream::Size()

@@ -27,6 +27,16 @@ class ERegistryException : public Exception { using Exception::Exception; };
 class EConvertError : public Exception { using Exception::Exception; };
 class ERangeError : public Exception { using Exception::Exception; };
 
+// A COM call failed; ErrorCode is its HRESULT.
+class EOleSysError : public Exception {
+public:
+    explicit EOleSysError(long errorCode);
+    long ErrorCode() const { return errorCode_; }
+
+private:
+    long errorCode_;
+};
+
 // A German text for a platform error, for appending to our own texts: its own for the failures a
 // user meets (missing files and folders, access denied, a file in use, a full disk, ...), any
 // other a general one with the error's number.
