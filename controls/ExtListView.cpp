@@ -68,19 +68,6 @@ std::string TextOf(const void* buffer, int capacity, bool wide)
     return text;
 }
 
-// Restores the DC of an owner-drawing canvas on every path.
-class SavedDC {
-public:
-    explicit SavedDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-    ~SavedDC() { RestoreDC(dc_, saved_); }
-    SavedDC(const SavedDC&) = delete;
-    SavedDC& operator=(const SavedDC&) = delete;
-
-private:
-    HDC dc_;
-    int saved_;
-};
-
 }  // namespace
 
 TExStyles CompletedExStyles(TExStyles styles)

@@ -74,6 +74,20 @@ TShiftState MouseShiftState(WPARAM wParam)
     return shift;
 }
 
+bool IsAccel(char key, const std::string& caption)
+{
+    for (size_t at = caption.find('&'); at != std::string::npos && at + 1 < caption.size();
+         at = caption.find('&', at + 2)) {
+        if (caption[at + 1] == '&')
+            continue;   // "&&" is a drawn "&"
+        // Letter case is ignored by the code page's rules (an "ü" is the accelerator of "&Über").
+        char pair[2] = {caption[at + 1], key};
+        CharUpperBuffA(pair, 2);
+        return pair[0] == pair[1];
+    }
+    return false;
+}
+
 HCURSOR CursorHandle(TCursor cursor)
 {
     const char* id = nullptr;
@@ -297,6 +311,9 @@ void TControl::SetParentColor(bool parentColor)
     if (parentColor == parentColor_)
         return;
     TColor before = Color();
+    // Ceasing to follow the parent keeps the colour shown, not the one set before.
+    if (!parentColor)
+        color_ = before;
     parentColor_ = parentColor;
     if (Color() != before)
         ColorChanged();
@@ -391,6 +408,8 @@ LRESULT TControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         if (parentColor_)
             ColorChanged();
         return 0;
+    case CM_DIALOGCHAR:
+        return 0;   // taken only by the controls that have an accelerator
     default:
         return DefaultHandler(msg, wParam, lParam);
     }

@@ -48,6 +48,13 @@ constexpr UINT CM_PARENTCOLORCHANGED = CM_BASE + 3;   // to children whose colou
 constexpr UINT CM_SYSCOLORCHANGE = CM_BASE + 4;       // to every control of a form
 constexpr UINT CM_RELEASE = CM_BASE + 5;              // a form frees itself (TForm::Release)
 constexpr UINT CM_BUTTONPRESSED = CM_BASE + 6;        // to a parent's controls: wParam group, lParam the button now down
+// A character typed with Alt, offered by the form to its controls until one answers non-zero:
+// wParam the character. A container offers it to its own controls.
+constexpr UINT CM_DIALOGCHAR = CM_BASE + 7;
+
+// Whether `key` is the accelerator of `caption`: the character after its first single "&"
+// ("&&" stands for a drawn "&"), letter case ignored.
+bool IsAccel(char key, const std::string& caption);
 
 using TMouseEvent = std::function<void(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = std::function<void(TComponent* sender, TShiftState shift, int x, int y)>;

@@ -26,6 +26,13 @@ class EJPEG : public EInvalidGraphic { using EInvalidGraphic::EInvalidGraphic; }
 class ERegistryException : public Exception { using Exception::Exception; };
 class EConvertError : public Exception { using Exception::Exception; };
 class ERangeError : public Exception { using Exception::Exception; };
+// An index outside a list or collection.
+class EListError : public Exception { using Exception::Exception; };
+
+inline EListError ListIndexError(int index)
+{
+    return EListError("Listenindex außerhalb des gültigen Bereichs (" + std::to_string(index) + ").");
+}
 
 // A COM call failed; ErrorCode is its HRESULT.
 class EOleSysError : public Exception {

@@ -78,6 +78,19 @@ private:
     HDC dc_;
 };
 
+// Saves a DC's state (origin, clipping, selected objects) and restores it on every path.
+class SavedDC {
+public:
+    explicit SavedDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+    ~SavedDC() { RestoreDC(dc_, saved_); }
+    SavedDC(const SavedDC&) = delete;
+    SavedDC& operator=(const SavedDC&) = delete;
+
+private:
+    HDC dc_;
+    int saved_;
+};
+
 // Selects an object into a DC for the lifetime of the guard, then puts the previous one back,
 // so that the object can be deleted afterwards.
 class SelectedObject {

@@ -56,7 +56,7 @@ void TCustomListBox::SetItemHeight(int height)
 const TCustomListBox::TRow& TCustomListBox::Row(int index) const
 {
     if (index < 0 || index >= ItemCount())
-        throw Exception("Listenindex außerhalb des gültigen Bereichs (" + std::to_string(index) + ").");
+        throw ListIndexError(index);
     return items_[static_cast<size_t>(index)];
 }
 

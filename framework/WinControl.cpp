@@ -320,6 +320,18 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case CM_PARENTCOLORCHANGED:
         TControl::WndProc(msg, wParam, lParam);
         return 0;
+    case WM_SYSCHAR:
+        // An accelerator: the form offers it to its controls; untaken, the system's handling.
+        if (TopLevel()->Perform(CM_DIALOGCHAR, wParam, lParam))
+            return 0;
+        break;
+    case CM_DIALOGCHAR: {
+        std::vector<TControl*> children = controls_;
+        for (TControl* child : children)
+            if (child->Visible() && child->Perform(CM_DIALOGCHAR, wParam, lParam))
+                return 1;
+        return 0;
+    }
     case CM_RELEASE:
         break;
     default:

@@ -532,3 +532,92 @@ TEST(StatusBar, TextShowsOnTheBarsOwnColour)
     COLORREF pixel = GetPixel(memory.get(), 280, status->Height() / 2);
     EXPECT_EQ(pixel, ColorToRGB(16768449)) << "pixel " << std::hex << pixel;
 }
+
+TEST(Accelerators, TheCharacterAfterASingleAmpersand)
+{
+    const struct {
+        const char* caption;
+        char key;
+        bool accel;
+    } cases[] = {
+        {"&Datei", 'd', true},   {"&Datei", 'D', true},  {"Da&tei", 't', true},   {"Da&tei", 'd', false},
+        {"&&Datei", 'd', false}, {"A&&&B", 'b', true},  {"A&&&B", 'a', false},  {"Datei&", 'd', false},
+        {"", 'a', false},        {"&Über", '\xFC', true}, {"&über", '\xDC', true}, {"&1 Symbol", '1', true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsAccel(c.key, c.caption), c.accel) << "\"" << c.caption << "\" and '" << c.key << "'";
+}
+
+namespace {
+
+// A windowless control that takes its caption's accelerator.
+class AccelRecorder : public TGraphicControl {
+public:
+    AccelRecorder(TWinControl* parent, std::vector<std::string>& log, const std::string& caption)
+        : TGraphicControl(parent), log_(log)
+    {
+        SetParent(parent);
+        SetCaption(caption);
+    }
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == CM_DIALOGCHAR && IsAccel(static_cast<char>(wParam), Caption())) {
+            log_.push_back(Caption());
+            return 1;
+        }
+        return TGraphicControl::WndProc(msg, wParam, lParam);
+    }
+
+private:
+    std::vector<std::string>& log_;
+};
+
+}  // namespace
+
+// Alt and a letter, as the system sends it to the window with the focus: the form offers it to
+// every shown control, also inside containers, until one takes it.
+TEST(Accelerators, TheFormOffersAltAndACharacterToItsControls)
+{
+    PointerAway away;
+    auto form = MakeForm(300, 200);
+    std::vector<std::string> log;
+    auto* panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(10, 10, 200, 100);
+    auto* hidden = new TPanel(form.get());
+    hidden->SetParent(form.get());
+    hidden->SetVisible(false);
+    new AccelRecorder(form.get(), log, "&Erste");
+    new AccelRecorder(panel, log, "&Zweite");
+    new AccelRecorder(panel, log, "Z&weite");
+    new AccelRecorder(hidden, log, "&Versteckt");
+    auto* edit = new TEdit(form.get());
+    edit->SetParent(panel);
+    edit->SetBounds(5, 60, 100, 20);
+    form->Show();
+    edit->SetFocus();
+
+    for (char key : {'e', 'Z', 'w', 'v', 'q'}) {
+        LRESULT result = SendMessageA(edit->Handle(), WM_SYSCHAR, static_cast<BYTE>(key), 1 << 29);
+        EXPECT_EQ(result, 0) << key;
+    }
+    EXPECT_EQ(Joined(log), "&Erste | &Zweite | Z&weite") << "a hidden control takes nothing";
+    EXPECT_EQ(GetFocus(), edit->Handle());
+}
+
+TEST(ParentColor, SwitchedOffTheShownColourStays)
+{
+    auto form = MakeForm();
+    form->SetColor(clTeal);
+    auto* panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    panel->SetColor(clYellow);
+    panel->SetParentColor(true);
+    EXPECT_EQ(panel->Color(), clTeal);
+    panel->SetParentColor(false);
+    EXPECT_EQ(panel->Color(), clTeal) << "not the colour set before: " << std::hex << panel->Color();
+    form->SetColor(clRed);
+    EXPECT_EQ(panel->Color(), clTeal) << "no longer following";
+}
