@@ -8,7 +8,6 @@
 
 #include <algorithm>
 
-using SectionRows::IndexError;
 
 namespace {
 
@@ -22,7 +21,7 @@ const char* const SubItemIndexError = "Access of imageindex of non-existing subi
 void TSectionListStrings::CheckIndex(int index) const
 {
     if (index < 0 || index >= Count())
-        throw IndexError(index);
+        throw ListIndexError(index);
 }
 
 const std::string& TSectionListStrings::Strings(int index) const
@@ -62,7 +61,7 @@ int TSectionListStrings::Add(const std::string& text, unsigned object)
 void TSectionListStrings::Insert(int index, const std::string& text, unsigned object)
 {
     if (index < 0 || index > Count())
-        throw IndexError(index);
+        throw ListIndexError(index);
     items_.insert(items_.begin() + index, {text, object});
     section_->StringInserted(index);
 }
@@ -301,7 +300,7 @@ void TListSection::StringChanged(int index)
 TListSection& TListSectionCollection::Items(int index) const
 {
     if (index < 0 || index >= Count())
-        throw IndexError(index);
+        throw ListIndexError(index);
     return *items_[static_cast<size_t>(index)];
 }
 

@@ -324,6 +324,13 @@ void TPictureItem::Assign(const TPictureItem& source)
     picture_->Assign(source.picture_.get());
 }
 
+TPictureItem& TPictureCollection::Items(int index) const
+{
+    if (index < 0 || index >= Count())
+        throw ListIndexError(index);
+    return *items_[static_cast<size_t>(index)];
+}
+
 TPictureItem& TPictureCollection::Add()
 {
     items_.push_back(std::make_unique<TPictureItem>(this));
@@ -333,7 +340,7 @@ TPictureItem& TPictureCollection::Add()
 void TPictureCollection::Delete(int index)
 {
     if (index < 0 || index >= Count())
-        throw std::out_of_range("TPictureCollection::Delete");
+        throw ListIndexError(index);
     items_.erase(items_.begin() + index);
 }
 
@@ -368,6 +375,13 @@ THTMLPicture* TPictureContainer::FindPicture(const std::string& name) const
             return &item.Picture();
     }
     return nullptr;
+}
+
+THTMLPicture& THTMLPictureCache::Items(int index) const
+{
+    if (index < 0 || index >= Count())
+        throw ListIndexError(index);
+    return *pictures_[static_cast<size_t>(index)];
 }
 
 THTMLPicture& THTMLPictureCache::AddPicture()

@@ -158,8 +158,8 @@ public:
 
     TPictureContainer* Owner() const { return owner_; }
     int Count() const { return static_cast<int>(items_.size()); }
-    // Throws std::out_of_range for an index outside 0..Count()-1.
-    TPictureItem& Items(int index) const { return *items_.at(static_cast<size_t>(index)); }
+    // Throws EListError for an index outside 0..Count()-1.
+    TPictureItem& Items(int index) const;
     TPictureItem& Add();
     void Delete(int index);
     void Clear() { items_.clear(); }
@@ -198,7 +198,7 @@ public:
     THTMLPicture& AddPicture();
     THTMLPicture* FindPicture(const std::string& id) const;
     int Count() const { return static_cast<int>(pictures_.size()); }
-    THTMLPicture& Items(int index) const { return *pictures_.at(static_cast<size_t>(index)); }
+    THTMLPicture& Items(int index) const;
     void Clear() { pictures_.clear(); }
 
 private:

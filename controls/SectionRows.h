@@ -7,11 +7,6 @@
 
 namespace SectionRows {
 
-inline Exception IndexError(int index)
-{
-    return Exception("Listenindex außerhalb des gültigen Bereichs (" + std::to_string(index) + ").");
-}
-
 inline bool Holds(const std::string& text, const char* part)
 {
     return text.find(part) != std::string::npos;

@@ -20,7 +20,7 @@ using namespace SectionRows;
 const TTabPositionItem& TTabPositionCollection::Items(int index) const
 {
     if (index < 0 || index >= Count())
-        throw IndexError(index);
+        throw ListIndexError(index);
     return items_[static_cast<size_t>(index)];
 }
 

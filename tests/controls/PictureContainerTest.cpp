@@ -398,7 +398,10 @@ TEST_F(PictureTest, ContainerFindsOnlyTheUpperCasedName)
     EXPECT_EQ(copy.FindPicture("LOGO")->Width(), 3);
     container.Items().Delete(0);
     EXPECT_EQ(copy.FindPicture("LOGO")->Width(), 3) << "the copy is independent";
-    EXPECT_THROW(container.Items().Delete(5), std::out_of_range);
+    // The library's own error, which the application's handler shows as it stands.
+    EXPECT_THROW(container.Items().Delete(5), EListError);
+    EXPECT_THROW(container.Items().Items(-1), EListError);
+    EXPECT_THROW(container.Items().Items(1), EListError);
 }
 
 TEST_F(PictureTest, CacheFindsPicturesByTheirExactSource)
@@ -413,4 +416,5 @@ TEST_F(PictureTest, CacheFindsPicturesByTheirExactSource)
     EXPECT_EQ(cache.FindPicture("HTTP://A.INVALID/P.GIF"), nullptr);
     EXPECT_EQ(cache.Count(), 1);
     EXPECT_EQ(&cache.Items(0), &picture);
+    EXPECT_THROW(cache.Items(1), EListError);
 }
