@@ -11,6 +11,7 @@
 #include "SysUtils.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 namespace {
@@ -34,50 +35,55 @@ int HexDigit(char c)
     return -1;
 }
 
-void ReplaceAll(std::string& s, const std::string& from, const std::string& to)
-{
-    for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
-        s.replace(at, from.size(), to);
-}
+struct Entity {
+    const char* text;
+    char c;
+};
 
-// "&lt;" and its kin inside a text run. An escape whose "&" closes an "&&" (a drawn "&") keeps
-// that "&", so "&&lt;" becomes "&&<" and shows as "&<".
-void ReplaceRunEscape(std::string& run, const std::string& escape, char c)
+// Entities (any case), in the order the passes of first-occurrence replacements take them.
+constexpr Entity Entities[] = {
+    {"&amp;", '&'},      {"&quot;", '"'},     {"&sect;", '\xA7'}, {"&permil;", '\x89'}, {"&reg;", '\xAE'},
+    {"&copy;", '\xA9'}, {"&para;", '\xB6'}, {"&trade;", '\x99'}, {"&euro;", '\x80'},
+};
+
+// The entity that starts at `at`, letter case ignored, or nullptr.
+const Entity* EntityAt(const std::string& text, size_t at)
 {
-    for (size_t at = run.find(escape); at != std::string::npos; at = run.find(escape, at + 1)) {
-        if (at > 0 && run[at - 1] == '&') {
-            run.replace(at, escape.size(), std::string("&") + c);
-            ++at;
-        } else {
-            run.replace(at, escape.size(), 1, c);
-        }
+    for (const Entity& e : Entities) {
+        size_t length = std::char_traits<char>::length(e.text);
+        if (text.size() - at < length)
+            continue;
+        size_t k = 0;
+        while (k < length && std::tolower(static_cast<unsigned char>(text[at + k])) == e.text[k])
+            ++k;
+        if (k == length)
+            return &e;
     }
+    return nullptr;
 }
 
-// Entities: whole passes until nothing changes, each replacing the first occurrence of each
-// entity (any case). Every replacement is shorter, so the passes end.
+// Entities, replaced until none is left, in one pass over the text. "&amp;" becomes "&&" (drawn as
+// one "&"), whose second "&" may start an entity with the text after it; it is read again for
+// that. No other replacement can make or break an entity, so the result is the same as that of
+// whole passes, each replacing the first occurrence of each entity, until nothing changes.
 void ReplaceEntities(std::string& text)
 {
-    static const struct {
-        const char* entity;
-        const char* text;
-    } entities[] = {
-        {"&amp;", "&&"},     {"&quot;", "\""},    {"&sect;", "\xA7"}, {"&permil;", "\x89"}, {"&reg;", "\xAE"},
-        {"&copy;", "\xA9"},  {"&para;", "\xB6"},  {"&trade;", "\x99"}, {"&euro;", "\x80"},
-    };
     if (text.find('&') == std::string::npos)
         return;
-    bool changed = true;
-    while (changed) {
-        changed = false;
-        for (const auto& e : entities) {
-            size_t at = AnsiLowerCase(text).find(e.entity);
-            if (at != std::string::npos) {
-                text.replace(at, std::char_traits<char>::length(e.entity), e.text);
-                changed = true;
-            }
+    size_t out = 0;
+    size_t in = 0;
+    while (in < text.size()) {
+        const Entity* e = text[in] == '&' ? EntityAt(text, in) : nullptr;
+        if (!e) {
+            text[out++] = text[in++];
+            continue;
         }
+        text[out++] = e->c;
+        in += std::char_traits<char>::length(e->text);
+        if (e == &Entities[0])
+            text[--in] = '&';   // the second "&", over the ";" already read
     }
+    text.resize(out);
 }
 
 void Preprocess(std::string& text)
@@ -90,8 +96,48 @@ void Preprocess(std::string& text)
         if (close != std::string::npos)
             text.erase(close, 1);
     }
-    text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
-    ReplaceAll(text, "\r", "<BR>");
+    // Line feeds go; each carriage return becomes a line break.
+    std::string lines;
+    lines.reserve(text.size());
+    for (char c : text) {
+        if (c == '\r')
+            lines += "<BR>";
+        else if (c != '\n')
+            lines += c;
+    }
+    text.swap(lines);
+}
+
+// A text run with "&nbsp;", "&lt;" and "&gt;" (lower case only) replaced. An escape right after
+// an "&" (one half of a drawn "&") keeps its own "&", so "&&lt;" becomes "&&<" and shows "&<".
+std::string RunText(const std::string& text, size_t from, size_t to)
+{
+    static const struct {
+        const char* escape;
+        char c;
+    } escapes[] = {{"&nbsp;", ' '}, {"&lt;", '<'}, {"&gt;", '>'}};
+    std::string run;
+    run.reserve(to - from);
+    size_t at = from;
+    while (at < to) {
+        bool replaced = false;
+        if (text[at] == '&') {
+            for (const auto& e : escapes) {
+                size_t length = std::char_traits<char>::length(e.escape);
+                if (to - at >= length && text.compare(at, length, e.escape) == 0) {
+                    if (!run.empty() && run.back() == '&')
+                        run += '&';
+                    run += e.c;
+                    at += length;
+                    replaced = true;
+                    break;
+                }
+            }
+        }
+        if (!replaced)
+            run += text[at++];
+    }
+    return run;
 }
 
 }  // namespace
@@ -183,8 +229,40 @@ GdiObject<HFONT> MarkupEngine::RotatedFont()
     return rotated;
 }
 
+const MarkupEngine::FontMetrics& MarkupEngine::Metrics()
+{
+    TFont& font = canvas_.Font();
+    for (const FontMetrics& m : metrics_)
+        if (m.height == font.Height() && m.style == font.Style() && m.charset == font.Charset() && m.name == font.Name())
+            return m;
+    HDC dc = canvas_.Handle();
+    TEXTMETRICA tm = {};
+    GetTextMetricsA(dc, &tm);
+    SIZE blank = {0, 0};
+    GetTextExtentPoint32A(dc, " ", 1, &blank);
+    // A few fonts at a time: a text of ever new fonts must not make every run search a long list.
+    constexpr size_t kFonts = 8;
+    FontMetrics measured = {font.Name(), font.Height(), font.Style(), font.Charset(), tm.tmHeight + tm.tmExternalLeading,
+                            blank.cx};
+    if (metrics_.size() < kFonts) {
+        metrics_.push_back(measured);
+        return metrics_.back();
+    }
+    FontMetrics& replaced = metrics_[nextMetrics_++ % kFonts];
+    replaced = measured;
+    return replaced;
+}
+
 SIZE MarkupEngine::Measure(const std::string& s)
 {
+    // Plain text on one line measures as the system's text call would, at a fraction of its
+    // cost: a line of many words is measured word by word.
+    if (!style_.rotation && s.find_first_of("&\t") == std::string::npos) {
+        const int lineHeight = Metrics().lineHeight;
+        SIZE size = {0, 0};
+        GetTextExtentPoint32A(canvas_.Handle(), s.c_str(), static_cast<int>(s.size()), &size);
+        return {size.cx, lineHeight};
+    }
     HDC dc = canvas_.Handle();
     GdiObject<HFONT> rotated = RotatedFont();
     SelectedObject select(dc, rotated.get());
@@ -226,6 +304,7 @@ bool MarkupEngine::Run(std::string text)
 
     result_ = TMarkupResult();
     Preprocess(text);
+    text_ = &text;
 
     const int fitWidth = rect_.right - rect_.left;
     bool hit = false;
@@ -239,7 +318,7 @@ bool MarkupEngine::Run(std::string text)
         savedFont.Assign(canvas_.Font());
         const TColor savedBrush = canvas_.Brush().Color();
         const TColor savedPen = canvas_.Pen().Color();
-        const TMarkupResult savedResult = result_;
+        const HotAnchor savedHot = hot_;
         const int savedImage = imageUnderPoint_;
         const int gh = GhHeight();
 
@@ -259,13 +338,8 @@ bool MarkupEngine::Run(std::string text)
             canvas_.Pen().SetColor(savedPen);
             // The measuring pass saw the line unaligned and before its height was known.
             const bool pointOnLine = options_.point.y >= y && options_.point.y < lineBottom;
-            std::string plain = result_.plainText;
-            int width = result_.width;
-            if (options_.hitTestOnly || !pointOnLine) {
-                result_ = savedResult;
-                result_.plainText = plain;
-                result_.width = width;
-            }
+            if (options_.hitTestOnly || !pointOnLine)
+                hot_ = savedHot;
             if (!pointOnLine)
                 imageUnderPoint_ = savedImage;
 
@@ -300,6 +374,11 @@ bool MarkupEngine::Run(std::string text)
     if (result_.height == 0)
         result_.height = GhHeight();
     result_.anchorCount = style_.anchors;
+    result_.hotRect = hot_.rect;
+    result_.hotAnchor = hot_.anchor;
+    result_.hotTarget = text.substr(hot_.target.at, hot_.target.length);
+    result_.focusTarget = text.substr(focusTarget_.at, focusTarget_.length);
+    text_ = nullptr;
 
     canvas_.Font().Assign(baseFont_);
     canvas_.Brush().SetColor(background_);
@@ -314,7 +393,8 @@ size_t MarkupEngine::DrawMarkupLine(const std::string& text, size_t pos, size_t 
     line.align = style_.align;
     line.indent = style_.indent;
     blankWidth_ = 0;
-    lineText_.clear();
+    lineHasText_ = false;
+    lastChar_ = 0;
     if (style_.focusOpen)
         style_.focusLeft = x_;
     if (style_.paraBack && !measure)
@@ -324,21 +404,14 @@ size_t MarkupEngine::DrawMarkupLine(const std::string& text, size_t pos, size_t 
     int tags = 0;
     int bullets = 0;
     while (pos < end && !ended) {
-        size_t lt = text.find('<', pos);
-        if (lt == std::string::npos || lt > end)
-            lt = end;
-        size_t runEnd = lt;
-        if (options_.wordWrap) {
-            size_t blank = text.find(' ', pos);
-            if (blank != std::string::npos && blank < lt)
-                runEnd = blank + 1;
+        // A run ends before a tag, or with word wrap after a blank; looked for no further.
+        size_t runEnd = pos;
+        while (runEnd < end && text[runEnd] != '<') {
+            if (text[runEnd++] == ' ' && options_.wordWrap)
+                break;
         }
         if (runEnd > pos) {
-            std::string run = text.substr(pos, runEnd - pos);
-            ReplaceRunEscape(run, "&nbsp;", ' ');
-            ReplaceRunEscape(run, "&lt;", '<');
-            ReplaceRunEscape(run, "&gt;", '>');
-            if (!PlaceRun(run, lineRect, line, measure, onAnchor))
+            if (!PlaceRun(RunText(text, pos, runEnd), lineRect, line, measure, onAnchor))
                 break;   // wraps: the run starts the next line
             pos = runEnd;
             continue;
@@ -352,7 +425,7 @@ size_t MarkupEngine::DrawMarkupLine(const std::string& text, size_t pos, size_t 
             pos = text.size();   // a tag never closed ends the text
             break;
         }
-        TagOutcome outcome = HandleTag(text.substr(pos, gt - pos), lineRect, line, measure, onImage, tags, bullets);
+        TagOutcome outcome = HandleTag(pos, gt - pos, lineRect, line, measure, onImage, tags, bullets);
         if (outcome == TagOutcome::LineFull)
             break;
         ++tags;
@@ -373,34 +446,41 @@ size_t MarkupEngine::DrawMarkupLine(const std::string& text, size_t pos, size_t 
 bool MarkupEngine::PlaceRun(const std::string& run, const RECT& lineRect, LineState& line, bool measure,
                             bool& onAnchor)
 {
+    const SIZE size = Measure(run);
+    const int h = size.cy;
     if (style_.hidden) {
+        // Hidden text takes no room across, but its height counts.
+        if (style_.sub)
+            line.drop = std::max(line.drop, h / 4);
+        if (style_.sup)
+            line.rise = std::max(line.rise, h / 4);
+        line.height = std::max(line.height, h);
         result_.plainText += run;
         return true;
     }
-    const SIZE size = Measure(run);
     const int fitWidth = rect_.right - rect_.left;
-    const int blank = run.back() == ' ' ? Measure(" ").cx : 0;
+    const int blank = run.back() == ' ' ? BlankWidth() : 0;
     // A trailing blank may hang past the edge; a word glued to the one before never wraps alone.
-    const bool fits = line.width + size.cx - blank <= fitWidth || size.cx >= fitWidth || lineText_.empty() ||
-                      lineText_.back() != ' ';
+    const bool fits =
+        line.width + size.cx - blank <= fitWidth || size.cx >= fitWidth || !lineHasText_ || lastChar_ != ' ';
     if (options_.wordWrap && !fits)
         return false;
 
-    const int h = size.cy;
     if (style_.sub)
         line.drop = std::max(line.drop, h / 4);
     if (style_.sup)
         line.rise = std::max(line.rise, h / 4);
     line.height = std::max(line.height, h);
     result_.plainText += run;
-    lineText_ += run;
+    lineHasText_ = true;
+    lastChar_ = run.back();
 
     const POINT& p = options_.point;
     if (measure) {
         if (style_.inAnchor && p.x >= x_ && p.x < x_ + size.cx) {
             onAnchor = true;
             if (p.y >= lineRect.top && p.y < lineRect.bottom) {
-                result_.hotTarget = style_.target;
+                hot_.target = style_.target;
                 style_.hot = true;
             }
         }
@@ -420,7 +500,7 @@ bool MarkupEngine::PlaceRun(const std::string& run, const RECT& lineRect, LineSt
         }
         DrawRun(run, {x_, lineRect.top, lineRect.right, bottom});
         if (style_.focusOpen)
-            result_.focusTarget = style_.target;
+            focusTarget_ = style_.target;
         if (style_.errorLine) {
             const TColor pen = canvas_.Pen().Color();
             canvas_.Pen().SetColor(clRed);
@@ -441,9 +521,10 @@ bool MarkupEngine::PlaceRun(const std::string& run, const RECT& lineRect, LineSt
     return true;
 }
 
-TagOutcome MarkupEngine::HandleTag(const std::string& raw, const RECT& lineRect, LineState& line, bool measure,
+TagOutcome MarkupEngine::HandleTag(size_t at, size_t length, const RECT& lineRect, LineState& line, bool measure,
                                    bool& onImage, int tagsOnLine, int& bullets)
 {
+    const std::string raw = text_->substr(at, length);
     const std::string tag = AnsiUpperCase(raw);
     const bool closing = tag.size() > 1 && tag[1] == '/';
     std::string name;
@@ -451,7 +532,7 @@ TagOutcome MarkupEngine::HandleTag(const std::string& raw, const RECT& lineRect,
         name += tag[i];
     if (name.empty())
         return TagOutcome::Continue;
-    TagCall call{raw, tag, lineRect, line, measure, onImage, tagsOnLine, bullets};
+    TagCall call{raw, at, tag, lineRect, line, measure, onImage, tagsOnLine, bullets};
     for (const TagEntry& entry : closing ? ClosingTags() : OpeningTags())
         if (entry.prefix ? StartsWith(name, entry.name) : name == entry.name)
             return entry.handler(*this, call);

@@ -34,6 +34,13 @@ void StretchBitmap(TCanvas& canvas, const RECT& rect, TBitmap& bitmap);
 
 enum class TagOutcome { Continue, LineEnd, LineFull };
 
+// A piece of the text being laid out: anchor targets are kept so, whatever their length, and
+// become strings only for the result.
+struct TextSpan {
+    size_t at = 0;
+    size_t length = 0;
+};
+
 struct LineState {
     int height = 0;
     int drop = 0;          // sub-script
@@ -71,7 +78,7 @@ struct StyleState {
     std::optional<TColor> hiBrush;
     std::optional<TColor> paraBrush;
     TColor paraPen = clNone;
-    std::string target;
+    TextSpan target;
     POINT anchorStart = {0, 0};
     int focusLeft = 0;
 };
@@ -80,6 +87,7 @@ struct StyleState {
 // the pass.
 struct TagCall {
     const std::string& raw;
+    size_t rawAt;   // where the tag stands in the text
     const std::string& tag;
     const RECT& lineRect;
     LineState& line;
@@ -103,7 +111,7 @@ private:
     size_t DrawMarkupLine(const std::string& text, size_t pos, size_t end, const RECT& lineRect, LineState& line,
                           bool measure, bool& onAnchor, bool& onImage);
     bool PlaceRun(const std::string& run, const RECT& lineRect, LineState& line, bool measure, bool& onAnchor);
-    TagOutcome HandleTag(const std::string& raw, const RECT& lineRect, LineState& line, bool measure,
+    TagOutcome HandleTag(size_t at, size_t length, const RECT& lineRect, LineState& line, bool measure,
                          bool& onImage, int tagsOnLine, int& bullets);
     // One small handler per tag. A name marked `prefix` stands for every tag that starts with it;
     // the first entry that matches a tag handles it.
@@ -131,32 +139,56 @@ private:
     TagOutcome Rotate(const std::string& tag);
     TagOutcome Image(const std::string& tag, const RECT& lineRect, LineState& line, bool measure, bool& onImage,
                      bool lineHasContent);
-    void OpenAnchor(const std::string& raw, const RECT& lineRect);
+    void OpenAnchor(const std::string& raw, size_t rawAt, const RECT& lineRect);
     void CloseAnchor(const RECT& lineRect, const LineState& line, bool measure);
     void Body(const std::string& tag, bool measure);
     void Font(const std::string& tag, bool measure);
     void Bullet(const RECT& lineRect, LineState& line, bool measure);
 
     GdiObject<HFONT> RotatedFont();
+    // What the system's text call measures for s on one line.
     SIZE Measure(const std::string& s);
     void DrawRun(const std::string& run, RECT rect);
     int GhHeight() { return Measure("gh").cy; }
+    int BlankWidth() { return style_.rotation ? Measure(" ").cx : Metrics().blank; }
     void SetStyleBit(TFontStyles bit, bool on);
     void FillBand(const RECT& lineRect);
     int Scaled(int pixels) { return MulDiv(pixels, GetDeviceCaps(canvas_.Handle(), LOGPIXELSX), 96); }
 
+    // The canvas font's line height and blank, measured once for each font the text uses.
+    struct FontMetrics {
+        std::string name;
+        int height = 0;
+        TFontStyles style = 0;
+        BYTE charset = 0;
+        int lineHeight = 0;
+        int blank = 0;
+    };
+    const FontMetrics& Metrics();
+
     TCanvas& canvas_;
     const RECT rect_;
+    std::vector<FontMetrics> metrics_;
+    size_t nextMetrics_ = 0;   // the entry a new font replaces
     const TMarkupOptions& options_;
     TMarkupResult& result_;
     StyleState style_;
     TFont baseFont_;
     TColor background_ = clNone;
     int imageUnderPoint_ = 0;
+    const std::string* text_ = nullptr;   // as preprocessed
+    // The anchor under the point and the focused anchor, until the result is made.
+    struct HotAnchor {
+        RECT rect = {0, 0, 0, 0};
+        int anchor = -1;
+        TextSpan target;
+    } hot_;
+    TextSpan focusTarget_;
     // Per line of the current pass.
     int x_ = 0;
     int blankWidth_ = 0;
-    std::string lineText_;
+    bool lineHasText_ = false;
+    char lastChar_ = 0;   // of the line's text so far
 };
 
 }  // namespace Markup

@@ -18,7 +18,7 @@ const std::vector<MarkupEngine::TagEntry>& MarkupEngine::OpeningTags()
     using E = MarkupEngine;
     using C = TagCall;
     static const std::vector<TagEntry> tags = {
-        {"A", false, [](E& e, C& c) { e.OpenAnchor(c.raw, c.lineRect); return TagOutcome::Continue; }},
+        {"A", false, [](E& e, C& c) { e.OpenAnchor(c.raw, c.rawAt, c.lineRect); return TagOutcome::Continue; }},
         {"B", false, [](E& e, C&) { return e.Styled(fsBold, true); }},
         {"BR", true, [](E& e, C&) { e.result_.plainText += '\r'; return TagOutcome::LineEnd; }},
         {"BL", true, [](E& e, C&) { return e.Blink(); }},
@@ -30,7 +30,7 @@ const std::vector<MarkupEngine::TagEntry>& MarkupEngine::OpeningTags()
         {"I", false, [](E& e, C&) { return e.Styled(fsItalic, true); }},
         {"IND", true, [](E& e, C& c) { return e.Indent(c); }},
         {"IM", true, [](E& e, C& c) {
-             return e.Image(c.tag, c.lineRect, c.line, c.measure, c.onImage, c.tagsOnLine > 0 || !e.lineText_.empty());
+             return e.Image(c.tag, c.lineRect, c.line, c.measure, c.onImage, c.tagsOnLine > 0 || e.lineHasText_);
          }},
         {"LI", false, [](E& e, C& c) { return e.ListItem(c); }},
         {"P", false, [](E& e, C& c) { return e.Paragraph(c); }},
@@ -138,10 +138,12 @@ TagOutcome MarkupEngine::EndHighlight()
 TagOutcome MarkupEngine::Rule(const TagCall& call)
 {
     if (!call.measure) {
+        // One pixel below the text: clear of its descenders.
+        const int y = call.lineRect.bottom - call.line.imageOffset;
         const TColor pen = canvas_.Pen().Color();
         canvas_.Pen().SetColor(clBlack);
-        canvas_.MoveTo(call.lineRect.left, call.lineRect.bottom - 1);
-        canvas_.LineTo(call.lineRect.right, call.lineRect.bottom - 1);
+        canvas_.MoveTo(call.lineRect.left, y);
+        canvas_.LineTo(call.lineRect.right, y);
         canvas_.Pen().SetColor(pen);
     }
     return TagOutcome::LineEnd;
@@ -225,29 +227,32 @@ TagOutcome MarkupEngine::Rotate(const std::string& tag)
     return TagOutcome::Continue;
 }
 
-void MarkupEngine::OpenAnchor(const std::string& raw, const RECT& lineRect)
+void MarkupEngine::OpenAnchor(const std::string& raw, size_t rawAt, const RECT& lineRect)
 {
     ++style_.anchors;
     style_.inAnchor = true;
     style_.hot = false;
-    style_.target.clear();
+    style_.target = TextSpan();
     size_t open = raw.find('"');
     size_t close = open == std::string::npos ? open : raw.find('"', open + 1);
     if (close != std::string::npos)
-        style_.target = raw.substr(open + 1, close - open - 1);
+        style_.target = {rawAt + open + 1, close - open - 1};
 
     TFont& font = canvas_.Font();
     style_.anchorFont = font.Color();
     style_.anchorBrush = canvas_.Brush().Color();
+    // Without hoverOnly every anchor is shown as hovered.
     const bool hovered = style_.anchors == options_.hoverAnchor;
     if (!options_.hoverOnly || hovered) {
         SetStyleBit(fsUnderline, true);
-        if (hovered && options_.hoverBackground != clNone)
+        if (options_.hoverBackground != clNone)
             canvas_.Brush().SetColor(options_.hoverBackground);
+        if (options_.hoverColor != clNone)
+            font.SetColor(options_.hoverColor);
     }
-    if (!options_.selected) {
-        font.SetColor(hovered && options_.hoverColor != clNone ? options_.hoverColor : options_.anchorColor);
-    }
+    const bool keepsHoverColor = options_.hoverOnly && hovered && options_.hoverColor != clNone;
+    if (!options_.selected && !keepsHoverColor)
+        font.SetColor(options_.anchorColor);
     style_.anchorStart = {x_, lineRect.top};
     if (options_.focusAnchor == style_.anchors - 1) {
         style_.focusOpen = true;
@@ -265,8 +270,8 @@ void MarkupEngine::CloseAnchor(const RECT& lineRect, const LineState& line, bool
     style_.inAnchor = false;
     if (style_.hot) {
         const int left = style_.anchorStart.y == lineRect.top ? style_.anchorStart.x : lineRect.left;
-        result_.hotRect = {left, style_.anchorStart.y, x_, lineRect.bottom};
-        result_.hotAnchor = style_.anchors;
+        hot_.rect = {left, style_.anchorStart.y, x_, lineRect.bottom};
+        hot_.anchor = style_.anchors;
         style_.hot = false;
     }
     if (style_.focusOpen) {
@@ -460,7 +465,7 @@ TagOutcome MarkupEngine::Image(const std::string& tag, const RECT& lineRect, Lin
     const POINT& p = options_.point;
     if (style_.inAnchor && p.x >= x_ && p.x < x_ + w && p.y >= top && p.y < top + h) {
         onImage = true;
-        result_.hotTarget = style_.target;
+        hot_.target = style_.target;
         style_.hot = true;
         imageUnderPoint_ = style_.images;
     }
@@ -468,13 +473,17 @@ TagOutcome MarkupEngine::Image(const std::string& tag, const RECT& lineRect, Lin
     line.width += w;
     line.height = std::max(line.height, h);
     blankWidth_ = 0;
-    lineText_ += '\x01';   // an image ends the line's text in no blank
+    lineHasText_ = true;
+    lastChar_ = '\x01';   // an image ends the line's text in no blank
 
     const int gh = GhHeight();
-    if (tag.find("\"TOP") != std::string::npos)
-        line.imageOffset = std::max(0, line.height - gh);
-    else if (tag.find("\"MIDDLE") != std::string::npos)
-        line.imageOffset = std::max(0, (line.height - gh) / 2);
+    std::string align;
+    if (Attribute(tag, "ALIGN", align)) {
+        if (StartsWith(align, "TOP"))
+            line.imageOffset = std::max(0, line.height - gh);
+        else if (StartsWith(align, "MIDDLE"))
+            line.imageOffset = std::max(0, (line.height - gh) / 2);
+    }
     return TagOutcome::Continue;
 }
 

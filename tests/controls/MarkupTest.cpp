@@ -304,6 +304,9 @@ TEST_F(MarkupTest, HiddenTextTakesNoRoomAndSubscriptsAddDepth)
     EXPECT_EQ(Measure("x<SUB>2</SUB>").height, gh + gh / 4);
     EXPECT_EQ(Measure("x<SUP>2</SUP>").height, gh + gh / 4);
     EXPECT_EQ(Measure("x<SUP>2</SUB>y<SUB>3</SUP>").height, gh + 2 * (gh / 4));
+    TMarkupResult hidden = Measure("a<Z><FONT size=\"20\">bbb</FONT></Z>c");
+    EXPECT_EQ(hidden.height, TextSize("bbb", 0, 20).cy) << "hidden text raises its line all the same";
+    EXPECT_EQ(hidden.width, TextSize("ac").cx);
 }
 
 TEST_F(MarkupTest, MeasuringPassLeavesNoStyleBehind)
@@ -391,6 +394,15 @@ TEST_F(MarkupTest, HoveredAndFocusedAnchors)
     EXPECT_GT(Count(clYellow, second), 20) << "hovered: hover background";
     EXPECT_EQ(Count(clBlue, second), 0);
     EXPECT_EQ(r.focusTarget, "");
+
+    // Without hoverOnly every anchor shows the hover background.
+    Clear();
+    TMarkupOptions all;
+    all.hoverOnly = false;
+    all.hoverBackground = clYellow;
+    DrawMarkup(Canvas(), text, {0, 0, 300, 100}, all, r);
+    EXPECT_GT(Count(clYellow, first), 20) << "first anchor";
+    EXPECT_GT(Count(clYellow, second), 20) << "second anchor";
 
     Clear();
     TMarkupOptions focus;
@@ -486,6 +498,16 @@ TEST_F(MarkupTest, ImagesFromTheListFlowAndWrap)
     const int offset = (40 - Gh()) / 2;
     EXPECT_LE(text.bottom, 40 - offset + 1) << "text bottom " << text.bottom;
     EXPECT_GE(text.bottom, 40 - offset - Gh()) << "text bottom " << text.bottom;
+
+    // Only ALIGN places the text: an ALT or a source reading "top" leaves it on the line's bottom.
+    for (const char* tag : {"<IMG src=\"idx:0\" alt=\"top\">ab", "<IMG src=\"idx:0\" alt=\"middle\">ab"}) {
+        Clear();
+        Draw(tag);
+        EXPECT_GE(Ink({16, 0, 320, 200}).bottom, 40 - 3) << tag;
+    }
+    Clear();
+    Draw("<IMG align=\"top\" src=\"idx:0\">ab");
+    EXPECT_LE(Ink({16, 0, 320, 200}).bottom, Gh() + 1) << "top";
 }
 
 TEST_F(MarkupTest, ProgramsSubItemLineIsAnImageAndACaption)
@@ -560,7 +582,8 @@ TEST_F(MarkupTest, ListsRulesAndIndents)
     EXPECT_EQ(Measure("aaaaaaaaaaaaaa<IND x=\"5\">b").width, TextSize("aaaaaaaaaaaaaab").cx) << "indent behind x is ignored";
     TMarkupResult r = Draw("a<HR>b");
     EXPECT_EQ(r.height, 2 * gh);
-    EXPECT_EQ(page.PixelColor(250, gh - 1), clBlack) << "the rule spans the line";
+    EXPECT_EQ(page.PixelColor(250, gh), clBlack) << "the rule spans the line, one pixel below the text";
+    EXPECT_EQ(page.PixelColor(250, gh - 1), clWhite) << "clear of the text's descenders";
 }
 
 TEST_F(MarkupTest, MalformedMarkupNeverHangsOrLeaks)
@@ -596,6 +619,37 @@ TEST_F(MarkupTest, MalformedMarkupNeverHangsOrLeaks)
     }
     }
     EXPECT_EQ(gdicount::LiveObjects(), before) << "GDI objects left behind";
+}
+
+// A hostile text of 100 KB: time linear in its length, not in its length times its entities or
+// lines (measured through qemu's emulator: a few hundred milliseconds, where it took minutes).
+TEST_F(MarkupTest, LargeTextsLayOutInLinearTime)
+{
+    std::string entities;
+    while (entities.size() < 100000)
+        entities += "&amp;";
+    std::string words;
+    for (int i = 0; words.size() < 100000; ++i)
+        words += "w" + std::to_string(i % 97) + " ";
+    const struct {
+        const char* what;
+        const std::string& text;
+        bool wrap;
+    } cases[] = {{"entities", entities, false}, {"entities, wrapped", entities, true}, {"words", words, false},
+                 {"words, wrapped", words, true}};
+    for (const auto& c : cases) {
+        LARGE_INTEGER frequency, start, end;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        TMarkupResult r = Measure(c.text, 300, c.wrap);
+        QueryPerformanceCounter(&end);
+        const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+        std::printf("%s: %.0f ms\n", c.what, ms);
+        EXPECT_LT(ms, 600.0) << c.what;
+        EXPECT_GE(r.height, Gh()) << c.what;
+    }
+    EXPECT_EQ(Measure(entities).plainText, std::string(entities.size() / 5 * 2, '&')) << "each \"&amp;\" drawn as one \"&\"";
+    EXPECT_GT(Measure(words, 300, true).height, 100 * Gh()) << "many lines";
 }
 
 TEST_F(MarkupTest, SystemIconsComeFromTheShellList)
