@@ -49,10 +49,7 @@ void TSectionListBox::DrawRow(int index, const RECT& rect, TOwnerDrawState state
 
     // 1. Font and colours.
     if (header) {
-        if (section.FontUsage() == fuSection || section.FontUsage() == fuBoth)
-            canvas.Font().Assign(section.Font());
-        else
-            canvas.Font().Assign(sectionFont_);
+        SetHeaderFont(canvas, section);
         canvas.Brush().SetColor(sectionColor_);
     } else {
         SetSubItemFont(canvas, section);
@@ -118,7 +115,7 @@ void TSectionListBox::DrawRow(int index, const RECT& rect, TOwnerDrawState state
         richText_.Draw(canvas, text, {x, rect.top, rect.right, rect.bottom}, selected,
                        selected ? selectionColor_ : Color(), wordWrap_);
         textWidth = rect.right - x;
-    } else if (IsMarkup(text) && !header) {
+    } else if (IsMarkup(text)) {
         RECT area = {x, rect.top, rect.right, rect.bottom};
         TMarkupOptions options = RowMarkupOptions(selected);
         TMarkupResult result;

@@ -97,6 +97,14 @@ LRESULT TSectionListBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         if (updateCount_ > 0 && !wallpaper_.Empty())
             return 1;
         break;
+    case LB_ADDSTRING:
+    case LB_INSERTSTRING:
+    case LB_DELETESTRING:
+    case LB_RESETCONTENT: {
+        LRESULT result = TCustomListBox::WndProc(msg, wParam, lParam);
+        UpdateFlatScrollInfo();
+        return result;
+    }
     }
     return TCustomListBox::WndProc(msg, wParam, lParam);
 }
@@ -112,7 +120,7 @@ bool TSectionListBox::MarkupHit(int row, int x, int y, std::string& target)
     rect.left += header ? sectionIndent_ : subItemIndent_;
     TCanvas& canvas = measure_.Canvas();
     if (header)
-        canvas.Font().Assign(sectionFont_);
+        SetHeaderFont(canvas, sections_.Items(sectionIdx));
     else
         SetSubItemFont(canvas, sections_.Items(sectionIdx));
     // The hit-test lays the text out at the row's own position.
@@ -166,21 +174,24 @@ void TSectionListBox::LeftButtonDown(int x, int y, WPARAM keys, LPARAM lParam)
     }
     int sectionIdx = SectionOfRow(row);
     int subItemIdx = SubItemOfRow(row);
-    TListSection& section = sections_.Items(sectionIdx);
     if (subItemIdx >= 0 && x >= sectionIndent_ && x < sectionIndent_ + 15)
         ToggleCheck(sectionIdx, subItemIdx);
-    if (subItemIdx >= 0 && ItemIndex() == row && !MultiSelect() && !section.ReadOnly() &&
-        section.ControlType() == scText) {
-        StartEdit(row);
-        return;
+    if (subItemIdx >= 0 && ItemIndex() == row && !MultiSelect()) {
+        TListSection& section = sections_.Items(sectionIdx);
+        if (!section.ReadOnly() && section.ControlType() == scText) {
+            StartEdit(row);
+            return;
+        }
     }
 
     TCustomListBox::WndProc(WM_LBUTTONDOWN, keys, lParam);   // the list moves the selection
     if (subItemIdx < 0) {
         if (OnSectionClick)
             OnSectionClick(this, sectionIdx);
+        // The handlers may have removed or replaced sections: the section is looked up again.
         if (sectionIdx >= sections_.Count())
-            return;   // the handler removed the section
+            return;
+        TListSection& section = sections_.Items(sectionIdx);
         int right = TextRight() - 10;
         if (section.SortShow() && x >= right - 10 && x < right) {
             TUpdateScope update(*this);

@@ -81,6 +81,7 @@ TSectionListBox::TSectionListBox(TComponent* owner)
     SetItemHeight(sectionHeight_);
     urlSettings_.OnChange = [this](TComponent*) { Invalidate(); };
     sectionFont_.OnChange = [this] { Invalidate(); };
+    pictureCache_ = std::make_unique<THTMLPictureCache>();
     editor_ = new TSectionMemo(this);
     editor_->SetVisible(false);
     editor_->SetBounds(0, 0, 0, 0);
@@ -177,6 +178,8 @@ void TSectionListBox::EndUpdate()
         RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
     UpdateHorizontalExtent();
+    // The rows added and removed while updating.
+    UpdateFlatScrollInfo();
 }
 
 void TSectionListBox::SetSubItemFont(TCanvas& canvas, TListSection& section)
@@ -185,6 +188,14 @@ void TSectionListBox::SetSubItemFont(TCanvas& canvas, TListSection& section)
         canvas.Font().Assign(section.Font());
     else
         canvas.Font().Assign(Font());
+}
+
+void TSectionListBox::SetHeaderFont(TCanvas& canvas, TListSection& section)
+{
+    if (section.FontUsage() == fuSection || section.FontUsage() == fuBoth)
+        canvas.Font().Assign(section.Font());
+    else
+        canvas.Font().Assign(sectionFont_);
 }
 
 void TSectionListBox::ExpandRows(TListSection& section)
@@ -334,9 +345,6 @@ void TSectionListBox::SetSectionHeight(int height)
 void TSectionListBox::SetSubItemHeight(int height)
 {
     subItemHeight_ = std::max(height, 1);
-    TUpdateScope update(*this);
-    for (int j = 0; j < sections_.Count(); ++j)
-        sections_.Items(j).itemHeight_ = subItemHeight_;
     UpdateHeights();
 }
 
@@ -453,7 +461,11 @@ void TSectionListBox::ToggleSection(int sectionIdx)
     }
     if (OnExpandSection)
         OnExpandSection(this, sectionIdx);
-    if (section.AutoEdit() && section.State() == lssExpanded && section.SubItems().Count() > 0)
+    // The handler may have removed or replaced sections.
+    if (sectionIdx >= sections_.Count())
+        return;
+    TListSection& opened = sections_.Items(sectionIdx);
+    if (opened.AutoEdit() && opened.State() == lssExpanded && opened.SubItems().Count() > 0)
         StartEdit(HeaderRow(sectionIdx) + 1);
 }
 
@@ -529,9 +541,7 @@ void TSectionListBox::ApplyFlatScrollBars()
     if (!comctl)
         return;
     using PropFn = BOOL(WINAPI*)(HWND, UINT, INT_PTR, BOOL);
-    using InfoFn = int(WINAPI*)(HWND, int, LPSCROLLINFO, BOOL);
     auto setProp = reinterpret_cast<PropFn>(reinterpret_cast<void*>(GetProcAddress(comctl, "FlatSB_SetScrollProp")));
-    auto setInfo = reinterpret_cast<InfoFn>(reinterpret_cast<void*>(GetProcAddress(comctl, "FlatSB_SetScrollInfo")));
     if (scrollStyle_ != slsNormal && setProp) {
         INT_PTR mode = scrollStyle_ == slsFlat ? 2 : 1;
         setProp(Handle(), 256, mode, TRUE);   // vertical style
@@ -546,14 +556,27 @@ void TSectionListBox::ApplyFlatScrollBars()
         setProp(Handle(), 256, 0, TRUE);
         setProp(Handle(), 512, 0, TRUE);
     }
-    if (scrollStyle_ != slsNormal && setInfo)
-        for (int bar : {SB_VERT, SB_HORZ}) {
-            SCROLLINFO info = {};
-            info.cbSize = sizeof info;
-            info.fMask = SIF_ALL;
-            if (GetScrollInfo(Handle(), bar, &info))
-                setInfo(Handle(), bar, &info, TRUE);
-        }
+    UpdateFlatScrollInfo();
+}
+
+void TSectionListBox::UpdateFlatScrollInfo()
+{
+    if (!HandleAllocated() || scrollStyle_ == slsNormal || updateCount_ > 0)
+        return;
+    HMODULE comctl = GetModuleHandleA("comctl32.dll");
+    using InfoFn = int(WINAPI*)(HWND, int, LPSCROLLINFO, BOOL);
+    auto setInfo =
+        comctl ? reinterpret_cast<InfoFn>(reinterpret_cast<void*>(GetProcAddress(comctl, "FlatSB_SetScrollInfo")))
+               : nullptr;
+    if (!setInfo)
+        return;
+    for (int bar : {SB_VERT, SB_HORZ}) {
+        SCROLLINFO info = {};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_ALL;
+        if (GetScrollInfo(Handle(), bar, &info))
+            setInfo(Handle(), bar, &info, TRUE);
+    }
 }
 
 TMarkupOptions TSectionListBox::RowMarkupOptions(bool selected)
@@ -563,6 +586,7 @@ TMarkupOptions TSectionListBox::RowMarkupOptions(bool selected)
     options.images = SubItemImages();
     options.shadowColor = clGray;
     options.anchorColor = clBlue;
+    options.cache = pictureCache_.get();
     options.wordWrap = WordWrap();
     options.selected = selected;
     return options;

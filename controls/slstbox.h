@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+class THTMLPictureCache;
 class TPictureContainer;
 class TSectionMemo;
 struct TMarkupOptions;
@@ -97,7 +98,7 @@ public:
     void SetOneExpanded(bool oneExpanded);
     int SectionHeight() const { return sectionHeight_; }
     void SetSectionHeight(int height);
-    // Also the ItemHeight of every section.
+    // The ItemHeight a new section gets; the sections' own stay as they are.
     int SubItemHeight() const { return subItemHeight_; }
     void SetSubItemHeight(int height);
     int SectionIndent() const { return sectionIndent_; }
@@ -212,6 +213,8 @@ protected:
     bool DrawsOwnFocus() const override { return true; }
     void Resize() override;
     void Notification(TComponent* component, TOperation operation) override;
+    // Hands the window's scroll ranges and positions to the flat scroll bars.
+    virtual void UpdateFlatScrollInfo();
 
 private:
     friend class TListSection;
@@ -226,6 +229,7 @@ private:
     // The user's toggle of a header.
     void ToggleSection(int sectionIdx);
     void SetSubItemFont(TCanvas& canvas, TListSection& section);
+    void SetHeaderFont(TCanvas& canvas, TListSection& section);
     static UINT RemeasureMessage();
     void ImagesChanged();
     void UpdateHorizontalExtent();
@@ -292,6 +296,7 @@ private:
     int updateCount_ = 0;
     TBitmap measure_{1, 1};   // a canvas to measure on before and without the window
     TSectionRichText richText_;
+    std::unique_ptr<THTMLPictureCache> pictureCache_;   // pictures given by address
     TSectionMemo* editor_ = nullptr;
     int editSection_ = -1;
     int editSubItem_ = -1;

@@ -347,8 +347,8 @@ TEST_F(SectionListBoxTest, SortingFollowsByteOrderAndMovesRows)
 TEST_F(SectionListBoxTest, RowHeightsComeFromTheText)
 {
     list->SetSectionHeight(17);
-    list->SetSubItemHeight(15);
     TListSection& section = Section(0);
+    section.SetItemHeight(15);
     section.SetState(lssExpanded);
     EXPECT_EQ(list->RowHeight(0), 17);
     EXPECT_EQ(list->RowHeight(1), 15);
@@ -376,10 +376,121 @@ TEST_F(SectionListBoxTest, RowHeightsComeFromTheText)
     list->SetSubItemImages(nullptr);
 }
 
+TEST_F(SectionListBoxTest, SubItemHeightIsWhatNewSectionsStartWith)
+{
+    Section(0).SetItemHeight(20);
+    list->SetSubItemHeight(30);
+    EXPECT_EQ(Section(0).ItemHeight(), 20) << "a section keeps its own";
+    EXPECT_EQ(Section(1).ItemHeight(), 13) << "the height it was made with";
+    EXPECT_EQ(AddSection("D", {"d1"}).ItemHeight(), 30);
+    Section(0).SetState(lssExpanded);
+    EXPECT_EQ(list->RowHeight(1), 20);
+}
+
+// Pictures given by address ("file://", "res://") come from the list's own cache.
+TEST_F(SectionListBoxTest, PicturesByAddressTakeRoomAndAreDrawn)
+{
+    OleInitialize(nullptr);
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string file = std::string(temp) + "ql_slb_rot.bmp";
+    {
+        TBitmap red(20, 24);
+        red.Canvas().Brush().SetColor(clRed);
+        red.Canvas().FillRect({0, 0, 20, 24});
+        red.SaveToFile(file);
+    }
+    TListSection& section = Section(2);
+    section.SubItems().Add("<IMG src=\"file://" + file + "\"><B></B> Bild");
+    section.SetState(lssExpanded);   // #A #B #C picture
+    EXPECT_EQ(list->RowHeight(3), 24 + 2) << "the picture and two pixels";
+    auto shot = FlatTestForm::Shot(*list);
+    RECT row = list->ItemRect(3);
+    const TColor shown = shot->PixelColor(list->SubItemIndent() + 10, row.top + 12);
+    EXPECT_EQ(Hex(shown), Hex(clRed)) << "the picture is drawn";
+    section.SubItems().Clear();
+    DeleteFileA(file.c_str());
+    OleUninitialize();
+}
+
+// A header's mark-up is drawn as mark-up, as it is hit-tested.
+TEST_F(SectionListBoxTest, HeaderMarkupIsDrawnAsMarkup)
+{
+    list->SetSectionColor(clWhite);
+    list->SectionFont().SetSize(14);
+    list->SetSectionHeight(24);
+    Section(0).SetCaption("<FONT color=\"clRed\"><B>Kopf</B></FONT>");
+    auto shot = FlatTestForm::Shot(*list);
+    RECT header = list->ItemRect(0);
+    int red = 0;
+    for (int y = header.top; y < header.bottom; ++y)
+        for (int x = 0; x < 120; ++x)
+            red += shot->PixelColor(x, y) == clRed;
+    EXPECT_GT(red, 20) << "the caption in its mark-up colour";
+}
+
+// Handlers may remove or replace sections: what follows their event takes the section found at
+// the index afterwards, never the one that was there.
+TEST_F(SectionListBoxTest, HandlersMayReplaceTheSections)
+{
+    list->OnSectionClick = [this](TComponent*, int) {
+        list->Sections().Clear();
+        AddSection("X", {"x1"});
+        AddSection("Y", {"y1", "y2"}).SetFixed(true);
+        AddSection("Z", {});
+    };
+    Click(1);
+    EXPECT_EQ(Rows(*list), "#X|#Y|#Z") << "the section now at the index is fixed";
+
+    list->OnSectionClick = nullptr;
+    Section(0).SetAutoEdit(true);
+    Section(0).SetReadOnly(false);
+    list->OnExpandSection = [this](TComponent*, int) {
+        list->Sections().Delete(0);
+        AddSection("W", {"w1"});
+    };
+    Click(0);
+    EXPECT_EQ(Rows(*list), "#Y|#Z|#W");
+    EXPECT_FALSE(list->Editing()) << "the section at the index is not the one opened";
+    EXPECT_TRUE(exceptions.messages.empty()) << exceptions.messages.front();
+}
+
+// With flat scroll bars, every change of the rows hands the new range on (after an update, once).
+TEST(SectionListBoxScrollBars, FollowTheRows)
+{
+    struct Probe : TSectionListBox {
+        using TSectionListBox::TSectionListBox;
+        int updates = 0;
+        void UpdateFlatScrollInfo() override
+        {
+            ++updates;
+            TSectionListBox::UpdateFlatScrollInfo();
+        }
+    };
+    FlatTestForm form(200, 100);
+    auto* list = form.Add<Probe>(0, 0, 200, 100);
+    TListSection& section = list->Sections().Add();
+    section.SetState(lssExpanded);
+    list->SetScrollStyle(slsFlat);
+    form.form->Handle();
+    list->updates = 0;
+    section.SubItems().Add("eins");
+    EXPECT_GE(list->updates, 1) << "after an addition";
+    list->updates = 0;
+    section.SubItems().Delete(0);
+    EXPECT_GE(list->updates, 1) << "after a deletion";
+    list->BeginUpdate();
+    list->updates = 0;
+    section.SubItems().Add("zwei");
+    section.SubItems().Add("drei");
+    list->EndUpdate();
+    EXPECT_GE(list->updates, 1) << "after the update";
+}
+
 TEST_F(SectionListBoxTest, RichTextRowsAreMeasuredAndDrawnAsTheirText)
 {
-    list->SetSubItemHeight(15);
     TListSection& section = Section(2);
+    section.SetItemHeight(15);
     section.SetColor(clWhite);
     section.SubItems().Add("{\\rtf1\\ansi eins}");
     section.SubItems().Add("{\\rtf1\\ansi eins\\par zwei}");
