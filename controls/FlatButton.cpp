@@ -98,6 +98,13 @@ LRESULT TFlatButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
             Invalidate();
         return result;
     }
+    case CM_DIALOGCHAR:
+        if (IsAccel(static_cast<char>(wParam), Caption()) && Enabled()) {
+            if (GroupIndex() != 0)
+                SetDown(true);
+            return 1;
+        }
+        return TFlatButtonBase::WndProc(msg, wParam, lParam);
     default:
         return TFlatButtonBase::WndProc(msg, wParam, lParam);
     }

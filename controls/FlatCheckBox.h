@@ -26,4 +26,5 @@ protected:
     void DrawMark() override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void KeyPress(char& key) override;
+    void Accelerated() override { SetChecked(!Checked()); }
 };

@@ -81,6 +81,13 @@ LRESULT TFlatGroupBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
             Invalidate();
         return result;
     }
+    case CM_DIALOGCHAR:
+        if (IsAccel(static_cast<char>(wParam), Caption()) && CanFocus()) {
+            SetFocus();
+            return 1;
+        }
+        // Not its own: the controls inside may have it.
+        return TCustomControl::WndProc(msg, wParam, lParam);
     default:
         return TCustomControl::WndProc(msg, wParam, lParam);
     }

@@ -118,10 +118,13 @@ void TFlatMarkControl::DoEnter()
 void TFlatMarkControl::DoExit()
 {
     TCustomControl::DoExit();
-    if (Enabled()) {
+    // Also when the focus goes because the control was disabled: enabled again, it is not lit.
+    hasFocus_ = false;
+    if (Enabled())
         hovered_ = false;
-        hasFocus_ = false;
-    }
+    // The timer would otherwise go on watching a control no longer marked under the mouse, and
+    // the next move over it would not light it.
+    StopHoverTimer();
     DrawMark();
 }
 
@@ -142,6 +145,13 @@ LRESULT TFlatMarkControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
             Invalidate();
         return result;
     }
+    case CM_DIALOGCHAR:
+        if (IsAccel(static_cast<char>(wParam), Caption()) && CanFocus()) {
+            SetFocus();
+            Accelerated();
+            return 1;
+        }
+        return TCustomControl::WndProc(msg, wParam, lParam);
     default:
         return TCustomControl::WndProc(msg, wParam, lParam);
     }

@@ -53,6 +53,8 @@ protected:
     void HoverBegin() override;
     void HoverEnd() override;
     void StopHoverTimer() { hover_.Stop(*this); }
+    // After the caption's accelerator took the focus.
+    virtual void Accelerated() {}
 
 private:
     THoverRecord& hover_;

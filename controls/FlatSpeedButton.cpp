@@ -10,6 +10,15 @@ THoverRecord& TFlatSpeedButton::Hover()
     return record;
 }
 
+LRESULT TFlatSpeedButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == CM_DIALOGCHAR && IsAccel(static_cast<char>(wParam), Caption()) && Enabled()) {
+        Click();
+        return 1;
+    }
+    return TFlatButtonBase::WndProc(msg, wParam, lParam);
+}
+
 void TFlatSpeedButton::Paint()
 {
     TCanvas& canvas = Canvas();

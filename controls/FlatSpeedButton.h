@@ -16,4 +16,5 @@ public:
 
 protected:
     void Paint() override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 };

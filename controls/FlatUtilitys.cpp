@@ -48,27 +48,16 @@ void PaintParentBackground(TControl& control, TCanvas& canvas)
     TWinControl* parent = control.Parent();
     if (!parent)
         return;
-    // A windowless child of the parent would paint itself again from inside its own paint.
-    static bool painting = false;
-    if (painting)
-        return;
-    painting = true;
+    // The parent paints itself and its windowless children, never a windowed child such as the
+    // callers: a transparent parent asks its own parent in turn, and no call comes back here.
     HDC dc = canvas.Handle();
-    int saved = SaveDC(dc);
+    SavedDC saved(dc);
     POINT origin;
     GetViewportOrgEx(dc, &origin);
     SetViewportOrgEx(dc, origin.x - control.Left(), origin.y - control.Top(), nullptr);
     IntersectClipRect(dc, 0, 0, parent->ClientWidth(), parent->ClientHeight());
-    try {
-        parent->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-        parent->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-    } catch (...) {
-        RestoreDC(dc, saved);
-        painting = false;
-        throw;
-    }
-    RestoreDC(dc, saved);
-    painting = false;
+    parent->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    parent->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
 }
 
 namespace {

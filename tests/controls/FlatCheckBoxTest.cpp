@@ -102,6 +102,37 @@ TEST(FlatCheckBox, SpaceTogglesTheFocusedBox)
     EXPECT_TRUE(c.box->HasFocus());
 }
 
+TEST(FlatCheckBox, DisabledWhileFocusedIsNotLitOnceEnabledAgain)
+{
+    CheckBoxOnForm c;
+    ASSERT_TRUE(c.f.ShowActive()) << "the form is not shown active under the pointer";
+    c.box->SetFocus();
+    EXPECT_EQ(c.Mark(6, 5), FlatFocusedColor) << "lit while focused: " << Hex(c.Mark(6, 5));
+    c.box->SetEnabled(false);
+    c.box->SetEnabled(true);
+    EXPECT_NE(GetFocus(), c.box->Handle()) << "disabling took the focus away";
+    EXPECT_FALSE(c.box->HasFocus());
+    EXPECT_EQ(c.Mark(6, 5), FormColour) << "enabled again, not lit: " << Hex(c.Mark(6, 5));
+}
+
+// The focus leaving a box under the mouse ends its hover look and its watch: moving over it
+// again lights it anew.
+TEST(FlatCheckBox, FocusLossEndsTheHoverAndItsTimer)
+{
+    CheckBoxOnForm c;
+    auto* other = c.f.Add<TFlatCheckBox>(10, 35, 121, 17);
+    ASSERT_TRUE(c.f.ShowActive()) << "the form is not shown active under the pointer";
+    c.box->SetFocus();
+    c.f.Move(20, 18);
+    ASSERT_TRUE(c.box->Hovered());
+    other->SetFocus();
+    EXPECT_FALSE(c.box->Hovered());
+    EXPECT_EQ(TFlatCheckBox::Hover().HotControl(), nullptr) << "nothing watched";
+    EXPECT_FALSE(TFlatCheckBox::Hover().Timer()->Enabled()) << "the timer stopped";
+    c.f.Move(21, 18);
+    EXPECT_TRUE(c.box->Hovered()) << "hovered again";
+}
+
 TEST(FlatCheckBox, MarkColours)
 {
     CheckBoxOnForm c;

@@ -125,4 +125,24 @@ TEST(FlatColors, AdvColorsShiftTheFaceColourByRole)
     EXPECT_EQ(button->AdvColorFocused(), AdvColorFocusedDefault);
 }
 
+// Ceasing to follow the parent's colour, a control keeps the colour it showed.
+TEST(FlatColors, SwitchedOffTheParentsColourStays)
+{
+    constexpr TColor Face = 0x6080A0;
+    FlatTestForm f(200, 120, Face);
+    auto* box = f.Add<TFlatCheckBox>(10, 10, 80, 17);
+    auto* button = f.Add<TFlatSpeedButton>(10, 40, 25, 25);
+    auto* group = f.Add<TFlatGroupBox>(100, 10, 80, 80);
+    f.form->Handle();
+    box->SetUseAdvColors(true);
+    box->SetUseAdvColors(false);
+    group->SetUseAdvColors(true);
+    group->SetUseAdvColors(false);
+    button->SetParentColor(false);
+    EXPECT_EQ(Hex(box->Color()), Hex(Face)) << "check box after UseAdvColors";
+    EXPECT_EQ(Hex(group->Color()), Hex(Face)) << "group box after UseAdvColors";
+    EXPECT_EQ(Hex(button->Color()), Hex(Face)) << "speed button after ParentColor";
+    EXPECT_EQ(Hex(FlatTestForm::Shot(*box)->PixelColor(6, 8)), Hex(Face)) << "the box's face as shown";
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "ExtCtrls.h"
+#include "FlatCheckBox.h"
 #include "FlatGroupBox.h"
 #include "FlatTestForm.h"
 
@@ -119,6 +120,22 @@ TEST(FlatGroupBox, TransparentBoxShowsItsParent)
     EXPECT_EQ(FlatTestForm::Shot(*box)->PixelColor(0, 40), FlatBorderColor) << "the frame stays";
     box->SetBounds(20, 20, 80, 50);
     EXPECT_EQ(FlatTestForm::Shot(*box)->PixelColor(40, 30), clRed) << "after moving";
+}
+
+// A transparent control in a transparent box shows what lies behind both.
+TEST(FlatGroupBox, TransparentControlInATransparentBoxShowsTheForm)
+{
+    constexpr TColor FormColour = 0x336699;
+    FlatTestForm f(160, 100, FormColour);
+    auto* box = f.Add<TFlatGroupBox>(10, 10, 140, 80);
+    box->SetTransparent(true);
+    auto* check = new TFlatCheckBox(box);
+    check->SetParent(box);
+    check->SetBounds(10, 30, 100, 17);
+    check->SetTransparent(true);
+    f.form->Handle();
+    const TColor behind = FlatTestForm::Shot(*check)->PixelColor(60, 8);
+    EXPECT_EQ(Hex(behind), Hex(FormColour)) << "beside the mark";
 }
 
 TEST(FlatGroupBox, AdvColorsDeriveTheBorderFromTheColour)
