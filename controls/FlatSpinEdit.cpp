@@ -5,11 +5,14 @@
 
 #include <cctype>
 #include <climits>
+#include <cstdint>
 #include <string>
 
 namespace {
 
-// The library's string-to-integer rule: leading blanks, a sign, decimal digits and nothing else.
+// The library's string-to-integer rule: leading blanks, a sign, then decimal digits, or
+// hexadecimal ones after "$" or "0x" (up to 8 of them, taken as a 32-bit pattern: "$FFFFFFFF" is
+// -1), and nothing else.
 bool ParseInteger(const std::string& text, int& value)
 {
     size_t i = 0;
@@ -18,16 +21,28 @@ bool ParseInteger(const std::string& text, int& value)
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
+    int base = 10;
+    if (i < text.size() && text[i] == '$') {
+        base = 16;
+        ++i;
+    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
     if (i == text.size())
         return false;
     long long number = 0;
     for (; i < text.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i])))
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        int digit = std::isdigit(c) ? c - '0' : base == 16 && std::isxdigit(c) ? std::toupper(c) - 'A' + 10 : -1;
+        if (digit < 0)
             return false;
-        number = number * 10 + (text[i] - '0');
-        if (number > static_cast<long long>(INT_MAX) + 1)
+        number = number * base + digit;
+        if (number > (base == 16 ? 0xFFFFFFFFLL : static_cast<long long>(INT_MAX) + 1))
             return false;
     }
+    if (base == 16)
+        number = static_cast<int32_t>(static_cast<uint32_t>(number));
     number = negative ? -number : number;
     if (number < INT_MIN || number > INT_MAX)
         return false;

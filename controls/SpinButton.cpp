@@ -164,7 +164,7 @@ void TSpinButton::ButtonMouseDown(TComponent* sender, TMouseButton button)
     if (focusControl_ && focusControl_->CanFocus() && !focusControl_->Focused() &&
         (GetWindowLongA(focusControl_->Handle(), GWL_STYLE) & WS_TABSTOP))
         focusControl_->SetFocus();
-    else if (!focusControl_ && (GetWindowLongA(Handle(), GWL_STYLE) & WS_TABSTOP) && !Focused() && CanFocus())
+    else if ((GetWindowLongA(Handle(), GWL_STYLE) & WS_TABSTOP) && !Focused() && CanFocus())
         SetFocus();
 }
 

@@ -62,12 +62,45 @@ TEST(FlatSpinEdit, TextThatIsNoNumberReadsAsTheMinimum)
     SpinOnForm s;
     s.spin->SetMinValue(3);
     s.spin->SetMaxValue(9);
-    for (const char* text : {"", "abc", "12x", "-", "99999999999"}) {
+    for (const char* text : {"", "abc", "12x", "-", "99999999999", "$", "$1G", "0x", "$100000000", "1A"}) {
         s.spin->SetText(text);
         EXPECT_EQ(s.spin->Value(), 3) << "\"" << text << "\"";
     }
-    s.spin->SetText(" -7");
-    EXPECT_EQ(s.spin->Value(), -7);
+    // The library's rule reads hexadecimal after "$" or "0x" too.
+    const struct {
+        const char* text;
+        int value;
+    } numbers[] = {{" -7", -7}, {"$1A", 26}, {"$ff", 255}, {"-$10", -16}, {"0x7F", 127}, {"$FFFFFFFF", -1}};
+    for (const auto& n : numbers) {
+        s.spin->SetText(n.text);
+        EXPECT_EQ(s.spin->Value(), n.value) << "\"" << n.text << "\"";
+    }
+}
+
+// Pressing an arrow takes the focus to the focus control when that is a tab stop; otherwise the
+// spin button takes it, when it is a tab stop itself.
+TEST(FlatSpinEdit, ArrowsFocusTheEditOrElseTheSpinButton)
+{
+    FlatTestForm f(120, 90, clWhite);
+    auto* edit = f.Add<TFlatEdit>(10, 50, 80, 21);
+    auto* button = f.Add<TSpinButton>(10, 10, 22, 10);
+    ASSERT_TRUE(f.ShowActive()) << "the form is not shown active under the pointer";
+    auto press = [&] {
+        TTimerSpeedButton* up = button->UpButton();
+        SendMessageA(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(up->Left() + 5, up->Top() + 3));
+        SendMessageA(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(up->Left() + 5, up->Top() + 3));
+    };
+    auto tabStop = [](TWinControl* control, bool on) {
+        LONG style = GetWindowLongA(control->Handle(), GWL_STYLE);
+        SetWindowLongA(control->Handle(), GWL_STYLE, on ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+    };
+    button->SetFocusControl(edit);
+    tabStop(button, true);
+    press();
+    EXPECT_EQ(GetFocus(), edit->Handle()) << "the focus control, a tab stop";
+    tabStop(edit, false);
+    press();
+    EXPECT_EQ(GetFocus(), button->Handle()) << "not a tab stop: the spin button itself";
 }
 
 TEST(FlatSpinEdit, LeavingWritesTheClampedValueBack)
