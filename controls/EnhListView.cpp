@@ -800,7 +800,7 @@ void TCustomEnhListView::DefaultDrawItem(int index, RECT rect, TOwnerDrawState s
     if (StateImages() && item->StateIndex() >= 0) {
         ImageList_Draw(StateImages()->Handle(), item->StateIndex(), canvas.Handle(), x,
                        rect.top + (height - StateImages()->Height()) / 2, ILD_TRANSPARENT);
-        x += StateImages()->Width();
+        x += StateImages()->Width() + ItemImageMargin;
     }
     if (SmallImages() && item->ImageIndex() >= 0) {
         UINT style = ILD_TRANSPARENT;
@@ -924,7 +924,7 @@ bool TCustomEnhListView::DoDrawHeader(int index, RECT rect, bool selected)
 
 TBitmap* TCustomEnhListView::SortArrowFor(int index) const
 {
-    if (!showSortArrows_ || autoColumnSort_ == acsNoSort || index != currentSortColumn_)
+    if (!showSortArrows_ || !SortArrowWanted() || index != currentSortColumn_)
         return nullptr;
     TBitmap* arrow = currentSortAscending_ ? upArrow_.get() : downArrow_.get();
     return arrow && arrow->Width() > 0 ? arrow : nullptr;

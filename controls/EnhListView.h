@@ -165,6 +165,9 @@ protected:
     // Whether the user may not drag the header's dividers now, with the mouse over header item
     // `item` (-1: none).
     virtual bool HeaderResizeBlocked(int /*item*/) const { return noColumnResize_; }
+    // Whether the current sort column's header shows an arrow (with ShowSortArrows): the list
+    // sorts itself by column.
+    virtual bool SortArrowWanted() const { return autoColumnSort_ != acsNoSort; }
 
     // The sort and view style parts of StoreSettings and LoadSettings, with `settings`.
     void StoreSortAndViewStyle(const TqelEnhLVSaveSettings& settings) const;

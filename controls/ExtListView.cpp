@@ -452,7 +452,8 @@ std::string TCustomExtListView::GetSubItemText(int index, int subItem) const
 {
     if (index < 0 || index >= Items().Count())
         return std::string();
-    if (Columns().Count() < subItem + 2)
+    // No display position before the first: the base's caption for every negative sub-item.
+    if (subItem < -1 || Columns().Count() < subItem + 2)
         return TCustomEnhListView::GetSubItemText(index, subItem);
     int column = CurrentOrder()[static_cast<size_t>(subItem + 1)];
     const TListItem* item = Items()[index];

@@ -188,6 +188,8 @@ protected:
     void ColumnsChanged() override;
     void ImageListChanged(int which) override;
     bool HeaderResizeBlocked(int item) const override;
+    // Also when the owner sorts (OnSortItems).
+    bool SortArrowWanted() const override { return TCustomEnhListView::SortArrowWanted() || OnSortItems != nullptr; }
 
     void DefaultDrawItem(int index, RECT rect, TOwnerDrawState state, bool fullRowSelect) override;
     void DefaultDrawSubItem(int index, int subItem, RECT rect, TOwnerDrawState state) override;

@@ -577,6 +577,42 @@ TEST(EnhListView, OwnerDrawnRowsAreMeasuredAndDrawnThroughTheEvents)
     EXPECT_EQ(shot->PixelColor(row.left + 5, row.top + 5), clRed) << "row 0 drawn by the handler";
 }
 
+// Default drawing of an owner-drawn row: state image, a 2-pixel gap, the small image.
+TEST(EnhListView, OwnerDrawnRowsLeaveAGapAfterTheStateImage)
+{
+    ListOnForm f;
+    auto square = [](TColor color) {
+        auto list = std::make_unique<TImageList>(16, 16);
+        TBitmap picture(16, 16);
+        picture.Canvas().Brush().SetColor(color);
+        picture.Canvas().FillRect(RECT{0, 0, 16, 16});
+        list->Add(picture, nullptr);
+        return list;
+    };
+    auto states = square(clRed);
+    auto small = square(clBlue);
+    f.AddColumns({"Name"}, 200);
+    f.AddItem("eins")->SetStateIndex(0);
+    f.list->SetStateImages(states.get());
+    f.list->SetSmallImages(small.get());
+    f.list->Items()[0]->SetImageIndex(0);
+    f.Show();
+    f.list->SetStyle(lvOwnerDrawFixed);
+    RECT row = {};
+    row.left = LVIR_BOUNDS;
+    SendMessageA(f.list->Handle(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    auto shot = PrintClient(f.list->Handle(), f.list->ClientWidth(), f.list->ClientHeight(), PRF_CLIENT | PRF_ERASEBKGND);
+    const int y = (row.top + row.bottom) / 2;
+    int stateRight = row.left;   // just after the state image
+    while (stateRight < row.left + 40 && shot->PixelColor(stateRight, y) != clRed)
+        ++stateRight;
+    while (stateRight < row.left + 40 && shot->PixelColor(stateRight, y) == clRed)
+        ++stateRight;
+    EXPECT_NE(Hex(shot->PixelColor(stateRight + 1, y)), Hex(clBlue)) << "the gap after x " << stateRight;
+    EXPECT_EQ(Hex(shot->PixelColor(stateRight + 2, y)), Hex(clBlue)) << "small image two pixels after";
+    f.form.reset();   // the list goes before its images
+}
+
 TEST(EnhListView, HeaderHandlerDrawsTheHeader)
 {
     ListOnForm f;

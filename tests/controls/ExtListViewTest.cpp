@@ -154,7 +154,9 @@ TEST(ExtListView, ColumnOrderMapsPositionsColumnsAndTexts)
     const struct {
         int item, subItem;
         const char* text;
-    } texts[] = {{0, -1, "Icon"}, {0, 0, "a"}, {0, 1, "1 KB"}, {1, -1, ""}, {1, 0, "b"}, {5, 0, ""}};
+    } texts[] = {{0, -1, "Icon"}, {0, 0, "a"}, {0, 1, "1 KB"}, {1, -1, ""}, {1, 0, "b"}, {5, 0, ""},
+                 // No position before the first: the caption, as the base gives it.
+                 {0, -2, "a"}, {1, -100, "b"}};
     for (const auto& t : texts)
         EXPECT_EQ(f.list->GetSubItemText(t.item, t.subItem), t.text) << "item " << t.item << " sub-item " << t.subItem;
 
@@ -309,6 +311,24 @@ TEST(ExtListView, OwnerDrawnHeadersDrawTheImageThemselves)
             EXPECT_EQ(blue, 0);
         EXPECT_FALSE(f.WindowColumn(0).fmt & LVCFMT_IMAGE) << "the header does not draw it as well";
     }
+}
+
+// The arrow also shows when the owner sorts (OnSortItems) without the list's own sorting.
+TEST(ExtListView, SortArrowsShowWhenTheOwnerSorts)
+{
+    struct ArrowProbe : ProbeExtListView {
+        using ProbeExtListView::ProbeExtListView;
+        using TCustomEnhListView::SortArrowFor;
+    };
+    ListViewOnForm<ArrowProbe> f(30, 30, 460, 300);
+    TListColumn* column = f.list->Columns().Add();
+    column->SetCaption("Name");
+    f.list->SetShowSortArrows(true);
+    f.Show();
+    f.list->SortByColumn(0, true);
+    EXPECT_EQ(f.list->SortArrowFor(0), nullptr) << "no sorting at all";
+    f.list->OnSortItems = [](TComponent*, TListItem*, TListItem*, int, TSortAs&, int& result) { result = 0; };
+    EXPECT_NE(f.list->SortArrowFor(0), nullptr) << "the owner sorts";
 }
 
 TEST(ExtListView, CheckStatesAndSubItemImagesSurviveARecreation)
