@@ -3,6 +3,8 @@
 
 #include "FlatSpinEdit.h"
 
+#include "SysUtils.h"
+
 #include <cctype>
 #include <climits>
 #include <cstdint>
@@ -21,14 +23,7 @@ bool ParseInteger(const std::string& text, int& value)
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
-    int base = 10;
-    if (i < text.size() && text[i] == '$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
+    const int base = NumberBase(text, i);
     if (i == text.size())
         return false;
     long long number = 0;

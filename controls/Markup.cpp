@@ -149,14 +149,7 @@ bool StartsWith(const std::string& s, const char* prefix)
 
 bool ReadNumber(const std::string& s, size_t at, int& value)
 {
-    int base = 10;
-    if (at < s.size() && s[at] == '$') {
-        base = 16;
-        ++at;
-    } else if (at + 1 < s.size() && s[at] == '0' && (s[at + 1] == 'x' || s[at + 1] == 'X')) {
-        base = 16;
-        at += 2;
-    }
+    const int base = NumberBase(s, at);
     long long n = 0;
     bool any = false;
     for (; at < s.size(); ++at) {

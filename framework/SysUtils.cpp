@@ -139,6 +139,19 @@ int StrToIntDef(const std::string& s, int fallback)
     return static_cast<int>(v);
 }
 
+int NumberBase(const std::string& s, size_t& at)
+{
+    if (at < s.size() && s[at] == '$') {
+        ++at;
+        return 16;
+    }
+    if (at + 1 < s.size() && s[at] == '0' && (s[at + 1] == 'x' || s[at + 1] == 'X')) {
+        at += 2;
+        return 16;
+    }
+    return 10;
+}
+
 std::string Trim(const std::string& s)
 {
     auto begin = s.find_first_not_of(" \t\r\n");

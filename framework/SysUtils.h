@@ -25,4 +25,7 @@ std::string ParamStr(int index);
 
 std::string IntToStr(long long value);
 int StrToIntDef(const std::string& s, int fallback);
+// The base of a number written from `at`: 16 after a "$" or "0x" prefix, which `at` is moved
+// past, else 10.
+int NumberBase(const std::string& s, size_t& at);
 std::string Trim(const std::string& s);
