@@ -622,7 +622,8 @@ TEST_F(MarkupTest, MalformedMarkupNeverHangsOrLeaks)
 }
 
 // A hostile text of 100 KB: time linear in its length, not in its length times its entities or
-// lines (measured through qemu's emulator: a few hundred milliseconds, where it took minutes).
+// lines. Measured through qemu's emulator: 25 ms for the entities, 200 ms for the wrapped words
+// (300 ms with the other test programs running), where it took minutes.
 TEST_F(MarkupTest, LargeTextsLayOutInLinearTime)
 {
     std::string entities;
@@ -645,7 +646,7 @@ TEST_F(MarkupTest, LargeTextsLayOutInLinearTime)
         QueryPerformanceCounter(&end);
         const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
         std::printf("%s: %.0f ms\n", c.what, ms);
-        EXPECT_LT(ms, 600.0) << c.what;
+        EXPECT_LT(ms, 750.0) << c.what;
         EXPECT_GE(r.height, Gh()) << c.what;
     }
     EXPECT_EQ(Measure(entities).plainText, std::string(entities.size() / 5 * 2, '&')) << "each \"&amp;\" drawn as one \"&\"";
