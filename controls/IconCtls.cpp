@@ -98,7 +98,7 @@ std::unique_ptr<TIcon> TqelIconListBox::FetchIcon(int index)
 {
     // The icon object first, so that the extracted handle has an owner from the start.
     auto icon = std::make_unique<TIcon>();
-    icon->SetHandle(reader_->ExtractAt(index));
+    icon->SetHandle(reader_->ExtractAt(index), GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
     if (!icon->Handle())
         return nullptr;
     return icon;

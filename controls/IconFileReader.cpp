@@ -1,29 +1,36 @@
-// The structure checks of .ico files, NE resource tables and PE resource trees, and the platform
-// calls made only for files that passed them: its icon extraction, and icons from checked images.
+// The structure checks of .ico files, NE resource tables and PE resource trees, read from the
+// parts of a file they need, and the icons made from the images that passed them.
 #include "IconFileReader.h"
 
 #include "Classes.h"
 #include "Exceptions.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <utility>
 
 namespace {
 
 // Limits of what a real file holds; a file beyond them is refused rather than walked.
-constexpr size_t MaxFileSize = 64u << 20;
+constexpr uint64_t MaxFileSize = 64u << 20;
 constexpr uint64_t MaxImageSize = 1u << 20;   // a 256x256 true-colour image needs 264 KB
 constexpr unsigned MaxImagesPerIcon = 256;
 constexpr int MaxNeTypes = 256;
 constexpr unsigned MaxNeResourcesPerType = 8192;   // the table must fit in 64 KB anyway
 constexpr unsigned MaxPeSections = 96;
-constexpr uint64_t MaxPeEntries = 1u << 17;   // directory entries of a whole resource tree
-constexpr int PeTreeDepth = 3;                 // type, name, language
+constexpr uint64_t MaxPeEntries = 1u << 17;   // entries of the directories read from one tree
+
+// A file is read in windows around what the checks ask for; a small one at once. Larger reads
+// (whole images) are not kept, and the windows kept for one file stay within a bound, however
+// the file's images overlap.
+constexpr uint64_t WindowAlignment = 4u << 10;
+constexpr uint64_t WindowSize = 16u << 10;
+constexpr uint64_t WholeFileSize = 64u << 10;
+constexpr uint64_t MaxWindowBytes = 16u << 20;
 
 constexpr uint16_t NeGroupIconType = 0x800E;
 constexpr uint16_t NeIconType = 0x8003;
@@ -35,11 +42,77 @@ constexpr uint32_t PeIconType = 3;
     throw EInvalidGraphic(why);
 }
 
-// A bounds-checked view of the file: every read of the checks goes through it, and offsets are
-// 64-bit so that no sum of two 32-bit fields can wrap.
+}  // namespace
+
+// The bytes of a file, read in windows as the checks come to them: what no check asks for is
+// never read, and the headers and tables the checks walk are read once.
+class FileWindows {
+public:
+    FileWindows(const std::string& fileName, uint64_t maxSize) : stream_(fileName, TFileMode::OpenRead)
+    {
+        LARGE_INTEGER size;
+        if (!GetFileSizeEx(stream_.Handle(), &size) || size.QuadPart < 0 || uint64_t(size.QuadPart) > maxSize)
+            throw EReadError("Die Datei \"" + fileName + "\" ist zu groß.");
+        size_ = uint64_t(size.QuadPart);
+    }
+
+    uint64_t Size() const { return size_; }
+
+    // `length` bytes at `offset`, which lie inside the file; valid until the next call.
+    const uint8_t* At(uint64_t offset, uint64_t length)
+    {
+        auto after = windows_.upper_bound(offset);
+        if (after != windows_.begin()) {
+            const auto& [start, bytes] = *std::prev(after);
+            if (offset - start <= bytes.size() && length <= bytes.size() - (offset - start))
+                return bytes.data() + (offset - start);
+        }
+        if (size_ > WholeFileSize && length > WindowSize) {
+            Read(offset, length, large_);
+            return large_.data();
+        }
+        const bool whole = size_ <= WholeFileSize;
+        const uint64_t start = whole ? 0 : offset / WindowAlignment * WindowAlignment;
+        const uint64_t end = whole ? size_ : std::min(size_, std::max(offset + length, start + WindowSize));
+        if (kept_ + (end - start) > MaxWindowBytes) {
+            windows_.clear();
+            kept_ = 0;
+        }
+        std::vector<uint8_t>& window = windows_[start];
+        kept_ -= window.size();
+        Read(start, end - start, window);
+        kept_ += window.size();
+        return window.data() + (offset - start);
+    }
+
+private:
+    void Read(uint64_t offset, uint64_t length, std::vector<uint8_t>& bytes)
+    {
+        bytes.resize(static_cast<size_t>(length));
+        OVERLAPPED at = {};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD done = 0;
+        if (!ReadFile(stream_.Handle(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, &at) ||
+            done != bytes.size())
+            Refuse("Die Datei lässt sich nicht vollständig lesen");
+    }
+
+    TFileStream stream_;
+    uint64_t size_ = 0;
+    std::map<uint64_t, std::vector<uint8_t>> windows_;   // by their start in the file
+    uint64_t kept_ = 0;                                  // bytes in them
+    std::vector<uint8_t> large_;                         // the last large read
+};
+
+namespace {
+
+// A bounds-checked view of a buffer or a file: every read of the checks goes through it, and
+// offsets are 64-bit so that no sum of two 32-bit fields can wrap.
 class Bytes {
 public:
     Bytes(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    explicit Bytes(FileWindows& file) : file_(&file), size_(file.Size()) {}
 
     uint64_t Size() const { return size_; }
     bool Contains(uint64_t offset, uint64_t length) const
@@ -50,6 +123,13 @@ public:
     {
         if (!Contains(offset, length))
             Refuse(what + " liegt außerhalb der Datei");
+    }
+    // `length` bytes at `offset`; valid until the next read.
+    const uint8_t* At(uint64_t offset, uint64_t length) const
+    {
+        if (!Contains(offset, length))
+            Refuse("Ein Feld liegt außerhalb der Datei");
+        return file_ ? file_->At(offset, length) : data_ + offset;
     }
     uint8_t U8(uint64_t offset) const { return *At(offset, 1); }
     uint16_t U16(uint64_t offset) const
@@ -69,18 +149,13 @@ public:
     }
     bool Equals(uint64_t offset, const void* expected, size_t length) const
     {
-        return Contains(offset, length) && std::memcmp(data_ + offset, expected, length) == 0;
+        return Contains(offset, length) && std::memcmp(At(offset, length), expected, length) == 0;
     }
 
 private:
-    const uint8_t* At(uint64_t offset, uint64_t length) const
-    {
-        Require(offset, length, "Ein Feld");
-        return data_ + offset;
-    }
-
-    const uint8_t* data_;
-    size_t size_;
+    const uint8_t* data_ = nullptr;
+    FileWindows* file_ = nullptr;
+    uint64_t size_;
 };
 
 // A file span of one resource.
@@ -94,13 +169,29 @@ uint64_t DibStride(uint64_t width, unsigned bitCount)
     return ((width * bitCount + 31) / 32) * 4;
 }
 
+IconFileKind DetectKind(const Bytes& file)
+{
+    if (file.Size() >= 4 && file.U16(0) == 0 && file.U16(2) == 1)
+        return IconFileKind::Icon;
+    if (file.Size() >= 64 && file.Equals(0, "MZ", 2)) {
+        uint64_t header = file.U32(0x3C);
+        if (file.Equals(header, "PE\0\0", 4))
+            return IconFileKind::Pe;
+        if (file.Equals(header, "NE", 2))
+            return IconFileKind::Ne;
+    }
+    return IconFileKind::Unknown;
+}
+
 // One icon image as the platform reads it: a PNG, or a DIB header, colour table, colour pixels
-// and AND mask, all within `size` bytes.
-IconImageSpan CheckImage(const Bytes& file, Span span, const std::string& which)
+// and AND mask, all within `size` bytes. A refusal gives the reason without naming the image,
+// which its caller puts in front: only refusals build texts.
+IconImageSpan CheckImage(const Bytes& file, Span span)
 {
     if (span.size > MaxImageSize)
-        Refuse(which + " ist unglaubwürdig groß (" + std::to_string(span.size) + " Byte)");
-    file.Require(span.offset, span.size, which);
+        Refuse(" ist unglaubwürdig groß (" + std::to_string(span.size) + " Byte)");
+    if (!file.Contains(span.offset, span.size))
+        Refuse(" liegt außerhalb der Datei");
     IconImageSpan image;
     image.offset = static_cast<uint32_t>(span.offset);
     image.size = static_cast<uint32_t>(span.size);
@@ -109,10 +200,10 @@ IconImageSpan CheckImage(const Bytes& file, Span span, const std::string& which)
     if (span.size >= 8 && file.Equals(span.offset, pngSignature, 8)) {
         // The IHDR chunk comes first: length 13, then width and height.
         if (span.size < 33 || file.BigEndian32(span.offset + 8) != 13 || !file.Equals(span.offset + 12, "IHDR", 4))
-            Refuse(which + ": PNG-Kopf fehlt");
+            Refuse(": PNG-Kopf fehlt");
         uint32_t width = file.BigEndian32(span.offset + 16), height = file.BigEndian32(span.offset + 20);
         if (width < 1 || width > 256 || height < 1 || height > 256)
-            Refuse(which + ": ungültige Größe " + std::to_string(width) + " x " + std::to_string(height));
+            Refuse(": ungültige Größe " + std::to_string(width) + " x " + std::to_string(height));
         image.width = int(width);
         image.height = int(height);
         image.png = true;
@@ -120,7 +211,7 @@ IconImageSpan CheckImage(const Bytes& file, Span span, const std::string& which)
     }
 
     if (span.size < 40)
-        Refuse(which + " ist zu kurz für einen Bildkopf");
+        Refuse(" ist zu kurz für einen Bildkopf");
     uint32_t headerSize = file.U32(span.offset);
     int32_t width = static_cast<int32_t>(file.U32(span.offset + 4));
     int32_t doubleHeight = static_cast<int32_t>(file.U32(span.offset + 8));
@@ -128,36 +219,101 @@ IconImageSpan CheckImage(const Bytes& file, Span span, const std::string& which)
     uint32_t compression = file.U32(span.offset + 16);
     uint32_t colorsUsed = file.U32(span.offset + 32);
     if (headerSize < 40 || headerSize > span.size)
-        Refuse(which + ": unbekannter Bildkopf (" + std::to_string(headerSize) + " Byte)");
+        Refuse(": unbekannter Bildkopf (" + std::to_string(headerSize) + " Byte)");
     // The height counts colour pixels and mask together.
     if (width < 1 || width > 256 || doubleHeight < 2 || doubleHeight > 512)
-        Refuse(which + ": ungültige Größe " + std::to_string(width) + " x " + std::to_string(doubleHeight));
+        Refuse(": ungültige Größe " + std::to_string(width) + " x " + std::to_string(doubleHeight));
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
-        Refuse(which + ": " + std::to_string(bitCount) + " Bit pro Pixel");
+        Refuse(": " + std::to_string(bitCount) + " Bit pro Pixel");
     if (compression != BI_RGB)
-        Refuse(which + ": komprimierte Bilder werden nicht gelesen");
+        Refuse(": komprimierte Bilder werden nicht gelesen");
     uint64_t colors = colorsUsed;
     if (bitCount <= 8 && colors == 0)
         colors = uint64_t(1) << bitCount;
     if (colors > 256 || (bitCount <= 8 && colors > (uint64_t(1) << bitCount)))
-        Refuse(which + ": " + std::to_string(colorsUsed) + " Farben");
+        Refuse(": " + std::to_string(colorsUsed) + " Farben");
     uint64_t height = uint64_t(doubleHeight) / 2;
     uint64_t needed = headerSize + colors * 4 + DibStride(uint64_t(width), bitCount) * height +
                       DibStride(uint64_t(width), 1) * height;
     if (needed > span.size)
-        Refuse(which + ": die Bilddaten sind unvollständig");
+        Refuse(": die Bilddaten sind unvollständig");
     image.width = width;
     image.height = int(height);
     return image;
 }
 
-// An icon group directory (the same layout in NE and PE files): a header and 14-byte entries,
-// each naming an icon resource by number. `findIcon(id)` gives the spans of that resource
-// (one per language), empty when there is none.
-template <typename FindIcon>
-IconGroupSpan CheckGroup(const Bytes& file, Span span, const std::string& name, FindIcon findIcon)
+// The first refusal inside a group is what its problem says.
+void NoteProblem(IconGroupSpan& group, const std::string& problem)
 {
-    std::string which = "Die Symbolgruppe " + name;
+    if (group.problem.empty())
+        group.problem = problem;
+}
+
+std::string ImageLabel(const IconGroupSpan& group, int entry)
+{
+    std::string image = "Bild " + std::to_string(entry + 1);
+    return group.name.empty() ? image : "Die Symbolgruppe " + group.name + ", " + image;
+}
+
+// A width or height as a directory entry gives it: 0 stands for 256.
+int EntrySize(uint8_t value)
+{
+    return value ? value : 256;
+}
+
+// Adds image `entry` of a group's directory, whose first 12 bytes lie at `directoryEntry`, as
+// far as it can be judged without reading the image; a broken one goes only into the group's
+// problem.
+void AddImage(const Bytes& file, IconGroupSpan& group, int entry, uint64_t directoryEntry,
+              const std::function<Span()>& locate)
+{
+    try {
+        const Span span = locate();
+        if (span.size > MaxImageSize)
+            Refuse(" ist unglaubwürdig groß (" + std::to_string(span.size) + " Byte)");
+        if (!file.Contains(span.offset, span.size))
+            Refuse(" liegt außerhalb der Datei");
+        IconImageSpan image;
+        image.offset = static_cast<uint32_t>(span.offset);
+        image.size = static_cast<uint32_t>(span.size);
+        image.entry = entry;
+        std::memcpy(image.directoryEntry.data(), file.At(directoryEntry, 12), 12);
+        image.width = EntrySize(image.directoryEntry[0]);
+        image.height = EntrySize(image.directoryEntry[1]);
+        group.images.push_back(image);
+    } catch (const EInvalidGraphic& refused) {
+        NoteProblem(group, ImageLabel(group, entry) + refused.what());
+    }
+}
+
+// Reads and checks image `index` of a group, unless that was done before; a broken one leaves
+// the group (false).
+bool CheckImageOnce(const Bytes& file, IconGroupSpan& group, size_t index)
+{
+    IconImageSpan& image = group.images[index];
+    if (image.checked)
+        return true;
+    try {
+        const IconImageSpan header = CheckImage(file, {image.offset, image.size});
+        image.width = header.width;
+        image.height = header.height;
+        image.png = header.png;
+        image.checked = true;
+        return true;
+    } catch (const EInvalidGraphic& refused) {
+        NoteProblem(group, ImageLabel(group, image.entry) + refused.what());
+        group.images.erase(group.images.begin() + static_cast<std::ptrdiff_t>(index));
+        return false;
+    }
+}
+
+// An icon group directory (the same layout in NE and PE files): a header and 14-byte entries,
+// each naming an icon resource by number. `findIcon(id)` gives the span of that resource and
+// refuses when there is none.
+void CheckGroupDirectory(const Bytes& file, Span span, const std::function<Span(unsigned)>& findIcon,
+                         IconGroupSpan& group)
+{
+    std::string which = "Die Symbolgruppe " + group.name;
     if (span.size > MaxImageSize)
         Refuse(which + " ist unglaubwürdig groß");
     file.Require(span.offset, span.size, which);
@@ -168,57 +324,68 @@ IconGroupSpan CheckGroup(const Bytes& file, Span span, const std::string& name, 
         Refuse(which + " ist kein Symbolverzeichnis");
     if (count == 0 || count > MaxImagesPerIcon || 6 + 14 * uint64_t(count) > span.size)
         Refuse(which + " nennt " + std::to_string(count) + " Bilder");
-    IconGroupSpan group;
-    group.name = name;
     group.offset = static_cast<uint32_t>(span.offset);
     group.size = static_cast<uint32_t>(span.size);
     for (unsigned i = 0; i < count; ++i) {
-        unsigned id = file.U16(span.offset + 6 + 14 * uint64_t(i) + 12);
-        std::vector<Span> icons = findIcon(id);
-        if (icons.empty())
-            Refuse(which + " verweist auf das fehlende Bild " + std::to_string(id));
-        for (size_t k = 0; k < icons.size(); ++k) {
-            IconImageSpan image = CheckImage(file, icons[k], which + ", Bild " + std::to_string(id));
-            if (k == 0)
-                group.images.push_back(image);
-        }
+        const uint64_t entry = span.offset + 6 + 14 * uint64_t(i);
+        AddImage(file, group, int(i), entry, [&] { return findIcon(file.U16(entry + 12)); });
     }
-    return group;
 }
+
+}  // namespace
+
+// What numbers a file's icons, read and checked when the file is opened; the groups themselves
+// are checked one by one, when they are first needed.
+class IconFileStructure {
+public:
+    virtual ~IconFileStructure() = default;
+    // Checks the directory of group `index` into `group`, which has its name, with its images as
+    // far as they can be judged without reading them; throws when the group as a whole is broken.
+    virtual void CheckGroup(const Bytes& file, size_t index, IconGroupSpan& group) = 0;
+};
+
+namespace {
 
 // --- .ico files ---------------------------------------------------------------------------
 
-void CheckIco(const Bytes& file, IconFileLayout& layout)
-{
-    if (file.Size() < 6)
-        Refuse("Die Datei ist zu kurz für einen Symbolkopf");
-    unsigned reserved = file.U16(0), type = file.U16(2), count = file.U16(4);
-    if (reserved != 0 || type != 1)
-        Refuse("Die Datei ist keine Symboldatei");
-    if (count == 0 || count > MaxImagesPerIcon)
-        Refuse("Die Datei nennt " + std::to_string(count) + " Bilder");
-    uint64_t directoryEnd = 6 + 16 * uint64_t(count);
-    file.Require(0, directoryEnd, "Das Verzeichnis der " + std::to_string(count) + " Bilder");
-    IconGroupSpan group;
-    group.size = static_cast<uint32_t>(directoryEnd);
-    for (unsigned i = 0; i < count; ++i) {
-        uint64_t entry = 6 + 16 * uint64_t(i);
-        Span span{file.U32(entry + 12), file.U32(entry + 8)};
-        std::string which = "Bild " + std::to_string(i + 1);
-        if (span.offset < directoryEnd)
-            Refuse(which + " überdeckt das Verzeichnis");
-        group.images.push_back(CheckImage(file, span, which));
+class IcoStructure : public IconFileStructure {
+public:
+    IcoStructure(const Bytes& file, IconFileLayout& layout)
+    {
+        if (file.Size() < 6)
+            Refuse("Die Datei ist zu kurz für einen Symbolkopf");
+        unsigned reserved = file.U16(0), type = file.U16(2);
+        count_ = file.U16(4);
+        if (reserved != 0 || type != 1)
+            Refuse("Die Datei ist keine Symboldatei");
+        if (count_ == 0 || count_ > MaxImagesPerIcon)
+            Refuse("Die Datei nennt " + std::to_string(count_) + " Bilder");
+        directoryEnd_ = 6 + 16 * uint64_t(count_);
+        file.Require(0, directoryEnd_, "Das Verzeichnis der " + std::to_string(count_) + " Bilder");
+        IconGroupSpan group;
+        group.size = static_cast<uint32_t>(directoryEnd_);
+        layout.groups.push_back(std::move(group));
     }
-    layout.groups.push_back(std::move(group));
-}
+
+    void CheckGroup(const Bytes& file, size_t, IconGroupSpan& group) override
+    {
+        for (unsigned i = 0; i < count_; ++i) {
+            const uint64_t entry = 6 + 16 * uint64_t(i);
+            AddImage(file, group, int(i), entry, [&] {
+                Span span{file.U32(entry + 12), file.U32(entry + 8)};
+                if (span.offset < directoryEnd_)
+                    Refuse(" überdeckt das Verzeichnis");
+                return span;
+            });
+        }
+    }
+
+private:
+    unsigned count_ = 0;
+    uint64_t directoryEnd_ = 0;
+};
 
 // --- 16-bit NE libraries ------------------------------------------------------------------
-
-struct NeResource {
-    uint16_t id;
-    std::string name;
-    Span span;
-};
 
 // A name of the resource table: a length byte and the characters, at `offset` from its start.
 std::string NeName(const Bytes& file, uint64_t table, uint16_t offset)
@@ -245,61 +412,69 @@ uint64_t ProgramHeader(const Bytes& file, const char* signature, size_t signatur
     return header;
 }
 
-void CheckNe(const Bytes& file, IconFileLayout& layout)
-{
-    uint64_t header = ProgramHeader(file, "NE", 2, 64);
-    uint16_t resourceTable = file.U16(header + 0x24), residentNames = file.U16(header + 0x26);
-    if (resourceTable == residentNames)
-        return;   // no resources at all
-    uint64_t table = header + resourceTable;
-    file.Require(table, 2, "Die Ressourcentabelle");
-    unsigned shift = file.U16(table);
-    if (shift > 15)
-        Refuse("Die Ressourcentabelle verschiebt um " + std::to_string(shift) + " Bit");
+class NeStructure : public IconFileStructure {
+public:
+    NeStructure(const Bytes& file, IconFileLayout& layout)
+    {
+        uint64_t header = ProgramHeader(file, "NE", 2, 64);
+        uint16_t resourceTable = file.U16(header + 0x24), residentNames = file.U16(header + 0x26);
+        if (resourceTable == residentNames)
+            return;   // no resources at all
+        uint64_t table = header + resourceTable;
+        file.Require(table, 2, "Die Ressourcentabelle");
+        unsigned shift = file.U16(table);
+        if (shift > 15)
+            Refuse("Die Ressourcentabelle verschiebt um " + std::to_string(shift) + " Bit");
 
-    std::vector<NeResource> groups, icons;
-    std::set<uint16_t> seen;
-    uint64_t at = table + 2;
-    for (int types = 0;; ++types) {
-        uint16_t type = file.U16(at);
-        if (type == 0)
-            break;
-        if (types == MaxNeTypes)
-            Refuse("Die Ressourcentabelle hat zu viele Typen");
-        unsigned count = file.U16(at + 2);
-        if (count > MaxNeResourcesPerType)
-            Refuse("Die Ressourcentabelle nennt " + std::to_string(count) + " Ressourcen eines Typs");
-        if (!(type & 0x8000))
-            NeName(file, table, type);
-        // The platform reads the first table of each kind only.
-        if ((type == NeGroupIconType || type == NeIconType) && !seen.insert(type).second)
-            Refuse("Die Ressourcentabelle nennt einen Typ zweimal");
-        at += 8;
-        file.Require(at, 12 * uint64_t(count), "Die Ressourcentabelle");
-        for (unsigned i = 0; i < count; ++i, at += 12) {
-            NeResource resource;
-            resource.span = {uint64_t(file.U16(at)) << shift, uint64_t(file.U16(at + 2)) << shift};
-            resource.id = file.U16(at + 6);
-            resource.name = resource.id & 0x8000 ? "#" + std::to_string(resource.id & 0x7FFF)
-                                                 : NeName(file, table, resource.id);
-            file.Require(resource.span.offset, resource.span.size, "Die Ressource " + resource.name);
-            if (type == NeGroupIconType)
-                groups.push_back(std::move(resource));
-            else if (type == NeIconType)
-                icons.push_back(std::move(resource));
+        std::set<uint16_t> seen;
+        uint64_t at = table + 2;
+        for (int types = 0;; ++types) {
+            uint16_t type = file.U16(at);
+            if (type == 0)
+                break;
+            if (types == MaxNeTypes)
+                Refuse("Die Ressourcentabelle hat zu viele Typen");
+            unsigned count = file.U16(at + 2);
+            if (count > MaxNeResourcesPerType)
+                Refuse("Die Ressourcentabelle nennt " + std::to_string(count) + " Ressourcen eines Typs");
+            if (!(type & 0x8000))
+                NeName(file, table, type);
+            // The platform reads the first table of each kind only.
+            if ((type == NeGroupIconType || type == NeIconType) && !seen.insert(type).second)
+                Refuse("Die Ressourcentabelle nennt einen Typ zweimal");
+            at += 8;
+            file.Require(at, 12 * uint64_t(count), "Die Ressourcentabelle");
+            for (unsigned i = 0; i < count; ++i, at += 12) {
+                if (type != NeGroupIconType && type != NeIconType)
+                    continue;
+                Span span{uint64_t(file.U16(at)) << shift, uint64_t(file.U16(at + 2)) << shift};
+                uint16_t id = file.U16(at + 6);
+                if (type == NeIconType) {
+                    icons_.emplace(id, span);   // the first of a number counts
+                    continue;
+                }
+                IconGroupSpan group;
+                group.name = id & 0x8000 ? "#" + std::to_string(id & 0x7FFF) : NeName(file, table, id);
+                layout.groups.push_back(std::move(group));
+                groups_.push_back(span);
+            }
         }
     }
 
-    auto findIcon = [&icons](unsigned id) {
-        std::vector<Span> spans;
-        for (const NeResource& icon : icons)
-            if (icon.id == (0x8000 | id))
-                spans.push_back(icon.span);
-        return spans;
-    };
-    for (const NeResource& group : groups)
-        layout.groups.push_back(CheckGroup(file, group.span, group.name, findIcon));
-}
+    void CheckGroup(const Bytes& file, size_t index, IconGroupSpan& group) override
+    {
+        CheckGroupDirectory(file, groups_[index], [this](unsigned id) {
+            auto found = icons_.find(static_cast<uint16_t>(0x8000 | id));
+            if (found == icons_.end())
+                Refuse(": die Ressource " + std::to_string(id) + " fehlt");
+            return found->second;
+        }, group);
+    }
+
+private:
+    std::vector<Span> groups_;
+    std::map<uint16_t, Span> icons_;
+};
 
 // --- PE programs and libraries ------------------------------------------------------------
 
@@ -309,69 +484,93 @@ struct PeSection {
     uint32_t rawOffset;
 };
 
-struct PeData {
-    uint64_t offset;
-    uint64_t sectionEnd;
-};
-
-class PeResources {
+class PeStructure : public IconFileStructure {
 public:
-    PeResources(const Bytes& file, std::vector<PeSection> sections) : file_(file), sections_(std::move(sections)) {}
-
-    // The file offset of [rva, rva + length) when it lies in the data of one section in the file.
-    PeData Map(uint32_t rva, uint64_t length, const std::string& what) const
+    PeStructure(const Bytes& file, IconFileLayout& layout)
     {
-        for (const PeSection& section : sections_) {
-            if (rva < section.address || rva - section.address >= section.length)
-                continue;
-            uint64_t inside = rva - section.address;
-            if (length > section.length - inside)
-                Refuse(what + " ragt über das Ende des Abschnitts");
-            file_.Require(section.rawOffset, section.length, "Ein Abschnitt");
-            return {section.rawOffset + inside, uint64_t(section.rawOffset) + section.length};
+        uint64_t header = ProgramHeader(file, "PE\0\0", 4, 24);
+        unsigned sectionCount = file.U16(header + 6);
+        unsigned optionalSize = file.U16(header + 20);
+        uint64_t optional = header + 24;
+        file.Require(optional, optionalSize, "Der optionale Kopf");
+        if (optionalSize < 2)
+            Refuse("Der optionale Kopf fehlt");
+        unsigned magic = file.U16(optional);
+        unsigned countAt;
+        if (magic == 0x10B)
+            countAt = 92;
+        else if (magic == 0x20B)
+            countAt = 108;
+        else
+            Refuse("Unbekannte Art des optionalen Kopfes");
+        if (sectionCount > MaxPeSections)
+            Refuse("Die Datei nennt " + std::to_string(sectionCount) + " Abschnitte");
+        uint64_t sectionTable = optional + optionalSize;
+        file.Require(sectionTable, 40 * uint64_t(sectionCount), "Die Abschnittstabelle");
+
+        // The resource directory is the third entry of the data directories.
+        uint64_t resourceEntry = countAt + 4 + 2 * 8;
+        if (optionalSize < resourceEntry + 8 || file.U32(optional + countAt) < 3)
+            return;
+        uint32_t resourceRva = file.U32(optional + resourceEntry);
+        if (resourceRva == 0)
+            return;
+
+        // An address inside the headers is taken as a file offset by the platform.
+        if (optionalSize < 64)
+            Refuse("Der optionale Kopf ist zu kurz");
+        std::vector<std::pair<uint64_t, uint64_t>> spans = {{0, file.U32(optional + 60)}};
+        for (unsigned i = 0; i < sectionCount; ++i) {
+            uint64_t at = sectionTable + 40 * uint64_t(i);
+            uint32_t virtualSize = file.U32(at + 8), address = file.U32(at + 12);
+            uint32_t rawSize = file.U32(at + 16), rawOffset = file.U32(at + 20);
+            // Bytes past the virtual size are not mapped, those past the raw size are not in the file.
+            uint32_t length = virtualSize ? std::min(virtualSize, rawSize) : rawSize;
+            sections_.push_back({address, length, rawOffset});
+            spans.emplace_back(address, uint64_t(address) + std::max(virtualSize, rawSize));
         }
-        Refuse(what + " liegt in keinem Abschnitt der Datei");
-    }
+        // The platform may look an address up by a section's raw size where we go by its virtual
+        // size (measured: a section whose raw size reached over the resources crashed it). Where
+        // no two sections overlap, nor one the headers, both lookups find the same bytes.
+        std::sort(spans.begin(), spans.end());
+        for (size_t i = 1; i < spans.size(); ++i)
+            if (spans[i].first < spans[i - 1].second)
+                Refuse("Die Abschnitte der Datei überlappen sich");
 
-    void Walk(uint32_t rootRva, IconFileLayout& layout)
-    {
-        PeData root = Map(rootRva, 16, "Das Ressourcenverzeichnis");
+        Span root = {0, 0};
+        try {
+            root = Map(file, resourceRva, 16);
+        } catch (const EInvalidGraphic& refused) {
+            Refuse(std::string("Das Ressourcenverzeichnis") + refused.what());
+        }
         root_ = root.offset;
-        end_ = root.sectionEnd;
-        for (const Entry& type : ReadDirectory(0, 1)) {
-            std::vector<std::pair<Entry, std::vector<Span>>> names;
-            for (const Entry& name : ReadDirectory(type.target, 2)) {
-                std::vector<Span> languages;
-                for (const Entry& language : ReadDirectory(name.target, 3))
-                    languages.push_back(ReadData(language.target));
-                names.emplace_back(name, std::move(languages));
-            }
+        end_ = root.offset + root.size;
+        for (const Entry& type : ReadDirectory(file, 0, false)) {
             // Numbers are unique in an ordered directory.
             if (type.named)
                 continue;
-            if (type.id == PeGroupIconType) {
-                groups_ = std::move(names);
-            } else if (type.id == PeIconType) {
-                for (auto& [name, languages] : names)
-                    if (!name.named)
-                        icons_[name.id] = std::move(languages);
+            if (type.id == PeIconType)
+                icons_ = type.target;
+            if (type.id != PeGroupIconType)
+                continue;
+            for (const Entry& name : ReadDirectory(file, type.target, false)) {
+                IconGroupSpan group;
+                group.name = name.named ? name.name : "#" + std::to_string(name.id);
+                layout.groups.push_back(std::move(group));
+                groups_.push_back(name.target);
             }
         }
+    }
 
-        auto findIcon = [this](unsigned id) {
-            auto found = icons_.find(id);
-            return found == icons_.end() ? std::vector<Span>() : found->second;
-        };
-        for (const auto& [name, languages] : groups_) {
-            std::string label = name.named ? name.name : "#" + std::to_string(name.id);
-            if (languages.empty())
-                Refuse("Die Symbolgruppe " + label + " hat keine Daten");
-            for (size_t k = 0; k < languages.size(); ++k) {
-                IconGroupSpan group = CheckGroup(file_, languages[k], label, findIcon);
-                if (k == 0)
-                    layout.groups.push_back(std::move(group));
-            }
+    void CheckGroup(const Bytes& file, size_t index, IconGroupSpan& group) override
+    {
+        Span directory = {0, 0};
+        try {
+            directory = FirstLanguage(file, groups_[index]);
+        } catch (const EInvalidGraphic& refused) {
+            Refuse("Die Symbolgruppe " + group.name + refused.what());
         }
+        CheckGroupDirectory(file, directory, [&](unsigned id) { return Icon(file, id); }, group);
     }
 
 private:
@@ -382,31 +581,47 @@ private:
         uint32_t target = 0;   // offset from the root, of a directory or a data entry
     };
 
-    void RequireTree(uint64_t relative, uint64_t length, const std::string& what) const
+    // The file span of [rva, rva + length) when it lies in the data of one section in the file;
+    // `size` reaches to the end of that section. A refusal names not what lies there.
+    Span Map(const Bytes& file, uint32_t rva, uint64_t length) const
     {
-        if (relative > end_ - root_ || length > end_ - root_ - relative)
-            Refuse(what + " liegt außerhalb des Ressourcenabschnitts");
+        for (const PeSection& section : sections_) {
+            if (rva < section.address || rva - section.address >= section.length)
+                continue;
+            uint64_t inside = rva - section.address;
+            if (length > section.length - inside)
+                Refuse(" ragt über das Ende des Abschnitts");
+            file.Require(section.rawOffset, section.length, "Ein Abschnitt");
+            return {section.rawOffset + inside, section.length - inside};
+        }
+        Refuse(" liegt in keinem Abschnitt der Datei");
     }
 
-    std::vector<Entry> ReadDirectory(uint32_t relative, int level)
+    void RequireTree(uint64_t relative, uint64_t length, const char* what) const
+    {
+        if (relative > end_ - root_ || length > end_ - root_ - relative)
+            Refuse(std::string(what) + " liegt außerhalb des Ressourcenabschnitts");
+    }
+
+    // The entries of a directory of types or names, each of which leads to a directory.
+    std::vector<Entry> ReadDirectory(const Bytes& file, uint32_t relative, bool leaves)
     {
         if (!visited_.insert(relative).second)
             Refuse("Der Ressourcenbaum enthält eine Schleife");
         RequireTree(relative, 16, "Ein Ressourcenverzeichnis");
         uint64_t at = root_ + relative;
-        uint64_t count = uint64_t(file_.U16(at + 12)) + file_.U16(at + 14);
+        uint64_t named = file.U16(at + 12);
+        uint64_t count = named + file.U16(at + 14);
         entries_ += count;
         if (entries_ > MaxPeEntries)
             Refuse("Der Ressourcenbaum hat zu viele Einträge");
         RequireTree(uint64_t(relative) + 16, 8 * count, "Ein Ressourcenverzeichnis");
-        uint64_t named = file_.U16(at + 12);
         std::vector<Entry> entries;
         for (uint64_t i = 0; i < count; ++i) {
             uint64_t entry = at + 16 + 8 * i;
-            uint32_t name = file_.U32(entry), target = file_.U32(entry + 4);
-            bool directory = (target & 0x80000000u) != 0;
-            if (directory != (level < PeTreeDepth))
-                Refuse(directory ? "Der Ressourcenbaum ist zu tief" : "Der Ressourcenbaum ist zu flach");
+            uint32_t name = file.U32(entry), target = file.U32(entry + 4);
+            if (((target & 0x80000000u) != 0) == leaves)
+                Refuse(leaves ? "Der Ressourcenbaum ist zu tief" : "Der Ressourcenbaum ist zu flach");
             Entry e;
             e.named = (name & 0x80000000u) != 0;
             e.id = name & 0xFFFF;
@@ -416,21 +631,21 @@ private:
             if (e.named != (i < named) || (!e.named && i > named && e.id <= entries.back().id))
                 Refuse("Ein Ressourcenverzeichnis ist nicht geordnet");
             if (e.named)
-                e.name = ReadName(name & 0x7FFFFFFFu);
+                e.name = ReadName(file, name & 0x7FFFFFFFu);
             entries.push_back(std::move(e));
         }
         return entries;
     }
 
     // A counted UTF-16 name, turned into the program's code page.
-    std::string ReadName(uint32_t relative) const
+    std::string ReadName(const Bytes& file, uint32_t relative) const
     {
         RequireTree(relative, 2, "Ein Ressourcenname");
-        unsigned length = file_.U16(root_ + relative);
+        unsigned length = file.U16(root_ + relative);
         RequireTree(uint64_t(relative) + 2, 2 * uint64_t(length), "Ein Ressourcenname");
         std::wstring wide;
         for (unsigned i = 0; i < length; ++i)
-            wide += wchar_t(file_.U16(root_ + relative + 2 + 2 * uint64_t(i)));
+            wide += wchar_t(file.U16(root_ + relative + 2 + 2 * uint64_t(i)));
         if (wide.empty())
             return std::string();
         int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
@@ -440,181 +655,256 @@ private:
         return name;
     }
 
-    Span ReadData(uint32_t relative) const
+    // The data of the first language of a name: the one taken from a file whose resources carry
+    // no other. A refusal names not whose data it is.
+    Span FirstLanguage(const Bytes& file, uint32_t languages) const
     {
-        RequireTree(relative, 16, "Ein Ressourceneintrag");
-        uint32_t rva = file_.U32(root_ + relative), size = file_.U32(root_ + relative + 4);
-        PeData data = Map(rva, size, "Eine Ressource");
-        return {data.offset, size};
+        RequireTree(languages, 16, ": das Sprachverzeichnis");
+        const uint64_t count = uint64_t(file.U16(root_ + languages + 12)) + file.U16(root_ + languages + 14);
+        if (count == 0)
+            Refuse(" hat keine Daten");
+        RequireTree(uint64_t(languages) + 16, 8 * count, ": das Sprachverzeichnis");
+        const uint32_t target = file.U32(root_ + languages + 16 + 4);
+        if (target & 0x80000000u)
+            Refuse(": der Ressourcenbaum ist zu tief");
+        RequireTree(target, 16, ": der Ressourceneintrag");
+        const uint32_t rva = file.U32(root_ + target), size = file.U32(root_ + target + 4);
+        return {Map(file, rva, size).offset, size};
     }
 
-    const Bytes& file_;
+    // The data of icon image `id`.
+    Span Icon(const Bytes& file, unsigned id)
+    {
+        if (!iconsRead_) {
+            iconsRead_ = true;
+            try {
+                if (icons_)
+                    for (const Entry& name : ReadDirectory(file, *icons_, false))
+                        if (!name.named)
+                            iconNames_.emplace(name.id, name.target);
+            } catch (const EInvalidGraphic& refused) {
+                iconsProblem_ = refused.what();
+            }
+        }
+        if (!iconsProblem_.empty())
+            Refuse(": " + iconsProblem_);
+        auto found = iconNames_.find(id);
+        if (found == iconNames_.end())
+            Refuse(": die Ressource " + std::to_string(id) + " fehlt");
+        return FirstLanguage(file, found->second);
+    }
+
     std::vector<PeSection> sections_;
     uint64_t root_ = 0;
     uint64_t end_ = 0;
     std::set<uint32_t> visited_;
     uint64_t entries_ = 0;
-    std::vector<std::pair<Entry, std::vector<Span>>> groups_;
-    std::map<uint32_t, std::vector<Span>> icons_;
+    std::vector<uint32_t> groups_;           // per group, its directory of languages
+    std::optional<uint32_t> icons_;          // the directory of the icon images
+    bool iconsRead_ = false;
+    std::string iconsProblem_;
+    std::map<uint32_t, uint32_t> iconNames_;   // image number -> its directory of languages
 };
 
-void CheckPe(const Bytes& file, IconFileLayout& layout)
+// The structure of a file of any kind; refused as a whole when it is broken.
+std::unique_ptr<IconFileStructure> ReadStructure(const Bytes& file, IconFileLayout& layout)
 {
-    uint64_t header = ProgramHeader(file, "PE\0\0", 4, 24);
-    unsigned sectionCount = file.U16(header + 6);
-    unsigned optionalSize = file.U16(header + 20);
-    uint64_t optional = header + 24;
-    file.Require(optional, optionalSize, "Der optionale Kopf");
-    if (optionalSize < 2)
-        Refuse("Der optionale Kopf fehlt");
-    unsigned magic = file.U16(optional);
-    unsigned countAt;
-    if (magic == 0x10B)
-        countAt = 92;
-    else if (magic == 0x20B)
-        countAt = 108;
-    else
-        Refuse("Unbekannte Art des optionalen Kopfes");
-    if (sectionCount > MaxPeSections)
-        Refuse("Die Datei nennt " + std::to_string(sectionCount) + " Abschnitte");
-    uint64_t sectionTable = optional + optionalSize;
-    file.Require(sectionTable, 40 * uint64_t(sectionCount), "Die Abschnittstabelle");
-
-    // The resource directory is the third entry of the data directories.
-    uint64_t resourceEntry = countAt + 4 + 2 * 8;
-    if (optionalSize < resourceEntry + 8 || file.U32(optional + countAt) < 3)
-        return;
-    uint32_t resourceRva = file.U32(optional + resourceEntry);
-    if (resourceRva == 0)
-        return;
-
-    // An address inside the headers is taken as a file offset by the platform.
-    if (optionalSize < 64)
-        Refuse("Der optionale Kopf ist zu kurz");
-    std::vector<PeSection> sections;
-    std::vector<std::pair<uint64_t, uint64_t>> spans = {{0, file.U32(optional + 60)}};
-    for (unsigned i = 0; i < sectionCount; ++i) {
-        uint64_t at = sectionTable + 40 * uint64_t(i);
-        uint32_t virtualSize = file.U32(at + 8), address = file.U32(at + 12);
-        uint32_t rawSize = file.U32(at + 16), rawOffset = file.U32(at + 20);
-        // Bytes past the virtual size are not mapped, those past the raw size are not in the file.
-        uint32_t length = virtualSize ? std::min(virtualSize, rawSize) : rawSize;
-        sections.push_back({address, length, rawOffset});
-        spans.emplace_back(address, uint64_t(address) + std::max(virtualSize, rawSize));
-    }
-    // The platform may look an address up by a section's raw size where we go by its virtual
-    // size (measured: a section whose raw size reached over the resources crashed it). Where
-    // no two sections overlap, nor one the headers, both lookups find the same bytes.
-    std::sort(spans.begin(), spans.end());
-    for (size_t i = 1; i < spans.size(); ++i)
-        if (spans[i].first < spans[i - 1].second)
-            Refuse("Die Abschnitte der Datei überlappen sich");
-    PeResources resources(file, std::move(sections));
-    resources.Walk(resourceRva, layout);
-}
-
-}  // namespace
-
-IconFileKind DetectIconFileKind(const uint8_t* data, size_t size)
-{
-    Bytes file(data, size);
-    if (size >= 4 && file.U16(0) == 0 && file.U16(2) == 1)
-        return IconFileKind::Icon;
-    if (size >= 64 && file.Equals(0, "MZ", 2)) {
-        uint64_t header = file.U32(0x3C);
-        if (file.Equals(header, "PE\0\0", 4))
-            return IconFileKind::Pe;
-        if (file.Equals(header, "NE", 2))
-            return IconFileKind::Ne;
-    }
-    return IconFileKind::Unknown;
-}
-
-IconFileLayout CheckIconFileBytes(const uint8_t* data, size_t size)
-{
-    IconFileLayout layout;
-    Bytes file(data, size);
+    layout = IconFileLayout();
     try {
-        layout.kind = DetectIconFileKind(data, size);
+        std::unique_ptr<IconFileStructure> structure;
+        layout.kind = DetectKind(file);
         switch (layout.kind) {
-        case IconFileKind::Icon: CheckIco(file, layout); break;
-        case IconFileKind::Ne: CheckNe(file, layout); break;
-        case IconFileKind::Pe: CheckPe(file, layout); break;
+        case IconFileKind::Icon: structure = std::make_unique<IcoStructure>(file, layout); break;
+        case IconFileKind::Ne: structure = std::make_unique<NeStructure>(file, layout); break;
+        case IconFileKind::Pe: structure = std::make_unique<PeStructure>(file, layout); break;
         case IconFileKind::Unknown: Refuse("Die Datei ist weder eine Symboldatei noch ein Programm oder eine Bibliothek");
         }
         layout.safe = true;
+        return structure;
     } catch (const std::exception& e) {
         layout.groups.clear();
         layout.problem = e.what();
+        return nullptr;
     }
-    return layout;
 }
 
-IconFileLayout CheckIconFile(const std::string& fileName)
+void CheckGroupOnce(IconFileStructure& structure, const Bytes& file, size_t index, IconGroupSpan& group)
 {
-    return TCheckedIconFile(fileName).Layout();
-}
-
-int CountIcons(const std::string& fileName)
-{
-    return CheckIconFile(fileName).IconCount();
-}
-
-bool IsSafeIconFile(const std::string& fileName)
-{
-    return CheckIconFile(fileName).safe;
-}
-
-HICON ExtractCheckedIcon(const std::string& fileName, int index)
-{
-    TIconFileReader reader(fileName);
-    return reader.ExtractAt(index);
-}
-
-TCheckedIconFile::TCheckedIconFile(const std::string& fileName)
-{
-    try {
-        bytes_ = ReadFileBytes(fileName, MaxFileSize);
-    } catch (const std::exception& e) {
-        layout_.problem = e.what();
+    if (group.checked)
         return;
+    group.checked = true;
+    try {
+        structure.CheckGroup(file, index, group);
+    } catch (const std::exception& e) {
+        group.images.clear();
+        group.problem = e.what();
     }
-    layout_ = CheckIconFileBytes(bytes_.data(), bytes_.size());
 }
 
-const IconImageSpan* TCheckedIconFile::ChooseImage(int index, int width, int height) const
+// Every group and every image of it.
+void CheckEverything(IconFileStructure& structure, const Bytes& file, IconFileLayout& layout)
 {
-    if (index < 0 || index >= Count())
-        return nullptr;
-    const IconGroupSpan& group = layout_.groups[static_cast<size_t>(index)];
-    const size_t count = group.images.size();
+    for (size_t i = 0; i < layout.groups.size(); ++i) {
+        IconGroupSpan& group = layout.groups[i];
+        CheckGroupOnce(structure, file, i, group);
+        for (size_t image = group.images.size(); image-- > 0;)
+            CheckImageOnce(file, group, image);
+    }
+}
+
+// The image of a group that the platform's choice for a `width` x `height` picture takes among
+// those not refused so far; SIZE_MAX when there is none. The choice depends on the directory
+// alone, and the icons of one file mostly share one: `choices` keeps those made.
+size_t PlatformChoice(const IconGroupSpan& group, int width, int height, std::map<std::vector<uint8_t>, int>& choices)
+{
     // The platform chooses on a directory as libraries store it: 14-byte entries ending in a
-    // resource number. An .ico file's entries are 16 bytes and end in a file offset. Entry i is
-    // numbered i + 1 here, as 0 is the platform's "none".
-    const size_t entrySize = layout_.kind == IconFileKind::Icon ? 16 : 14;
-    if (count == 0 || uint64_t(group.offset) + 6 + entrySize * count > bytes_.size())
-        return nullptr;
+    // resource number, here i + 1 for the i-th image, as 0 is the platform's "none".
+    const size_t count = group.images.size();
+    if (count == 0)
+        return SIZE_MAX;
     std::vector<uint8_t> directory(6 + 14 * count);
     directory[2] = 1;
     directory[4] = static_cast<uint8_t>(count);
     directory[5] = static_cast<uint8_t>(count >> 8);
     for (size_t i = 0; i < count; ++i) {
         uint8_t* entry = &directory[6 + 14 * i];
-        std::memcpy(entry, bytes_.data() + group.offset + 6 + entrySize * i, 12);
+        std::memcpy(entry, group.images[i].directoryEntry.data(), 12);
         entry[12] = static_cast<uint8_t>(i + 1);
         entry[13] = static_cast<uint8_t>((i + 1) >> 8);
     }
-    int id = LookupIconIdFromDirectoryEx(directory.data(), TRUE, width, height, LR_DEFAULTCOLOR);
-    if (id < 1 || static_cast<size_t>(id) > count)
+    std::vector<uint8_t> key = directory;
+    key.insert(key.end(), {uint8_t(width), uint8_t(width >> 8), uint8_t(height), uint8_t(height >> 8)});
+    auto known = choices.find(key);
+    const int id = known != choices.end()
+                       ? known->second
+                       : choices[key] = LookupIconIdFromDirectoryEx(directory.data(), TRUE, width, height, LR_DEFAULTCOLOR);
+    return id >= 1 && static_cast<size_t>(id) <= count ? static_cast<size_t>(id) - 1 : SIZE_MAX;
+}
+
+}  // namespace
+
+IconFileKind DetectIconFileKind(const uint8_t* data, size_t size)
+{
+    return DetectKind(Bytes(data, size));
+}
+
+IconFileLayout CheckIconFileBytes(const uint8_t* data, size_t size)
+{
+    IconFileLayout layout;
+    Bytes file(data, size);
+    std::unique_ptr<IconFileStructure> structure = ReadStructure(file, layout);
+    if (structure)
+        CheckEverything(*structure, file, layout);
+    return layout;
+}
+
+IconFileLayout CheckIconFile(const std::string& fileName)
+{
+    TCheckedIconFile file(fileName);
+    file.CheckAll();
+    return file.Layout();
+}
+
+int CountIcons(const std::string& fileName)
+{
+    return TCheckedIconFile(fileName).Count();
+}
+
+bool IsSafeIconFile(const std::string& fileName)
+{
+    return TCheckedIconFile(fileName).Layout().safe;
+}
+
+HICON ExtractCheckedIcon(const std::string& fileName, int index)
+{
+    return TCheckedIconFile(fileName).MakeIcon(index, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+}
+
+TCheckedIconFile::TCheckedIconFile(const std::string& fileName)
+{
+    try {
+        file_ = std::make_unique<FileWindows>(fileName, MaxFileSize);
+    } catch (const std::exception& e) {
+        layout_.problem = e.what();
+        return;
+    }
+    structure_ = ReadStructure(Bytes(*file_), layout_);
+}
+
+TCheckedIconFile::~TCheckedIconFile() = default;
+
+IconGroupSpan* TCheckedIconFile::CheckedGroup(int index) const
+{
+    if (index < 0 || index >= Count() || !structure_)
         return nullptr;
-    return &group.images[static_cast<size_t>(id) - 1];
+    IconGroupSpan& group = layout_.groups[static_cast<size_t>(index)];
+    CheckGroupOnce(*structure_, Bytes(*file_), static_cast<size_t>(index), group);
+    return &group;
+}
+
+const IconGroupSpan* TCheckedIconFile::Group(int index) const
+{
+    return CheckedGroup(index);
+}
+
+void TCheckedIconFile::CheckAll() const
+{
+    if (structure_)
+        CheckEverything(*structure_, Bytes(*file_), layout_);
+}
+
+const IconImageSpan* TCheckedIconFile::ChooseImage(int index, int width, int height) const
+{
+    IconGroupSpan* group = CheckedGroup(index);
+    if (!group)
+        return nullptr;
+    // Only the chosen image is read; when it is broken, the choice falls among the others.
+    for (;;) {
+        const size_t chosen = PlatformChoice(*group, width, height, choices_);
+        if (chosen == SIZE_MAX)
+            return nullptr;
+        if (CheckImageOnce(Bytes(*file_), *group, chosen))
+            return &group->images[chosen];
+    }
+}
+
+const IconImageSpan* TCheckedIconFile::RichestImage(int index, int width, int height) const
+{
+    IconGroupSpan* group = CheckedGroup(index);
+    if (!group)
+        return nullptr;
+    // Until an image is read its size is its directory entry's; a read one that turns out
+    // otherwise (or a PNG) is no longer a candidate.
+    for (;;) {
+        size_t best = SIZE_MAX;
+        for (size_t i = 0; i < group->images.size(); ++i) {
+            const IconImageSpan& image = group->images[i];
+            if (image.width == width && image.height == height && !image.png &&
+                (best == SIZE_MAX || image.size > group->images[best].size))
+                best = i;
+        }
+        if (best == SIZE_MAX)
+            return nullptr;
+        const IconImageSpan& image = group->images[best];
+        if (image.checked)
+            return &image;
+        CheckImageOnce(Bytes(*file_), *group, best);
+    }
 }
 
 std::vector<uint8_t> TCheckedIconFile::ImageBytes(const IconImageSpan& image) const
 {
-    if (uint64_t(image.offset) + image.size > bytes_.size())
+    if (!file_)
         return {};
-    return std::vector<uint8_t>(bytes_.begin() + image.offset, bytes_.begin() + image.offset + image.size);
+    try {
+        const uint8_t* at = Bytes(*file_).At(image.offset, image.size);
+        std::vector<uint8_t> bytes(at, at + image.size);
+        // Read now, perhaps apart from what the check saw: the copy must pass on its own.
+        CheckImage(Bytes(bytes.data(), bytes.size()), {0, bytes.size()});
+        return bytes;
+    } catch (const std::exception&) {
+        return {};
+    }
 }
 
 HICON TCheckedIconFile::MakeIcon(int index, int width, int height) const
@@ -701,7 +991,7 @@ bool DecodeIconImage(const uint8_t* image, size_t size, IconImagePixels& pixels)
 
 TIconFileReader::TIconFileReader(std::string fileName) : fileName_(std::move(fileName))
 {
-    Check();
+    Read();
 }
 
 TIconFileReader::Stamp TIconFileReader::StampOf(const std::string& fileName)
@@ -717,11 +1007,24 @@ TIconFileReader::Stamp TIconFileReader::StampOf(const std::string& fileName)
     return stamp;
 }
 
-void TIconFileReader::Check()
+void TIconFileReader::Read()
 {
     // Stamp first: a change during the read then shows as a different stamp next time.
     stamp_ = StampOf(fileName_);
-    layout_ = CheckIconFile(fileName_);
+    TCheckedIconFile file(fileName_);
+    const int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
+    std::map<std::pair<uint32_t, uint32_t>, std::shared_ptr<const std::vector<uint8_t>>> read;
+    images_.assign(static_cast<size_t>(file.Count()), nullptr);
+    for (int i = 0; i < file.Count(); ++i) {
+        const IconImageSpan* image = file.ChooseImage(i, width, height);
+        if (!image)
+            continue;
+        auto& bytes = read[{image->offset, image->size}];
+        if (!bytes)
+            bytes = std::make_shared<const std::vector<uint8_t>>(file.ImageBytes(*image));
+        images_[static_cast<size_t>(i)] = bytes;
+    }
+    layout_ = file.Layout();
 }
 
 HICON TIconFileReader::ExtractAt(int index)
@@ -730,12 +1033,9 @@ HICON TIconFileReader::ExtractAt(int index)
     if (!now.found)
         return nullptr;
     if (!stamp_.found || now.size != stamp_.size || CompareFileTime(&now.written, &stamp_.written) != 0)
-        Check();
-    if (index < 0 || index >= Count())
+        Read();
+    if (index < 0 || index >= Count() || !images_[static_cast<size_t>(index)])
         return nullptr;
-    HICON icon = ExtractIconA(GetModuleHandleA(nullptr), fileName_.c_str(), static_cast<UINT>(index));
-    // 1 is the platform's answer for a file that is not a program.
-    if (reinterpret_cast<UINT_PTR>(icon) <= 1)
-        return nullptr;
-    return icon;
+    const std::vector<uint8_t>& bytes = *images_[static_cast<size_t>(index)];
+    return MakeIconFromImage(bytes.data(), bytes.size(), GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
 }

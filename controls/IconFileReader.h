@@ -1,12 +1,15 @@
 // The checked reader of the icons inside icon files (.ico) and icon libraries and programs
-// (16-bit NE and PE files): the only way a file's icons reach the platform, through its icon
-// extraction or as checked image bytes.
+// (16-bit NE and PE files): the only way a file's icons reach the platform, as checked image
+// bytes that it makes icons of.
 #pragma once
 
 #include <windows.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,16 +25,29 @@ struct IconImageSpan {
     int width = 0;
     int height = 0;
     bool png = false;
+    // Its entry in the icon's directory: the place and the first 12 bytes (sizes, colours,
+    // planes, bits, length), on which the platform chooses an image.
+    int entry = 0;
+    std::array<uint8_t, 12> directoryEntry = {};
+    // Its header was read and found sound. Until then `width` and `height` are the directory
+    // entry's and `png` is unknown.
+    bool checked = false;
 };
 
 // One icon as the platform counts it. `name` is "#12" for a numbered resource, the resource's
 // name for a named one, and empty for a .ico file; `offset`/`size` locate the group directory
-// (for a .ico file: the file's own directory).
+// (for a .ico file: the file's own directory). A group that breaks a limit keeps its place in
+// the numbering but holds no images; an image that breaks one is left out of `images` once it
+// was read.
 struct IconGroupSpan {
     std::string name;
     uint32_t offset = 0;
     uint32_t size = 0;
-    std::vector<IconImageSpan> images;
+    std::vector<IconImageSpan> images;   // the sound ones, in directory order
+    std::string problem;                 // why the group or some of its images were refused (German)
+    bool checked = false;                // its directory and images were looked at
+
+    bool Usable() const { return !images.empty(); }
 };
 
 struct IconFileLayout {
@@ -43,11 +59,13 @@ struct IconFileLayout {
     int IconCount() const { return safe ? static_cast<int>(groups.size()) : 0; }
 };
 
-// Checks the whole structure against the buffer's size: every offset and length in range, with
-// no read outside the buffer and no overflow. A file with any fault is refused as a whole,
-// since an icon index of a partly valid file would no longer match the platform's numbering.
+// Checks the whole file against the buffer's size: every offset and length in range, with no
+// read outside the buffer and no overflow. A fault in what numbers the icons (headers, section
+// table, the resource tables that list the groups) refuses the file; a fault in one group or
+// one image refuses only that, so that the other icons keep their indexes.
 IconFileLayout CheckIconFileBytes(const uint8_t* data, size_t size);
-// Reads and checks a file; a missing, unreadable or oversized file is refused, never thrown.
+// Checks a file and all of its icons; a missing, unreadable or oversized file is refused, never
+// thrown.
 IconFileLayout CheckIconFile(const std::string& fileName);
 
 // The number of icons the platform would report: 1 for a .ico file however many images it
@@ -56,32 +74,54 @@ IconFileLayout CheckIconFile(const std::string& fileName);
 int CountIcons(const std::string& fileName);
 bool IsSafeIconFile(const std::string& fileName);
 
-// Icon `index` of a file through the platform's extraction, which sees the file only after it
-// passed the check; nullptr when there is no such icon. The caller destroys the icon.
+// Icon `index` of a file at the system's icon size, made from its checked bytes; nullptr when
+// there is no such icon or it was refused. The caller destroys the icon.
 HICON ExtractCheckedIcon(const std::string& fileName, int index);
 
-// A file read and checked once whose icons are made from the checked bytes themselves: the
-// platform never opens the file, so it sees no byte that the check has not seen. The whole file
-// stays in memory while the object lives.
+class FileWindows;
+class IconFileStructure;
+
+// A file whose icons are made from the checked bytes themselves: the platform never opens the
+// file, so it sees no byte that the check has not seen. Only what numbers the icons is read and
+// checked at once; an icon's directory and images when the icon is first asked for, and only
+// the parts of the file they lie in: a library without icons costs a few small reads. The file
+// stays open while the object lives.
 class TCheckedIconFile {
 public:
     // A file that cannot be read, is oversized or fails the check holds no icons.
     explicit TCheckedIconFile(const std::string& fileName);
+    ~TCheckedIconFile();
+    TCheckedIconFile(const TCheckedIconFile&) = delete;
+    TCheckedIconFile& operator=(const TCheckedIconFile&) = delete;
 
+    // The groups checked so far have their images.
     const IconFileLayout& Layout() const { return layout_; }
     int Count() const { return layout_.IconCount(); }
+    // Group `index` with its directory checked now unless it was before, its images read only
+    // when they are chosen; nullptr outside the file.
+    const IconGroupSpan* Group(int index) const;
+    // Checks every group and image.
+    void CheckAll() const;
     // The image of icon `index` that the platform's own extraction takes for a `width` x
-    // `height` picture; nullptr when there is no such icon.
+    // `height` picture, among the sound ones; nullptr when there is none.
     const IconImageSpan* ChooseImage(int index, int width, int height) const;
-    // The bytes of one of this file's checked images.
+    // Of the sound images of icon `index` that are exactly `width` x `height` and no PNG, the
+    // one with the most bytes; nullptr when there is none.
+    const IconImageSpan* RichestImage(int index, int width, int height) const;
+    // The bytes of one of this file's checked images, checked again as they are handed out;
+    // empty when the file no longer holds them.
     std::vector<uint8_t> ImageBytes(const IconImageSpan& image) const;
     // Icon `index` at the size the platform's own extraction would pick for `width` x `height`,
     // made from the checked bytes; nullptr when there is none. The caller destroys it.
     HICON MakeIcon(int index, int width, int height) const;
 
 private:
-    std::vector<uint8_t> bytes_;
-    IconFileLayout layout_;
+    IconGroupSpan* CheckedGroup(int index) const;
+
+    std::unique_ptr<FileWindows> file_;
+    std::unique_ptr<IconFileStructure> structure_;
+    mutable IconFileLayout layout_;
+    mutable std::map<std::vector<uint8_t>, int> choices_;   // the platform's choices, by directory
 };
 
 // An icon made by the platform from one icon image as files store it (a DIB with its AND mask,
@@ -103,8 +143,9 @@ struct IconImagePixels {
 // too short for what the header says; only the platform draws those faithfully.
 bool DecodeIconImage(const uint8_t* image, size_t size, IconImagePixels& pixels);
 
-// One file checked once and extracted from many times, as a list of its icons does. The file
-// is checked again before an extraction when its size or time changed since.
+// All icons of one file at the system's icon size, as a list of them shows them: the file is
+// read and checked in one pass, which keeps the image each icon is made from; the icons are made
+// when asked for. The file is read again before an icon is made when its size or time changed.
 class TIconFileReader {
 public:
     explicit TIconFileReader(std::string fileName);
@@ -112,7 +153,7 @@ public:
     const std::string& FileName() const { return fileName_; }
     const IconFileLayout& Layout() const { return layout_; }
     int Count() const { return layout_.IconCount(); }
-    // As ExtractCheckedIcon; the caller destroys the icon.
+    // Icon `index`, nullptr when there is none; the caller destroys the icon.
     HICON ExtractAt(int index);
 
 private:
@@ -122,9 +163,11 @@ private:
         bool found = false;
     };
     static Stamp StampOf(const std::string& fileName);
-    void Check();
+    void Read();
 
     std::string fileName_;
     IconFileLayout layout_;
+    // Per icon, the bytes of its image; icons sharing an image share them.
+    std::vector<std::shared_ptr<const std::vector<uint8_t>>> images_;
     Stamp stamp_;
 };

@@ -86,6 +86,15 @@ TIcon::TIcon()
 
 TIcon::~TIcon() = default;
 
+void TIcon::SetHandle(HICON icon, int width, int height)
+{
+    if (icon != handle_.get())
+        handle_.reset(icon);
+    width_ = icon ? width : 0;
+    height_ = icon ? height : 0;
+    Changed();
+}
+
 void TIcon::SetHandle(HICON icon)
 {
     if (icon == handle_.get())

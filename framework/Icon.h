@@ -18,6 +18,9 @@ public:
     HICON Handle() const { return handle_.get(); }
     // Takes ownership of `icon` (destroyed with DestroyIcon once); nullptr empties the icon.
     void SetHandle(HICON icon);
+    // The same for an icon made at a size the caller knows, which spares asking the platform
+    // for copies of its bitmaps.
+    void SetHandle(HICON icon, int width, int height);
     HICON ReleaseHandle();
     void Assign(const TIcon& source);   // a copy of the icon (CopyIcon)
 

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -235,7 +236,12 @@ private:
 
 }  // namespace
 
-TSmallIconSource::TSmallIconSource(const std::string& fileName) : file_(fileName)
+TSmallIconSource::TSmallIconSource(const std::string& fileName)
+    : file_(std::make_shared<const TCheckedIconFile>(fileName))
+{
+}
+
+TSmallIconSource::TSmallIconSource(std::shared_ptr<const TCheckedIconFile> file) : file_(std::move(file))
 {
 }
 
@@ -243,23 +249,18 @@ int TSmallIconSource::IndexOfResource(int id) const
 {
     std::string name = "#" + std::to_string(id);
     for (int i = 0; i < Count(); ++i)
-        if (file_.Layout().groups[static_cast<size_t>(i)].name == name)
+        if (file_->Layout().groups[static_cast<size_t>(i)].name == name)
             return i;
     return -1;
 }
 
 HICON TSmallIconSource::Extract(int index) const
 {
-    if (index < 0 || index >= Count())
-        return nullptr;
     // The richest of the small images: the one with the most bytes.
-    const IconImageSpan* best = nullptr;
-    for (const IconImageSpan& image : file_.Layout().groups[static_cast<size_t>(index)].images)
-        if (image.width == 16 && image.height == 16 && !image.png && (!best || image.size > best->size))
-            best = &image;
+    const IconImageSpan* best = file_->RichestImage(index, 16, 16);
     if (!best)
         return nullptr;
-    std::vector<uint8_t> bytes = file_.ImageBytes(*best);
+    std::vector<uint8_t> bytes = file_->ImageBytes(*best);
     return MakeIconFromImage(bytes.data(), bytes.size(), 16, 16);
 }
 

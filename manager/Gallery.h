@@ -8,6 +8,7 @@
 #include "IconFileReader.h"
 #include "ImageList.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,14 +24,16 @@ class TSmallIconSource {
 public:
     // A file that cannot be read or fails the check holds no icons.
     explicit TSmallIconSource(const std::string& fileName);
-    int Count() const { return file_.Count(); }
+    // A file already open for other icons too.
+    explicit TSmallIconSource(std::shared_ptr<const TCheckedIconFile> file);
+    int Count() const { return file_->Count(); }
     // The index of the icon stored as numbered resource `id`; -1 when there is none.
     int IndexOfResource(int id) const;
     // The 16x16 picture of icon `index`, or nullptr when it has none. The caller destroys it.
     HICON Extract(int index) const;
 
 private:
-    TCheckedIconFile file_;
+    std::shared_ptr<const TCheckedIconFile> file_;
 };
 
 // The names of the files in `folder` that the gallery may show (.ICL, .ICO, .EXE, .DLL, .NIL in

@@ -34,6 +34,17 @@ void AddBlankImage(TImageList& list)
     list.AddMasked(blank, TransparentKeyColor);
 }
 
+// The same in place of image `index`.
+void PutBlankImage(TImageList& list, int index)
+{
+    TBitmap blank(list.Width(), list.Height()), mask(list.Width(), list.Height(), pf1bit);
+    blank.Canvas().Brush().SetColor(clBlack);
+    blank.Canvas().FillRect({0, 0, blank.Width(), blank.Height()});
+    mask.Canvas().Brush().SetColor(clWhite);
+    mask.Canvas().FillRect({0, 0, mask.Width(), mask.Height()});
+    ImageList_Replace(list.Handle(), index, blank.Handle(), mask.Handle());
+}
+
 std::string WithBackslash(UINT(WINAPI* query)(LPSTR, UINT))
 {
     char buffer[MAX_PATH] = {};
@@ -84,30 +95,49 @@ void TToolsform::FormCreate(TComponent* sender)
     SystemFolder = WithBackslash(GetSystemDirectoryA);
     ArtistCredits = CatalogArtistCredits();
     FillTypeBadges(ilOverlays);
-    LoadTreeImages();
+    // The tree's folder pictures and most system icons come from the same library.
+    CheckedFiles files;
+    LoadTreeImages(files);
     BuildCategoryTree();
-    BuildSystemIconTable();
+    BuildSystemIconTable(files);
     ReadDesktopSettings();
+}
+
+std::shared_ptr<const TCheckedIconFile> TToolsform::CheckedFile(CheckedFiles& files, const std::string& fileName)
+{
+    std::shared_ptr<const TCheckedIconFile>& file = files[AnsiUpperCase(fileName)];
+    if (!file)
+        file = std::make_shared<const TCheckedIconFile>(fileName);
+    return file;
 }
 
 void TToolsform::BuildSystemIconTable()
 {
+    CheckedFiles files;
+    BuildSystemIconTable(files);
+}
+
+void TToolsform::BuildSystemIconTable(CheckedFiles& files)
+{
     TSystemIconSpecs current;
     SystemIconTable = ReadSystemIconTable(CurrentSystemFolders(), &current);
     SystemImages.Clear();
-    // Most items take their icon from one library: each file is read and checked once.
-    std::map<std::string, std::unique_ptr<TCheckedIconFile>> files;
+    // Room for all at once: growing the list image by image copies it again and again.
+    int count = 0;
+    for (int size : SystemIconSectionSizes)
+        count += size;
+    ImageList_SetImageCount(SystemImages.Handle(), static_cast<UINT>(count));
+    int index = 0;
     for (int section = 0; section < SystemIconSections; ++section) {
-        for (int item = 0; item < SystemIconSectionSizes[section]; ++item) {
+        for (int item = 0; item < SystemIconSectionSizes[section]; ++item, ++index) {
             const std::string& spec = current[section][item];
-            std::unique_ptr<TCheckedIconFile>& file = files[AnsiUpperCase(IconSpecFile(spec))];
-            if (!file)
-                file = std::make_unique<TCheckedIconFile>(IconSpecFile(spec));
+            std::shared_ptr<const TCheckedIconFile> file = CheckedFile(files, IconSpecFile(spec));
             TIcon icon;
-            icon.SetHandle(file->MakeIcon(IconSpecIndex(spec), SystemImages.Width(), SystemImages.Height()));
+            icon.SetHandle(file->MakeIcon(IconSpecIndex(spec), SystemImages.Width(), SystemImages.Height()),
+                           SystemImages.Width(), SystemImages.Height());
             // A file without that icon leaves an empty picture, so that the numbers stay in step.
-            if (!icon.Handle() || SystemImages.AddIcon(icon) < 0)
-                AddBlankImage(SystemImages);
+            if (!icon.Handle() || ImageList_ReplaceIcon(SystemImages.Handle(), index, icon.Handle()) != index)
+                PutBlankImage(SystemImages, index);
             if (MainForm && section == 0 && (item == 0 || item == 2)) {
                 TImage* preview = item == 0 ? MainForm->iArbeitsplatz : MainForm->iPapierkorb;
                 if (icon.Handle())
@@ -258,10 +288,10 @@ void TToolsform::UpdateWallpaperPreview()
     m.iDesktopVorschau2->Invalidate();
 }
 
-void TToolsform::LoadTreeImages()
+void TToolsform::LoadTreeImages(CheckedFiles& files)
 {
     TRegIniFile registry(HKEY_LOCAL_MACHINE, "");
-    TSmallIconSource shell32(SystemFolder + "Shell32.dll");
+    TSmallIconSource shell32(CheckedFile(files, SystemFolder + "Shell32.dll"));
     // Image 0 the open folder (value "4"), image 1 the closed one (value "3").
     for (auto [ident, open] : {std::pair<const char*, bool>{"4", true}, {"3", false}}) {
         int shellIndex = ShellFolderIconIndex(shell32, open);
@@ -270,10 +300,10 @@ void TToolsform::LoadTreeImages()
         int index = IconSpecIndex(spec);
         // The small picture of the setting's icon, else its large one shrunk, else the shell's own.
         TIcon icon;
-        icon.SetHandle(SameText(file, SystemFolder + "Shell32.dll") ? shell32.Extract(index)
-                                                                   : TSmallIconSource(file).Extract(index));
+        std::shared_ptr<const TCheckedIconFile> checked = CheckedFile(files, file);
+        icon.SetHandle(TSmallIconSource(checked).Extract(index));
         if (!icon.Handle())
-            icon.SetHandle(ExtractCheckedIcon(file, index));
+            icon.SetHandle(checked->MakeIcon(index, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)));
         if (!icon.Handle())
             icon.SetHandle(shell32.Extract(shellIndex));
         // Without an icon the place stays empty, so that the other image keeps its index.

@@ -11,6 +11,8 @@
 #include "ImageList.h"
 #include "SystemIcons.h"
 
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -76,8 +78,12 @@ public:
     bool LoadingGallery() const { return loadingGallery_; }
 
 private:
-    void LoadTreeImages();
+    // Files read for one task, by upper-cased name: each is opened and checked once.
+    using CheckedFiles = std::map<std::string, std::shared_ptr<const TCheckedIconFile>>;
+    static std::shared_ptr<const TCheckedIconFile> CheckedFile(CheckedFiles& files, const std::string& fileName);
+    void LoadTreeImages(CheckedFiles& files);
     void BuildCategoryTree();
+    void BuildSystemIconTable(CheckedFiles& files);
     // The settings as the page's controls hold them now.
     TDesktopSettings PageSettings() const;
 

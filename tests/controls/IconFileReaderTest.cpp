@@ -386,6 +386,52 @@ void ExpectAllRefused(Make valid, const std::vector<Damage>& cases)
     }
 }
 
+// Which unit a damage must cost: image `entry` of group `group`, or the whole group (-1).
+struct UnitDamage {
+    const char* what;
+    size_t group;
+    int entry;
+    std::function<void(Buffer&)> apply;
+};
+
+// The directory entries of each group's images.
+std::vector<std::vector<int>> Entries(const IconFileLayout& layout)
+{
+    std::vector<std::vector<int>> entries;
+    for (const IconGroupSpan& group : layout.groups) {
+        entries.emplace_back();
+        for (const IconImageSpan& image : group.images)
+            entries.back().push_back(image.entry);
+    }
+    return entries;
+}
+
+// Every damage of `cases`, applied to a fresh `valid` buffer, must refuse just its unit: the
+// file keeps its icons and their numbers, the other groups all their images.
+template <typename Make>
+void ExpectOnlyRefused(Make valid, const std::vector<UnitDamage>& cases)
+{
+    const std::vector<std::vector<int>> whole = Entries(Check(valid()));
+    for (const UnitDamage& damage : cases) {
+        Buffer bytes = valid();
+        damage.apply(bytes);
+        IconFileLayout layout = Check(bytes);
+        ASSERT_TRUE(layout.safe) << damage.what << ": " << layout.problem;
+        ASSERT_EQ(layout.groups.size(), whole.size()) << damage.what;
+        std::vector<std::vector<int>> expected = whole;
+        std::vector<int>& hit = expected[damage.group];
+        if (damage.entry < 0)
+            hit.clear();
+        else
+            hit.erase(std::find(hit.begin(), hit.end(), damage.entry));
+        EXPECT_EQ(Entries(layout), expected) << damage.what;
+        for (size_t g = 0; g < layout.groups.size(); ++g)
+            EXPECT_EQ(layout.groups[g].problem.empty(), g != damage.group) << damage.what << ", group " << g << ": "
+                                                                           << layout.groups[g].problem;
+        ExpectInside(layout, bytes.size(), damage.what);
+    }
+}
+
 std::string TestFolder()
 {
     char path[MAX_PATH];
@@ -481,17 +527,17 @@ TEST(IconFileReader, AcceptsPngImages)
 
     Buffer tooWide = png;
     tooWide[18] = 2;   // 512 wide
-    EXPECT_FALSE(Check(imagebytes::Ico({tooWide})).safe);
     Buffer noHeader(png.begin(), png.begin() + 20);
-    EXPECT_FALSE(Check(imagebytes::Ico({noHeader})).safe);
+    for (const Buffer& broken : {tooWide, noHeader}) {
+        layout = Check(imagebytes::Ico({Solid(32, RGB(1, 2, 3)), broken}));
+        ASSERT_TRUE(layout.safe) << layout.problem;
+        EXPECT_EQ(layout.groups[0].images.size(), 1u) << "only the broken PNG goes";
+        EXPECT_FALSE(layout.groups[0].problem.empty());
+    }
 }
 
-TEST(IconFileReader, RefusesBrokenIconFiles)
+TEST(IconFileReader, RefusesIconFilesWithABrokenHeader)
 {
-    // The directory: 6 bytes, then 16 per image with its size at +8 and its offset at +12.
-    const size_t first = 6, last = 6 + 2 * 16;
-    const size_t image0 = 6 + 3 * 16;   // the first image's header
-    auto sizeOf = [](const Buffer& b, size_t entry) { return b[entry + 8] | b[entry + 9] << 8 | b[entry + 10] << 16; };
     ExpectAllRefused(ValidIco, {
         {"shorter than a header", [](Buffer& b) { b.resize(5); }},
         {"header only", [](Buffer& b) { b.resize(6); }},
@@ -502,30 +548,40 @@ TEST(IconFileReader, RefusesBrokenIconFiles)
         {"more images than the file holds", [](Buffer& b) { b = imagebytes::Ico({Solid(16, 0)}); Set16(b, 4, 100); }},
         {"more images than an icon has", [](Buffer& b) { Set16(b, 4, 1000); }},
         {"directory cut short", [](Buffer& b) { b.resize(6 + 16 + 8); }},
-        {"offset past the end", [](Buffer& b) { Set32(b, first + 12, uint32_t(b.size())); }},
-        {"offset far past the end", [](Buffer& b) { Set32(b, first + 12, 0xFFFFFFF0); }},
-        {"size past the end", [&](Buffer& b) { Set32(b, last + 8, sizeOf(b, last) + 1); }},
-        {"offset and size wrap around", [](Buffer& b) { Set32(b, first + 12, 0xFFFFFF00); Set32(b, first + 8, 0x200); }},
-        {"offset inside the directory", [](Buffer& b) { Set32(b, last + 12, 6 + 16); }},
-        {"offset at the start of the file", [](Buffer& b) { Set32(b, first + 12, 0); }},
-        {"absurd size", [](Buffer& b) { Set32(b, first + 8, 0x7FFFFFFF); }},
-        {"size too big for any icon", [](Buffer& b) { Set32(b, first + 8, 16u << 20); b.resize(17u << 20); }},
-        {"image shorter than its header", [](Buffer& b) { Set32(b, first + 8, 20); }},
-        {"image size 0", [](Buffer& b) { Set32(b, first + 8, 0); }},
-        {"file cut inside the last image", [](Buffer& b) { b.resize(b.size() - 1); }},
-        {"header size 12", [&](Buffer& b) { Set32(b, image0, 12); }},
-        {"header larger than the image", [&](Buffer& b) { Set32(b, image0, 0x10000); }},
-        {"width 0", [&](Buffer& b) { Set32(b, image0 + 4, 0); }},
-        {"width 300", [&](Buffer& b) { Set32(b, image0 + 4, 300); }},
-        {"negative width", [&](Buffer& b) { Set32(b, image0 + 4, uint32_t(-16)); }},
-        {"negative height", [&](Buffer& b) { Set32(b, image0 + 8, uint32_t(-32)); }},
-        {"height 0", [&](Buffer& b) { Set32(b, image0 + 8, 0); }},
-        {"height over 256", [&](Buffer& b) { Set32(b, image0 + 8, 2 * 300); }},
-        {"pixels larger than the image", [&](Buffer& b) { Set32(b, image0 + 4, 256); Set32(b, image0 + 8, 512); }},
-        {"7 bits per pixel", [&](Buffer& b) { Set16(b, image0 + 14, 7); }},
-        {"compressed", [&](Buffer& b) { Set32(b, image0 + 16, BI_RLE8); }},
-        {"more colours than bits allow", [&](Buffer& b) { Set16(b, image0 + 14, 1); Set32(b, image0 + 32, 3); }},
-        {"colour table past the image", [&](Buffer& b) { Set32(b, image0 + 32, 256); }},
+    });
+}
+
+TEST(IconFileReader, RefusesOnlyTheBrokenImageOfAnIconFile)
+{
+    // The directory: 6 bytes, then 16 per image with its size at +8 and its offset at +12.
+    const size_t first = 6, last = 6 + 2 * 16;
+    const size_t image0 = 6 + 3 * 16;   // the first image's header
+    auto sizeOf = [](const Buffer& b, size_t entry) { return b[entry + 8] | b[entry + 9] << 8 | b[entry + 10] << 16; };
+    ExpectOnlyRefused(ValidIco, {
+        {"offset past the end", 0, 0, [](Buffer& b) { Set32(b, first + 12, uint32_t(b.size())); }},
+        {"offset far past the end", 0, 0, [](Buffer& b) { Set32(b, first + 12, 0xFFFFFFF0); }},
+        {"size past the end", 0, 2, [&](Buffer& b) { Set32(b, last + 8, sizeOf(b, last) + 1); }},
+        {"offset and size wrap around", 0, 0, [](Buffer& b) { Set32(b, first + 12, 0xFFFFFF00); Set32(b, first + 8, 0x200); }},
+        {"offset inside the directory", 0, 2, [](Buffer& b) { Set32(b, last + 12, 6 + 16); }},
+        {"offset at the start of the file", 0, 0, [](Buffer& b) { Set32(b, first + 12, 0); }},
+        {"absurd size", 0, 0, [](Buffer& b) { Set32(b, first + 8, 0x7FFFFFFF); }},
+        {"size too big for any icon", 0, 0, [](Buffer& b) { Set32(b, first + 8, 16u << 20); b.resize(17u << 20); }},
+        {"image shorter than its header", 0, 0, [](Buffer& b) { Set32(b, first + 8, 20); }},
+        {"image size 0", 0, 0, [](Buffer& b) { Set32(b, first + 8, 0); }},
+        {"file cut inside the last image", 0, 2, [](Buffer& b) { b.resize(b.size() - 1); }},
+        {"header size 12", 0, 0, [&](Buffer& b) { Set32(b, image0, 12); }},
+        {"header larger than the image", 0, 0, [&](Buffer& b) { Set32(b, image0, 0x10000); }},
+        {"width 0", 0, 0, [&](Buffer& b) { Set32(b, image0 + 4, 0); }},
+        {"width 300", 0, 0, [&](Buffer& b) { Set32(b, image0 + 4, 300); }},
+        {"negative width", 0, 0, [&](Buffer& b) { Set32(b, image0 + 4, uint32_t(-16)); }},
+        {"negative height", 0, 0, [&](Buffer& b) { Set32(b, image0 + 8, uint32_t(-32)); }},
+        {"height 0", 0, 0, [&](Buffer& b) { Set32(b, image0 + 8, 0); }},
+        {"height over 256", 0, 0, [&](Buffer& b) { Set32(b, image0 + 8, 2 * 300); }},
+        {"pixels larger than the image", 0, 0, [&](Buffer& b) { Set32(b, image0 + 4, 256); Set32(b, image0 + 8, 512); }},
+        {"7 bits per pixel", 0, 0, [&](Buffer& b) { Set16(b, image0 + 14, 7); }},
+        {"compressed", 0, 0, [&](Buffer& b) { Set32(b, image0 + 16, BI_RLE8); }},
+        {"more colours than bits allow", 0, 0, [&](Buffer& b) { Set16(b, image0 + 14, 1); Set32(b, image0 + 32, 3); }},
+        {"colour table past the image", 0, 0, [&](Buffer& b) { Set32(b, image0 + 32, 256); }},
     });
 }
 
@@ -565,7 +621,7 @@ TEST(IconFileReader, NeLibraryWithoutIconsHasNone)
 TEST(IconFileReader, RefusesBrokenNeLibraries)
 {
     NeLibrary ne = MakeNe(FourIcons());   // the positions of the parts, the same in every copy
-    const size_t header = 64, group = ne.groupEntries[0], groupData = ne.groupData[0], icon = ne.iconData[0];
+    const size_t header = 64;
     ExpectAllRefused([] { return MakeNe(FourIcons()).bytes; }, {
         {"header offset past the end", [](Buffer& b) { Set32(b, 0x3C, uint32_t(b.size())); }},
         {"header offset at the very end", [](Buffer& b) { Set32(b, 0x3C, uint32_t(b.size() - 2)); }},
@@ -584,16 +640,24 @@ TEST(IconFileReader, RefusesBrokenNeLibraries)
                  Set32(b, at, 0x8010), Set32(b, at + 4, 0);
          }},
         {"icon groups listed twice", [&](Buffer& b) { Set16(b, ne.namedType, 0x800E); }},
-        {"resource offset past the end", [&](Buffer& b) { Set16(b, group, 0xFFFF); }},
-        {"resource length past the end", [&](Buffer& b) { Set16(b, group + 2, 0xFFFF); }},
         {"type name past the end", [&](Buffer& b) { Set16(b, ne.namedType, 0x7FFF); }},
         {"group name past the end", [&](Buffer& b) { Set16(b, ne.groupEntries[3] + 6, 0x7FFF); }},
-        {"group that is not an icon directory", [&](Buffer& b) { Set16(b, groupData + 2, 2); }},
-        {"group of no images", [&](Buffer& b) { Set16(b, groupData + 4, 0); }},
-        {"group naming more images than it holds", [&](Buffer& b) { Set16(b, groupData + 4, 200); }},
-        {"group naming a missing image", [&](Buffer& b) { Set16(b, groupData + 6 + 12, 99); }},
-        {"image of width 0", [&](Buffer& b) { Set32(b, icon + 4, 0); }},
-        {"image with a broken header", [&](Buffer& b) { Set32(b, icon, 0xFFFFFFFF); }},
+    });
+}
+
+TEST(IconFileReader, RefusesOnlyTheBrokenGroupOrImageOfAnNeLibrary)
+{
+    NeLibrary ne = MakeNe(FourIcons());
+    const size_t group = ne.groupEntries[0], groupData = ne.groupData[0], icon = ne.iconData[0];
+    ExpectOnlyRefused([] { return MakeNe(FourIcons()).bytes; }, {
+        {"resource offset past the end", 0, -1, [&](Buffer& b) { Set16(b, group, 0xFFFF); }},
+        {"resource length past the end", 0, -1, [&](Buffer& b) { Set16(b, group + 2, 0xFFFF); }},
+        {"group that is not an icon directory", 0, -1, [&](Buffer& b) { Set16(b, groupData + 2, 2); }},
+        {"group of no images", 0, -1, [&](Buffer& b) { Set16(b, groupData + 4, 0); }},
+        {"group naming more images than it holds", 0, -1, [&](Buffer& b) { Set16(b, groupData + 4, 200); }},
+        {"group naming a missing image", 0, 0, [&](Buffer& b) { Set16(b, groupData + 6 + 12, 99); }},
+        {"image of width 0", 0, 0, [&](Buffer& b) { Set32(b, icon + 4, 0); }},
+        {"image with a broken header", 0, 0, [&](Buffer& b) { Set32(b, icon, 0xFFFFFFFF); }},
     });
 }
 
@@ -636,11 +700,7 @@ TEST(IconFileReader, RefusesBrokenPeLibraries)
     PeLibrary pe = MakeIconPe(FourIcons());   // the positions of the parts, the same in every copy
     auto relative = [&](size_t fileOffset) { return uint32_t(fileOffset - pe.root); };
     const size_t groupType = pe.typeEntries[PeGroupType];
-    const size_t groupName = pe.nameEntries[PeGroupType][1];
     const size_t groupData = pe.dataEntries[PeGroupType][1];
-    const size_t otherData = pe.dataEntries[PeDataType][0];
-    const size_t group = pe.data[PeGroupType][1];
-    const size_t icon = pe.data[PeIconType][0];
     ExpectAllRefused([] { return MakeIconPe(FourIcons()).bytes; }, {
         {"header offset past the end", [](Buffer& b) { Set32(b, 0x3C, uint32_t(b.size())); }},
         {"header offset wraps", [](Buffer& b) { Set32(b, 0x3C, 0xFFFFFFFE); }},
@@ -661,11 +721,6 @@ TEST(IconFileReader, RefusesBrokenPeLibraries)
         {"section data past the end", [&](Buffer& b) { Set32(b, pe.section + 20, 0x10000000); }},
         {"section longer than the file", [&](Buffer& b) { Set32(b, pe.section + 8, 0x100000); Set32(b, pe.section + 16, 0x100000); }},
         {"type pointing back to its own directory", [&](Buffer& b) { Set32(b, groupType + 4, 0x80000000u); }},
-        {"name pointing back to its own directory",
-         [&](Buffer& b) { Set32(b, groupName + 4, 0x80000000u | relative(pe.typeDirectories[PeGroupType])); }},
-        {"two names sharing one directory",
-         [&](Buffer& b) { Set32(b, groupName + 4, Get32(b, pe.nameEntries[PeGroupType][0] + 4)); }},
-        {"tree too deep", [&](Buffer& b) { Set32(b, pe.languageEntries[PeGroupType][1] + 4, 0x80000000u | relative(pe.root)); }},
         {"data where a directory belongs", [&](Buffer& b) { Set32(b, groupType + 4, relative(groupData)); }},
         {"directory past the section", [&](Buffer& b) { Set32(b, groupType + 4, 0x80000000u | 0x7FFFFFF0u); }},
         {"more entries than the section holds", [&](Buffer& b) { Set16(b, pe.root + 14, 0xFFFF); }},
@@ -680,19 +735,49 @@ TEST(IconFileReader, RefusesBrokenPeLibraries)
         {"a name counted among the numbers", [&](Buffer& b) { Set16(b, pe.typeDirectories[PeGroupType] + 12, 0);
                                                              Set16(b, pe.typeDirectories[PeGroupType] + 14, 4); }},
         {"one type twice", [&](Buffer& b) { Set32(b, pe.typeEntries[PeDataType], 14); }},
-        {"data entry past the section", [&](Buffer& b) { Set32(b, pe.languageEntries[PeGroupType][1] + 4, 0x7FFFFFF0u); }},
-        {"data in no section", [&](Buffer& b) { Set32(b, groupData, 0x900000); }},
-        {"data below the section", [&](Buffer& b) { Set32(b, groupData, 0x10); }},
-        {"data longer than its section", [&](Buffer& b) { Set32(b, otherData + 4, 0x7FFFFFFF); }},
-        {"data wrapping around", [&](Buffer& b) { Set32(b, otherData, 0xFFFFFFF0); Set32(b, otherData + 4, 0x20); }},
-        {"group that is not an icon directory", [&](Buffer& b) { Set16(b, group + 2, 2); }},
-        {"group of no images", [&](Buffer& b) { Set16(b, group + 4, 0); }},
-        {"group naming more images than it holds", [&](Buffer& b) { Set16(b, group + 4, 200); }},
-        {"group naming a missing image", [&](Buffer& b) { Set16(b, group + 6 + 12, 99); }},
-        {"group of 3 bytes", [&](Buffer& b) { Set32(b, groupData + 4, 3); }},
-        {"image of width 0", [&](Buffer& b) { Set32(b, icon + 4, 0); }},
-        {"image cut short", [&](Buffer& b) { Set32(b, pe.dataEntries[PeIconType][0] + 4, 100); }},
     });
+}
+
+// Groups in the platform's order: ALPHA, #1, #2, #3; image 1 is the first of #1.
+TEST(IconFileReader, RefusesOnlyTheBrokenGroupOrImageOfAPeLibrary)
+{
+    PeLibrary pe = MakeIconPe(FourIcons());
+    auto relative = [&](size_t fileOffset) { return uint32_t(fileOffset - pe.root); };
+    const size_t groupName = pe.nameEntries[PeGroupType][1];
+    const size_t groupData = pe.dataEntries[PeGroupType][1];
+    const size_t group = pe.data[PeGroupType][1];
+    const size_t icon = pe.data[PeIconType][0];
+    ExpectOnlyRefused([] { return MakeIconPe(FourIcons()).bytes; }, {
+        {"name pointing back to its own directory", 1, -1,
+         [&](Buffer& b) { Set32(b, groupName + 4, 0x80000000u | relative(pe.typeDirectories[PeGroupType])); }},
+        {"tree too deep", 1, -1,
+         [&](Buffer& b) { Set32(b, pe.languageEntries[PeGroupType][1] + 4, 0x80000000u | relative(pe.root)); }},
+        {"data entry past the section", 1, -1,
+         [&](Buffer& b) { Set32(b, pe.languageEntries[PeGroupType][1] + 4, 0x7FFFFFF0u); }},
+        {"data in no section", 1, -1, [&](Buffer& b) { Set32(b, groupData, 0x900000); }},
+        {"data below the section", 1, -1, [&](Buffer& b) { Set32(b, groupData, 0x10); }},
+        {"group that is not an icon directory", 1, -1, [&](Buffer& b) { Set16(b, group + 2, 2); }},
+        {"group of no images", 1, -1, [&](Buffer& b) { Set16(b, group + 4, 0); }},
+        {"group naming more images than it holds", 1, -1, [&](Buffer& b) { Set16(b, group + 4, 200); }},
+        {"group of 3 bytes", 1, -1, [&](Buffer& b) { Set32(b, groupData + 4, 3); }},
+        {"group naming a missing image", 1, 0, [&](Buffer& b) { Set16(b, group + 6 + 12, 99); }},
+        {"image of width 0", 1, 0, [&](Buffer& b) { Set32(b, icon + 4, 0); }},
+        {"image cut short", 1, 0, [&](Buffer& b) { Set32(b, pe.dataEntries[PeIconType][0] + 4, 100); }},
+    });
+
+    // Resources of other kinds are never read for the icons.
+    const size_t otherData = pe.dataEntries[PeDataType][0];
+    const std::vector<std::vector<int>> whole = Entries(Check(pe.bytes));
+    for (const Damage& damage : std::vector<Damage>{
+             {"data longer than its section", [&](Buffer& b) { Set32(b, otherData + 4, 0x7FFFFFFF); }},
+             {"data wrapping around", [&](Buffer& b) { Set32(b, otherData, 0xFFFFFFF0); Set32(b, otherData + 4, 0x20); }},
+         }) {
+        Buffer bytes = pe.bytes;
+        damage.apply(bytes);
+        IconFileLayout layout = Check(bytes);
+        EXPECT_TRUE(layout.safe) << damage.what << ": " << layout.problem;
+        EXPECT_EQ(Entries(layout), whole) << damage.what;
+    }
 }
 
 TEST(IconFileReader, BuiltLibraryCountsAsThePlatformDoes)
@@ -740,6 +825,53 @@ TEST(IconFileReader, WrittenFilesCountAsThePlatformDoes)
     }
 }
 
+// A group beyond the reader's limits (here an image of more than a megabyte) costs only itself:
+// the file keeps its icons and their numbers, the others with their pictures.
+TEST(IconFileReader, AGroupBeyondTheLimitsIsDroppedAndTheRestOfTheFileLists)
+{
+    ScratchFolder folder("icoread_limits");
+    Buffer huge = Solid(32, RGB(9, 9, 9));
+    huge.resize((1u << 20) + 1, 0);
+    // In the platform's order the icons are ALPHA, #1, #2, #3.
+    std::vector<LibraryIcon> icons = FourIcons();
+    icons[1].images = {huge};   // #2: its only image
+    icons[0].images[2] = huge;  // #1: its 48x48 image
+    const std::string path = folder.File("grenzen.dll");
+    WriteFile(path, MakeIconPe(icons).bytes);
+    EXPECT_EQ(CountIcons(path), 4) << CheckIconFile(path).problem;
+    for (int i : {0, 1, 3})
+        EXPECT_TRUE(Extracts(path, i)) << "icon " << i;
+    EXPECT_FALSE(Extracts(path, 2));
+    IconFileLayout layout = CheckIconFile(path);
+    ASSERT_EQ(layout.groups.size(), 4u);
+    EXPECT_EQ(Entries(layout), (std::vector<std::vector<int>>{{0, 1}, {0, 1}, {}, {0, 1, 2}}));
+    EXPECT_FALSE(layout.groups[2].problem.empty());
+
+    // Icon 0 broken: the others stay.
+    icons = FourIcons();
+    icons[3].images = {huge, huge};
+    WriteFile(path, MakeIconPe(icons).bytes);
+    EXPECT_EQ(CountIcons(path), 4);
+    EXPECT_FALSE(Extracts(path, 0));
+    EXPECT_TRUE(Extracts(path, 1));
+}
+
+// A program of the system folder whose second icon holds incomplete 256x256 images lists both
+// icons, as the platform does, and shows the first.
+TEST(IconFileReader, TheSystemsOwnProgramsList)
+{
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    for (const char* name : {"winecfg.exe", "shell32.dll"}) {
+        const std::string path = std::string(system) + "\\" + name;
+        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            continue;   // not every system has them
+        EXPECT_GT(CountIcons(path), 0) << path << ": " << CheckIconFile(path).problem;
+        EXPECT_EQ(CountIcons(path), PlatformCount(path)) << path;
+        EXPECT_TRUE(Extracts(path, 0)) << path;
+    }
+}
+
 TEST(IconFileReader, NeLibraryExtracts)
 {
     ScratchFolder folder("icoread_ne");
@@ -755,7 +887,7 @@ TEST(IconFileReader, MissingTextAndBrokenFilesHaveNoIcons)
 {
     ScratchFolder folder("icoread_none");
     Buffer brokenIco = ValidIco();
-    Set32(brokenIco, 6 + 12, 0x00100000);   // the first image lies far past the end
+    Set16(brokenIco, 4, 0);   // a directory of no images
     Buffer text = {'k', 'e', 'i', 'n', ' ', 'S', 'y', 'm', 'b', 'o', 'l', '\r', '\n'};
     WriteFile(folder.File("kaputt.ico"), brokenIco);
     WriteFile(folder.File("text.dll"), text);
@@ -786,7 +918,7 @@ TEST(IconFileReader, ReaderChecksAgainWhenTheFileChanges)
         DestroyIcon(icon);
 
     Buffer broken = imagebytes::Ico({Solid(16, RGB(0, 0, 0))});
-    Set32(broken, 6 + 12, 0x00100000);
+    Set16(broken, 0, 1);
     WriteFile(path, broken);
     EXPECT_EQ(reader.ExtractAt(0), nullptr) << "the changed file is broken";
     EXPECT_EQ(reader.Count(), 0);
@@ -857,23 +989,50 @@ TEST(IconFileReader, SurvivesRandomDamage)
     }
 }
 
-// Every file ends with icon data, which the platform would read past a cut; only the padding
-// of a PE section may go.
-TEST(IconFileReader, RefusesTruncatedFiles)
+// A cut file loses what lies past the cut, and no more: its headers and tables refuse it, a cut
+// image or group only itself. Only the padding of a PE section may go without loss.
+TEST(IconFileReader, TruncatedFilesLoseOnlyWhatWasCut)
 {
     PeLibrary pe = MakeIconPe(FourIcons());
     NeLibrary ne = MakeNe(FourIcons());
     Buffer ico = ValidIco();
+    auto images = [](const IconFileLayout& layout) {
+        size_t count = 0;
+        for (const IconGroupSpan& group : layout.groups)
+            count += group.images.size();
+        return count;
+    };
     const struct {
         const char* what;
         const Buffer& bytes;
         size_t needed;
-    } files[] = {{"ico", ico, ico.size()}, {"ne", ne.bytes, ne.bytes.size()}, {"pe", pe.bytes, pe.end}};
-    for (const auto& f : files)
-        for (size_t length = 0; length < f.bytes.size(); ++length) {
+    } files[] = {{"ico", ico, ico.size()},
+                 // NE resources reach to their 16-byte alignment.
+                 {"ne", ne.bytes, ne.iconData.back() + (FourIcons().back().images.back().size() + 15) / 16 * 16},
+                 {"pe", pe.bytes, pe.end}};
+    for (const auto& f : files) {
+        const size_t all = images(Check(f.bytes));
+        size_t before = 0;
+        // Every length through the headers and tables, then every third, and the ends exactly.
+        std::vector<size_t> lengths;
+        for (size_t length = 0; length <= f.bytes.size(); length += length < 1024 ? 1 : 3)
+            lengths.push_back(length);
+        lengths.insert(lengths.end(), {f.needed - 1, f.needed, f.bytes.size()});
+        std::sort(lengths.begin(), lengths.end());
+        for (size_t length : lengths) {
             IconFileLayout layout = CheckIconFileBytes(f.bytes.data(), length);
-            EXPECT_EQ(layout.safe, length >= f.needed) << f.what << " cut to " << length << ": " << layout.problem;
+            const std::string what = std::string(f.what) + " cut to " + std::to_string(length);
+            ExpectInside(layout, length, what);
+            EXPECT_GE(images(layout), before) << what << ": a longer file lost an image";
+            before = images(layout);
+            if (length >= f.needed)
+                EXPECT_EQ(images(layout), all) << what << ": " << layout.problem;
         }
+    }
+    // The last image of the icon file goes alone.
+    IconFileLayout cut = CheckIconFileBytes(ico.data(), ico.size() - 1);
+    ASSERT_TRUE(cut.safe) << cut.problem;
+    EXPECT_EQ(Entries(cut), (std::vector<std::vector<int>>{{0, 1}}));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -965,9 +1124,10 @@ TEST(CheckedIconImages, AFileThatFailsTheCheckOffersNoImage)
     Buffer cut(ico.begin(), ico.end() - 1);
     WriteFile(folder.File("ganz.ico"), ico);
     WriteFile(folder.File("gekappt.ico"), cut);
+    // The cut one is still one icon, whose only image is gone.
     for (const char* name : {"gekappt.ico", "fehlt.ico"}) {
         TCheckedIconFile file(folder.File(name));
-        EXPECT_EQ(file.Count(), 0) << name;
+        EXPECT_EQ(file.Count(), name[0] == 'g' ? 1 : 0) << name;
         EXPECT_EQ(file.ChooseImage(0, 32, 32), nullptr) << name;
         EXPECT_EQ(MadeFromCheckedImage(folder.File(name), 0), nullptr) << name;
     }

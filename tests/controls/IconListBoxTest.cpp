@@ -114,6 +114,8 @@ TEST(IconListBox, ListsTheIconsOfEachKindOfFile)
     std::vector<uint8_t> broken = imagebytes::Ico({SolidImage(32, RGB(1, 2, 3))});
     imagebytes::Set32(broken, 6 + 12, 0x00100000);   // its image lies far past the end
     WriteFile(folder.File("kaputt.ico"), broken);
+    broken[0] = 1;   // and no icon header either
+    WriteFile(folder.File("kopflos.ico"), broken);
 
     const struct {
         std::string file;
@@ -123,7 +125,8 @@ TEST(IconListBox, ListsTheIconsOfEachKindOfFile)
         {TestLibrary(), 3, true},
         {folder.File("drei.ico"), 1, true},   // one icon however many images it holds
         {folder.File("text.dll"), 0, true},
-        {folder.File("kaputt.ico"), 0, true},
+        {folder.File("kaputt.ico"), 1, true},   // one icon, whose only image is refused
+        {folder.File("kopflos.ico"), 0, true},
         {folder.File("fehlt.dll"), -1, false},
         {folder.File(""), -1, false},   // a folder is no file
         {TestLibrary(), 3, true},        // and back, after the empty ones
@@ -142,7 +145,9 @@ TEST(IconListBox, ListsTheIconsOfEachKindOfFile)
         for (int i = 0; i < items; ++i)
             EXPECT_EQ(WindowItemText(window, i), std::to_string(i)) << c.file << " item " << i;
     }
-    EXPECT_EQ(f.fileChanges, 7);
+    EXPECT_EQ(f.fileChanges, 8);
+    f.list->SetFileName(folder.File("kaputt.ico"));
+    EXPECT_EQ(f.list->GetIcon(0), nullptr);
     EXPECT_TRUE(f.errors.messages.empty()) << f.errors.messages.front();
 }
 

@@ -352,6 +352,26 @@ TEST(GalleryBuild, BrokenIconFilesGetABlankPictureAndKeepTheOthersInPlace)
     }
 }
 
+// The system's own configuration program holds incomplete 256x256 images in its second icon;
+// it is listed with the picture of its first.
+TEST(GalleryBuild, AProgramWithOneBrokenIconIsListedWithItsFirst)
+{
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    const std::string program = IncludeTrailingBackslash(system) + "winecfg.exe";
+    if (GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no " << program;
+    StagedFolder root("gallery system");
+    ASSERT_TRUE(CopyFileA(program.c_str(), (root.Path() + "winecfg.exe").c_str(), FALSE));
+
+    TImageList images(32, 32);
+    TImageList badges(TypeBadgeWidth, TypeBadgeHeight);
+    FillTypeBadges(badges);
+    TGalleryContents gallery = BuildGallery(root.Path(), images, badges);
+    ASSERT_EQ(gallery.files.size(), 1u) << CheckIconFile(program).problem;
+    EXPECT_NE(DrawnPixel(images, gallery.imageIndexes[0], 16, 16, Magenta), Magenta) << "a blank picture";
+}
+
 TEST(GalleryBuild, LeavesNoGdiObjectsBehind)
 {
     StagedFolder root("gallery gdi");
