@@ -60,6 +60,8 @@ void TMaskButton::SetGlyphImageIndex(int index)
 
 void TMaskButton::SetEnabled(bool enabled)
 {
+    if (enabled == enabled_)
+        return;
     enabled_ = enabled;
     look_ = enabled ? mlNormal : mlDisabled;
     Repaint();

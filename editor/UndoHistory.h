@@ -15,7 +15,7 @@ public:
 
     TUndoHistory();
 
-    // Forgets every state: all slots become blank 32 x 32, 24-bit bitmaps.
+    // Forgets every state: all slots become blank.
     void Reset();
     // Stores the current picture as the newest state; the oldest falls out once the history is full.
     void Push(const TBitmap& picture);
@@ -25,9 +25,13 @@ public:
 
     int Count() const { return count_; }
     bool CanUndo() const { return count_ > 1; }
-    const TBitmap& Slot(int index) const { return slots_.at(index); }
+    // Slot 0 is the oldest, slot SlotCount - 1 the newest.
+    const TBitmap& Slot(int index) const;
 
 private:
+    // The slots are made once and form a ring: a push copies the picture's pixels over the
+    // oldest and moves the newest mark onto it; nothing is shifted and no bitmap is made.
     std::array<TBitmap, SlotCount> slots_;
+    int newest_ = SlotCount - 1;
     int count_ = 0;
 };

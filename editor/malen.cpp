@@ -35,6 +35,9 @@ enum THeaderGlyph { hgClose, hgHelp, hgInfo };
 constexpr int PictureLeft = 76;
 constexpr int PictureTop = 101;
 
+// Brings on the busy look once the window waits while busy.
+constexpr UINT_PTR BusyLookTimer = 1;
+
 }  // namespace
 
 TForm1::TForm1(TComponent* owner) : TForm(owner)
@@ -362,9 +365,54 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         if (nextViewer_)
             SendMessageA(nextViewer_, msg, wParam, lParam);
         return 0;
+    case WM_TIMER:
+        if (wParam != BusyLookTimer)
+            break;
+        KillTimer(Handle(), BusyLookTimer);
+        ShowBusyLook();
+        return 0;
+    case WM_PAINT:
+        // What paints while busy shows it.
+        ShowBusyLook();
+        break;
     default:
-        return TForm::WndProc(msg, wParam, lParam);
+        break;
     }
+    return TForm::WndProc(msg, wParam, lParam);
+}
+
+void TForm1::SetBusy(bool busy)
+{
+    model_->Busy = busy;
+    // It draws nothing: shown, it only takes the clicks meant for the tools.
+    Label1->SetVisible(busy);
+    if (busy) {
+        if (!busyLookShown_ && HandleAllocated())
+            SetTimer(Handle(), BusyLookTimer, USER_TIMER_MINIMUM, nullptr);
+        return;
+    }
+    if (HandleAllocated())
+        KillTimer(Handle(), BusyLookTimer);
+    busyLookShown_ = false;
+    penwidthcombo1->SetEnabled(true);
+    UpdateUndoButton();
+}
+
+void TForm1::ShowBusyLook()
+{
+    if (!model_ || !model_->Busy || busyLookShown_)
+        return;
+    busyLookShown_ = true;
+    penwidthcombo1->SetEnabled(false);
+    UpdateUndoButton();
+}
+
+void TForm1::UpdateUndoButton()
+{
+    // Until the busy look comes on, the button shows what it showed.
+    if (model_->Busy && !busyLookShown_)
+        return;
+    SpeedButton4->SetEnabled(model_->UndoAvailable());
 }
 
 void TForm1::FormKeyUp(TComponent* sender, WORD& key, TShiftState shift)
@@ -416,18 +464,6 @@ void TForm1::RefreshPicture()
     Image7->Invalidate();
 }
 
-void TForm1::SetBusy(bool busy)
-{
-    model_->Busy = busy;
-    Label1->SetVisible(busy);
-    penwidthcombo1->SetEnabled(!busy);
-    UpdateUndoButton();
-}
-
-void TForm1::UpdateUndoButton()
-{
-    SpeedButton4->SetEnabled(model_->UndoAvailable());
-}
 
 void TForm1::Transform(const std::function<void()>& change)
 {

@@ -136,7 +136,9 @@ public:
     void SetButtonColor(TMouseButton button, TColor color);
     // Shows the picture in the enlarged view and the preview.
     void RefreshPicture();
-    // Busy blocks the tool column, the line width and the commands.
+    // Busy blocks the tool column, the line width and the commands. The line-width box and the
+    // undo button show it once the window paints or waits while busy, so that a click whose
+    // press and release come together repaints neither.
     void SetBusy(bool busy);
     // Writes the picture to a file the user chooses; false when cancelled or failed.
     bool Save();
@@ -169,6 +171,7 @@ private:
     // The whole-picture commands: refused while busy; then the view follows the change.
     void Transform(const std::function<void()>& change);
     void UpdateUndoButton();
+    void ShowBusyLook();
     void LeaveClipboardChain();
 
     std::unique_ptr<TEditorModel> model_;
@@ -177,6 +180,7 @@ private:
     std::vector<int> toolCodes_;
     HWND nextViewer_ = nullptr;
     bool inClipboardChain_ = false;
+    bool busyLookShown_ = false;
     bool commandLineOpen_ = false;   // Open takes OpenDialog1's file name without asking
 };
 

@@ -250,7 +250,18 @@ void FillWhite(void* bits, int width, int height, int bitCount, const std::vecto
 
 }  // namespace
 
+struct TBitmap::TransparentMasks {
+    COLORREF key = 0;
+    TBitmap mask;    // 1 bit, white where see-through
+    TBitmap black;   // the pixels, black where see-through
+};
+
 TBitmap::TBitmap() : colors_(StandardPalette(24)) {}
+
+void TBitmap::PixelsTouched()
+{
+    masks_.reset();
+}
 
 TBitmap::TBitmap(int width, int height, TPixelFormat format) : TBitmap()
 {
@@ -284,6 +295,7 @@ void TBitmap::Replace(GdiObject<HBITMAP> handle, void* bits, int width, int heig
                       std::vector<RGBQUAD> colors)
 {
     FreeContext();
+    PixelsTouched();
     handle_ = std::move(handle);
     bits_ = bits;
     width_ = handle_ ? width : 0;
@@ -295,9 +307,13 @@ void TBitmap::Replace(GdiObject<HBITMAP> handle, void* bits, int width, int heig
 
 TCanvas& TBitmap::Canvas()
 {
+    PixelsTouched();
     if (!canvas_) {
         canvas_ = std::make_unique<TBitmapCanvas>(*this);
-        canvas_->OnChange = [this] { Changed(); };
+        canvas_->OnChange = [this] {
+            PixelsTouched();
+            Changed();
+        };
     }
     return *canvas_;
 }
@@ -390,6 +406,7 @@ void TBitmap::SetMonochrome(bool monochrome)
 
 void* TBitmap::ScanLine(int row)
 {
+    PixelsTouched();
     return const_cast<void*>(static_cast<const TBitmap*>(this)->ScanLine(row));
 }
 
@@ -416,6 +433,15 @@ void TBitmap::Assign(const TBitmap& source)
         return;
     if (source.Empty()) {
         Replace({}, nullptr, 0, 0, source.format_, source.colors_);
+    } else if (source.width_ == width_ && source.height_ == height_ && source.format_ == format_ &&
+               source.colors_.size() == colors_.size() &&
+               std::equal(source.colors_.begin(), source.colors_.end(), colors_.begin(),
+                          [](const RGBQUAD& a, const RGBQUAD& b) { return std::memcmp(&a, &b, sizeof a) == 0; })) {
+        // The same shape: the pixels go into the bitmap there is, which makes no new one.
+        GdiFlush();
+        PixelsTouched();
+        std::memcpy(bits_, source.bits_, Stride() * static_cast<size_t>(height_));
+        Changed();
     } else {
         std::vector<RGBQUAD> colors = source.colors_;
         int bits = BitsOf(source.format_);
@@ -445,6 +471,7 @@ void TBitmap::Assign(TGraphic& source)
 HBITMAP TBitmap::Handle()
 {
     FreeContext();
+    PixelsTouched();
     return handle_.get();
 }
 
@@ -562,14 +589,45 @@ void TBitmap::Draw(TCanvas& canvas, const RECT& rect)
     if (Empty())
         return;
     HDC dest = canvas.Handle();
-    HDC source = Canvas().Handle();
     int width = rect.right - rect.left, height = rect.bottom - rect.top;
     TColor key = Transparent() ? TransparentColor() : clNone;
-    if (key != clNone && key != clDefault)
-        TransparentBlt(dest, rect.left, rect.top, width, height, source, 0, 0, width_, height_,
+    if (key != clNone && key != clDefault) {
+        if (DrawMasked(dest, rect, ColorToRGB(key) & 0x00FFFFFF))
+            return;
+        TransparentBlt(dest, rect.left, rect.top, width, height, Canvas().Handle(), 0, 0, width_, height_,
                        ColorToRGB(key) & 0x00FFFFFF);
-    else
-        StretchBlt(dest, rect.left, rect.top, width, height, source, 0, 0, width_, height_, canvas.CopyMode());
+    } else {
+        StretchBlt(dest, rect.left, rect.top, width, height, Canvas().Handle(), 0, 0, width_, height_,
+                   canvas.CopyMode());
+    }
+}
+
+bool TBitmap::DrawMasked(HDC dest, const RECT& rect, COLORREF key)
+{
+    if (rect.right - rect.left != width_ || rect.bottom - rect.top != height_ || format_ != pf24bit)
+        return false;
+    if (!masks_ || masks_->key != key) {
+        auto masks = std::make_unique<TransparentMasks>();
+        masks->key = key;
+        masks->mask.Assign(*this);
+        masks->mask.Mask(static_cast<TColor>(key));
+        masks->black.Assign(*this);
+        for (int y = 0; y < height_; ++y) {
+            auto* row = static_cast<uint8_t*>(masks->black.ScanLine(y));
+            for (int x = 0; x < width_; ++x)
+                if (masks->mask.PixelColor(x, y) == clWhite)
+                    std::memset(row + 3 * x, 0, 3);
+        }
+        masks_ = std::move(masks);
+    }
+    // Where the mask is white the screen stays; elsewhere it becomes the pixel.
+    const COLORREF text = SetTextColor(dest, RGB(0, 0, 0)), back = SetBkColor(dest, RGB(255, 255, 255));
+    const int width = width_, height = height_;
+    BitBlt(dest, rect.left, rect.top, width, height, masks_->mask.Canvas().Handle(), 0, 0, SRCAND);
+    BitBlt(dest, rect.left, rect.top, width, height, masks_->black.Canvas().Handle(), 0, 0, SRCPAINT);
+    SetTextColor(dest, text);
+    SetBkColor(dest, back);
+    return true;
 }
 
 std::unique_ptr<TGraphic> TBitmap::Clone() const

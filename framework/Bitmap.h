@@ -89,6 +89,13 @@ public:
 
 private:
     friend class TBitmapCanvas;
+    // What a transparent draw at the bitmap's own size needs: the mask of the key colour and
+    // the pixels black where they are see-through. Kept until the pixels or the key change, for
+    // a picture drawn over again and again (the editor's grid).
+    struct TransparentMasks;
+    // Drops them: the pixels may change.
+    void PixelsTouched();
+    bool DrawMasked(HDC dest, const RECT& rect, COLORREF key);
     void Replace(GdiObject<HBITMAP> handle, void* bits, int width, int height, TPixelFormat format,
                  std::vector<RGBQUAD> colors);
     void FreeContext();
@@ -104,4 +111,5 @@ private:
     std::unique_ptr<TBitmapCanvas> canvas_;
     TTransparentMode transparentMode_ = tmAuto;
     TColor transparentColor_ = clDefault;
+    std::unique_ptr<TransparentMasks> masks_;
 };

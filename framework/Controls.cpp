@@ -236,13 +236,17 @@ void TControl::SetVisible(bool visible)
 {
     if (visible == visible_)
         return;
-    if (!visible)
+    // A control that draws nothing leaves the screen as it was.
+    const bool repaint = !PaintsNothing();
+    if (!visible && repaint)
         Invalidate();
     visible_ = visible;
-    if (visible)
-        Invalidate();
-    else if (parent_)
+    if (visible) {
+        if (repaint)
+            Invalidate();
+    } else if (parent_) {
         parent_->ForgetMouseControl(this);
+    }
     if (parent_ && align_ != alNone)
         parent_->AlignControls();
 }

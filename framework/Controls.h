@@ -183,6 +183,8 @@ protected:
     virtual void SetText(const std::string& text);
     // Repaints of windowless controls happen in the parent; a window invalidates itself.
     virtual bool Windowed() const { return false; }
+    // A control that draws nothing leaves the screen as it is when it shows or hides.
+    virtual bool PaintsNothing() const { return false; }
 
     // Press and release of the left button inside make a click (the system's buttons report
     // their own clicks and switch this off).

@@ -91,6 +91,11 @@ void TLabel::FontChanged()
     Invalidate();
 }
 
+bool TLabel::PaintsNothing() const
+{
+    return transparent_ && Caption().empty();
+}
+
 void TLabel::Paint()
 {
     TCanvas& canvas = Canvas();

@@ -28,6 +28,8 @@ protected:
     void Paint() override;
     void TextChanged() override;
     void FontChanged() override;
+    // Transparent and without text.
+    bool PaintsNothing() const override;
 
 private:
     UINT TextFlags() const;

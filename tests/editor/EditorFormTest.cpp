@@ -219,7 +219,8 @@ TEST_F(EditorFormTest, WhileBusyTheCommandsAndShortcutsDoNothing)
     Click(Form1->bRotieren);
     Form1->SetBusy(true);
     EXPECT_TRUE(Form1->Label1->Visible());
-    EXPECT_FALSE(Form1->penwidthcombo1->Enabled());
+    // The rest of the busy look comes on once the window waits.
+    EXPECT_TRUE(PumpMessagesUntil([] { return !Form1->penwidthcombo1->Enabled(); }));
     EXPECT_FALSE(Form1->SpeedButton4->Enabled()) << "no undo in the middle of a gesture";
 
     TBitmap before;
@@ -681,7 +682,8 @@ TEST_F(EditorFormTest, ThePenDrawsThroughTheGridAndTheStatusBarFollows)
 
     MouseAt(WM_LBUTTONDOWN, MK_LBUTTON, ViewPoint(4, 6));
     EXPECT_TRUE(Form1->Label1->Visible()) << "busy while the button is held";
-    EXPECT_FALSE(Form1->penwidthcombo1->Enabled());
+    EXPECT_TRUE(PumpMessagesUntil([] { return !Form1->penwidthcombo1->Enabled(); }))
+        << "the line-width box is off while the button is held";
     EXPECT_EQ(Screen.Cursor(), crCross);
     MouseAt(WM_MOUSEMOVE, MK_LBUTTON, ViewPoint(5, 6));
     MouseAt(WM_LBUTTONUP, 0, ViewPoint(5, 6));
@@ -693,6 +695,54 @@ TEST_F(EditorFormTest, ThePenDrawsThroughTheGridAndTheStatusBarFollows)
     ASSERT_TRUE(Form1->SpeedButton4->Enabled());
     Click(Form1->SpeedButton4);
     EXPECT_EQ(FirstDifference(Picture(), [](int, int) { return TransparentKeyColor; }), "");
+}
+
+namespace {
+
+// Counts the paints of the editor window and the changes of the line-width box's state.
+struct PaintCounter {
+    static inline int paints = 0, enables = 0;
+    static inline WNDPROC form = nullptr, combo = nullptr;
+    static LRESULT CALLBACK Form(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        paints += msg == WM_PAINT;
+        return CallWindowProcA(form, window, msg, wParam, lParam);
+    }
+    static LRESULT CALLBACK Combo(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        enables += msg == WM_ENABLE;
+        return CallWindowProcA(combo, window, msg, wParam, lParam);
+    }
+};
+
+}  // namespace
+
+TEST_F(EditorFormTest, AClickWhosePressAndReleaseComeTogetherRepaintsOnlyAtItsEnd)
+{
+    Form1->Show();
+    PatternPicture();
+    Click(Form1->bRotieren);
+    ASSERT_TRUE(Form1->SpeedButton4->Enabled());
+    HWND combo = Form1->penwidthcombo1->Handle();
+    PumpMessages();
+    UpdateWindow(window);
+    PaintCounter::paints = PaintCounter::enables = 0;
+    PaintCounter::form = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PaintCounter::Form)));
+    PaintCounter::combo = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(combo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PaintCounter::Combo)));
+
+    MouseAt(WM_LBUTTONDOWN, MK_LBUTTON, ViewPoint(3, 3));
+    MouseAt(WM_LBUTTONUP, 0, ViewPoint(3, 3));
+    EXPECT_EQ(PaintCounter::paints, 0) << "painted before the click ended";
+    EXPECT_EQ(PaintCounter::enables, 0) << "the line-width box went off and on";
+    EXPECT_TRUE(Form1->SpeedButton4->Enabled());
+    EXPECT_TRUE(Form1->penwidthcombo1->Enabled());
+    EXPECT_EQ(Hex(Picture().PixelColor(3, 3)), Hex(clBlack));
+    EXPECT_TRUE(PumpMessagesUntil([] { return PaintCounter::paints > 0; })) << "the picture is shown";
+
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaintCounter::form));
+    SetWindowLongPtrA(combo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaintCounter::combo));
 }
 
 TEST_F(EditorFormTest, AnOpenPolygonBlocksTheCommandsUntilARightClickClosesIt)

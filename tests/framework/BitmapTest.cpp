@@ -129,6 +129,62 @@ TEST(Bitmap, AssignIsDeep)
     EXPECT_NE(dynamic_cast<TBitmap*>(clone.get()), nullptr);
 }
 
+TEST(Bitmap, AssignIntoTheSameShapeCopiesThePixelsIntoTheBitmapThereIs)
+{
+    TBitmap source, target(8, 8);
+    Pattern(source, 8);
+    HBITMAP kept = target.Handle();
+    target.Assign(source);
+    EXPECT_EQ(target.Handle(), kept);
+    EXPECT_EQ(target.PixelColor(5, 6), source.PixelColor(5, 6));
+    target.Canvas().SetPixel(5, 6, clRed);
+    EXPECT_NE(source.PixelColor(5, 6), clRed);
+
+    TBitmap larger(9, 8);
+    larger.Assign(source);
+    EXPECT_EQ(larger.Width(), 8) << "another shape takes a new bitmap";
+    EXPECT_EQ(larger.PixelColor(5, 6), source.PixelColor(5, 6));
+}
+
+// Drawn at its own size, a transparent bitmap keeps the mask of its key colour between draws;
+// every way of changing the pixels or the key must show in the next draw.
+TEST(Bitmap, TransparentDrawsFollowEveryChangeOfThePixelsAndTheKey)
+{
+    TBitmap picture;
+    Pattern(picture, 16);
+    for (int i = 0; i < 16; ++i)
+        picture.Canvas().SetPixel(i, i, Key);
+    picture.SetTransparent(true);
+    picture.SetTransparentColor(Key);
+    auto pixels = [&picture](std::initializer_list<POINT> points) {
+        TBitmap screen(16, 16);
+        screen.Canvas().Brush().SetColor(clYellow);
+        screen.Canvas().FillRect({0, 0, 16, 16});
+        picture.Draw(screen.Canvas(), {0, 0, 16, 16});
+        std::vector<TColor> colours;
+        for (POINT p : points)
+            colours.push_back(screen.PixelColor(p.x, p.y));
+        return colours;
+    };
+    using Colours = std::vector<TColor>;
+    EXPECT_EQ(pixels({{4, 4}, {5, 9}}), (Colours{clYellow, picture.PixelColor(5, 9)}));
+    EXPECT_EQ(pixels({{4, 4}, {5, 9}}), (Colours{clYellow, picture.PixelColor(5, 9)})) << "drawn again";
+
+    auto* row = static_cast<uint8_t*>(picture.ScanLine(9));
+    std::memset(row + 3 * 5, 0x40, 3);
+    EXPECT_EQ(pixels({{5, 9}}), Colours{static_cast<TColor>(0x404040)}) << "written through a row";
+    picture.Canvas().SetPixel(5, 9, Key);
+    EXPECT_EQ(pixels({{5, 9}}), Colours{clYellow}) << "drawn on the canvas";
+    TBitmap other;
+    Pattern(other, 16);
+    other.SetTransparent(true);
+    other.SetTransparentColor(Key);
+    picture.Assign(other);
+    EXPECT_EQ(pixels({{4, 4}, {5, 9}}), (Colours{other.PixelColor(4, 4), other.PixelColor(5, 9)})) << "assigned";
+    picture.SetTransparentColor(other.PixelColor(4, 4));
+    EXPECT_EQ(pixels({{4, 4}, {5, 9}}), (Colours{clYellow, other.PixelColor(5, 9)})) << "another key";
+}
+
 TEST(Bitmap, MaskIsWhiteExactlyWhereTheKeyColourIs)
 {
     // What the icon writer stores as the AND mask: 1 (white) = transparent.
