@@ -61,11 +61,16 @@ public:
     // `length` bytes at `offset`, which lie inside the file; valid until the next call.
     const uint8_t* At(uint64_t offset, uint64_t length)
     {
+        // Most reads fall in the window of the read before.
+        if (last_ && Inside(last_->first, last_->second, offset, length))
+            return last_->second.data() + (offset - last_->first);
         auto after = windows_.upper_bound(offset);
         if (after != windows_.begin()) {
-            const auto& [start, bytes] = *std::prev(after);
-            if (offset - start <= bytes.size() && length <= bytes.size() - (offset - start))
-                return bytes.data() + (offset - start);
+            auto found = std::prev(after);
+            if (Inside(found->first, found->second, offset, length)) {
+                last_ = &*found;
+                return found->second.data() + (offset - found->first);
+            }
         }
         if (size_ > WholeFileSize && length > WindowSize) {
             Read(offset, length, large_);
@@ -74,18 +79,25 @@ public:
         const bool whole = size_ <= WholeFileSize;
         const uint64_t start = whole ? 0 : offset / WindowAlignment * WindowAlignment;
         const uint64_t end = whole ? size_ : std::min(size_, std::max(offset + length, start + WindowSize));
-        if (kept_ + (end - start) > MaxWindowBytes) {
+        std::vector<uint8_t> bytes;
+        Read(start, end - start, bytes);
+        if (kept_ + bytes.size() > MaxWindowBytes) {
             windows_.clear();
             kept_ = 0;
         }
-        std::vector<uint8_t>& window = windows_[start];
-        kept_ -= window.size();
-        Read(start, end - start, window);
-        kept_ += window.size();
-        return window.data() + (offset - start);
+        auto window = windows_.try_emplace(start).first;
+        kept_ += bytes.size() - window->second.size();
+        window->second = std::move(bytes);
+        last_ = &*window;
+        return window->second.data() + (offset - start);
     }
 
 private:
+    static bool Inside(uint64_t start, const std::vector<uint8_t>& bytes, uint64_t offset, uint64_t length)
+    {
+        return offset >= start && offset - start <= bytes.size() && length <= bytes.size() - (offset - start);
+    }
+
     void Read(uint64_t offset, uint64_t length, std::vector<uint8_t>& bytes)
     {
         bytes.resize(static_cast<size_t>(length));
@@ -101,6 +113,7 @@ private:
     TFileStream stream_;
     uint64_t size_ = 0;
     std::map<uint64_t, std::vector<uint8_t>> windows_;   // by their start in the file
+    std::pair<const uint64_t, std::vector<uint8_t>>* last_ = nullptr;   // the one read last
     uint64_t kept_ = 0;                                  // bytes in them
     std::vector<uint8_t> large_;                         // the last large read
 };
@@ -183,10 +196,9 @@ IconFileKind DetectKind(const Bytes& file)
     return IconFileKind::Unknown;
 }
 
-// One icon image as the platform reads it: a PNG, or a DIB header, colour table, colour pixels
-// and AND mask, all within `size` bytes. A refusal gives the reason without naming the image,
-// which its caller puts in front: only refusals build texts.
-IconImageSpan CheckImage(const Bytes& file, Span span)
+// An image's place, as far as it can be judged without reading the image. A refusal gives the
+// reason without naming the image, which its caller puts in front: only refusals build texts.
+IconImageSpan LocateImage(const Bytes& file, Span span)
 {
     if (span.size > MaxImageSize)
         Refuse(" ist unglaubwürdig groß (" + std::to_string(span.size) + " Byte)");
@@ -195,6 +207,14 @@ IconImageSpan CheckImage(const Bytes& file, Span span)
     IconImageSpan image;
     image.offset = static_cast<uint32_t>(span.offset);
     image.size = static_cast<uint32_t>(span.size);
+    return image;
+}
+
+// One icon image as the platform reads it: a PNG, or a DIB header, colour table, colour pixels
+// and AND mask, all within `size` bytes. Refusals as LocateImage's.
+IconImageSpan CheckImage(const Bytes& file, Span span)
+{
+    IconImageSpan image = LocateImage(file, span);
 
     static const uint8_t pngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     if (span.size >= 8 && file.Equals(span.offset, pngSignature, 8)) {
@@ -268,14 +288,7 @@ void AddImage(const Bytes& file, IconGroupSpan& group, int entry, uint64_t direc
               const std::function<Span()>& locate)
 {
     try {
-        const Span span = locate();
-        if (span.size > MaxImageSize)
-            Refuse(" ist unglaubwürdig groß (" + std::to_string(span.size) + " Byte)");
-        if (!file.Contains(span.offset, span.size))
-            Refuse(" liegt außerhalb der Datei");
-        IconImageSpan image;
-        image.offset = static_cast<uint32_t>(span.offset);
-        image.size = static_cast<uint32_t>(span.size);
+        IconImageSpan image = LocateImage(file, locate());
         image.entry = entry;
         std::memcpy(image.directoryEntry.data(), file.At(directoryEntry, 12), 12);
         image.width = EntrySize(image.directoryEntry[0]);
@@ -753,8 +766,8 @@ void CheckEverything(IconFileStructure& structure, const Bytes& file, IconFileLa
 }
 
 // The image of a group that the platform's choice for a `width` x `height` picture takes among
-// those not refused so far; SIZE_MAX when there is none. The choice depends on the directory
-// alone, and the icons of one file mostly share one: `choices` keeps those made.
+// those not refused so far; SIZE_MAX when there is none. The choice goes by the images' sizes
+// and colours alone, which the icons of one file mostly share: `choices` keeps those made.
 size_t PlatformChoice(const IconGroupSpan& group, int width, int height, std::map<std::vector<uint8_t>, int>& choices)
 {
     // The platform chooses on a directory as libraries store it: 14-byte entries ending in a
@@ -773,6 +786,8 @@ size_t PlatformChoice(const IconGroupSpan& group, int width, int height, std::ma
         entry[13] = static_cast<uint8_t>((i + 1) >> 8);
     }
     std::vector<uint8_t> key = directory;
+    for (size_t i = 0; i < count; ++i)
+        std::fill_n(&key[6 + 14 * i + 8], 4, 0);   // the lengths
     key.insert(key.end(), {uint8_t(width), uint8_t(width >> 8), uint8_t(height), uint8_t(height >> 8)});
     auto known = choices.find(key);
     const int id = known != choices.end()

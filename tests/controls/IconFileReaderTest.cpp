@@ -432,6 +432,17 @@ void ExpectOnlyRefused(Make valid, const std::vector<UnitDamage>& cases)
     }
 }
 
+// Damage to the directory of group `group` at `directory`, the same in NE and PE files.
+std::vector<UnitDamage> DirectoryDamages(size_t group, size_t directory)
+{
+    return {
+        {"group that is not an icon directory", group, -1, [directory](Buffer& b) { Set16(b, directory + 2, 2); }},
+        {"group of no images", group, -1, [directory](Buffer& b) { Set16(b, directory + 4, 0); }},
+        {"group naming more images than it holds", group, -1, [directory](Buffer& b) { Set16(b, directory + 4, 200); }},
+        {"group naming a missing image", group, 0, [directory](Buffer& b) { Set16(b, directory + 6 + 12, 99); }},
+    };
+}
+
 std::string TestFolder()
 {
     char path[MAX_PATH];
@@ -649,16 +660,14 @@ TEST(IconFileReader, RefusesOnlyTheBrokenGroupOrImageOfAnNeLibrary)
 {
     NeLibrary ne = MakeNe(FourIcons());
     const size_t group = ne.groupEntries[0], groupData = ne.groupData[0], icon = ne.iconData[0];
-    ExpectOnlyRefused([] { return MakeNe(FourIcons()).bytes; }, {
+    std::vector<UnitDamage> damages = DirectoryDamages(0, groupData);
+    damages.insert(damages.end(), {
         {"resource offset past the end", 0, -1, [&](Buffer& b) { Set16(b, group, 0xFFFF); }},
         {"resource length past the end", 0, -1, [&](Buffer& b) { Set16(b, group + 2, 0xFFFF); }},
-        {"group that is not an icon directory", 0, -1, [&](Buffer& b) { Set16(b, groupData + 2, 2); }},
-        {"group of no images", 0, -1, [&](Buffer& b) { Set16(b, groupData + 4, 0); }},
-        {"group naming more images than it holds", 0, -1, [&](Buffer& b) { Set16(b, groupData + 4, 200); }},
-        {"group naming a missing image", 0, 0, [&](Buffer& b) { Set16(b, groupData + 6 + 12, 99); }},
         {"image of width 0", 0, 0, [&](Buffer& b) { Set32(b, icon + 4, 0); }},
         {"image with a broken header", 0, 0, [&](Buffer& b) { Set32(b, icon, 0xFFFFFFFF); }},
     });
+    ExpectOnlyRefused([] { return MakeNe(FourIcons()).bytes; }, damages);
 }
 
 TEST(IconFileReader, ValidPeLibraryCountsItsGroups)
@@ -747,7 +756,8 @@ TEST(IconFileReader, RefusesOnlyTheBrokenGroupOrImageOfAPeLibrary)
     const size_t groupData = pe.dataEntries[PeGroupType][1];
     const size_t group = pe.data[PeGroupType][1];
     const size_t icon = pe.data[PeIconType][0];
-    ExpectOnlyRefused([] { return MakeIconPe(FourIcons()).bytes; }, {
+    std::vector<UnitDamage> damages = DirectoryDamages(1, group);
+    damages.insert(damages.end(), {
         {"name pointing back to its own directory", 1, -1,
          [&](Buffer& b) { Set32(b, groupName + 4, 0x80000000u | relative(pe.typeDirectories[PeGroupType])); }},
         {"tree too deep", 1, -1,
@@ -756,14 +766,11 @@ TEST(IconFileReader, RefusesOnlyTheBrokenGroupOrImageOfAPeLibrary)
          [&](Buffer& b) { Set32(b, pe.languageEntries[PeGroupType][1] + 4, 0x7FFFFFF0u); }},
         {"data in no section", 1, -1, [&](Buffer& b) { Set32(b, groupData, 0x900000); }},
         {"data below the section", 1, -1, [&](Buffer& b) { Set32(b, groupData, 0x10); }},
-        {"group that is not an icon directory", 1, -1, [&](Buffer& b) { Set16(b, group + 2, 2); }},
-        {"group of no images", 1, -1, [&](Buffer& b) { Set16(b, group + 4, 0); }},
-        {"group naming more images than it holds", 1, -1, [&](Buffer& b) { Set16(b, group + 4, 200); }},
         {"group of 3 bytes", 1, -1, [&](Buffer& b) { Set32(b, groupData + 4, 3); }},
-        {"group naming a missing image", 1, 0, [&](Buffer& b) { Set16(b, group + 6 + 12, 99); }},
         {"image of width 0", 1, 0, [&](Buffer& b) { Set32(b, icon + 4, 0); }},
         {"image cut short", 1, 0, [&](Buffer& b) { Set32(b, pe.dataEntries[PeIconType][0] + 4, 100); }},
     });
+    ExpectOnlyRefused([] { return MakeIconPe(FourIcons()).bytes; }, damages);
 
     // Resources of other kinds are never read for the icons.
     const size_t otherData = pe.dataEntries[PeDataType][0];
@@ -1025,8 +1032,9 @@ TEST(IconFileReader, TruncatedFilesLoseOnlyWhatWasCut)
             ExpectInside(layout, length, what);
             EXPECT_GE(images(layout), before) << what << ": a longer file lost an image";
             before = images(layout);
-            if (length >= f.needed)
+            if (length >= f.needed) {
                 EXPECT_EQ(images(layout), all) << what << ": " << layout.problem;
+            }
         }
     }
     // The last image of the icon file goes alone.
