@@ -45,7 +45,7 @@ struct IconGroupSpan {
     uint32_t size = 0;
     std::vector<IconImageSpan> images;   // the sound ones, in directory order
     std::string problem;                 // why the group or some of its images were refused (German)
-    bool checked = false;                // its directory and images were looked at
+    bool checked = false;                // its directory was looked at
 
     bool Usable() const { return !images.empty(); }
 };
@@ -103,10 +103,11 @@ public:
     // Checks every group and image.
     void CheckAll() const;
     // The image of icon `index` that the platform's own extraction takes for a `width` x
-    // `height` picture, among the sound ones; nullptr when there is none.
+    // `height` picture, among the sound ones; nullptr when there is none. Valid until another
+    // image of that icon is chosen.
     const IconImageSpan* ChooseImage(int index, int width, int height) const;
     // Of the sound images of icon `index` that are exactly `width` x `height` and no PNG, the
-    // one with the most bytes; nullptr when there is none.
+    // one with the most bytes; nullptr when there is none. Valid as ChooseImage's.
     const IconImageSpan* RichestImage(int index, int width, int height) const;
     // The bytes of one of this file's checked images, checked again as they are handed out;
     // empty when the file no longer holds them.

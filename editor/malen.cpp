@@ -381,40 +381,6 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     return TForm::WndProc(msg, wParam, lParam);
 }
 
-void TForm1::SetBusy(bool busy)
-{
-    model_->Busy = busy;
-    // It draws nothing: shown, it only takes the clicks meant for the tools.
-    Label1->SetVisible(busy);
-    if (busy) {
-        if (!busyLookShown_ && HandleAllocated())
-            SetTimer(Handle(), BusyLookTimer, USER_TIMER_MINIMUM, nullptr);
-        return;
-    }
-    if (HandleAllocated())
-        KillTimer(Handle(), BusyLookTimer);
-    busyLookShown_ = false;
-    penwidthcombo1->SetEnabled(true);
-    UpdateUndoButton();
-}
-
-void TForm1::ShowBusyLook()
-{
-    if (!model_ || !model_->Busy || busyLookShown_)
-        return;
-    busyLookShown_ = true;
-    penwidthcombo1->SetEnabled(false);
-    UpdateUndoButton();
-}
-
-void TForm1::UpdateUndoButton()
-{
-    // Until the busy look comes on, the button shows what it showed.
-    if (model_->Busy && !busyLookShown_)
-        return;
-    SpeedButton4->SetEnabled(model_->UndoAvailable());
-}
-
 void TForm1::FormKeyUp(TComponent* sender, WORD& key, TShiftState shift)
 {
     RunCommand(EditorShortcut(key, shift, Label1->Visible()));
@@ -464,6 +430,39 @@ void TForm1::RefreshPicture()
     Image7->Invalidate();
 }
 
+void TForm1::SetBusy(bool busy)
+{
+    model_->Busy = busy;
+    // It draws nothing: shown, it only takes the clicks meant for the tools.
+    Label1->SetVisible(busy);
+    if (busy) {
+        if (!busyLookShown_ && HandleAllocated())
+            SetTimer(Handle(), BusyLookTimer, USER_TIMER_MINIMUM, nullptr);
+        return;
+    }
+    if (HandleAllocated())
+        KillTimer(Handle(), BusyLookTimer);
+    busyLookShown_ = false;
+    penwidthcombo1->SetEnabled(true);
+    UpdateUndoButton();
+}
+
+void TForm1::ShowBusyLook()
+{
+    if (!model_ || !model_->Busy || busyLookShown_)
+        return;
+    busyLookShown_ = true;
+    penwidthcombo1->SetEnabled(false);
+    UpdateUndoButton();
+}
+
+void TForm1::UpdateUndoButton()
+{
+    // Until the busy look comes on, the button shows what it showed.
+    if (model_->Busy && !busyLookShown_)
+        return;
+    SpeedButton4->SetEnabled(model_->UndoAvailable());
+}
 
 void TForm1::Transform(const std::function<void()>& change)
 {
