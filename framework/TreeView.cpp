@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -133,6 +134,20 @@ void TTreeNode::SetSelectedIndex(int index)
 {
     selectedIndex_ = index;
     view_.WindowSetItem(this, TVIF_SELECTEDIMAGE);
+}
+
+void TTreeNode::SetCut(bool cut)
+{
+    cut_ = cut;
+    view_.WindowSetItem(this, TVIF_STATE);
+}
+
+bool TTreeNode::EditText()
+{
+    if (!item_ || !view_.HandleAllocated() || view_.ReadOnly())
+        return false;
+    SetFocus(view_.Handle());
+    return SendMessageA(view_.Handle(), TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(item_)) != 0;
 }
 
 bool TTreeNode::Expanded() const
@@ -362,12 +377,15 @@ bool TTreeView::Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
     case TVN_BEGINLABELEDITW: {
         TTreeNode* node = NodeOf(reinterpret_cast<NMTVDISPINFOA*>(lParam)->item.hItem);
         result = !readOnly_ && node && CanEdit(node) ? FALSE : TRUE;
+        editing_ = result == FALSE;
         return true;
     }
     case TVN_ENDLABELEDITA: {
-        // The node takes the text itself (or keeps its own); the window follows the node.
+        // The node takes the text itself (or keeps its own); the window follows the node. An edit
+        // ends once: Wine reports the end again while it takes the editor down.
         auto* edit = reinterpret_cast<NMTVDISPINFOA*>(lParam);
-        if (TTreeNode* node = edit->item.pszText ? NodeOf(edit->item.hItem) : nullptr)
+        const bool ending = std::exchange(editing_, false);
+        if (TTreeNode* node = ending && edit->item.pszText ? NodeOf(edit->item.hItem) : nullptr)
             Edit(node, edit->item.pszText);
         result = FALSE;
         return true;
@@ -485,7 +503,9 @@ void TTreeView::WindowInsert(TTreeNode* node, HTREEITEM after)
     TVINSERTSTRUCTA insert = {};
     insert.hParent = node->parent_ ? node->parent_->item_ : TVI_ROOT;
     insert.hInsertAfter = after;
-    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_STATE;
+    insert.item.state = node->cut_ ? TVIS_CUT : 0;
+    insert.item.stateMask = TVIS_CUT;
     insert.item.cChildren = node->HasChildren() ? 1 : 0;
     insert.item.pszText = const_cast<char*>(node->text_.c_str());
     insert.item.iImage = WindowImage(node->imageIndex_);
@@ -513,6 +533,8 @@ void TTreeView::WindowSetItem(TTreeNode* node, UINT mask)
     tv.pszText = const_cast<char*>(node->text_.c_str());
     tv.iImage = WindowImage(node->imageIndex_);
     tv.iSelectedImage = WindowImage(node->ShownSelectedImage());
+    tv.state = node->cut_ ? TVIS_CUT : 0;
+    tv.stateMask = TVIS_CUT;
     SendMessageA(Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
 }
 
@@ -669,6 +691,11 @@ TTreeNode* TTreeView::GetNodeAt(int x, int y)
     hit.pt = {x, y};
     auto item = reinterpret_cast<HTREEITEM>(SendMessageA(Handle(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     return hit.flags & TVHT_ONITEM ? NodeOf(item) : nullptr;
+}
+
+bool TTreeView::IsEditing() const
+{
+    return HandleAllocated() && SendMessageA(const_cast<TTreeView*>(this)->Handle(), TVM_GETEDITCONTROL, 0, 0) != 0;
 }
 
 void TTreeView::SetImages(TImageList* list)

@@ -63,6 +63,13 @@ public:
     // Orders the children by their texts (with recurse, every level below too).
     void AlphaSort(bool recurse = false);
 
+    // Drawn as cut to the clipboard (faded), with or without a window.
+    bool Cut() const { return cut_; }
+    void SetCut(bool cut);
+    // Starts the in-place edit of the text (only in a view that is not read-only); false when the
+    // window refused it.
+    bool EditText();
+
     bool Expanded() const;
     // Changes by code report OnExpanded/OnCollapsed as the user's do.
     void Expand(bool recurse = false);
@@ -88,6 +95,7 @@ private:
     HTREEITEM item_ = nullptr;   // the window's entry while there is a window
     bool expanded_ = false;      // while there is no window; the window's own state rules otherwise
     bool hasChildren_ = false;
+    bool cut_ = false;
 };
 
 // Every node of a tree view; the top-level nodes are its roots.
@@ -170,6 +178,8 @@ public:
 
     // The node at a client point, or nullptr.
     TTreeNode* GetNodeAt(int x, int y);
+    // A node's text is being edited in place.
+    bool IsEditing() const;
 
     TTVChangedEvent OnChange;
     TTVExpandedEvent OnExpanded;
@@ -239,5 +249,6 @@ private:
     bool quiet_ = false;              // the window changes selection or expansion without a report
     bool restoring_ = false;          // a new window takes over the nodes' states
     bool fillingDisplayInfo_ = false; // the window takes the images from the notification
+    bool editing_ = false;            // an in-place edit began and has not ended
     bool dying_ = false;
 };

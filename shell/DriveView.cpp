@@ -9,8 +9,11 @@
 #include "BaseUtils.h"
 #include "DirView.h"
 #include "DiscMon.h"
+#include "DragDropFilesEx.h"
 #include "DragImageHold.h"
 #include "ExtCtrls.h"
+#include "FileChanges.h"
+#include "FileOperator.h"
 #include "Forms.h"
 #include "KtDriveInfo.h"
 #include "SysUtils.h"
@@ -90,29 +93,13 @@ HIMAGELIST SystemSmallImages()
 
 }  // namespace
 
-// Keeps a node pointer that a deletion may take away: the view sets it to nullptr then.
-class TNodeWatch {
-public:
-    TNodeWatch(TDriveView& view, TTreeNode* node) : view_(view), node(node) { view_.watchedNodes_.push_back(&this->node); }
-    ~TNodeWatch()
-    {
-        auto& watched = view_.watchedNodes_;
-        watched.erase(std::find(watched.begin(), watched.end(), &node));
-    }
-    TNodeWatch(const TNodeWatch&) = delete;
-    TNodeWatch& operator=(const TNodeWatch&) = delete;
-
-private:
-    TDriveView& view_;
-
-public:
-    TTreeNode* node;
-};
-
 // ---------------------------------------------------------------------------------------------
 // Construction
 
-TDriveView::TDriveView(TComponent* owner) : TTreeView(owner), dragImages_(std::make_unique<TDragImageHold>())
+TDriveView::TDriveView(TComponent* owner)
+    : TTreeView(owner), dragImages_(std::make_unique<TDragImageHold>()),
+      fileOperator_(std::make_unique<TFileOperator>()), dragDrop_(std::make_unique<TDragDropFilesEx>(nullptr)),
+      deleteWatch_(std::make_unique<TFileDeleteWatch>())
 {
     for (char drive = 'A'; drive <= 'Z'; ++drive) {
         auto timer = std::make_unique<TTimer>();
@@ -122,10 +109,44 @@ TDriveView::TDriveView(TComponent* owner) : TTreeView(owner), dragImages_(std::m
         timer->OnTimer = [this, drive](TComponent*) { ChangeTimerFired(drive); };
         SlotOf(drive).timer = std::move(timer);
     }
+    // Folders are renamed in place.
+    SetReadOnly(false);
+    fileOperator_->SetProgressTitle("Filesystem Operation");
+    fileOperator_->SetFlags(foAllowUndo | foNoConfirmMkDir);
+
+    TDragDropFilesEx& dd = *dragDrop_;
+    dd.AcceptOwnDnD = true;
+    dd.AutoDetectDnD = false;
+    dd.BringToFront = true;
+    dd.CompleteFileList = true;
+    dd.NeedValid = nvFilename;
+    dd.RenderDataOn = rdoEnterAndDropSync;
+    dd.TargetPopUpMenu = targetPopUpMenu_;
+    dd.SetSourceEffects(deCopy | deMove | deLink);
+    dd.SetTargetEffects(deCopy | deMove | deLink);
+    dd.OnDragDetect = [this](DWORD keys, POINT start, POINT pt, TDragDetectStatus status) {
+        DDDragDetect(keys, start, pt, status);
+    };
+    dd.OnDragEnter = [this](IDataObject* data, DWORD keys, POINT pt, DWORD& effect, bool& accept) {
+        DDDragEnter(data, keys, pt, effect, accept);
+    };
+    dd.OnDragOver = [this](DWORD keys, POINT pt, DWORD& effect) { DDDragOver(keys, pt, effect); };
+    dd.OnDragLeave = [this] { DDDragLeave(); };
+    dd.OnDrop = [this](IDataObject* data, DWORD keys, POINT pt, DWORD& effect) { DDDrop(data, keys, pt, effect); };
+    dd.OnQueryContinueDrag = [this](BOOL escape, DWORD keys, HRESULT& result) {
+        DDQueryContinueDrag(escape, keys, result);
+    };
+    dd.OnGiveFeedback = [this](DWORD effect, HRESULT& result) { DDGiveFeedback(effect, result); };
+    dd.OnProcessDropped = [this](TComponent* sender, DWORD keys, POINT pt, DWORD effect) {
+        DDProcessDropped(sender, keys, pt, effect);
+    };
 }
 
 TDriveView::~TDriveView()
 {
+    deleteWatch_->Cancel();
+    // Revoked while the window still exists.
+    dragDrop_.reset();
     SetDirView(nullptr);
     for (Slot& slot : slots_) {
         slot.watcher.reset();
@@ -158,6 +179,8 @@ void TDriveView::CreateWnd()
             SendMessageA(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(system));
     if (loading_)
         Loaded();
+    else
+        BindDragDrop();
 }
 
 void TDriveView::Loaded()
@@ -166,6 +189,7 @@ void TDriveView::Loaded()
     loading_ = false;
     if (!pendingDirectory_.empty())
         SetDirectory(pendingDirectory_);
+    BindDragDrop();
 }
 
 void TDriveView::SetDirView(TDirView* view)
@@ -296,6 +320,11 @@ TTreeNode* TDriveView::NodeOfPath(const std::string& path)
         node.node = match;
     }
     return node.node;
+}
+
+TTreeNode* TDriveView::NodeOfDrivePath(const std::string& path)
+{
+    return path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == ':' ? NodeOfPath(path) : nullptr;
 }
 
 TDriveSlot TDriveView::DriveSlotOf(char drive) const
@@ -725,6 +754,8 @@ void TDriveView::SetSelectedNode(TTreeNode* node)
 
 bool TDriveView::CanChange(TTreeNode* node)
 {
+    if (dragSelecting_)
+        return true;
     if (scanning_)
         return false;
     if (!buttonUp_ && NodeData(node) && NodeData(Selected())) {
@@ -753,6 +784,9 @@ void TDriveView::ButtonReleased()
 void TDriveView::Change(TTreeNode* node)
 {
     changeSeen_ = true;
+    // The selection only steps aside while a drag image is made.
+    if (dragSelecting_)
+        return;
     // Nothing selected (the selection's branch went): only the event.
     if (node && !ProcessChange(node))
         return;
@@ -835,17 +869,15 @@ bool TDriveView::CanEdit(TTreeNode* node)
 {
     const TNodeData* data = NodeData(node);
     return TTreeView::CanEdit(node) && data && node->Parent() && !data->IsRecycler && !ReadOnly() &&
+           dragDrop_->DragDetectStatus() != ddsDrag &&
            !(data->Attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)) &&
            GetDriveTypeToNode(node) != DRIVE_CDROM && node->Text() == data->DirName;
 }
 
-void TDriveView::Edit(TTreeNode* node, const std::string& text)
-{
-    // A node's name is the folder's on disk: it changes only with the folder.
-}
-
 void TDriveView::Deletion(TTreeNode* node)
 {
+    if (node == dragNode_)
+        dragNode_ = nullptr;
     for (TTreeNode** watched : watchedNodes_)
         if (*watched == node)
             *watched = nullptr;
@@ -906,6 +938,7 @@ LRESULT TDriveView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
     case WM_LBUTTONDOWN: {
         buttonUp_ = false;
+        GetCursorPos(&mouseDownPoint_);
         const LRESULT result = TTreeView::WndProc(msg, wParam, lParam);
         // The control may have waited for the release itself, taking it from the queue.
         if (!(GetKeyState(VK_LBUTTON) & 0x8000))
@@ -917,6 +950,28 @@ LRESULT TDriveView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         ButtonReleased();
         return result;
     }
+    case WM_RBUTTONDOWN: {
+        GetCursorPos(&mouseDownPoint_);
+        rightButton_ = dragDrop_->DragDetectStatus() != ddsDrag;
+        const LRESULT result = TTreeView::WndProc(msg, wParam, lParam);
+        // The control waits for the release itself and takes it from the queue.
+        if (!(GetKeyState(VK_RBUTTON) & 0x8000))
+            RightButtonReleased();
+        return result;
+    }
+    case WM_RBUTTONUP:
+        RightButtonReleased();
+        break;
+    case WM_CONTEXTMENU:
+        // The release of the right button shows the menu; the control's echo of it is not another.
+        if (lParam != -1)
+            return 0;
+        break;
+    case WM_SYSCHAR:
+        // Alt+Enter was the properties: no beep.
+        if (wParam == '\r')
+            return 0;
+        break;
     case WM_CANCELMODE:
         // The press was cut off: the node it chose stays unchosen.
         if (selectionDeferred_) {
@@ -929,6 +984,16 @@ LRESULT TDriveView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     }
     return TTreeView::WndProc(msg, wParam, lParam);
+}
+
+void TDriveView::KeyDown(WORD& key, TShiftState shift)
+{
+    TTreeView::KeyDown(key, shift);
+    if (key == VK_RETURN && (shift & ssAlt) && !IsEditing()) {
+        key = 0;
+        if (TTreeNode* selected = Selected())
+            DisplayPropertiesMenu(selected);
+    }
 }
 
 void TDriveView::KeyPress(char& key)

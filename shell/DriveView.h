@@ -4,14 +4,17 @@
 
 #include <windows.h>
 
+#include "DragDetector.h"
 #include "Exceptions.h"
 #include "GdiObject.h"
 #include "TreeView.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,8 +22,13 @@ class TDirView;
 class TDiscMonitor;
 class TTimer;
 class TDragImageHold;
+class TDragDropFilesEx;
+class TFileDeleteWatch;
+class TFileOperator;
+struct IDataObject;
 
 class ENodeNotAssigned : public Exception { using Exception::Exception; };
+class EInvalidDirName : public Exception { using Exception::Exception; };
 
 // What the view knows of the folder of one node; every node has one, freed with the node.
 struct TNodeData {
@@ -69,10 +77,60 @@ struct TNodeColors {
 };
 TNodeColors NodeColors(const TNodeLook& look);
 
+// "Can't rename file or directory:" in German (7), French (12) or English, and in the user's
+// language.
+std::string RenameFailedTextFor(LANGID primaryLanguage);
+const std::string& RenameFailedText();
+
+// Whether `path` is `folder` itself or lies inside it (compared without regard to case).
+bool PathWithin(const std::string& path, const std::string& folder);
+// The name of the shortcut a drop makes for `name`, without ".lnk": a drive root's pretty name
+// without its letter, then its letter in brackets ("Daten (D)"); else the last component.
+std::string DropLinkName(const std::string& name);
+
+// What decides the effect of a drop onto a node of the tree.
+struct TTreeDropInput {
+    DWORD effect = 0;              // as the drag-and-drop component chose it from keys and offers
+    DWORD keyState = 0;            // MK_SHIFT, MK_CONTROL, ...
+    DWORD offered = 0;             // the effects the source offered
+    UINT targetDriveType = 0;
+    char targetDrive = '\0';       // upper case
+    char dragDrive = '\0';         // of the first dragged path, as it came
+    bool recycleBinTarget = false;
+    bool namesMapped = false;      // the data carries a file name map (it came out of a recycle bin)
+    bool linkExecutables = false;  // link offered and every dragged file an .EXE or .COM
+    bool ownDragBlocked = false;   // this tree's dragged node, one of its descendants or its parent
+    bool targetInsideSource = false;   // the target is a dragged folder or lies inside one
+    bool rootSource = false;       // a drive root is among the dragged paths
+};
+DWORD TreeDropEffect(const TTreeDropInput& in);
+
 class TDriveView : public TTreeView {
 public:
     using TScanDirEvent = std::function<void(TComponent* sender, TTreeNode* node, bool& doScanDir)>;
     using TDiskChangeEvent = std::function<void(TComponent* sender, char drive)>;
+    // The drag-and-drop events, each fired after the view's own handling of the step.
+    using TDDDragEnterEvent = std::function<void(TComponent* sender, IDataObject* data, DWORD keyState, POINT pt,
+                                                 DWORD& effect, bool& accept)>;
+    using TDDDragLeaveEvent = std::function<void(TComponent* sender)>;
+    using TDDDragOverEvent = std::function<void(TComponent* sender, DWORD keyState, POINT pt, DWORD& effect)>;
+    using TDDDropEvent = std::function<void(TComponent* sender, IDataObject* data, DWORD keyState, POINT pt,
+                                            DWORD& effect)>;
+    using TDDQueryContinueDragEvent = std::function<void(TComponent* sender, BOOL escapePressed, DWORD keyState,
+                                                         HRESULT& result)>;
+    using TDDGiveFeedbackEvent = std::function<void(TComponent* sender, DWORD effect, HRESULT& result)>;
+    using TDDDragDetectEvent = std::function<void(TComponent* sender, DWORD keyState, POINT detectStart, POINT pt,
+                                                  TDragDetectStatus status)>;
+    using TDDProcessDroppedEvent = std::function<void(TComponent* sender, DWORD keyState, POINT pt, DWORD effect)>;
+    using TDDErrorEvent = std::function<void(TComponent* sender, int errorNo)>;
+    using TDDExecutedEvent = std::function<void(TComponent* sender, DWORD effect)>;
+    using TDDFileOperationEvent = std::function<void(TComponent* sender, DWORD effect, const std::string& sourcePath,
+                                                     const std::string& targetPath, bool& doOperation)>;
+    using TDDFileOperationExecutedEvent = std::function<void(TComponent* sender, DWORD effect,
+                                                             const std::string& sourcePath,
+                                                             const std::string& targetPath)>;
+    // System file time, in 100 ns units.
+    using TClock = std::function<uint64_t()>;
 
     explicit TDriveView(TComponent* owner);
     ~TDriveView() override;
@@ -111,12 +169,43 @@ public:
     // 0 is ignored.
     void SetChangeInterval(unsigned milliseconds);
 
+    // Asked for by drops and pastes: whether the shell asks before deleting into a recycle bin
+    // and before overwriting.
+    bool ConfirmDelete = true;
+    bool ConfirmOverwrite = true;
+    // A right click shows the shell's menu of the folder; off (or on empty space): PopupMenu.
+    bool UseSystemContextMenu = true;
+    // Shown at a right click where the shell's menu is not; its commands go to the parent form.
+    // Not owned.
+    HMENU PopupMenu = nullptr;
+    // A node dragged out of the tree shows its picture under the pointer.
+    bool UseDragImages = true;
+    bool TargetPopUpMenu() const { return targetPopUpMenu_; }
+    // Right-button drops ask what to do.
+    void SetTargetPopUpMenu(bool on);
+    TDragDropFilesEx& DragDrop() { return *dragDrop_; }
+    TFileOperator& FileOperator() { return *fileOperator_; }
+    // Hover and scroll timing during drags read this clock (tests give their own).
+    void SetClock(TClock clock);
+
     TNotifyEvent OnStartScan;
     TNotifyEvent OnEndScan;
     TScanDirEvent OnScanDir;
     TDiskChangeEvent OnDiskChange;
     TDiskChangeEvent OnChangeDetected;
     TDiskChangeEvent OnChangeInvalid;
+    TDDDragEnterEvent OnDDDragEnter;
+    TDDDragLeaveEvent OnDDDragLeave;
+    TDDDragOverEvent OnDDDragOver;
+    TDDDropEvent OnDDDrop;
+    TDDQueryContinueDragEvent OnDDQueryContinueDrag;
+    TDDGiveFeedbackEvent OnDDGiveFeedback;
+    TDDDragDetectEvent OnDDDragDetect;
+    TDDProcessDroppedEvent OnDDProcessDropped;
+    TDDErrorEvent OnDDError;
+    TDDExecutedEvent OnDDExecuted;
+    TDDFileOperationEvent OnDDFileOperation;
+    TDDFileOperationExecutedEvent OnDDFileOperationExecuted;
 
     // Node operations; those that need a node raise ENodeNotAssigned for nullptr.
     static TNodeData* NodeData(const TTreeNode* node);
@@ -173,6 +262,45 @@ public:
     bool SelectedDriveWatched() const;
     bool DriveWatched(const TTreeNode* node) const;
 
+    // Folder operations. Those that take a node raise ENodeNotAssigned for nullptr.
+    // The new folder's node, or nullptr when the folder could not be made.
+    TTreeNode* CreateDirectory(TTreeNode* node, const std::string& newName);
+    // Roots are refused (false); true only when the folder was already gone.
+    bool DeleteDirectory(TTreeNode* node, bool allowUndo);
+    void DisplayContextMenu(TTreeNode* node);
+    void DisplayPropertiesMenu(TTreeNode* node);
+
+    // The clipboard, shared with the file list views.
+    const std::string& CutPath() const { return cutPath_; }
+    // Draws the node of `path` as cut (and no other); "" clears the mark.
+    void MarkCutPath(const std::string& path);
+    void ClearClipboard();
+    bool CopySelectedToClipboard();
+    // Puts the folder of `node` (below a root) on the clipboard, to be moved by the next paste.
+    bool CutNodeToClipboard(TTreeNode* node);
+    bool ClipboardHasFiles();
+    // Into the selected folder: moves what this tree cut while the clipboard still holds it,
+    // else copies.
+    bool PasteIntoSelected();
+    bool CanUndoFileOperation() const;
+    bool UndoLastFileOperation();
+
+    // Drag and drop: the handlers of the view's drag-and-drop component.
+    TTreeNode* DragNode() const { return dragNode_; }
+    void DDDragDetect(DWORD keyState, POINT detectStart, POINT pt, TDragDetectStatus status);
+    void DDDragEnter(IDataObject* data, DWORD keyState, POINT pt, DWORD& effect, bool& accept);
+    void DDDragOver(DWORD keyState, POINT pt, DWORD& effect);
+    void DDDragLeave();
+    void DDDrop(IDataObject* data, DWORD keyState, POINT pt, DWORD& effect);
+    void DDQueryContinueDrag(BOOL escapePressed, DWORD keyState, HRESULT& result);
+    void DDGiveFeedback(DWORD effect, HRESULT& result);
+    void DDProcessDropped(TComponent* sender, DWORD keyState, POINT pt, DWORD effect);
+    // Copies, moves, deletes into a recycle bin or links the component's file list into a folder.
+    void DDFileOperation(const std::string& targetPath, DWORD effect, bool recycleBinTarget);
+    // 0 a shortcut could not be made, 1 the target folder is gone. Without OnDDError: EDragDrop.
+    virtual void DDError(int errorNo);
+    void DDFilesDeleted(const std::vector<std::string>& files);
+
 protected:
     void CreateWnd() override;
     // Builds the drive roots and selects the folder given before.
@@ -181,6 +309,7 @@ protected:
     bool Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void FontChanged() override;
     void KeyPress(char& key) override;
+    void KeyDown(WORD& key, TShiftState shift) override;
     void Notification(TComponent* component, TOperation operation) override;
 
     void Change(TTreeNode* node) override;
@@ -246,6 +375,21 @@ private:
     void WatcherInvalid(TDiscMonitor* watcher);
     void ChangeTimerFired(char drive);
 
+    // The node of a path on a drive; nullptr for any other path (a network path).
+    TTreeNode* NodeOfDrivePath(const std::string& path);
+    void RightButtonReleased();
+    bool CopyPathToClipboard(const std::string& path);
+    void SelectPreviousAndDelete(TTreeNode* node);
+    void BindDragDrop();
+    uint64_t Now() const;
+    void ShowDragImage(bool show);
+    void HideDragImageFor(const std::function<void()>& change);
+    void DragOverExpand(TTreeNode* node, TTreeNode* old, uint64_t now);
+    void DragOverScroll(TTreeNode* node, POINT pt, uint64_t now);
+    bool BeginNodeDragImage(POINT detectStart, POINT pt);
+    void EndNodeDragImage();
+    void ReloadFileView(const std::string& targetPath, const std::string& sourceDir, DWORD effect);
+
     std::array<Slot, 26> slots_;
     std::vector<TTreeNode**> watchedNodes_;
     std::unique_ptr<TDragImageHold> dragImages_;
@@ -271,4 +415,49 @@ private:
     bool showDirSize_ = false;
     bool showVolLabel_ = true;
     TVolumeDisplayStyle volDisplayStyle_ = doPrettyName;
+
+    std::unique_ptr<TFileOperator> fileOperator_;
+    std::unique_ptr<TDragDropFilesEx> dragDrop_;
+    std::unique_ptr<TFileDeleteWatch> deleteWatch_;
+    TClock clock_;
+    bool targetPopUpMenu_ = true;
+    std::string cutPath_;
+    bool rightButton_ = false;      // a right press here whose release shows a menu
+    bool dragSelecting_ = false;    // the drag image is made: selection changes are no changes
+
+    // The drag out of the tree and the drag over it.
+    TTreeNode* dragNode_ = nullptr;
+    char dragDrive_ = '\0';
+    bool linkExecutables_ = false;
+    POINT mouseDownPoint_ = {-1, -1};
+    POINT lastDragPos_ = {-1, -1};
+    POINT dragHotSpot_ = {0, 0};
+    HWND dragImageLock_ = nullptr;    // the form the drag image is drawn on
+    bool dragImageShown_ = false;
+    bool dragImageBegun_ = false;
+    uint64_t hoverStart_ = 0;
+    std::optional<uint64_t> dragStartTime_;   // when this tree last started a drag
+    uint64_t vScrollTime_ = 0;
+    uint64_t hScrollTime_ = 0;
+    int scrollCount_ = 0;
+    std::vector<std::string> deleteWaitList_;
+};
+
+// Keeps a node pointer that a deletion may take away: the view sets it to nullptr then.
+class TNodeWatch {
+public:
+    TNodeWatch(TDriveView& view, TTreeNode* node) : view_(view), node(node) { view_.watchedNodes_.push_back(&this->node); }
+    ~TNodeWatch()
+    {
+        auto& watched = view_.watchedNodes_;
+        watched.erase(std::find(watched.begin(), watched.end(), &node));
+    }
+    TNodeWatch(const TNodeWatch&) = delete;
+    TNodeWatch& operator=(const TNodeWatch&) = delete;
+
+private:
+    TDriveView& view_;
+
+public:
+    TTreeNode* node;
 };

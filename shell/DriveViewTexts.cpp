@@ -1,5 +1,5 @@
 // How the drive tree words and draws its nodes: drive names, folder sizes, dimmed and bold
-// nodes, and the invalid-name text by language.
+// nodes, and the texts of invalid names and failed renames by language.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -34,6 +34,21 @@ std::string InvalidDirNameTextFor(LANGID primaryLanguage)
 const std::string& InvalidDirNameText()
 {
     static const std::string text = InvalidDirNameTextFor(PRIMARYLANGID(GetUserDefaultLangID()));
+    return text;
+}
+
+std::string RenameFailedTextFor(LANGID primaryLanguage)
+{
+    switch (primaryLanguage) {
+    case LANG_GERMAN: return "Datei oder Verzeichnis kann nicht umbenannt werden:";
+    case LANG_FRENCH: return "Ne peux renommer le fichier: ";
+    default: return "Can't rename file or directory: ";
+    }
+}
+
+const std::string& RenameFailedText()
+{
+    static const std::string text = RenameFailedTextFor(PRIMARYLANGID(GetUserDefaultLangID()));
     return text;
 }
 

@@ -12,6 +12,7 @@
 #include "StagedFolder.h"
 #include "SysUtils.h"
 #include "TestForm.h"
+#include "DriveTreeForm.h"
 
 #include <gtest/gtest.h>
 
@@ -20,45 +21,6 @@
 #include <vector>
 
 namespace {
-
-// Records whether each selection change the control asked for was let through.
-class RecordingDriveView : public TDriveView {
-public:
-    using TDriveView::TDriveView;
-    std::vector<std::string> asked;
-
-protected:
-    bool CanChange(TTreeNode* node) override
-    {
-        const bool allowed = TDriveView::CanChange(node);
-        asked.push_back((allowed ? "allow " : "defer ") + node->Text());
-        return allowed;
-    }
-};
-
-struct DriveTree : TestForm {
-    DriveTree() : TestForm(10, 10, 320, 420)
-    {
-        view = Add<RecordingDriveView>(0, 0, 300, 400);
-        view->OnChange = [this](TComponent*, TTreeNode*) { changes.push_back(view->Directory()); };
-        form->Show();
-        PumpMessages();
-    }
-    TTreeNode* Root(char drive) { return view->DriveSlotOf(drive).RootNode; }
-
-    RecordingDriveView* view;
-    std::vector<std::string> changes;
-};
-
-void Touch(const std::string& file, int64_t size = 1)
-{
-    HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    LARGE_INTEGER end;
-    end.QuadPart = size;
-    SetFilePointerEx(h, end, nullptr, FILE_BEGIN);
-    SetEndOfFile(h);
-    CloseHandle(h);
-}
 
 std::string Separator()
 {
@@ -340,9 +302,10 @@ TEST(DriveView, OnlyPlainFoldersMayBeRenamedInPlace)
     TTreeNode* frei = tree.view->NodeOfPath(folder.Path() + "Frei");
     TTreeNode* fixed = tree.view->NodeOfPath(folder.Path() + "System");
     ASSERT_TRUE(frei && fixed);
+    EXPECT_TRUE(tree.view->CanEdit(frei)) << "folders are renamed in place";
+    tree.view->SetReadOnly(true);
     EXPECT_FALSE(tree.view->CanEdit(frei)) << "a read-only view";
     tree.view->SetReadOnly(false);
-    EXPECT_TRUE(tree.view->CanEdit(frei));
     EXPECT_FALSE(tree.view->CanEdit(fixed));
     EXPECT_FALSE(tree.view->CanEdit(tree.Root('Q')));
     EXPECT_FALSE(tree.view->CanEdit(nullptr));
