@@ -324,6 +324,7 @@ LRESULT TTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         quiet_ = false;
         restoring_ = false;
         ForgetItems(nodes_.roots_);
+        dropTarget_ = nullptr;
         return result;
     }
     return TWinControl::WndProc(msg, wParam, lParam);
@@ -554,6 +555,11 @@ void TTreeView::DeleteNode(TTreeNode* node)
             selected_ = nullptr;
             break;
         }
+    for (TTreeNode* p = dropTarget_; p; p = p->parent_)
+        if (p == node) {
+            dropTarget_ = nullptr;
+            break;
+        }
     if (node->item_ && HandleAllocated()) {
         // The window moves its selection off the deleted branch; the node goes without a report.
         quiet_ = true;
@@ -569,16 +575,16 @@ void TTreeView::DeleteNode(TTreeNode* node)
 
 TTreeNode* TTreeView::DropTarget() const
 {
-    if (!HandleAllocated())
-        return nullptr;
-    return NodeOf(reinterpret_cast<HTREEITEM>(
-        SendMessageA(const_cast<TTreeView*>(this)->Handle(), TVM_GETNEXTITEM, TVGN_DROPHILITE, 0)));
+    return HandleAllocated() ? dropTarget_ : nullptr;
 }
 
 void TTreeView::SetDropTarget(TTreeNode* node)
 {
-    if (HandleAllocated())
-        SendMessageA(Handle(), TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(node ? node->item_ : nullptr));
+    if (!HandleAllocated())
+        return;
+    // Kept here too: Wine's control does not mark the selected node, yet a drop there must land.
+    dropTarget_ = node;
+    SendMessageA(Handle(), TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(node ? node->item_ : nullptr));
 }
 
 TTreeNode* TTreeView::TopItem() const

@@ -246,6 +246,7 @@ private:
     bool hideSelection_ = true;
     bool readOnly_ = true;
     TTreeNode* selected_ = nullptr;   // while there is no window
+    TTreeNode* dropTarget_ = nullptr;
     bool quiet_ = false;              // the window changes selection or expansion without a report
     bool restoring_ = false;          // a new window takes over the nodes' states
     bool fillingDisplayInfo_ = false; // the window takes the images from the notification

@@ -736,8 +736,10 @@ void TDriveView::SetDirectory(const std::string& path)
     if (TTreeNode* shown = Selected(); shown && HandleAllocated()) {
         shown->MakeVisible();
         const RECT text = shown->DisplayRect(true);
-        if (text.right + GetScrollPos(Handle(), SB_HORZ) <= ClientWidth())
+        if (text.right + GetScrollPos(Handle(), SB_HORZ) <= ClientWidth()) {
             SendMessageA(Handle(), WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+            SendMessageA(Handle(), WM_HSCROLL, SB_ENDSCROLL, 0);
+        }
     }
 }
 

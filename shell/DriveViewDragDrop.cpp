@@ -381,7 +381,9 @@ void TDriveView::DDDragOver(DWORD keyState, POINT screenPoint, DWORD& effect)
             if (hide)
                 ShowDragImage(true);
 
-            const DWORD offered = effect;
+            // The rules read the effect without the component's scrolling mark, which stays.
+            const DWORD scrolling = effect & DROPEFFECT_SCROLL;
+            const DWORD chosen = effect & ~static_cast<DWORD>(DROPEFFECT_SCROLL);
             const bool ownBlocked = dragNode_ && (IsInside(node.node, dragNode_) || node.node == dragNode_->Parent());
             const uint64_t now = Now();
             DragOverExpand(node.node, old, now);
@@ -390,7 +392,7 @@ void TDriveView::DDDragOver(DWORD keyState, POINT screenPoint, DWORD& effect)
             if (node.node) {
                 const std::string target = GetDirPath(node.node);
                 TTreeDropInput in;
-                in.effect = offered;
+                in.effect = chosen;
                 in.keyState = keyState;
                 in.offered = dragDrop_->OfferedEffects();
                 in.targetDriveType = GetDriveTypeToNode(node.node);
@@ -406,6 +408,8 @@ void TDriveView::DDDragOver(DWORD keyState, POINT screenPoint, DWORD& effect)
                     in.targetInsideSource = in.targetInsideSource || PathWithin(target, list.Item(i).Name);
                 }
                 effect = TreeDropEffect(in);
+                if (effect != DROPEFFECT_NONE)
+                    effect |= scrolling;
             }
         }
         if (!node.node)
@@ -450,7 +454,13 @@ void TDriveView::DragOverExpand(TTreeNode* node, TTreeNode* old, uint64_t now)
 
 void TDriveView::DragOverScroll(TTreeNode* node, POINT pt, uint64_t now)
 {
-    auto scroll = [&](UINT msg, WPARAM code) { HideDragImageFor([&] { SendMessageA(Handle(), msg, code, 0); }); };
+    // One whole step, ended as a scroll bar ends one: nobody takes it for a scroll still going on.
+    auto scroll = [&](UINT msg, WPARAM code) {
+        HideDragImageFor([&] {
+            SendMessageA(Handle(), msg, code, 0);
+            SendMessageA(Handle(), msg, SB_ENDSCROLL, 0);
+        });
+    };
     const uint64_t step = scrollCount_ > 5 ? FastScrollStepTime : ScrollStepTime;
     if (now - vScrollTime_ > step) {
         const int rowHeight = std::abs(Font().Height());

@@ -214,11 +214,26 @@ void TDriveView::FontChanged()
 
 bool TDriveView::Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == NM_CUSTOMDRAW) {
+    const UINT code = msg == WM_NOTIFY ? reinterpret_cast<NMHDR*>(lParam)->code : 0;
+    switch (code) {
+    case NM_CUSTOMDRAW:
         result = CustomDraw(reinterpret_cast<NMTVCUSTOMDRAW*>(lParam));
         return true;
+    case TVN_BEGINDRAGA:
+    case TVN_BEGINDRAGW:
+    case TVN_BEGINRDRAGA:
+    case TVN_BEGINRDRAGW: {
+        // The drag is the view's own, with the button that began it.
+        POINT cursor;
+        GetCursorPos(&cursor);
+        const bool right = code == TVN_BEGINRDRAGA || code == TVN_BEGINRDRAGW;
+        DDDragDetect(right ? MK_RBUTTON : MK_LBUTTON, mouseDownPoint_, cursor, ddsDrag);
+        result = 0;
+        return true;
     }
-    return TTreeView::Reflected(msg, wParam, lParam, result);
+    default:
+        return TTreeView::Reflected(msg, wParam, lParam, result);
+    }
 }
 
 LRESULT TDriveView::CustomDraw(NMTVCUSTOMDRAW* draw)

@@ -32,9 +32,10 @@ protected:
     }
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override
     {
-        if (msg == WM_VSCROLL)
+        // The steps; their ends left out.
+        if (msg == WM_VSCROLL && LOWORD(wParam) != SB_ENDSCROLL)
             vscrolls.push_back(LOWORD(wParam));
-        if (msg == WM_HSCROLL)
+        if (msg == WM_HSCROLL && LOWORD(wParam) != SB_ENDSCROLL)
             hscrolls.push_back(LOWORD(wParam));
         return TDriveView::WndProc(msg, wParam, lParam);
     }
