@@ -343,3 +343,69 @@ TEST(TreeView, MarkedNodesAskBeforeOpeningAndDeletedBranchesAreReportedChildrenF
     EXPECT_EQ(tree->Items().RootCount(), 2);
     EXPECT_EQ(tree->Items().Root(1), last);
 }
+
+namespace {
+
+// Commits `text` in the node's in-place editor; the tree takes it as its Edit gets it.
+class EditingTree : public TTreeView {
+public:
+    using TTreeView::TTreeView;
+    std::vector<std::string> edits;
+
+protected:
+    void Edit(TTreeNode* node, const std::string& text) override
+    {
+        edits.push_back(text);
+        TTreeView::Edit(node, text);
+    }
+};
+
+}  // namespace
+
+TEST(TreeView, AnEditInPlaceEndsOnceAndOnlyInAViewThatIsNotReadOnly)
+{
+    TestForm f(20, 20, 300, 300);
+    auto* tree = f.Add<EditingTree>(0, 0, 280, 280);
+    TTreeNode* node = tree->Items().Add("alt");
+    tree->HandleNeeded();
+    EXPECT_FALSE(node->EditText()) << "read-only";
+    tree->SetReadOnly(false);
+    ASSERT_TRUE(node->EditText());
+    EXPECT_TRUE(tree->IsEditing());
+    HWND edit = reinterpret_cast<HWND>(SendMessageA(tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
+    SetWindowTextA(edit, "neu");
+    SendMessageA(tree->Handle(), TVM_ENDEDITLABELNOW, FALSE, 0);
+    PumpMessages();
+    EXPECT_FALSE(tree->IsEditing());
+    EXPECT_EQ(tree->edits, std::vector<std::string>{"neu"}) << "the end is reported once";
+    EXPECT_EQ(node->Text(), "neu");
+}
+
+TEST(TreeView, CutMarksOutliveTheWindowAndADropTargetItsSelection)
+{
+    TreeOnForm f;
+    f.Fill();
+    TTreeNode* alpha = f.Root("alpha");
+    alpha->SetCut(true);
+    f.tree->HandleNeeded();
+    auto shownCut = [&](TTreeNode* node) {
+        return (SendMessageA(f.tree->Handle(), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(node->ItemId()), TVIS_CUT) &
+                TVIS_CUT) != 0;
+    };
+    EXPECT_TRUE(shownCut(alpha)) << "marked before the window";
+    DestroyWindow(f.tree->Handle());
+    f.tree->HandleNeeded();
+    EXPECT_TRUE(shownCut(f.Root("alpha"))) << "and after a new one";
+    alpha->SetCut(false);
+    EXPECT_FALSE(shownCut(alpha));
+
+    // Wine's control marks no selected node as drop target; the tree still knows it.
+    f.tree->SetSelected(alpha);
+    f.tree->SetDropTarget(alpha);
+    EXPECT_EQ(f.tree->DropTarget(), alpha);
+    TTreeNode* x = f.Root("Mitte")->Item(0);
+    f.tree->SetDropTarget(x);
+    EXPECT_EQ(f.tree->DropTarget(), x);
+    f.tree->Items().Delete(f.Root("Mitte"));
+    EXPECT_EQ(f.tree->DropTarget(), nullptr) << "gone with its branch";
+}

@@ -374,12 +374,29 @@ TEST_F(DriveViewDrags, ARecycleBinTakesOnlyWhatMayBeMovedAway)
     EXPECT_EQ(EffectName(DropOn(node, {folder.Path() + "Beta"}, MK_CONTROL)), "move") << "whatever the keys";
     EXPECT_FALSE(FolderExists(folder.Path() + "Beta")) << "deleted into the recycle bin";
     EXPECT_EQ(tree.ChildTexts(Node("")), "Alpha;Gamma;");
+
+    // A paste of what was copied is no move: the bin leaves it alone.
+    ASSERT_TRUE(tree.view->CopySelectedToClipboard());
+    tree.view->SetDirectory(bin);
+    ASSERT_TRUE(tree.view->PasteIntoSelected());
+    EXPECT_TRUE(FolderExists(folder.Path() + "Gamma"));
+    tree.view->ClearClipboard();
     SetFileAttributesA(bin.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryA(bin.c_str());
 }
 
+// The cursor's display count, read without changing it.
+int CursorCount()
+{
+    ShowCursor(TRUE);
+    return ShowCursor(FALSE);
+}
+
 TEST_F(DriveViewDrags, ADragOfOneNodeOntoAnotherMovesTheFolder)
 {
+    tree.view->SetDirectory(folder.Path() + "Alpha");
+    tree.changes.clear();
+    const int cursorShown = CursorCount();
     uint64_t now = 1000 * Second;
     // Each look at the clock is 50 ms later: the drop comes well after the drag began, yet no
     // node is hovered over long enough to open.
@@ -402,6 +419,11 @@ TEST_F(DriveViewDrags, ADragOfOneNodeOntoAnotherMovesTheFolder)
     EXPECT_EQ(tree.ChildTexts(Node("Beta")), "Alpha;") << "and the target's";
     EXPECT_EQ(tree.view->DragNode(), nullptr);
     EXPECT_EQ(tree.view->DropTarget(), nullptr);
+    EXPECT_EQ(CursorCount(), cursorShown) << "the cursor shown for the drag image is hidden again";
+    // Its drag image was made without the selection: that step aside was no change.
+    for (const std::string& change : tree.changes)
+        EXPECT_FALSE(change.empty()) << "a change reported with nothing selected";
+    EXPECT_TRUE(FolderExists(tree.view->Directory())) << "the selection left the moved node: " << tree.view->Directory();
 }
 
 TEST_F(DriveViewDrags, ADropRightAfterTheTreesOwnDragBeganIsIgnored)
@@ -419,4 +441,47 @@ TEST_F(DriveViewDrags, ADropRightAfterTheTreesOwnDragBeganIsIgnored)
     EXPECT_TRUE(FolderExists(folder.Path() + "Alpha"));
     EXPECT_FALSE(FolderExists(folder.Path() + "Beta\\Alpha"));
     EXPECT_EQ(tree.view->DropTarget(), nullptr);
+}
+
+TEST_F(DriveViewDrags, OnlyAPressOnTheTextOrItsIconDragsAndARootOffersOnlyALink)
+{
+    // The drags below end at once (no button is down); the pointer waits where no window takes them.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 5, GetSystemMetrics(SM_CYSCREEN) - 5);
+    int drags = 0;
+    DWORD offered = 0;
+    tree.view->OnDDQueryContinueDrag = [&](TComponent*, BOOL, DWORD, HRESULT&) {
+        ++drags;
+        offered = tree.view->DragDrop().SourceEffects();
+    };
+    auto pressAt = [&](TTreeNode* node, int dx) {
+        node->MakeVisible();
+        const RECT text = node->DisplayRect(true);
+        const POINT at = tree.view->ClientToScreen({dx < 0 ? text.left + dx : text.right + dx, (text.top + text.bottom) / 2});
+        drags = 0;
+        tree.view->DDDragDetect(MK_LBUTTON, at, at, ddsDrag);
+    };
+    TTreeNode* beta = Node("Beta");
+    pressAt(beta, 4);
+    EXPECT_EQ(drags, 0) << "right of the text";
+    EXPECT_EQ(tree.view->DragNode(), nullptr);
+    pressAt(beta, -17);
+    EXPECT_EQ(drags, 0) << "left of the icon";
+    pressAt(beta, -8);
+    EXPECT_GT(drags, 0) << "on the icon";
+    EXPECT_EQ(offered, static_cast<DWORD>(deCopy | deMove | deLink));
+    pressAt(tree.Root('Q'), -8);
+    EXPECT_GT(drags, 0);
+    EXPECT_EQ(offered, static_cast<DWORD>(deLink)) << "a drive root is only linked to";
+    EXPECT_EQ(tree.view->DragNode(), nullptr);
+    EXPECT_TRUE(FolderExists(folder.Path() + "Beta"));
+}
+
+TEST_F(DriveViewDrags, AMoveFromANetworkPathHasNoNodeToReadAgain)
+{
+    tree.view->OnDDFileOperation = [](TComponent*, DWORD, const std::string&, const std::string&, bool& doOperation) {
+        doOperation = false;
+    };
+    tree.view->DragDrop().FileList.AddItem(nullptr, "\\\\Rechner\\Freigabe\\Ordner");
+    EXPECT_NO_THROW(tree.view->DDFileOperation(folder.Path() + "Beta", DROPEFFECT_MOVE, false));
+    EXPECT_EQ(tree.view->DragDrop().FileList.Count(), 0);
 }
