@@ -84,9 +84,6 @@ const std::string& RenameFailedText();
 
 // Whether `path` is `folder` itself or lies inside it (compared without regard to case).
 bool PathWithin(const std::string& path, const std::string& folder);
-// The name of the shortcut a drop makes for `name`, without ".lnk": a drive root's pretty name
-// without its letter, then its letter in brackets ("Daten (D)"); else the last component.
-std::string DropLinkName(const std::string& name);
 
 // What decides the effect of a drop onto a node of the tree.
 struct TTreeDropInput {

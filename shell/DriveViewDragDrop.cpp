@@ -13,6 +13,7 @@
 #include "FileOperator.h"
 #include "Forms.h"
 #include "KtDriveInfo.h"
+#include "ShellLink.h"
 #include "ShellViewShare.h"
 #include "SysUtils.h"
 
@@ -87,23 +88,6 @@ bool PathWithin(const std::string& path, const std::string& folder)
     if (f.empty())
         return false;
     return p == f || (p.size() > f.size() && p.compare(0, f.size(), f) == 0 && p[f.size()] == '\\');
-}
-
-std::string DropLinkName(const std::string& name)
-{
-    if (IsDriveRoot(name)) {
-        const char drive = UpperAscii(name[0]);
-        TDriveInfoRec rec;
-        DriveInfo().GetDriveRec(drive, rec);
-        if (rec.PrettyName.empty()) {
-            DriveInfo().ReadDriveStatus(drive, drNames);
-            DriveInfo().GetDriveRec(drive, rec);
-        }
-        // The pretty name begins with the letter, its colon and a blank.
-        const std::string label = rec.PrettyName.size() > 3 ? rec.PrettyName.substr(3, 255) : std::string();
-        return label + " (" + std::string(1, name[0]) + ")";
-    }
-    return ExtractFileName(RemoveBackslash(name));
 }
 
 DWORD TreeDropEffect(const TTreeDropInput& in)
@@ -599,6 +583,15 @@ void TDriveView::DDFileOperation(const std::string& targetPath, DWORD effect, bo
             if (OnDDFileOperationExecuted)
                 OnDDFileOperationExecuted(this, effect, sourcePath, targetPath);
         }
+    } else if (effect == DROPEFFECT_LINK) {
+        // Names taken first: an error without OnDDError ends the loop, and the list with it.
+        std::vector<std::string> names;
+        for (int i = 0; i < list.Count(); ++i)
+            names.push_back(list.Item(i).Name);
+        for (const std::string& name : names)
+            if (!CreateShellLink(name, AddBackslash(targetPath) + ShellLinkBaseName(name) + ".lnk",
+                                 ExtractFileNameNoExt(name)))
+                DDError(0);
     }
 
     {

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -177,7 +178,7 @@ TEST(DriveViewDropRules, TheEffectOfADropOnANode)
     }
 }
 
-TEST(DriveViewDropRules, PathsWithinFoldersAndTheNamesOfShortcuts)
+TEST(DriveViewDropRules, PathsWithinFolders)
 {
     EXPECT_TRUE(PathWithin("Q:\\A\\B", "q:\\a"));
     EXPECT_TRUE(PathWithin("Q:\\A", "Q:\\A\\"));
@@ -186,10 +187,6 @@ TEST(DriveViewDropRules, PathsWithinFoldersAndTheNamesOfShortcuts)
     EXPECT_FALSE(PathWithin("Q:\\A", "Q:\\A\\B"));
     EXPECT_FALSE(PathWithin("Q:\\A", ""));
 
-    DriveInfo().ReadDriveStatus('Q', drNames);
-    EXPECT_EQ(DropLinkName("Q:\\"), "Testlauf (Q)") << "the drive's name and letter";
-    EXPECT_EQ(DropLinkName("Q:\\Bilder\\rot.ico"), "rot.ico");
-    EXPECT_EQ(DropLinkName("Q:\\Bilder"), "Bilder");
 }
 
 TEST_F(DriveViewDrags, HoveringTwoAndAHalfSecondsOnTheClockExpandsANodeAndSpaceTogglesOne)
@@ -309,6 +306,23 @@ TEST_F(DriveViewDrags, ADropFromOutsideMovesOnTheSameDriveAndCopiesWithCtrl)
     EXPECT_EQ(EffectName(DropOn(Node("Beta"), {folder.Path() + "Beta"})), "none");
     EXPECT_TRUE(FolderExists(folder.Path() + "Beta\\Alpha\\Innen"));
     EXPECT_EQ(tree.view->DropTarget(), nullptr);
+}
+
+TEST_F(DriveViewDrags, LinksToARootAndToProgramsAreNamedAfterThem)
+{
+    TTreeNode* beta = Node("Beta");
+    EXPECT_EQ(EffectName(DropOn(beta, {"Q:\\"}, 0, DROPEFFECT_LINK)), "link");
+    EXPECT_EQ(folder.Files("Beta\\"), std::vector<std::string>{"Testlauf (Q).lnk"}) << "the drive's name and letter";
+
+    // Programs only, from a source that offers links: a link without keys on Q: and later.
+    Touch(folder.Path() + "Gamma\\Werkzeug.EXE");
+    Touch(folder.Path() + "Gamma\\alt.com");
+    EXPECT_EQ(EffectName(DropOn(Node("Alpha"), {folder.Path() + "Gamma\\Werkzeug.EXE", folder.Path() + "Gamma\\alt.com"})),
+              "link");
+    std::vector<std::string> links = folder.Files("Alpha\\");
+    std::sort(links.begin(), links.end());
+    EXPECT_EQ(links, (std::vector<std::string>{"Werkzeug.EXE.lnk", "alt.com.lnk"}));
+    EXPECT_EQ(folder.Files("Gamma\\").size(), 2u) << "the programs stay";
 }
 
 TEST_F(DriveViewDrags, TheFileOperationEventMayStopTheDropButTheTreeIsReadAgain)
