@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include "DragDetector.h"
 #include "Exceptions.h"
@@ -384,6 +385,7 @@ private:
     void DragOverExpand(TTreeNode* node, TTreeNode* old, uint64_t now);
     void DragOverScroll(TTreeNode* node, POINT pt, uint64_t now);
     bool BeginNodeDragImage(POINT detectStart, POINT pt);
+    HIMAGELIST PaintNodeDragImage(TTreeNode* node);
     void EndNodeDragImage();
     void ReloadFileView(const std::string& targetPath, const std::string& sourceDir, DWORD effect);
 

@@ -7,16 +7,20 @@
 #include "DriveView.h"
 
 #include "BaseUtils.h"
+#include "Bitmap.h"
 #include "DirView.h"
 #include "DragDropFilesEx.h"
+#include "DragImageHold.h"
 #include "FileChanges.h"
 #include "FileOperator.h"
+#include "ImageList.h"
 #include "Forms.h"
 #include "KtDriveInfo.h"
 #include "ShellLink.h"
 #include "ShellViewShare.h"
 #include "SysUtils.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -163,8 +167,11 @@ void TDriveView::HideDragImageFor(const std::function<void()>& change)
     const bool shown = dragImageShown_;
     ShowDragImage(false);
     change();
-    if (shown)
+    if (shown) {
+        // Painted while the image is away: it saves and restores the screen under itself.
+        Update();
         ShowDragImage(true);
+    }
 }
 
 bool TDriveView::BeginNodeDragImage(POINT detectStart, POINT pt)
@@ -188,12 +195,14 @@ bool TDriveView::BeginNodeDragImage(POINT detectStart, POINT pt)
         if (!Selected())
             SetSelected(node);
     }
-    if (!image)
+    // Wine's control hands out an empty list: the shared list then takes a picture of our own.
+    HIMAGELIST picture = image && ImageList_GetImageCount(image.get()) > 0 ? image.get() : PaintNodeDragImage(node);
+    if (!picture)
         return false;
     const RECT text = node->DisplayRect(true);
     const POINT down = ScreenToClient(detectStart);
     dragHotSpot_ = {down.x - (text.left - DragIconWidth), down.y - text.top};
-    if (!ImageList_BeginDrag(image.get(), 0, dragHotSpot_.x, dragHotSpot_.y))
+    if (!ImageList_BeginDrag(picture, 0, dragHotSpot_.x, dragHotSpot_.y))
         return false;
     RECT window;
     GetWindowRect(form->Handle(), &window);
@@ -204,6 +213,31 @@ bool TDriveView::BeginNodeDragImage(POINT detectStart, POINT pt)
     lastDragPos_ = {-1, -1};
     ShowCursor(TRUE);
     return true;
+}
+
+HIMAGELIST TDriveView::PaintNodeDragImage(TTreeNode* node)
+{
+    TImageList* list = TDragImageHold::List();
+    if (!list)
+        return nullptr;
+    TBitmap picture(1, 1);
+    picture.Canvas().Font().Assign(Font());
+    const std::string text = node->Text();
+    const SIZE extent = picture.Canvas().TextExtent(text);
+    const int height = std::max<int>(16, extent.cy);
+    picture.SetSize(DragIconWidth + 3 + extent.cx + 2, height);
+    TCanvas& canvas = picture.Canvas();
+    canvas.Font().Assign(Font());
+    canvas.Brush().SetColor(Color());
+    canvas.FillRect({0, 0, picture.Width(), height});
+    const auto icons = reinterpret_cast<HIMAGELIST>(SendMessageA(Handle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
+    if (icons && node->ImageIndex() >= 0)
+        ImageList_Draw(icons, node->ImageIndex(), canvas.Handle(), 0, (height - 16) / 2, ILD_TRANSPARENT);
+    canvas.TextOut(DragIconWidth + 3, (height - extent.cy) / 2, text);
+    list->SetSize(picture.Width(), height);
+    // The background stays see-through.
+    list->AddMasked(picture, Color());
+    return list->Count() > 0 ? list->Handle() : nullptr;
 }
 
 void TDriveView::EndNodeDragImage()
@@ -360,10 +394,9 @@ void TDriveView::DDDragOver(DWORD keyState, POINT screenPoint, DWORD& effect)
                 hide = !(imageLeft > old->DisplayRect(true).right && imageLeft > node.node->DisplayRect(true).right);
             }
             if (hide)
-                ShowDragImage(false);
-            SetDropTarget(node.node);
-            if (hide)
-                ShowDragImage(true);
+                HideDragImageFor([&] { SetDropTarget(node.node); });
+            else
+                SetDropTarget(node.node);
 
             // The rules read the effect without the component's scrolling mark, which stays.
             const DWORD scrolling = effect & DROPEFFECT_SCROLL;

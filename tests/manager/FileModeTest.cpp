@@ -18,8 +18,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -152,5 +154,100 @@ TEST(FileModeScreen, DISABLED_ShowForScreenshot)
         MainForm->bErweitert->OnClick(MainForm->bErweitert);
     const char* ms = std::getenv("QL_SHOW_MS");
     PumpMessages(ms ? static_cast<DWORD>(std::atoi(ms)) : 3000);
+    FreeProgramForms();
+}
+
+namespace {
+
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
+}  // namespace
+
+// Not a test: the drive tree of the file mode on the staged drive Q: for a screenshot, with the
+// shell's menu of a folder open (QL_SHOW_MENU), a folder renamed in place (QL_SHOW_RENAME) or a
+// folder dragged onto another and held there (QL_SHOW_DRAG) for QL_SHOW_MS milliseconds; the drag
+// is cancelled at the end.
+TEST(FileModeScreen, DISABLED_DriveTreeMenuAndDrag)
+{
+    StagedFolder icons("Icons", "Q:\\");
+    for (const char* name : {"Pflanzen", "Tiere", "Werkzeuge"})
+        icons.Folder(name);
+    ResetMainState();
+    DialogStub dialogs;
+    CreateProgramForms();
+    MainForm->Show();
+    MainForm->bIconsClick(MainForm->bIcons);
+    MainForm->bErweitert->OnClick(MainForm->bErweitert);
+    TDriveView* tree = MainForm->DriveView1;
+    tree->SetDirectory(icons.Path() + "Tiere");
+    PumpMessages(300);
+    const char* ms = std::getenv("QL_SHOW_MS");
+    const DWORD hold = ms ? static_cast<DWORD>(std::atoi(ms)) : 3000;
+    TTreeNode* werkzeuge = tree->NodeOfPath(icons.Path() + "Werkzeuge");
+    TTreeNode* pflanzen = tree->NodeOfPath(icons.Path() + "Pflanzen");
+    werkzeuge->MakeVisible();
+    // Away from the edges, where a drag would scroll the tree.
+    tree->ScrollNodeToMiddle(pflanzen);
+    // Wine scrolls a node it shows to the left edge; back, so that the icons show.
+    SendMessageA(tree->Handle(), WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+    SendMessageA(tree->Handle(), WM_HSCROLL, SB_ENDSCROLL, 0);
+    auto centre = [&](TTreeNode* node) {
+        const RECT text = node->DisplayRect(true);
+        return tree->ClientToScreen({(text.left + text.right) / 2, (text.top + text.bottom) / 2});
+    };
+    const POINT from = centre(werkzeuge);
+    const POINT to = centre(pflanzen);
+    if (std::getenv("QL_SHOW_MENU")) {
+        SetCursorPos(from.x, from.y);
+        SetTimer(nullptr, 0, hold, &CloseMenu);
+        const POINT client = tree->ScreenToClient(from);
+        PostMessageA(tree->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(client.x, client.y));
+        SendMessageA(tree->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(client.x, client.y));
+    } else if (std::getenv("QL_SHOW_RENAME")) {
+        tree->SetDirectory(icons.Path() + "Werkzeuge");
+        if (werkzeuge->EditText())
+            SetWindowTextA(reinterpret_cast<HWND>(SendMessageA(tree->Handle(), TVM_GETEDITCONTROL, 0, 0)), "Werkzeugkiste");
+        PumpMessages(hold);
+        SendMessageA(tree->Handle(), TVM_ENDEDITLABELNOW, FALSE, 0);
+    } else if (std::getenv("QL_SHOW_DRAG")) {
+        const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+        auto mouse = [&](DWORD flags, POINT at) {
+            INPUT input = {};
+            input.type = INPUT_MOUSE;
+            input.mi.dx = MulDiv(at.x, 65536, width) + 1;
+            input.mi.dy = MulDiv(at.y, 65536, height) + 1;
+            input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+            SendInput(1, &input, sizeof input);
+        };
+        auto key = [](WORD vk, DWORD flags) {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = vk;
+            input.ki.dwFlags = flags;
+            SendInput(1, &input, sizeof input);
+        };
+        SetCursorPos(from.x, from.y);
+        mouse(MOUSEEVENTF_LEFTDOWN, from);
+        std::atomic<bool> done{false};
+        std::thread hand([&] {
+            Sleep(300);
+            for (int step = 1; step <= 10; ++step) {
+                mouse(0, {from.x + (to.x - from.x) * step / 10, from.y + (to.y - from.y) * step / 10});
+                Sleep(60);
+            }
+            Sleep(hold);
+            key(VK_ESCAPE, 0);
+            key(VK_ESCAPE, KEYEVENTF_KEYUP);
+            mouse(MOUSEEVENTF_LEFTUP, to);
+            done = true;
+        });
+        PumpMessagesUntil([&] { return done.load(); }, hold + 10000);
+        hand.join();
+    }
+    PumpMessages(500);
     FreeProgramForms();
 }
