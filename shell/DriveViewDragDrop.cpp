@@ -393,9 +393,10 @@ void TDriveView::DDDragOver(DWORD keyState, POINT screenPoint, DWORD& effect)
                 const int imageLeft = pt.x - dragHotSpot_.x;
                 hide = !(imageLeft > old->DisplayRect(true).right && imageLeft > node.node->DisplayRect(true).right);
             }
+            // Marked again only when it changes: Wine repaints the node at every mark, under the image.
             if (hide)
                 HideDragImageFor([&] { SetDropTarget(node.node); });
-            else
+            else if (node.node != old)
                 SetDropTarget(node.node);
 
             // The rules read the effect without the component's scrolling mark, which stays.

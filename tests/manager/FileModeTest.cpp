@@ -10,6 +10,7 @@
 #include "IconInfo.h"
 #include "Main.h"
 #include "MessagePump.h"
+#include "MouseInput.h"
 #include "ProgramForms.h"
 #include "StagedFolder.h"
 #include "Startup.h"
@@ -18,10 +19,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -137,17 +136,27 @@ TEST_F(FileModeTest, ADriveWithoutMediumSaysSoAndKeepsGalleryAndCurrentIcon)
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
+namespace {
+
+// The main window on the demo catalogue beside the test program, switched to the file mode.
+void ShowFileMode()
+{
+    ResetMainState();
+    CreateProgramForms();
+    MainForm->Show();
+    MainForm->bIconsClick(MainForm->bIcons);
+    MainForm->bErweitert->OnClick(MainForm->bErweitert);
+}
+
+}  // namespace
+
 // Not a test: shows the gallery in file mode for a screenshot (QL_SHOW_MS milliseconds) with the
 // demo catalogue beside the test program. QL_SHOW_FOLDER: a folder chosen in the drive tree;
 // QL_SHOW_BACK: "Standard" pressed afterwards.
 TEST(FileModeScreen, DISABLED_ShowForScreenshot)
 {
-    ResetMainState();
     DialogStub dialogs;
-    CreateProgramForms();
-    MainForm->Show();
-    MainForm->bIconsClick(MainForm->bIcons);
-    MainForm->bErweitert->OnClick(MainForm->bErweitert);
+    ShowFileMode();
     if (const char* folder = std::getenv("QL_SHOW_FOLDER"))
         MainForm->DriveView1->SetDirectory(folder);
     if (std::getenv("QL_SHOW_BACK"))
@@ -176,12 +185,8 @@ TEST(FileModeScreen, DISABLED_DriveTreeMenuAndDrag)
     StagedFolder icons("Icons", "Q:\\");
     for (const char* name : {"Pflanzen", "Tiere", "Werkzeuge"})
         icons.Folder(name);
-    ResetMainState();
     DialogStub dialogs;
-    CreateProgramForms();
-    MainForm->Show();
-    MainForm->bIconsClick(MainForm->bIcons);
-    MainForm->bErweitert->OnClick(MainForm->bErweitert);
+    ShowFileMode();
     TDriveView* tree = MainForm->DriveView1;
     tree->SetDirectory(icons.Path() + "Tiere");
     PumpMessages(300);
@@ -214,39 +219,7 @@ TEST(FileModeScreen, DISABLED_DriveTreeMenuAndDrag)
         PumpMessages(hold);
         SendMessageA(tree->Handle(), TVM_ENDEDITLABELNOW, FALSE, 0);
     } else if (std::getenv("QL_SHOW_DRAG")) {
-        const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-        auto mouse = [&](DWORD flags, POINT at) {
-            INPUT input = {};
-            input.type = INPUT_MOUSE;
-            input.mi.dx = MulDiv(at.x, 65536, width) + 1;
-            input.mi.dy = MulDiv(at.y, 65536, height) + 1;
-            input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-            SendInput(1, &input, sizeof input);
-        };
-        auto key = [](WORD vk, DWORD flags) {
-            INPUT input = {};
-            input.type = INPUT_KEYBOARD;
-            input.ki.wVk = vk;
-            input.ki.dwFlags = flags;
-            SendInput(1, &input, sizeof input);
-        };
-        SetCursorPos(from.x, from.y);
-        mouse(MOUSEEVENTF_LEFTDOWN, from);
-        std::atomic<bool> done{false};
-        std::thread hand([&] {
-            Sleep(300);
-            for (int step = 1; step <= 10; ++step) {
-                mouse(0, {from.x + (to.x - from.x) * step / 10, from.y + (to.y - from.y) * step / 10});
-                Sleep(60);
-            }
-            Sleep(hold);
-            key(VK_ESCAPE, 0);
-            key(VK_ESCAPE, KEYEVENTF_KEYUP);
-            mouse(MOUSEEVENTF_LEFTUP, to);
-            done = true;
-        });
-        PumpMessagesUntil([&] { return done.load(); }, hold + 10000);
-        hand.join();
+        DragWithTheMouse(from, to, hold, true);
     }
     PumpMessages(500);
     FreeProgramForms();

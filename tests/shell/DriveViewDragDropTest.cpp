@@ -10,14 +10,13 @@
 #include "DriveTreeForm.h"
 #include "ExceptionLog.h"
 #include "KtDriveInfo.h"
+#include "MouseInput.h"
 #include "StagedFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -81,43 +80,6 @@ protected:
     StagedFolder folder;
     DriveTree tree;
 };
-
-// Presses the left button at `from`, drags to `to` and lets go there, with the real mouse from
-// another thread, while this thread runs the tree and its drag loop.
-bool DragWithTheMouse(POINT from, POINT to)
-{
-    SetCursorPos(from.x, from.y);
-    POINT placed;
-    GetCursorPos(&placed);
-    if (placed.x != from.x || placed.y != from.y)
-        return false;
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    auto send = [&](DWORD flags, POINT at) {
-        INPUT input = {};
-        input.type = INPUT_MOUSE;
-        input.mi.dx = MulDiv(at.x, 65536, width) + 1;
-        input.mi.dy = MulDiv(at.y, 65536, height) + 1;
-        input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-        SendInput(1, &input, sizeof input);
-    };
-    std::atomic<bool> done{false};
-    send(MOUSEEVENTF_LEFTDOWN, from);
-    std::thread hand([&] {
-        Sleep(300);
-        for (int step = 1; step <= 10; ++step) {
-            send(0, {from.x + (to.x - from.x) * step / 10, from.y + (to.y - from.y) * step / 10});
-            Sleep(60);
-        }
-        Sleep(400);
-        send(MOUSEEVENTF_LEFTUP, to);
-        Sleep(300);
-        done = true;
-    });
-    PumpMessagesUntil([&] { return done.load(); }, 10000);
-    hand.join();
-    PumpMessages(200);
-    return true;
-}
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "ClipboardFiles.h"
 #include "DirView.h"
 #include "DragDropFilesEx.h"
 #include "DriveTreeForm.h"
@@ -21,25 +22,6 @@
 #include <vector>
 
 namespace {
-
-// The files on the clipboard as a drop list; empty when there is none.
-std::vector<std::string> ClipboardFiles()
-{
-    std::vector<std::string> files;
-    if (!OpenClipboard(nullptr))
-        return files;
-    if (HANDLE data = GetClipboardData(CF_HDROP)) {
-        auto drop = static_cast<HDROP>(data);
-        const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-        for (UINT i = 0; i < count; ++i) {
-            char name[MAX_PATH] = {};
-            DragQueryFileA(drop, i, name, MAX_PATH);
-            files.push_back(name);
-        }
-    }
-    CloseClipboard();
-    return files;
-}
 
 bool ItemCut(TTreeView& view, TTreeNode* node)
 {

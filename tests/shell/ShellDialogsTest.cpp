@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "ClipboardFiles.h"
 #include "MessagePump.h"
 #include "ShellDialogs.h"
 #include "StagedFolder.h"
@@ -18,25 +19,6 @@ namespace {
 void Touch(const std::string& file)
 {
     CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-}
-
-// The files on the clipboard as a drop list; empty when there is none.
-std::vector<std::string> ClipboardFiles()
-{
-    std::vector<std::string> files;
-    if (!OpenClipboard(nullptr))
-        return files;
-    if (HANDLE data = GetClipboardData(CF_HDROP)) {
-        auto drop = static_cast<HDROP>(data);
-        UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-        for (UINT i = 0; i < count; ++i) {
-            char name[MAX_PATH] = {};
-            DragQueryFileA(drop, i, name, MAX_PATH);
-            files.push_back(name);
-        }
-    }
-    CloseClipboard();
-    return files;
 }
 
 struct OleSession {
