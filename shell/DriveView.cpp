@@ -871,7 +871,7 @@ bool TDriveView::CanEdit(TTreeNode* node)
 {
     const TNodeData* data = NodeData(node);
     return TTreeView::CanEdit(node) && data && node->Parent() && !data->IsRecycler && !ReadOnly() &&
-           dragDrop_->DragDetectStatus() != ddsDrag &&
+           !DragRunning() &&
            !(data->Attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)) &&
            GetDriveTypeToNode(node) != DRIVE_CDROM && node->Text() == data->DirName;
 }
@@ -954,7 +954,7 @@ LRESULT TDriveView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_RBUTTONDOWN: {
         GetCursorPos(&mouseDownPoint_);
-        rightButton_ = dragDrop_->DragDetectStatus() != ddsDrag;
+        rightButton_ = !DragRunning();
         const LRESULT result = TTreeView::WndProc(msg, wParam, lParam);
         // The control waits for the release itself and takes it from the queue.
         if (!(GetKeyState(VK_RBUTTON) & 0x8000))

@@ -379,6 +379,8 @@ private:
     bool CopyPathToClipboard(const std::string& path);
     void SelectPreviousAndDelete(TTreeNode* node);
     void BindDragDrop();
+    // A drag of this program's views is under way.
+    bool DragRunning() const;
     uint64_t Now() const;
     void ShowDragImage(bool show);
     void HideDragImageFor(const std::function<void()>& change);

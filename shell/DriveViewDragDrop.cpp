@@ -135,6 +135,12 @@ void TDriveView::BindDragDrop()
         dragDrop_->RegisterTarget();
 }
 
+bool TDriveView::DragRunning() const
+{
+    // The detection's state stays at "drag" after a drag the control began; these end with it.
+    return dragDrop_->OwnDrag() || DragSourceView() != nullptr;
+}
+
 void TDriveView::SetTargetPopUpMenu(bool on)
 {
     targetPopUpMenu_ = on;

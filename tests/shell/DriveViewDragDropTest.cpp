@@ -396,6 +396,7 @@ TEST_F(DriveViewDrags, ADragOfOneNodeOntoAnotherMovesTheFolder)
     EXPECT_EQ(tree.view->DragNode(), nullptr);
     EXPECT_EQ(tree.view->DropTarget(), nullptr);
     EXPECT_EQ(CursorCount(), cursorShown) << "the cursor shown for the drag image is hidden again";
+    EXPECT_TRUE(tree.view->CanEdit(Node("Gamma"))) << "renaming works again once the drag is over";
     // Its drag image was made without the selection: that step aside was no change.
     for (const std::string& change : tree.changes)
         EXPECT_FALSE(change.empty()) << "a change reported with nothing selected";
