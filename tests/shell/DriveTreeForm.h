@@ -10,6 +10,7 @@
 #include "MessagePump.h"
 #include "TestForm.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -85,7 +86,8 @@ inline bool FolderExists(const std::string& path)
 }
 
 // While it lives, a timer of this thread hands every modal window that a call opens (a dialog, a
-// message box, a menu) to `answer`, which closes it; the windows it saw are counted by class.
+// message box, a menu) to `answer`, which closes it; the windows it saw are listed by class, each
+// once.
 class ModalAnswer {
 public:
     using TAnswer = std::function<void(HWND window, const std::string& className)>;
@@ -121,6 +123,10 @@ private:
     {
         if (!current_)
             return;
+        // A window answered once but still closing is not another.
+        auto& answered = current_->answered_;
+        answered.erase(std::remove_if(answered.begin(), answered.end(), [](HWND w) { return !IsWindowVisible(w); }),
+                       answered.end());
         EnumThreadWindows(GetCurrentThreadId(), &ModalAnswer::Visit, 0);
     }
     static BOOL CALLBACK Visit(HWND window, LPARAM)
@@ -128,14 +134,20 @@ private:
         char name[64] = {};
         GetClassNameA(window, name, sizeof name);
         const std::string className = name;
-        if (IsWindowVisible(window) && (className == "#32770" || className == "#32768")) {
+        if (!IsWindowVisible(window) || (className != "#32770" && className != "#32768"))
+            return TRUE;
+        auto& answered = current_->answered_;
+        if (std::find(answered.begin(), answered.end(), window) == answered.end()) {
+            answered.push_back(window);
             current_->seen.push_back(className);
-            current_->answer_(window, className);
         }
+        // Again at every tick while it stays: an answer may come too early to be taken.
+        current_->answer_(window, className);
         return TRUE;
     }
 
     TAnswer answer_;
+    std::vector<HWND> answered_;
     UINT_PTR timer_ = 0;
     static inline ModalAnswer* current_ = nullptr;
 };
