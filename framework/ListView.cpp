@@ -476,10 +476,14 @@ void TCustomListView::WindowInsertColumn(int index)
         WindowSetColumnWidth(index);
     // A column added behind the items shows the texts they already have for it.
     int rows = static_cast<int>(SendMessageA(window, LVM_GETITEMCOUNT, 0, 0));
-    if (index > 0)
-        for (int i = 0; i < rows && i < items_.Count(); ++i)
-            if (index - 1 < items_.Item(i)->subItems_.Count())
+    if (index > 0) {
+        for (int i = 0; i < rows && i < items_.Count(); ++i) {
+            if (textCallbacks_)
+                WindowSetText(i, index, std::string());
+            else if (index - 1 < items_.Item(i)->subItems_.Count())
                 WindowSetText(i, index, items_.Item(i)->subItems_[index - 1]);
+        }
+    }
     ColumnsChanged();
 }
 
@@ -534,14 +538,15 @@ void TCustomListView::WindowInsertItem(int index)
     LVITEMA lv = {};
     lv.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
     lv.iItem = index;
-    lv.pszText = const_cast<char*>(item.caption_.c_str());
-    lv.iImage = item.imageIndex_;
+    lv.pszText = textCallbacks_ ? LPSTR_TEXTCALLBACKA : const_cast<char*>(item.caption_.c_str());
+    lv.iImage = textCallbacks_ ? I_IMAGECALLBACK : item.imageIndex_;
     lv.lParam = reinterpret_cast<LPARAM>(&item);
     lv.state = state;
     lv.stateMask = LVIS_SELECTED | LVIS_FOCUSED | LVIS_OVERLAYMASK | LVIS_STATEIMAGEMASK;
     SendMessageA(window, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lv));
-    for (int sub = 0; sub < item.subItems_.Count(); ++sub)
-        WindowSetText(index, sub + 1, item.subItems_[sub]);
+    const int subItems = textCallbacks_ ? columns_.Count() - 1 : item.subItems_.Count();
+    for (int sub = 0; sub < subItems; ++sub)
+        WindowSetText(index, sub + 1, textCallbacks_ ? std::string() : item.subItems_[sub]);
 }
 
 void TCustomListView::WindowSetText(int index, int subItem, const std::string& text)
@@ -551,7 +556,7 @@ void TCustomListView::WindowSetText(int index, int subItem, const std::string& t
         return;
     LVITEMA lv = {};
     lv.iSubItem = subItem;
-    lv.pszText = const_cast<char*>(text.c_str());
+    lv.pszText = textCallbacks_ ? LPSTR_TEXTCALLBACKA : const_cast<char*>(text.c_str());
     SendMessageA(window, LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&lv));
 }
 
@@ -564,7 +569,7 @@ void TCustomListView::WindowSetItemImages(int index)
     LVITEMA lv = {};
     lv.mask = LVIF_IMAGE | LVIF_STATE;
     lv.iItem = index;
-    lv.iImage = item.imageIndex_;
+    lv.iImage = textCallbacks_ ? I_IMAGECALLBACK : item.imageIndex_;
     lv.stateMask = LVIS_OVERLAYMASK | LVIS_STATEIMAGEMASK;
     if (item.overlayIndex_ >= 0)
         lv.state |= INDEXTOOVERLAYMASK(item.overlayIndex_ + 1);

@@ -265,6 +265,10 @@ protected:
     virtual DWORD ExtraStyle() const { return 0; }
     // Whether the window is being torn down with the control: no events then.
     bool Dying() const { return dying_; }
+    // On: the window asks for every text and image when it draws one (LVN_GETDISPINFO), instead
+    // of holding copies of the items' own; set before the window is made.
+    void SetTextCallbacks(bool on) { textCallbacks_ = on; }
+    bool TextCallbacks() const { return textCallbacks_; }
     // The item that the window holds at `index`, read from the window.
     TListItem* WindowItem(int index) const;
 
@@ -312,4 +316,18 @@ private:
     TImageListLink stateImages_{[this] { ImagesChanged(stateImages_, LVSIL_STATE); }};
     int redrawLocks_ = 0;
     bool dying_ = false;
+    bool textCallbacks_ = false;
+};
+
+// Holds a list view's painting for a scope (its items' BeginUpdate and EndUpdate), released on
+// every path out.
+class TListUpdateHold {
+public:
+    explicit TListUpdateHold(TListItems& items) : items_(items) { items_.BeginUpdate(); }
+    ~TListUpdateHold() { items_.EndUpdate(); }
+    TListUpdateHold(const TListUpdateHold&) = delete;
+    TListUpdateHold& operator=(const TListUpdateHold&) = delete;
+
+private:
+    TListItems& items_;
 };

@@ -1,17 +1,26 @@
-// The directory list view: loading with filters, record texts, sorting, sort arrows and the
-// change monitor.
+// The directory list view: loading with filters and the Recycle Bin, item texts on demand,
+// sorting with the header's arrows, reloads, columns, dimming and the change monitor.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include "DirView.h"
 
 #include "BaseUtils.h"
 #include "DiscMon.h"
+#include "DragDropFilesEx.h"
+#include "DragImageHold.h"
+#include "DriveView.h"
 #include "ExtCtrls.h"
+#include "FileChanges.h"
+#include "FileOperator.h"
 #include "Forms.h"
 #include "Handles.h"
+#include "IconUpdateThread.h"
 #include "KtDriveInfo.h"
+#include "PIDL.h"
+#include "SysUtils.h"
 
 #include <algorithm>
 #include <cctype>
@@ -19,70 +28,14 @@
 
 namespace {
 
-enum TLanguage { lgEnglish, lgGerman, lgFrench };
-
-TLanguage UserLanguage()
-{
-    switch (PRIMARYLANGID(GetUserDefaultLangID())) {
-    case LANG_GERMAN: return lgGerman;
-    case LANG_FRENCH: return lgFrench;
-    default: return lgEnglish;
-    }
-}
-
-const char* ColumnTitle(int column)
-{
-    static const char* const titles[3][5] = {
-        {"Name", "Size", "Type", "Changed", "Attr"},
-        {"Name", "Größe", "Typ", "Geändert am", "Attr"},
-        {"Nom", "Taille", "Type", "Date", "Attributs"},
-    };
-    return titles[UserLanguage()][column];
-}
-
-std::string FileTypeText(const std::string& ext)
-{
-    static const char* const prefixes[3] = {"File ", "Datei ", "Fichier "};
-    return prefixes[UserLanguage()] + ext;
-}
+// The animation resource of the shell's folder search.
+constexpr WORD FindFolderAnimation = 150;
 
 std::string UpperCase(std::string s)
 {
-    CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
+    if (!s.empty())
+        CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
     return s;
-}
-
-std::string ExtOf(const std::string& name, bool isDirectory)
-{
-    if (isDirectory)
-        return std::string();
-    size_t dot = name.rfind('.');
-    if (dot == std::string::npos)
-        return std::string();
-    return UpperCase(name.substr(dot + 1, 3));
-}
-
-bool AttrSelected(DWORD attributes, DWORD bit, TSelAttr sel)
-{
-    if (sel == SelYes)
-        return (attributes & bit) != 0;
-    if (sel == SelNo)
-        return (attributes & bit) == 0;
-    return true;
-}
-
-// Types whose files may each show an icon of their own, so one per type would be wrong.
-const char PerFileIconTypes[] = "EXE,LNK,ICO,ANI,CUR,PIF,JOB,CPL";
-
-bool HasPerFileIcons(const std::string& ext)
-{
-    return ext.size() >= 3 && std::string(PerFileIconTypes).find(ext) != std::string::npos;
-}
-
-template <typename T>
-int Order(T a, T b)
-{
-    return a < b ? -1 : b < a ? 1 : 0;
 }
 
 // The platform's sort callback: the items arrive as TListItem pointers.
@@ -93,148 +46,102 @@ struct SortRequest {
 
 int CALLBACK CompareItems(LPARAM item1, LPARAM item2, LPARAM data)
 {
-    const auto* a = static_cast<const TFileRec*>(reinterpret_cast<TListItem*>(item1)->Data());
-    const auto* b = static_cast<const TFileRec*>(reinterpret_cast<TListItem*>(item2)->Data());
+    const TFileRec* a = TDirView::ItemRec(reinterpret_cast<TListItem*>(item1));
+    const TFileRec* b = TDirView::ItemRec(reinterpret_cast<TListItem*>(item2));
     const auto* request = reinterpret_cast<const SortRequest*>(data);
     if (!a || !b)
         return 0;
     return CompareFileRecs(*a, *b, request->column, request->ascending);
 }
 
+// The shell's folder-search animation over a long load; it goes with the object.
+class FindFolderAnimationWindow {
+public:
+    FindFolderAnimationWindow() = default;
+    ~FindFolderAnimationWindow()
+    {
+        if (window_)
+            DestroyWindow(window_);
+    }
+    FindFolderAnimationWindow(const FindFolderAnimationWindow&) = delete;
+    FindFolderAnimationWindow& operator=(const FindFolderAnimationWindow&) = delete;
+
+    bool Exists() const { return window_ != nullptr; }
+    // A failure leaves the load without animation.
+    void Start(HWND parent)
+    {
+        RECT client;
+        GetClientRect(parent, &client);
+        window_ = CreateWindowExA(0, ANIMATE_CLASSA, "", WS_CHILD | ACS_TRANSPARENT | ACS_AUTOPLAY, 0, 0, 0, 0,
+                                  parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+        HMODULE shell = GetModuleHandleA("shell32.dll");
+        if (!window_ || !shell ||
+            !SendMessageA(window_, ACM_OPENA, reinterpret_cast<WPARAM>(shell),
+                          reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(FindFolderAnimation)))) {
+            if (window_)
+                DestroyWindow(window_);
+            window_ = nullptr;
+            return;
+        }
+        RECT frame;
+        GetWindowRect(window_, &frame);
+        const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+        SetWindowPos(window_, HWND_TOP, (client.right - width) / 2, (client.bottom - height) / 2, 0, 0,
+                     SWP_NOSIZE | SWP_SHOWWINDOW);
+        SendMessageA(window_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, -1));
+    }
+
+private:
+    HWND window_ = nullptr;
+};
+
 }  // namespace
 
-bool TDirFilter::Accepts(const WIN32_FIND_DATAA& found) const
-{
-    const DWORD attributes = found.dwFileAttributes;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return false;
-    if (!AttrSelected(attributes, FILE_ATTRIBUTE_ARCHIVE, SelArchive) ||
-        !AttrSelected(attributes, FILE_ATTRIBUTE_HIDDEN, SelHidden) ||
-        !AttrSelected(attributes, FILE_ATTRIBUTE_READONLY, SelReadOnly) ||
-        !AttrSelected(attributes, FILE_ATTRIBUTE_SYSTEM, SelSysFile))
-        return false;
-    const int size = static_cast<int>(found.nFileSizeLow);
-    if (size < SizeFrom || size > SizeTo)
-        return false;
-    const DWORD stamp = PackedDosDateTime(found.ftLastWriteTime);
-    const DWORD lower = (static_cast<DWORD>(DateFrom) << 16) | TimeFrom;
-    const DWORD upper = (static_cast<DWORD>(DateTo) << 16) | TimeTo;
-    return stamp >= lower && stamp <= upper;
-}
+// What one load counts while it fills the list.
+struct TDirView::TLoadProgress {
+    ULONGLONG startTick = GetTickCount64();
+    int added = 0;
+    FindFolderAnimationWindow animation;
+};
 
-std::string NormalizeMask(const std::string& mask)
-{
-    size_t first = mask.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return "*.*";
-    std::string result = mask.substr(first, mask.find_last_not_of(' ') - first + 1);
-    ReplaceChars(result, " ;,;");
-    for (size_t at; (at = result.find(";;")) != std::string::npos;)
-        result.erase(at, 1);
-    CharLowerBuffA(&result[0], static_cast<DWORD>(result.size()));
-    return result;
-}
-
-void NextMask(std::string& masks, std::string& mask)
-{
-    size_t semicolon = masks.find(';');
-    if (semicolon == std::string::npos) {
-        mask = masks;
-        masks.clear();
-    } else {
-        mask = masks.substr(0, semicolon);
-        masks.erase(0, semicolon + 1);
+// Ends a load on every path out, a handler's exception included: the flags, the update bracket
+// and the cursor.
+class TDirView::TLoadScope {
+public:
+    explicit TLoadScope(TDirView& view) : view_(view)
+    {
+        view_.loading_ = true;
+        view_.displayEnabled_ = false;
     }
-}
-
-std::string AttrString(DWORD attributes)
-{
-    static const struct { DWORD bit; char letter; } letters[] = {
-        {FILE_ATTRIBUTE_READONLY, 'R'}, {FILE_ATTRIBUTE_HIDDEN, 'H'}, {FILE_ATTRIBUTE_SYSTEM, 'S'},
-        {FILE_ATTRIBUTE_ARCHIVE, 'A'}, {FILE_ATTRIBUTE_DIRECTORY, 'D'}, {FILE_ATTRIBUTE_COMPRESSED, 'C'},
-    };
-    std::string text;
-    for (const auto& entry : letters)
-        if (attributes & entry.bit)
-            text += entry.letter;
-    return text;
-}
-
-DWORD PackedDosDateTime(const FILETIME& time)
-{
-    FILETIME local;
-    WORD date = 0, dosTime = 0;
-    if (!FileTimeToLocalFileTime(&time, &local) || !FileTimeToDosDateTime(&local, &date, &dosTime))
-        return 0;
-    return (static_cast<DWORD>(date) << 16) | dosTime;
-}
-
-void BuildDateTimeFormat(TDateTimeDisplay display, std::string& dateFormat, std::string& timeFormat)
-{
-    char buffer[96] = {};
-    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, buffer, sizeof buffer);
-    dateFormat = buffer;
-    if (UpperCase(dateFormat).find("YYYY") == std::string::npos) {
-        // A two-digit year picture grows to four; one without a year gets none added.
-        size_t at = dateFormat.find("yy");
-        if (at != std::string::npos)
-            dateFormat.insert(at, "yy");
+    ~TLoadScope()
+    {
+        view_.loading_ = false;
+        view_.displayEnabled_ = true;
+        if (updating_)
+            view_.Items().EndUpdate();
+        view_.reloadPending_ = false;
     }
-    timeFormat.clear();
-    if (display == dtdDate)
-        return;
-    buffer[0] = '\0';
-    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, buffer, sizeof buffer);
-    timeFormat = buffer;
-    if (display == dtdDateTime) {
-        // The short time is the long one without its seconds.
-        size_t seconds = timeFormat.find('s');
-        if (seconds != std::string::npos) {
-            size_t from = timeFormat.find_last_not_of("s", seconds);
-            size_t cut = from != std::string::npos ? timeFormat.find_last_not_of(":. ", from) : from;
-            size_t start = cut == std::string::npos ? 0 : cut + 1;
-            size_t end = timeFormat.find_first_not_of('s', seconds);
-            timeFormat.erase(start, (end == std::string::npos ? timeFormat.size() : end) - start);
-        }
-    }
-}
+    TLoadScope(const TLoadScope&) = delete;
+    TLoadScope& operator=(const TLoadScope&) = delete;
 
-int CompareFileRecs(const TFileRec& a, const TFileRec& b, TSortColumn column, bool ascending)
-{
-    if (&a == &b)
-        return 0;
-    int result;
-    if (a.IsDirectory != b.IsDirectory) {
-        result = a.IsDirectory ? -1 : 1;
-    } else {
-        switch (column) {
-        case sSize:
-            result = Order(static_cast<uint32_t>(a.Size), static_cast<uint32_t>(b.Size));
-            break;
-        case sType:
-            result = Order(a.TypeName, b.TypeName);
-            break;
-        case sDate:
-            result = Order(static_cast<int32_t>(a.Time.dwHighDateTime), static_cast<int32_t>(b.Time.dwHighDateTime));
-            if (!result)
-                result = Order(a.Time.dwLowDateTime, b.Time.dwLowDateTime);
-            break;
-        case sAttr:
-            result = Order(a.Attr, b.Attr);
-            break;
-        default: {
-            // By character codes: the bytes as unsigned, so umlauts follow "Z".
-            std::string x = UpperCase(a.DisplayName), y = UpperCase(b.DisplayName);
-            result = Order(std::vector<unsigned char>(x.begin(), x.end()),
-                           std::vector<unsigned char>(y.begin(), y.end()));
-        }
-        }
+    void BeginUpdate()
+    {
+        view_.Items().BeginUpdate();
+        updating_ = true;
     }
-    return ascending ? result : -result;
-}
+
+private:
+    TDirView& view_;
+    TCursorGuard hourglass_;
+    bool updating_ = false;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Construction
 
 TDirView::TDirView(TComponent* owner) : TCustomListView(owner)
 {
+    SetTextCallbacks(true);
     SetViewStyle(vsReport);
     SetMultiSelect(true);
     BuildDateTimeFormat(dateTimeDisplay_, dateFormat_, timeFormat_);
@@ -243,13 +150,64 @@ TDirView::TDirView(TComponent* owner) : TCustomListView(owner)
     changeTimer_->SetEnabled(false);
     changeTimer_->OnTimer = [this](TComponent*) { ChangeTimer(); };
     OnDeletion = [this](TComponent*, TListItem* item) { ItemDeleted(item); };
+    fileOperator_ = std::make_unique<TFileOperator>(nullptr);
+    fileOperator_->SetFlags(foAllowUndo | foNoConfirmMkDir);
+    fileOperator_->SetProgressTitle("Filesystem Operation");
+    LoadArrowBitmaps();
+    SetupDragDrop();
 }
 
 TDirView::~TDirView()
 {
+    StopIconUpdateThread();
     StopWatching();
+    deleteWatch_.reset();
+    if (DragSourceView() == this)
+        SetDragSource(nullptr);
+    // The drop target may still be held by OLE: it must not reach back into a view that is gone.
+    dragDrop_.reset();
     OnDeletion = nullptr;
+    // The header keeps the arrow bitmap it shows; the window goes before the bitmaps.
+    if (HandleAllocated())
+        DestroyWindow(Handle());
 }
+
+void TDirView::CreateWnd()
+{
+    TCustomListView::CreateWnd();
+    if (!HandleAllocated())
+        return;
+    // The shell's own lists, which the window shares and never destroys (LVS_SHAREIMAGELISTS).
+    SHFILEINFOA info = {};
+    if (!SmallImages())
+        if (auto list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
+                "", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES)))
+            SendMessageA(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(list));
+    if (!LargeImages())
+        if (auto list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
+                "", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_LARGEICON | SHGFI_USEFILEATTRIBUTES)))
+            SendMessageA(Handle(), LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(list));
+    if (!dragImages_)
+        dragImages_ = std::make_unique<TDragImageHold>();
+    NameColumnTitle();
+    arrowsSet_ = false;
+    UpdateSortArrows();
+    // A new window is a new drop target.
+    if (dragDrop_->DragDropControl() != this)
+        dragDrop_->SetDragDropControl(this);
+    else
+        dragDrop_->RegisterTarget();
+}
+
+void TDirView::DestroyWnd()
+{
+    StopIconUpdateThread();
+    monitor_.reset();
+    TCustomListView::DestroyWnd();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Properties
 
 std::string TDirView::PathForShell() const
 {
@@ -261,6 +219,12 @@ void TDirView::SetPath(const std::string& path)
     std::string stripped = path;
     while (!stripped.empty() && stripped.back() == '\\')
         stripped.pop_back();
+    if (loading_) {
+        // A load that lets messages run is not entered again: the newest path waits for its end.
+        pendingPath_ = stripped;
+        pathPending_ = true;
+        return;
+    }
     if (stripped != path_) {
         lastPath_ = path_;
         path_ = stripped;
@@ -281,6 +245,8 @@ void TDirView::SetMask(const std::string& mask)
 
 void TDirView::SetSortColumn(TSortColumn column)
 {
+    if (column < sName || column > sAttr)
+        return;
     sortColumn_ = column;
     SortItems();
     UpdateSortArrows();
@@ -293,8 +259,15 @@ void TDirView::SetSortAscending(bool ascending)
     UpdateSortArrows();
 }
 
-void TDirView::SetColWidth(TSortColumn column, int width)
+int TDirView::ColWidth(int column) const
 {
+    return column >= 0 && column < 5 ? colWidths_[column] : 0;
+}
+
+void TDirView::SetColWidth(int column, int width)
+{
+    if (column < 0 || column >= 5)
+        return;
     colWidths_[column] = width;
     if (column < Columns().Count())
         Columns()[column]->SetWidth(width);
@@ -307,7 +280,7 @@ void TDirView::SetWatchForChanges(bool watch)
     watchForChanges_ = watch;
     if (!watch)
         StopWatching();
-    else if (dirOK_)
+    else
         StartWatching();
 }
 
@@ -345,7 +318,7 @@ void TDirView::SetDateTimeDisplay(TDateTimeDisplay display)
         return;
     dateTimeDisplay_ = display;
     BuildDateTimeFormat(display, dateFormat_, timeFormat_);
-    RefreshTexts();
+    Invalidate();
 }
 
 void TDirView::SetShowMaskInHeader(bool show)
@@ -367,92 +340,205 @@ void TDirView::SetLoadEnabled(bool enabled)
         Reload(true);
 }
 
+// ---------------------------------------------------------------------------------------------
+// Loading
+
 void TDirView::Load(const std::string& path)
 {
     if (!loadEnabled_) {
         reloadPending_ = true;
         return;
     }
-    loading_ = true;
-    path_ = path;
-    if (OnStartLoading)
-        OnStartLoading(this);
-    StopWatching();
-    changeTimer_->SetEnabled(false);
-    TCursorGuard hourglass;
-
-    Items().BeginUpdate();
-    Items().Clear();
-    Items().EndUpdate();
-    Items().BeginUpdate();
-    filesSize_ = 0;
-    selectedSize_ = 0;
-
-    TDriveInfoRec drive;
-    driveType_ = 0;
-    const char letter = path.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
-    const bool driveLetter = path.size() >= 2 && path[1] == ':' && letter >= 'A' && letter <= 'Z';
-    if (driveLetter) {
-        DriveInfo().ReadDriveStatus(letter, drSize);
-        DriveInfo().GetDriveRec(letter, drive);
-        driveType_ = drive.DriveType;
+    if (loading_) {
+        reloadAfterLoad_ = true;
+        return;
     }
-    // Paths without a drive letter (shares) have no record and count as ready.
-    dirOK_ = !path.empty() && (!driveLetter || drive.DriveReady) && IsDirectory(path);
+    {
+        TLoadScope scope(*this);
+        path_ = path;
+        if (OnStartLoading)
+            OnStartLoading(this);
+        StopIconUpdateThread();
+        StopWatching();
+        changeTimer_->SetEnabled(false);
+        SetDropTargetItem(nullptr);
+        {
+            TListUpdateHold hold(Items());
+            Items().Clear();
+        }
+        filesSize_ = 0;
+        selectedSize_ = 0;
+        TLoadProgress progress;
+        LetMessagesRun(progress);
+        scope.BeginUpdate();
 
+        TDriveInfoRec drive;
+        driveType_ = 0;
+        const char letter =
+            path.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+        const bool driveLetter = path.size() >= 2 && path[1] == ':' && letter >= 'A' && letter <= 'Z';
+        if (driveLetter) {
+            if (!driveView_)
+                DriveInfo().ReadDriveStatus(letter, drSize);
+            DriveInfo().GetDriveRec(letter, drive);
+            driveType_ = drive.DriveType;
+        }
+        // Paths without a drive letter (shares) have no record and count as ready.
+        dirOK_ = !path.empty() && (!driveLetter || drive.DriveReady) && IsDirectory(path);
+        isRecycleBin_ = false;
+        if (dirOK_) {
+            TTreeNode* node = driveView_ && driveLetter ? driveView_->NodeOfPath(path) : nullptr;
+            if (const TNodeData* data = TDriveView::NodeData(node))
+                isRecycleBin_ = data->IsRecycler;
+            else
+                isRecycleBin_ = path.size() >= 11 && UpperCase(path.substr(1, 10)) == ":\\RECYCLED";
+        }
+        // A Recycle Bin's title goes without the mask, which it does not apply.
+        NameColumnTitle();
+        if (dirOK_) {
+            if (isRecycleBin_)
+                LoadRecycleBin(progress);
+            else
+                LoadEntries(path, progress);
+            SortItems();
+        }
+    }
     if (dirOK_) {
-        std::string masks = mask_, mask;
-        std::set<std::string> listed;
-        int maskCount = 0;
-        while (!masks.empty()) {
-            NextMask(masks, mask);
-            if (mask.empty())
-                continue;
-            ++maskCount;
-            WIN32_FIND_DATAA found;
-            const FindHandle search = FindFirst(path + "\\" + mask, found);
-            if (!search)
-                continue;
-            do {
-                if (!filter_.Accepts(found))
-                    continue;
-                if (maskCount > 1 && listed.count(found.cFileName))
-                    continue;
-                bool add = true;
-                if (OnAddFile)
-                    OnAddFile(this, found, add);
-                if (!add)
-                    continue;
-                AddItem(found);
-                if (!masks.empty())
-                    listed.insert(found.cFileName);
-            } while (FindNextFileA(search.get(), &found));
-        }
-        if (showDirectories_) {
-            WIN32_FIND_DATAA found;
-            const FindHandle search = FindFirst(path + "\\*.*", found);
-            if (search) {
-                do {
-                    const std::string name = found.cFileName;
-                    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..")
-                        continue;
-                    bool add = true;
-                    if (OnAddFile)
-                        OnAddFile(this, found, add);
-                    if (add)
-                        AddItem(found);
-                } while (FindNextFileA(search.get(), &found));
-            }
-        }
-        SortItems();
+        if (useIconUpdateThread_ && !isRecycleBin_)
+            StartIconUpdateThread();
+        if (watchForChanges_)
+            StartWatching();
     }
-    loading_ = false;
-    Items().EndUpdate();
-    reloadPending_ = false;
-    if (dirOK_ && watchForChanges_)
-        StartWatching();
     if (OnLoaded)
         OnLoaded(this);
+    // What was asked for while the load let messages run.
+    if (pathPending_) {
+        pathPending_ = false;
+        reloadAfterLoad_ = false;
+        SetPath(pendingPath_);
+    } else if (reloadAfterLoad_) {
+        reloadAfterLoad_ = false;
+        Reload(true);
+    }
+}
+
+void TDirView::LoadEntries(const std::string& path, TLoadProgress& progress)
+{
+    std::string masks = mask_, mask;
+    std::set<std::string> listed;
+    int maskCount = 0;
+    while (!masks.empty()) {
+        NextMask(masks, mask);
+        if (mask.empty())
+            continue;
+        ++maskCount;
+        WIN32_FIND_DATAA found;
+        const FindHandle search = FindFirst(path + "\\" + mask, found);
+        if (!search)
+            continue;
+        do {
+            if (!filter_.Accepts(found))
+                continue;
+            if (maskCount > 1 && listed.count(found.cFileName))
+                continue;
+            bool add = true;
+            if (OnAddFile)
+                OnAddFile(this, found, add);
+            if (!add)
+                continue;
+            AddItem(found);
+            if (!masks.empty())
+                listed.insert(found.cFileName);
+            LetMessagesRun(progress);
+        } while (FindNextFileA(search.get(), &found));
+    }
+    if (!showDirectories_)
+        return;
+    WIN32_FIND_DATAA found;
+    const FindHandle search = FindFirst(path + "\\*.*", found);
+    if (!search)
+        return;
+    do {
+        const std::string name = found.cFileName;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..")
+            continue;
+        bool add = true;
+        if (OnAddFile)
+            OnAddFile(this, found, add);
+        if (add) {
+            AddItem(found);
+            LetMessagesRun(progress);
+        }
+    } while (FindNextFileA(search.get(), &found));
+}
+
+void TDirView::LoadRecycleBin(TLoadProgress& progress)
+{
+    if (!recycleBinFolder_) {
+        ComPtr<IShellFolder> desktop;
+        ItemIdList bin;
+        if (FAILED(SHGetDesktopFolder(desktop.put())) ||
+            FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, bin.put())) || !bin ||
+            FAILED(desktop->BindToObject(bin.get(), nullptr, IID_IShellFolder, recycleBinFolder_.put_void())))
+            return;
+        recycleBinPidl_ = std::move(bin);
+    }
+    ComPtr<IEnumIDList> entries;
+    if (recycleBinFolder_->EnumObjects(Handle(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN,
+                                       entries.put()) != S_OK || !entries)
+        return;
+    for (;;) {
+        ItemIdList relative;
+        ULONG fetched = 0;
+        if (entries->Next(1, relative.put(), &fetched) != S_OK || !relative)
+            break;
+        const ItemIdList full = ConcatPIDLs(recycleBinPidl_.get(), relative.get());
+        char physical[MAX_PATH] = {};
+        if (!full || !SHGetPathFromIDListA(full.get(), physical))
+            continue;
+        // An entry whose file no search finds has no record to show.
+        WIN32_FIND_DATAA found;
+        if (!FindFirst(physical, found))
+            continue;
+        const std::string name = ExtractFilePath(physical) + found.cFileName;
+        lstrcpynA(found.cFileName, name.c_str(), MAX_PATH);
+        bool add = true;
+        if (OnAddFile)
+            OnAddFile(this, found, add);
+        if (!add)
+            continue;
+        char display[MAX_PATH] = {};
+        GetPIDLDisplayName(recycleBinFolder_.get(), relative.get(), SHGDN_FORPARSING, display, sizeof display);
+        SHFILEINFOA info = {};
+        SHGetFileInfoA(reinterpret_cast<LPCSTR>(full.get()), 0, &info, sizeof info,
+                       SHGFI_PIDL | SHGFI_TYPENAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+        TFileRec& rec = *ItemRec(AddItem(found));
+        rec.InfoEmpty = false;
+        rec.IconEmpty = false;
+        rec.DisplayName = display;
+        rec.PIDL = std::move(relative);
+        rec.TypeName = info.szTypeName[0] ? info.szTypeName : FileTypeName(rec.Ext);
+        rec.ImageIndex = info.iIcon;
+        LetMessagesRun(progress);
+    }
+}
+
+void TDirView::LetMessagesRun(TLoadProgress& progress)
+{
+    if (progress.added++ % 100 != 0)
+        return;
+    if (showAnimation_ && !progress.animation.Exists() && HandleAllocated() &&
+        GetTickCount64() - progress.startTick > 1000)
+        progress.animation.Start(Handle());
+    // A close, a form's release or the end of the program waits for the load: they would free
+    // the view in the middle of it.
+    MSG msg;
+    const UINT ranges[][2] = {{0, WM_QUIT - 1}, {WM_QUIT + 1, CM_RELEASE - 1}, {CM_RELEASE + 1, 0xFFFFFFFF}};
+    for (const auto& range : ranges)
+        while (PeekMessageA(&msg, nullptr, range[0], range[1], PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
 }
 
 TListItem* TDirView::AddItem(const WIN32_FIND_DATAA& found)
@@ -463,104 +549,34 @@ TListItem* TDirView::AddItem(const WIN32_FIND_DATAA& found)
                         path_.size() == 2 && UpperCase(found.cFileName) == "RECYCLED";
     rec->FileName = found.cFileName;
     rec->DisplayName = found.cFileName;
-    rec->Ext = ExtOf(rec->FileName, rec->IsDirectory);
-    rec->Size = static_cast<int>(found.nFileSizeLow);
+    rec->Ext = FileExt(ExtractFileName(rec->FileName), rec->IsDirectory);
+    rec->Size = FoundSize(found);
     rec->Attr = found.dwFileAttributes;
     rec->Time = found.ftLastWriteTime;
-    LookUpType(*rec);
     filesSize_ += rec->Size;
 
     TListItem* item = Items().Add();
     item->SetData(rec.get());
-    records_.emplace(rec.get(), std::move(rec));
-    ShowRecord(item);
-    if (static_cast<TFileRec*>(item->Data())->Ext == "LNK")
+    // The window asks for the texts; the caption keeps the name for the model's own use.
+    item->SetCaption(rec->DisplayName);
+    if (rec->Ext == "LNK")
         item->SetOverlayIndex(0);   // the platform's overlay image 1: the shortcut arrow
+    records_.emplace(rec.get(), std::move(rec));
     return item;
 }
 
 void TDirView::ItemDeleted(TListItem* item)
 {
-    auto* rec = static_cast<TFileRec*>(item->Data());
+    TFileRec* rec = ItemRec(item);
     if (!rec)
         return;
     filesSize_ -= rec->Size;
     if (item->Selected())
         selectedSize_ -= rec->Size;
+    if (item == dropTarget_)
+        dropTarget_ = nullptr;
     item->SetData(nullptr);
     records_.erase(rec);
-}
-
-void TDirView::LookUpType(TFileRec& rec)
-{
-    const bool cacheable = useIconCache_ && !rec.IsDirectory && !HasPerFileIcons(rec.Ext);
-    if (cacheable) {
-        auto cached = typeCache_.find(rec.Ext);
-        if (cached != typeCache_.end()) {
-            rec.TypeName = cached->second.first;
-            rec.ImageIndex = cached->second.second;
-            rec.InfoEmpty = rec.IconEmpty = false;
-            return;
-        }
-    }
-    // By attributes only: no disk access, the type follows from the name.
-    SHFILEINFOA info = {};
-    const DWORD attributes = rec.IsDirectory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
-    if (SHGetFileInfoA(rec.FileName.c_str(), attributes, &info, sizeof info,
-                       SHGFI_USEFILEATTRIBUTES | SHGFI_TYPENAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) {
-        rec.TypeName = info.szTypeName;
-        rec.ImageIndex = info.iIcon;
-        rec.IconEmpty = false;
-    }
-    if (rec.TypeName.empty())
-        rec.TypeName = FileTypeText(rec.Ext);
-    else if (cacheable && !rec.IconEmpty)
-        typeCache_[rec.Ext] = {rec.TypeName, rec.ImageIndex};
-    rec.InfoEmpty = false;
-}
-
-void TDirView::ShowRecord(TListItem* item)
-{
-    const auto* rec = static_cast<const TFileRec*>(item->Data());
-    if (!rec)
-        return;
-    std::string size, date;
-    if (!rec->IsDirectory)
-        IntToThousands(static_cast<uint32_t>(rec->Size), size);
-    FormatFileTime(rec->Time, date);
-    item->SetCaption(rec->DisplayName);
-    item->SetImageIndex(rec->ImageIndex);
-    const std::string texts[4] = {size, rec->TypeName, date, AttrString(rec->Attr)};
-    TSubItems& sub = item->SubItems();
-    for (int i = 0; i < 4; ++i) {
-        if (i < sub.Count())
-            sub.Set(i, texts[i]);
-        else
-            sub.Add(texts[i]);
-    }
-}
-
-void TDirView::RefreshTexts()
-{
-    Items().BeginUpdate();
-    for (int i = 0; i < Items().Count(); ++i)
-        ShowRecord(Items()[i]);
-    Items().EndUpdate();
-}
-
-void TDirView::FormatFileTime(const FILETIME& time, std::string& text)
-{
-    text.clear();
-    FILETIME local;
-    SYSTEMTIME system;
-    if (!FileTimeToLocalFileTime(&time, &local) || !FileTimeToSystemTime(&local, &system))
-        return;
-    char buffer[128] = {};
-    if (GetDateFormatA(LOCALE_USER_DEFAULT, 0, &system, dateFormat_.c_str(), buffer, sizeof buffer))
-        text = buffer;
-    if (!timeFormat_.empty() &&
-        GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &system, timeFormat_.c_str(), buffer, sizeof buffer))
-        text += std::string("  ") + buffer;
 }
 
 void TDirView::Reload(bool keepIcons)
@@ -571,28 +587,33 @@ void TDirView::Reload(bool keepIcons)
         reloadPending_ = true;
         return;
     }
+    if (loading_) {
+        reloadAfterLoad_ = true;
+        return;
+    }
     std::set<std::string> selected;
     std::string focused;
     std::unordered_map<std::string, int> icons;
     for (int i = 0; i < Items().Count(); ++i) {
         TListItem* item = Items()[i];
-        const auto* rec = static_cast<const TFileRec*>(item->Data());
+        const TFileRec* rec = ItemRec(item);
         if (!rec)
             continue;
         if (item->Selected())
             selected.insert(rec->FileName);
         if (item->Focused())
             focused = rec->FileName;
-        if (keepIcons && !rec->IconEmpty && !rec->Ext.empty() &&
-            std::string(PerFileIconTypes).find(rec->Ext) != std::string::npos)
+        if (keepIcons && !rec->IconEmpty && HasPerFileIcons(rec->Ext))
             icons[rec->FileName] = rec->ImageIndex;
     }
-    Items().BeginUpdate();
+    TListUpdateHold hold(Items());
     Load(path_);
     TListItem* focus = nullptr;
     for (int i = 0; i < Items().Count(); ++i) {
         TListItem* item = Items()[i];
-        auto* rec = static_cast<TFileRec*>(item->Data());
+        TFileRec* rec = ItemRec(item);
+        if (!rec)
+            continue;
         if (selected.count(rec->FileName))
             item->SetSelected(true);   // the selection notice counts its size
         if (!focused.empty() && rec->FileName == focused)
@@ -601,30 +622,50 @@ void TDirView::Reload(bool keepIcons)
         if (icon != icons.end() && rec->IconEmpty) {
             rec->ImageIndex = icon->second;
             rec->IconEmpty = false;
-            item->SetImageIndex(icon->second);
         }
     }
-    if (focus)
+    if (focus) {
         focus->SetFocused(true);
-    Items().EndUpdate();
-    if (focus && HandleAllocated())
         focus->MakeVisible();
+    }
 }
+
+// ---------------------------------------------------------------------------------------------
+// Sorting and columns
 
 void TDirView::SortItems()
 {
+    if (!HandleAllocated())
+        return;
     SortRequest request{sortColumn_, sortAscending_};
-    CustomSort(CompareItems, reinterpret_cast<LPARAM>(&request));
+    SortWith(CompareItems, reinterpret_cast<LPARAM>(&request));
 }
 
 void TDirView::CustomSortItems(PFNLVCOMPARE compare, bool ascending)
 {
-    if (compare) {
-        CustomSort(compare, ascending);
+    if (!HandleAllocated())
         return;
-    }
     SortRequest request{sName, ascending};
-    CustomSort(CompareItems, reinterpret_cast<LPARAM>(&request));
+    if (compare)
+        SortWith(compare, ascending);
+    else
+        SortWith(CompareItems, reinterpret_cast<LPARAM>(&request));
+}
+
+void TDirView::SortWith(PFNLVCOMPARE compare, LPARAM data)
+{
+    StopIconUpdateThread();
+    const bool shown = displayEnabled_;
+    displayEnabled_ = false;
+    // The type column sorts by names that may not have been looked up yet.
+    if (sortColumn_ == sType)
+        for (int i = 0; i < Items().Count(); ++i)
+            if (TFileRec* rec = ItemRec(Items()[i]); rec && rec->InfoEmpty)
+                GetItemInfo(*rec, false);
+    CustomSort(compare, data);
+    displayEnabled_ = shown;
+    if (useIconUpdateThread_ && !loading_ && dirOK_ && !isRecycleBin_)
+        StartIconUpdateThread();
 }
 
 void TDirView::CreateColumns()
@@ -635,7 +676,7 @@ void TDirView::CreateColumns()
                                              taRightJustify};
     for (int i = 0; i < 5; ++i) {
         TListColumn* column = Columns().Add();
-        column->SetCaption(ColumnTitle(i));
+        column->SetCaption(DirViewTexts().ColumnTitles[i]);
         column->SetWidth(colWidths_[i]);
         column->SetAlignment(alignments[i]);
     }
@@ -653,14 +694,21 @@ void TDirView::GetColumnOrder(int order[5])
 {
     for (int i = 0; i < 5; ++i)
         order[i] = i;
-    if (HandleAllocated())
+    if (HandleAllocated() && Columns().Count() == 5)
         SendMessageA(Handle(), LVM_GETCOLUMNORDERARRAY, 5, reinterpret_cast<LPARAM>(order));
 }
 
 void TDirView::SetColumnOrder(const int order[5])
 {
-    if (!HandleAllocated())
+    if (!HandleAllocated() || Columns().Count() != 5)
         return;
+    // Every column exactly once, or the header would lose some.
+    bool seen[5] = {};
+    for (int i = 0; i < 5; ++i) {
+        if (order[i] < 0 || order[i] > 4 || seen[order[i]])
+            return;
+        seen[order[i]] = true;
+    }
     SendMessageA(Handle(), LVM_SETCOLUMNORDERARRAY, 5, reinterpret_cast<LPARAM>(order));
     Invalidate();
 }
@@ -669,11 +717,51 @@ void TDirView::NameColumnTitle()
 {
     if (Columns().Count() == 0)
         return;
-    std::string title = ColumnTitle(0);
-    if (showMaskInHeader_ && mask_ != "*.*")
+    std::string title = DirViewTexts().ColumnTitles[0];
+    if (showMaskInHeader_ && mask_ != "*.*" && !isRecycleBin_)
         title += " (" + mask_ + ")";
     if (Columns()[0]->Caption() != title)
         Columns()[0]->SetCaption(title);
+}
+
+void TDirView::ColumnClick(TListColumn* column)
+{
+    const int index = std::min(std::max(column->Index(), 0), 4);
+    {
+        TCursorGuard hourglass;
+        if (index == sortColumn_)
+            sortAscending_ = !sortAscending_;
+        sortColumn_ = static_cast<TSortColumn>(index);
+        SortItems();
+    }
+    UpdateSortArrows();
+    if (TListItem* selected = Selected())
+        selected->MakeVisible();
+    TCustomListView::ColumnClick(column);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Header arrows
+
+void TDirView::LoadArrowBitmaps()
+{
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    upArrow_.reset(static_cast<HBITMAP>(LoadImageA(instance, "UPARROW2", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    downArrow_.reset(static_cast<HBITMAP>(LoadImageA(instance, "DOWNARROW2", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    // The arrows stand on the header's own face colour.
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    for (HBITMAP bitmap : {upArrow_.get(), downArrow_.get()}) {
+        if (!bitmap)
+            continue;
+        MemoryDC dc;
+        SelectedObject selected(dc.get(), bitmap);
+        const COLORREF corner = GetPixel(dc.get(), 15, 15);
+        if (corner == CLR_INVALID || corner == face)
+            continue;
+        GdiObject<HBRUSH> brush(CreateSolidBrush(face));
+        SelectedObject brushSelected(dc.get(), brush.get());
+        ExtFloodFill(dc.get(), 15, 15, corner, FLOODFILLSURFACE);
+    }
 }
 
 void TDirView::UpdateSortArrows()
@@ -686,31 +774,40 @@ void TDirView::UpdateSortArrows()
     const int count = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         HDITEMA column = {};
-        column.mask = HDI_FORMAT;
+        column.mask = HDI_FORMAT | HDI_BITMAP;
         SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
-        int format = column.fmt & ~(HDF_SORTUP | HDF_SORTDOWN | HDF_BITMAP | HDF_BITMAP_ON_RIGHT);
+        HDITEMA wanted = {};
+        wanted.mask = HDI_FORMAT | HDI_BITMAP;
+        wanted.fmt = column.fmt & ~(HDF_BITMAP | HDF_BITMAP_ON_RIGHT | HDF_SORTUP | HDF_SORTDOWN);
         // Ascending shows the arrow pointing down, as the view always has.
-        if (showColumnIcon_ && i == sortColumn_)
-            format |= sortAscending_ ? HDF_SORTDOWN : HDF_SORTUP;
-        if (format != column.fmt) {
-            column.fmt = format;
-            SendMessageA(header, HDM_SETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+        HBITMAP arrow = sortAscending_ ? downArrow_.get() : upArrow_.get();
+        if (showColumnIcon_ && i == sortColumn_ && arrow) {
+            wanted.fmt |= HDF_BITMAP | HDF_STRING;
+            if ((wanted.fmt & HDF_JUSTIFYMASK) == HDF_LEFT)
+                wanted.fmt |= HDF_BITMAP_ON_RIGHT;
+            wanted.hbm = arrow;
         }
+        if (wanted.fmt != column.fmt || wanted.hbm != column.hbm)
+            SendMessageA(header, HDM_SETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&wanted));
     }
+    arrowsSet_ = true;
 }
+
+// ---------------------------------------------------------------------------------------------
+// Items
 
 std::string TDirView::ItemFullFileName(const TListItem* item) const
 {
-    const auto* rec = item ? static_cast<const TFileRec*>(item->Data()) : nullptr;
+    const TFileRec* rec = ItemRec(item);
     if (!rec)
         return std::string();
-    return rec->IsRecycleBin && path_.empty() ? rec->FileName : path_ + "\\" + rec->FileName;
+    return isRecycleBin_ ? rec->FileName : path_ + "\\" + rec->FileName;
 }
 
 TListItem* TDirView::FindFileItem(const std::string& fileName) const
 {
     for (int i = 0; i < Items().Count(); ++i) {
-        const auto* rec = static_cast<const TFileRec*>(Items()[i]->Data());
+        const TFileRec* rec = ItemRec(Items()[i]);
         if (rec && rec->FileName == fileName)
             return Items()[i];
     }
@@ -728,54 +825,80 @@ TFileRec* TDirView::ItemData(int index) const
 {
     if (index < 0 || index >= Items().Count())
         return nullptr;
-    return static_cast<TFileRec*>(Items()[index]->Data());
+    return ItemRec(Items()[index]);
 }
 
-void TDirView::CreateWnd()
+void TDirView::FormatFileTime(const FILETIME& time, std::string& text)
 {
-    TCustomListView::CreateWnd();
-    // The shell's own lists, which the window shares and never destroys (LVS_SHAREIMAGELISTS).
-    SHFILEINFOA info = {};
-    if (!SmallImages())
-        if (auto list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
-                "", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES)))
-            SendMessageA(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(list));
-    if (!LargeImages())
-        if (auto list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
-                "", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_LARGEICON | SHGFI_USEFILEATTRIBUTES)))
-            SendMessageA(Handle(), LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(list));
-    UpdateSortArrows();
+    text.clear();
+    FILETIME local;
+    SYSTEMTIME system;
+    if (!FileTimeToLocalFileTime(&time, &local) || !FileTimeToSystemTime(&local, &system))
+        return;
+    char buffer[128] = {};
+    if (GetDateFormatA(LOCALE_USER_DEFAULT, 0, &system, dateFormat_.c_str(), buffer, sizeof buffer))
+        text = buffer;
+    if (!timeFormat_.empty() &&
+        GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &system, timeFormat_.c_str(), buffer, sizeof buffer))
+        text += std::string("  ") + buffer;
 }
 
-void TDirView::ColumnClick(TListColumn* column)
+std::string TDirView::ItemText(const TFileRec& rec, int column)
 {
-    const int index = std::min(column->Index(), 4);
-    {
-        TCursorGuard hourglass;
-        if (index == sortColumn_)
-            sortAscending_ = !sortAscending_;
-        sortColumn_ = static_cast<TSortColumn>(index);
-        SortItems();
+    std::string text;
+    switch (column) {
+    case 0:
+        return rec.DisplayName;
+    case 1:
+        if (!rec.IsDirectory)
+            IntToThousands(rec.Size, text);
+        return text;
+    case 2:
+        return rec.TypeName;
+    case 3:
+        FormatFileTime(rec.Time, text);
+        return text;
+    case 4:
+        return AttrString(rec.Attr);
+    default:
+        return text;
     }
-    UpdateSortArrows();
-    if (TListItem* selected = Selected())
-        selected->MakeVisible();
-    TCustomListView::ColumnClick(column);
 }
 
-void TDirView::Edit(TListItem* item, std::string& text)
+// ---------------------------------------------------------------------------------------------
+// Window messages
+
+bool TDirView::CanEditLabel() const
 {
-    // The caption stays the file's name: a new name only shows once the file carries it.
-    if (const auto* rec = static_cast<const TFileRec*>(item->Data()))
-        text = rec->DisplayName;
-    TCustomListView::Edit(item, text);
-    SetLoadEnabled(true);
+    return !ReadOnly() && driveType_ != DRIVE_CDROM && !isRecycleBin_ && !loading_;
 }
 
-void TDirView::EditCanceled(TListItem* item)
+LRESULT TDirView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    TCustomListView::EditCanceled(item);
-    SetLoadEnabled(true);
+    switch (msg) {
+    case WM_PAINT:
+        if (ViewStyle() == vsReport && !arrowsSet_)
+            UpdateSortArrows();
+        break;
+    case WM_CONTEXTMENU:
+        if (DragSourceView() == this)
+            return 0;
+        if (HWND(wParam) == Handle()) {
+            POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            if (lParam == -1) {
+                RECT rect = {};
+                if (TListItem* item = ItemFocused())
+                    ListView_GetItemRect(Handle(), item->Index(), &rect, LVIR_LABEL);
+                at = ClientToScreen({rect.left, rect.bottom});
+            }
+            ContextMenuAt(at);
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return TCustomListView::WndProc(msg, wParam, lParam);
 }
 
 bool TDirView::Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -783,38 +906,31 @@ bool TDirView::Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
     if (msg == WM_NOTIFY && !Dying()) {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         switch (header->code) {
+        case LVN_GETDISPINFOA:
+        case LVN_GETDISPINFOW:
+            GetDispInfo(header);
+            result = 0;
+            return true;
         case LVN_BEGINLABELEDITA:
         case LVN_BEGINLABELEDITW:
-            if (ReadOnly() || driveType_ == DRIVE_CDROM) {
+            if (!CanEditLabel()) {
                 result = TRUE;
                 return true;
             }
             SetLoadEnabled(false);
             result = FALSE;
             return true;
-        case LVN_ITEMCHANGED: {
-            if (loading_) {
-                result = 0;
-                return true;
-            }
-            auto* change = reinterpret_cast<NMLISTVIEW*>(lParam);
-            bool toggled = (change->uChanged & LVIF_STATE) &&
-                           ((change->uOldState ^ change->uNewState) & LVIS_SELECTED);
-            if (toggled && change->iItem >= 0 && change->iItem < Items().Count()) {
-                TListItem* item = Items()[change->iItem];
-                const auto* rec = static_cast<const TFileRec*>(item->Data());
-                const bool selected = (change->uNewState & LVIS_SELECTED) != 0;
-                if (rec) {
-                    if (SelCount() == 1 && selected)
-                        selectedSize_ = rec->Size;
-                    else
-                        selectedSize_ += selected ? rec->Size : -rec->Size;
-                }
-                if (OnSelectItemNew)
-                    OnSelectItemNew(this, item, selected);
-            }
-            break;
-        }
+        case LVN_ITEMCHANGED:
+            if (!loading_)
+                ItemChanged(*reinterpret_cast<NMLISTVIEW*>(lParam));
+            result = 0;
+            return true;
+        case LVN_BEGINDRAG:
+        case LVN_BEGINRDRAG:
+            dragPoint_ = reinterpret_cast<NMLISTVIEW*>(lParam)->ptAction;
+            StartDrag();
+            result = 0;
+            return true;
         case NM_CUSTOMDRAW:
             if (dimmHiddenFiles_) {
                 result = CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
@@ -823,6 +939,7 @@ bool TDirView::Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
             break;
         case HDN_ENDTRACKA:
         case HDN_ENDTRACKW:
+            arrowsSet_ = false;
             UpdateSortArrows();
             break;
         default:
@@ -830,6 +947,24 @@ bool TDirView::Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
         }
     }
     return TCustomListView::Reflected(msg, wParam, lParam, result);
+}
+
+void TDirView::ItemChanged(const NMLISTVIEW& change)
+{
+    const bool toggled = (change.uChanged & LVIF_STATE) && ((change.uOldState ^ change.uNewState) & LVIS_SELECTED);
+    if (!toggled || change.iItem < 0 || change.iItem >= Items().Count())
+        return;
+    TListItem* item = Items()[change.iItem];
+    const TFileRec* rec = ItemRec(item);
+    const bool selected = (change.uNewState & LVIS_SELECTED) != 0;
+    if (rec) {
+        if (SelCount() == 1 && selected)
+            selectedSize_ = rec->Size;
+        else
+            selectedSize_ += selected ? rec->Size : -rec->Size;
+    }
+    if (OnSelectItemNew)
+        OnSelectItemNew(this, item, selected);
 }
 
 LRESULT TDirView::CustomDraw(NMLVCUSTOMDRAW* draw)
@@ -855,8 +990,24 @@ LRESULT TDirView::CustomDraw(NMLVCUSTOMDRAW* draw)
     }
 }
 
+void TDirView::KeyDown(WORD& key, TShiftState shift)
+{
+    if (key == VK_RETURN && !loading_) {
+        if (shift == 0)
+            DblClick();
+        else if (shift == ssAlt)
+            ShowPropertiesDialog();
+    }
+    TCustomListView::KeyDown(key, shift);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Change watching
+
 void TDirView::StartWatching()
 {
+    if (!watchForChanges_ || !dirOK_ || path_.empty() || WatchingActive())
+        return;
     if (!monitor_) {
         monitor_ = std::make_unique<TDiscMonitor>(nullptr);
         monitor_->OnChange = [this](TComponent*) { ChangeNoticed(); };
@@ -877,6 +1028,11 @@ void TDirView::StopWatching()
 {
     if (monitor_)
         monitor_->Stop();
+}
+
+bool TDirView::WatchingActive() const
+{
+    return monitor_ && monitor_->Active();
 }
 
 void TDirView::ChangeNoticed()

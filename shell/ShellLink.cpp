@@ -101,3 +101,18 @@ bool CreateShellLink(const std::string& target, const std::string& linkName, con
     }
     return true;
 }
+
+std::string ShellLinkTarget(const std::string& linkFile)
+{
+    ComPtr<IShellLinkA> link;
+    ComPtr<IPersistFile> file;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void())) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, file.put_void())) ||
+        FAILED(file->Load(Wide(linkFile).c_str(), STGM_READ)))
+        return std::string();
+    char target[MAX_PATH] = {};
+    WIN32_FIND_DATAA found;
+    if (FAILED(link->GetPath(target, MAX_PATH, &found, SLGP_RAWPATH)))
+        return std::string();
+    return target;
+}

@@ -15,3 +15,6 @@ std::string ShellLinkBaseName(const std::string& path);
 
 // The n-th choice of a name for a file: n = 1 is the name itself, n = 2 "x (2).lnk" for "x.lnk".
 std::string NumberedFileName(const std::string& file, int n);
+
+// The path a shortcut file points at; "" when it is no link the shell can read.
+std::string ShellLinkTarget(const std::string& linkFile);

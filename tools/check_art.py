@@ -176,13 +176,27 @@ def check_tool_strip():
 
 def check_rc_files():
     """Every file a resource script names exists."""
-    for script in ('Quillandora.rc', 'editor.rc'):
+    for script in ('Quillandora.rc', 'editor.rc', 'shell.rc'):
         with open(os.path.join(RES, script), encoding='ascii') as f:
             for line in f:
                 parts = line.split('"')
                 if len(parts) == 3 and not line.lstrip().startswith('#'):
                     if not os.path.isfile(os.path.join(RES, parts[1])):
                         fault('%s names a missing file %s' % (script, parts[1]))
+
+
+def check_shell_bitmaps():
+    """The sort arrows stand on the face colour that the view fills over from (15, 15); the drag
+    picture is white (transparent) around its sheets."""
+    for name in ('UpArrow2.bmp', 'DownArrow2.bmp'):
+        rows = read_bmp(os.path.join(RES, 'shell', name))
+        check_size(name, rows, 16, 16)
+        if rows[15][15] != make_art.ARROW_FACE:
+            fault('%s: pixel (15,15) is %r, not the face colour' % (name, rows[15][15]))
+    rows = read_bmp(os.path.join(RES, 'shell', 'DragFiles.bmp'))
+    check_size('DragFiles.bmp', rows, 32, 32)
+    if rows[0][0] != make_art.DRAG_CLEAR or rows[31][31] != make_art.DRAG_CLEAR:
+        fault('DragFiles.bmp: its corners are not the transparent white')
 
 
 def check_icon(path):
@@ -239,6 +253,7 @@ def main():
     check_tool_strip()
     check_glyphs('ilTools_Glyphs.bmp', 18, 10, 'editor')
     check_glyphs('ilBefehle_Glyphs.bmp', 13, 14, 'editor')
+    check_shell_bitmaps()
     check_rc_files()
     for msg in FAULTS:
         print(msg)

@@ -1525,6 +1525,44 @@ def preview(art, path):
 
 
 # ---------------------------------------------------------------------------------------------
+# The shell views' bitmaps: the header's sort arrows and the picture of a drag of several files.
+
+ARROW_FACE = (192, 192, 192)   # the view paints the header's own face colour over it
+DRAG_CLEAR = WHITE             # transparent in the drag image
+
+
+def sort_arrow(up):
+    """A 16x16 engraved triangle on the face colour, pointing up or down."""
+    cv = Canvas(16, 16, ARROW_FACE)
+    tri = [(4.0, 10.0), (12.0, 10.0), (8.0, 5.0)] if up else [(4.0, 6.0), (12.0, 6.0), (8.0, 11.0)]
+    cv.paint(moved(polygon(tri), 0, 0.9), WHITE, 0.8)
+    cv.paint(polygon(tri), NAVY)
+    return cv
+
+
+def sheet(cv, x, y, w, h, fold):
+    """A paper sheet with a folded top right corner, its edge engraved."""
+    body = polygon([(x, y), (x + w - fold, y), (x + w, y + fold), (x + w, y + h), (x, y + h)])
+    cv.paint(grow(body, 0.9), NAVY)
+    cv.paint(body, vgrad(y, y + h, (250, 252, 255), (214, 230, 252)))
+    corner = polygon([(x + w - fold, y), (x + w - fold, y + fold), (x + w, y + fold)])
+    cv.paint(corner, (170, 200, 240))
+    for k in range(3):
+        ly = y + fold + 3.0 + k * 3.2
+        if ly < y + h - 2:
+            cv.paint(capsule(x + 2.6, ly, x + w - 2.8, ly, 0.45), (120, 160, 220))
+
+
+def drag_files():
+    """Three stacked sheets on the transparent white; the sheets hold no pure white."""
+    cv = Canvas(32, 32, DRAG_CLEAR)
+    sheet(cv, 12.5, 2.5, 14, 18, 4.5)
+    sheet(cv, 8.5, 6.5, 14, 18, 4.5)
+    sheet(cv, 4.5, 10.5, 14, 18, 4.5)
+    return cv
+
+
+# ---------------------------------------------------------------------------------------------
 
 def build():
     art = {}
@@ -1551,6 +1589,9 @@ def build():
                                      round(TOOL_SIZE / 2) - round(TOOL_GLYPH / 2),
                                      round(TOOL_SIZE / 2) - round(TOOL_GLYPH / 2))
     art['command_glyphs'] = glyph_strip(COMMAND_GLYPHS, 13, small_face, 4, 5)
+    art['up_arrow'] = sort_arrow(True)
+    art['down_arrow'] = sort_arrow(False)
+    art['drag_files'] = drag_files()
     return art
 
 
@@ -1585,6 +1626,10 @@ def save(art, res=RES):
     write(os.path.join(e, 'ilToolButtons.bmp'), bmp_bytes(art['tools'].rgb_rows()))
     write(os.path.join(e, 'ilTools_Glyphs.bmp'), bmp_bytes(art['tool_glyphs'].rgb_rows()))
     write(os.path.join(e, 'ilBefehle_Glyphs.bmp'), bmp_bytes(art['command_glyphs'].rgb_rows()))
+    sh = os.path.join(res, 'shell')
+    write(os.path.join(sh, 'UpArrow2.bmp'), bmp_bytes(art['up_arrow'].rgb_rows()))
+    write(os.path.join(sh, 'DownArrow2.bmp'), bmp_bytes(art['down_arrow'].rgb_rows()))
+    write(os.path.join(sh, 'DragFiles.bmp'), bmp_bytes(art['drag_files'].rgb_rows()))
 
 
 def main():

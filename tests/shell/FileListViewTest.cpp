@@ -109,6 +109,30 @@ struct ViewOnForm : TestForm {
         return item.fmt;
     }
 
+    // The arrow a column's header shows, read from its bitmap: 'v' when the dark pixels crowd
+    // the upper half (a triangle standing on its point), '^' the lower, ' ' for none.
+    char Arrow(int column)
+    {
+        HDITEMA item = {};
+        item.mask = HDI_FORMAT | HDI_BITMAP;
+        SendMessageA(ListView_GetHeader(view->Handle()), HDM_GETITEMA, static_cast<WPARAM>(column),
+                     reinterpret_cast<LPARAM>(&item));
+        if (!(item.fmt & HDF_BITMAP) || !item.hbm)
+            return ' ';
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, item.hbm);
+        int upper = 0, lower = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const COLORREF c = GetPixel(dc, x, y);
+                if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 300)
+                    ++(y < 8 ? upper : lower);
+            }
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        return upper > lower ? 'v' : lower > upper ? '^' : '?';
+    }
+
     TDirView* view;
 };
 
@@ -205,10 +229,10 @@ TEST(DirViewSort, DirectoriesFirstAndDescendingReversesAll)
     small.DisplayName = "B";
     small.Size = 10;
     large.DisplayName = "a";
-    large.Size = static_cast<int>(0x80000000u);   // above 2 GB: compared unsigned
+    large.Size = 0x1C0000000;   // 7 GB: its low half alone would be smaller than 10 bytes' half
     EXPECT_LT(CompareFileRecs(folder, small, sName, true), 0);
     EXPECT_LT(CompareFileRecs(large, small, sName, true), 0) << "names compare without case";
-    EXPECT_LT(CompareFileRecs(small, large, sSize, true), 0) << "sizes are unsigned";
+    EXPECT_LT(CompareFileRecs(small, large, sSize, true), 0) << "sizes are 64-bit";
     EXPECT_GT(CompareFileRecs(folder, small, sSize, false), 0) << "descending: folders last";
     EXPECT_LT(CompareFileRecs(large, small, sSize, false), 0) << "descending: the largest first";
     EXPECT_EQ(CompareFileRecs(small, small, sSize, false), 0);
@@ -288,22 +312,25 @@ TEST(DirView, HeaderClicksSortAndMoveTheArrow)
     StagedListing staged;
     ViewOnForm on;
     on.view->SetPath(staged.Path());
-    EXPECT_TRUE(on.HeaderFormat(0) & HDF_SORTDOWN) << "ascending shows the down arrow: " << on.HeaderFormat(0);
+    EXPECT_EQ(on.Arrow(0), 'v') << "ascending shows the down arrow";
+    EXPECT_TRUE(on.HeaderFormat(0) & HDF_BITMAP_ON_RIGHT) << "beside a left-aligned title: " << on.HeaderFormat(0);
 
     on.ClickHeader(1);
     EXPECT_EQ(on.view->SortColumn(), sSize);
     EXPECT_TRUE(on.view->SortAscending());
     EXPECT_EQ(on.Names(), "Unter,Alpha.txt,gamma.ICO,beta.ico,delta.bmp");
-    EXPECT_EQ(on.HeaderFormat(0) & (HDF_SORTDOWN | HDF_SORTUP), 0) << "arrow left the name column";
-    EXPECT_TRUE(on.HeaderFormat(1) & HDF_SORTDOWN) << on.HeaderFormat(1);
+    EXPECT_EQ(on.Arrow(0), ' ') << "arrow left the name column";
+    EXPECT_EQ(on.Arrow(1), 'v');
+    EXPECT_FALSE(on.HeaderFormat(1) & HDF_BITMAP_ON_RIGHT) << "a right-aligned title keeps it left";
 
     on.ClickHeader(1);
     EXPECT_FALSE(on.view->SortAscending()) << "a second click reverses";
     EXPECT_EQ(on.Names(), "delta.bmp,beta.ico,gamma.ICO,Alpha.txt,Unter") << "largest first, folders last";
-    EXPECT_TRUE(on.HeaderFormat(1) & HDF_SORTUP) << on.HeaderFormat(1);
+    EXPECT_EQ(on.Arrow(1), '^');
 
     on.view->SetShowColumnIcon(false);
-    EXPECT_EQ(on.HeaderFormat(1) & (HDF_SORTDOWN | HDF_SORTUP), 0);
+    EXPECT_EQ(on.Arrow(1), ' ');
+    EXPECT_TRUE(on.HeaderFormat(1) & HDF_STRING) << "the title stays";
 }
 
 TEST(DirView, PathsSelectionAndShortcuts)
