@@ -167,9 +167,6 @@ TDirView::~TDirView()
     // The drop target may still be held by OLE: it must not reach back into a view that is gone.
     dragDrop_.reset();
     OnDeletion = nullptr;
-    // The header keeps the arrow bitmap it shows; the window goes before the bitmaps.
-    if (HandleAllocated())
-        DestroyWindow(Handle());
 }
 
 void TDirView::CreateWnd()
@@ -192,11 +189,12 @@ void TDirView::CreateWnd()
     NameColumnTitle();
     arrowsSet_ = false;
     UpdateSortArrows();
-    // A new window is a new drop target.
+    // A new window is a new drop target, and watching goes on where a window was before.
     if (dragDrop_->DragDropControl() != this)
         dragDrop_->SetDragDropControl(this);
     else
         dragDrop_->RegisterTarget();
+    StartWatching();
 }
 
 void TDirView::DestroyWnd()
@@ -555,10 +553,9 @@ TListItem* TDirView::AddItem(const WIN32_FIND_DATAA& found)
     rec->Time = found.ftLastWriteTime;
     filesSize_ += rec->Size;
 
+    // The window asks for the texts when it draws them.
     TListItem* item = Items().Add();
     item->SetData(rec.get());
-    // The window asks for the texts; the caption keeps the name for the model's own use.
-    item->SetCaption(rec->DisplayName);
     if (rec->Ext == "LNK")
         item->SetOverlayIndex(0);   // the platform's overlay image 1: the shortcut arrow
     records_.emplace(rec.get(), std::move(rec));

@@ -374,8 +374,9 @@ private:
     void DragOver(DWORD keyState, POINT pt, DWORD& effect);
     void DragLeave();
     void Dropped(DWORD keyState, POINT pt, DWORD effect);
+    // The drop target under the point, auto-scrolling, and the effect a drop there would have.
+    void TrackDrag(DWORD keyState, POINT pt, DWORD& effect);
     DWORD DropEffectFor(DWORD keyState, DWORD effect) const;
-    bool RefusesDropInto(const std::string& targetPath) const;
     void ScrollWhileDragging(POINT client);
     TListItem* DropTargetItem() const;
     void SetDropTargetItem(TListItem* item);
@@ -444,6 +445,7 @@ private:
     char sourceDrive_ = '\0';
     bool linksForExecutables_ = false;
     TListItem* dropTarget_ = nullptr;
+    std::vector<std::string> draggedFolders_;
     POINT dragPoint_ = {};
     ULONGLONG lastScrollTick_ = 0;
     int scrollSteps_ = 0;

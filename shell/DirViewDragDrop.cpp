@@ -347,6 +347,7 @@ std::string TDirView::DropTargetPath() const
 void TDirView::DragEnter(IDataObject* data, DWORD keyState, POINT pt, DWORD& effect, bool& accept)
 {
     const TFileList& list = dragDrop_->FileList;
+    draggedFolders_.clear();
     if (accept) {
         accept = !loading_ && driveType_ != DRIVE_CDROM && dirOK_ && list.Count() > 0;
         const std::string first = accept ? list.Item(0).Name : std::string();
@@ -355,15 +356,18 @@ void TDirView::DragEnter(IDataObject* data, DWORD keyState, POINT pt, DWORD& eff
         accept = accept && !(isRecycleBin_ && dragDrop_->FileNamesMapped);
         sourceDrive_ = accept && first[1] == ':' ? UpperLetter(first[0]) : '\0';
         linksForExecutables_ = accept && (dragDrop_->OfferedEffects() & DROPEFFECT_LINK);
-        for (int i = 0; accept && linksForExecutables_ && i < list.Count(); ++i) {
-            const std::string ext = FileExt(ExtractFileName(list.Item(i).Name), false);
-            linksForExecutables_ = ext == "EXE" || ext == "COM";
+        for (int i = 0; accept && i < list.Count(); ++i) {
+            const std::string& name = list.Item(i).Name;
+            const std::string ext = FileExt(ExtractFileName(name), false);
+            linksForExecutables_ = linksForExecutables_ && (ext == "EXE" || ext == "COM");
+            if (IsDirectory(RemoveBackslash(name)))
+                draggedFolders_.push_back(name);
         }
     }
     scrollSteps_ = 0;
     lastScrollTick_ = 0;
     if (accept)
-        DragOver(keyState, pt, effect);
+        TrackDrag(keyState, pt, effect);
     else
         effect = DROPEFFECT_NONE;
     if (OnDDDragEnter)
@@ -372,21 +376,25 @@ void TDirView::DragEnter(IDataObject* data, DWORD keyState, POINT pt, DWORD& eff
 
 void TDirView::DragOver(DWORD keyState, POINT pt, DWORD& effect)
 {
-    if (dragDrop_->DropTarget()->Accept()) {
-        POINT client = pt;
-        ::ScreenToClient(Handle(), &client);
-        LVHITTESTINFO hit = {};
-        hit.pt = client;
-        const int index = static_cast<int>(SendMessageA(Handle(), LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-        TListItem* under = index >= 0 && index < Items().Count() && (hit.flags & LVHT_ONITEM) ? Items()[index] : nullptr;
-        const TFileRec* rec = ItemRec(under);
-        SetDropTargetItem(rec && rec->IsDirectory ? under : nullptr);
-        if (ViewStyle() == vsReport)
-            ScrollWhileDragging(client);
-        effect = DropEffectFor(keyState, effect);
-    }
+    if (dragDrop_->DropTarget()->Accept())
+        TrackDrag(keyState, pt, effect);
     if (OnDDDragOver)
         OnDDDragOver(this, keyState, pt, effect);
+}
+
+void TDirView::TrackDrag(DWORD keyState, POINT pt, DWORD& effect)
+{
+    POINT client = pt;
+    ::ScreenToClient(Handle(), &client);
+    LVHITTESTINFO hit = {};
+    hit.pt = client;
+    const int index = static_cast<int>(SendMessageA(Handle(), LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    TListItem* under = index >= 0 && index < Items().Count() && (hit.flags & LVHT_ONITEM) ? Items()[index] : nullptr;
+    const TFileRec* rec = ItemRec(under);
+    SetDropTargetItem(rec && rec->IsDirectory ? under : nullptr);
+    if (ViewStyle() == vsReport)
+        ScrollWhileDragging(client);
+    effect = DropEffectFor(keyState, effect);
 }
 
 DWORD TDirView::DropEffectFor(DWORD keyState, DWORD effect) const
@@ -406,20 +414,13 @@ DWORD TDirView::DropEffectFor(DWORD keyState, DWORD effect) const
     // Into the bin means away from where the files are: only a source that lets them go.
     if (DropsOnRecycleBin())
         chosen = (offered & DROPEFFECT_MOVE) ? DROPEFFECT_MOVE : DROPEFFECT_NONE;
-    if ((chosen & (DROPEFFECT_COPY | DROPEFFECT_MOVE)) && RefusesDropInto(DropTargetPath()))
-        chosen = DROPEFFECT_NONE;
+    // A folder never goes into itself.
+    const std::string target = DropTargetPath();
+    if (chosen & (DROPEFFECT_COPY | DROPEFFECT_MOVE))
+        for (const std::string& folder : draggedFolders_)
+            if (PathInFolder(target, folder))
+                chosen = DROPEFFECT_NONE;
     return chosen | scroll;
-}
-
-bool TDirView::RefusesDropInto(const std::string& targetPath) const
-{
-    const TFileList& list = dragDrop_->FileList;
-    for (int i = 0; i < list.Count(); ++i) {
-        const std::string& name = list.Item(i).Name;
-        if (IsDirectory(RemoveBackslash(name)) && PathInFolder(targetPath, name))
-            return true;
-    }
-    return false;
 }
 
 void TDirView::ScrollWhileDragging(POINT client)

@@ -206,7 +206,6 @@ TListItem* TDirView::CreateEmptyFile(const std::string& name)
         WIN32_FIND_DATAA found;
         if (FindFirst(file, found)) {
             item = AddItem(found);
-            SetSelected(item);
             SetItemFocused(item);
             item->MakeVisible();
         }

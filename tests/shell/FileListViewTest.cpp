@@ -4,15 +4,18 @@
 #include <commctrl.h>
 
 #include "DirView.h"
+#include "DirViewTestSupport.h"
 #include "Forms.h"
 #include "MessagePump.h"
 #include "MouseInput.h"
 #include "StagedFolder.h"
 #include "TestForm.h"
+#include "WitnessWindow.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -20,37 +23,67 @@
 
 namespace {
 
-FILETIME LocalTime(WORD year, WORD month, WORD day, WORD hour = 12)
-{
-    SYSTEMTIME local = {};
-    local.wYear = year;
-    local.wMonth = month;
-    local.wDay = day;
-    local.wHour = hour;
-    FILETIME localFile, utc;
-    SystemTimeToFileTime(&local, &localFile);
-    LocalFileTimeToFileTime(&localFile, &utc);
-    return utc;
-}
-
-WIN32_FIND_DATAA Found(DWORD attributes, DWORD size, const FILETIME& time)
+WIN32_FIND_DATAA Found(DWORD attributes, int64_t size, const FILETIME& time)
 {
     WIN32_FIND_DATAA found = {};
     found.dwFileAttributes = attributes;
-    found.nFileSizeLow = size;
+    found.nFileSizeLow = static_cast<DWORD>(size);
+    found.nFileSizeHigh = static_cast<DWORD>(size >> 32);
     found.ftLastWriteTime = time;
     return found;
 }
 
-void WriteFile(const std::string& path, size_t size, DWORD attributes = FILE_ATTRIBUTE_NORMAL)
+// A file of `size` bytes that takes no room: its end is set, nothing is written.
+void WriteSparseFile(const std::string& path, int64_t size)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    std::string bytes(size, 'x');
-    DWORD written = 0;
-    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
     CloseHandle(file);
 }
+
+void SetWriteTime(const std::string& path, const FILETIME& time)
+{
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+}
+
+// Runs the test's action when the message it posted to itself arrives: a stand-in for what
+// the user does while a load lets messages run.
+class PostedAction {
+public:
+    explicit PostedAction(std::function<void()> action) : window_(MakeWitnessWindow("DirViewPostedAction", Proc))
+    {
+        current = std::move(action);
+    }
+    ~PostedAction()
+    {
+        DestroyWindow(window_);
+        current = nullptr;
+    }
+    void Post() { PostMessageA(window_, WM_APP, 0, 0); }
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == WM_APP && current)
+            current();
+        return DefWindowProcA(window, msg, wParam, lParam);
+    }
+    static inline std::function<void()> current;
+    HWND window_;
+};
+
+// Tells when the form that owns it is freed.
+struct FreedWitness : TComponent {
+    FreedWitness(TComponent* owner, bool& freed) : TComponent(owner), freed(freed) {}
+    ~FreedWitness() override { freed = true; }
+    bool& freed;
+};
 
 // The process's open handles. Wine answers GetProcessHandleCount with 0, so every handle value
 // below 0x4000 is asked about instead.
@@ -63,92 +96,6 @@ int OpenHandles()
             ++count;
     return count;
 }
-
-struct ViewOnForm : TestForm {
-    ViewOnForm() : TestForm(20, 20, 640, 400)
-    {
-        view = Add<TDirView>(0, 0, 620, 380);
-        form->Show();
-        PumpMessages();
-    }
-
-    // The names in the window's order, joined by ",".
-    std::string Names()
-    {
-        std::string names;
-        const int rows = static_cast<int>(SendMessageA(view->Handle(), LVM_GETITEMCOUNT, 0, 0));
-        for (int row = 0; row < rows; ++row)
-            names += (row ? "," : "") + Text(row, 0);
-        return names;
-    }
-
-    std::string Text(int row, int column) { return ListViewText(view->Handle(), row, column); }
-
-    int Row(const std::string& name)
-    {
-        TListItem* item = view->FindFileItem(name);
-        return item ? item->Index() : -1;
-    }
-
-    // A real click on a column's header.
-    void ClickHeader(int column)
-    {
-        HWND header = ListView_GetHeader(view->Handle());
-        RECT rect = {};
-        SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&rect));
-        ClickAt(header, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-        PumpMessages();
-    }
-
-    int HeaderFormat(int column)
-    {
-        HDITEMA item = {};
-        item.mask = HDI_FORMAT;
-        SendMessageA(ListView_GetHeader(view->Handle()), HDM_GETITEMA, static_cast<WPARAM>(column),
-                     reinterpret_cast<LPARAM>(&item));
-        return item.fmt;
-    }
-
-    // The arrow a column's header shows, read from its bitmap: 'v' when the dark pixels crowd
-    // the upper half (a triangle standing on its point), '^' the lower, ' ' for none.
-    char Arrow(int column)
-    {
-        HDITEMA item = {};
-        item.mask = HDI_FORMAT | HDI_BITMAP;
-        SendMessageA(ListView_GetHeader(view->Handle()), HDM_GETITEMA, static_cast<WPARAM>(column),
-                     reinterpret_cast<LPARAM>(&item));
-        if (!(item.fmt & HDF_BITMAP) || !item.hbm)
-            return ' ';
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, item.hbm);
-        int upper = 0, lower = 0;
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x) {
-                const COLORREF c = GetPixel(dc, x, y);
-                if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 300)
-                    ++(y < 8 ? upper : lower);
-            }
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        return upper > lower ? 'v' : lower > upper ? '^' : '?';
-    }
-
-    TDirView* view;
-};
-
-// Four files of distinct sizes and one sub-folder.
-struct StagedListing {
-    StagedListing() : folder("dir view")
-    {
-        WriteFile(folder.Path() + "beta.ico", 1500);
-        WriteFile(folder.Path() + "Alpha.txt", 20);
-        WriteFile(folder.Path() + "gamma.ICO", 300);
-        WriteFile(folder.Path() + "delta.bmp", 4000);
-        folder.Folder("Unter");
-    }
-    std::string Path() const { return folder.Path().substr(0, folder.Path().size() - 1); }
-    StagedFolder folder;
-};
 
 }  // namespace
 
@@ -189,10 +136,12 @@ TEST(DirViewFilter, DefaultsPassEverythingWithinTheDosDateRange)
 {
     TDirFilter filter;
     const FILETIME now = LocalTime(2024, 6, 1);
-    const struct { DWORD attributes; DWORD size; FILETIME time; bool passes; const char* what; } cases[] = {
+    const struct { DWORD attributes; int64_t size; FILETIME time; bool passes; const char* what; } cases[] = {
         {FILE_ATTRIBUTE_NORMAL, 0, now, true, "empty file"},
         {FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY, 123, now, true, "hidden system file"},
-        {FILE_ATTRIBUTE_ARCHIVE, 0x7FFFFFFF, now, true, "largest size"},
+        {FILE_ATTRIBUTE_ARCHIVE, 0x7FFFFFFF, now, true, "2 GB less a byte"},
+        {FILE_ATTRIBUTE_ARCHIVE, 0x80000000, now, true, "2 GB"},
+        {FILE_ATTRIBUTE_ARCHIVE, 0x1C0000000, now, true, "7 GB, whose low half alone reads 3 GB"},
         {FILE_ATTRIBUTE_NORMAL, 1, LocalTime(1980, 1, 1, 0), true, "first DOS day"},
         {FILE_ATTRIBUTE_NORMAL, 1, LocalTime(2099, 12, 31, 23), true, "last day of the range"},
         {FILE_ATTRIBUTE_NORMAL, 1, LocalTime(1979, 12, 31), false, "1979"},
@@ -216,9 +165,11 @@ TEST(DirViewFilter, AttributeAndSizeSelection)
     TDirFilter sizes;
     sizes.SizeFrom = 10;
     sizes.SizeTo = 20;
-    for (DWORD size : {9u, 10u, 20u, 21u})
+    for (int64_t size : {9, 10, 20, 21})
         EXPECT_EQ(sizes.Accepts(Found(FILE_ATTRIBUTE_NORMAL, size, now)), size >= 10 && size <= 20)
             << "size " << size << ": both ends belong to the range";
+    sizes.SizeTo = 0x100000000;
+    EXPECT_FALSE(sizes.Accepts(Found(FILE_ATTRIBUTE_NORMAL, 0x100000014, now))) << "4 GB and 20 bytes is no 20";
 }
 
 TEST(DirViewSort, DirectoriesFirstAndDescendingReversesAll)
@@ -432,4 +383,108 @@ TEST(DirView, AThrowingAddHandlerLeavesNoSearchOpen)
             EXPECT_THROW(on.view->Reload(false), std::runtime_error) << vetoed;
         EXPECT_EQ(OpenHandles(), before) << "handles after three loads that stopped at " << vetoed;
     }
+}
+
+TEST(DirView, LargeFilesShowTheirSizeAndOldFilesStayOut)
+{
+    StagedListing staged;
+    const int64_t threeGB = 3LL << 30;
+    WriteSparseFile(staged.folder.Path() + "gross.bin", threeGB);
+    WriteFile(staged.folder.Path() + "alt.txt", 5);
+    SetWriteTime(staged.folder.Path() + "alt.txt", LocalTime(1979, 6, 1));
+    ViewOnForm on;
+    on.view->SetPath(staged.Path());
+    ASSERT_NE(on.Rec("gross.bin"), nullptr) << "a 3 GB file passes the default filter: " << on.Names();
+    EXPECT_EQ(on.Rec("gross.bin")->Size, threeGB);
+    std::string digits = on.Text(on.Row("gross.bin"), 1);
+    digits.erase(std::remove_if(digits.begin(), digits.end(), [](char c) { return c < '0' || c > '9'; }), digits.end());
+    EXPECT_EQ(digits, "3221225472") << on.Text(on.Row("gross.bin"), 1);
+    EXPECT_EQ(on.view->FilesSize(), threeGB + 20 + 1500 + 300 + 4000);
+    EXPECT_EQ(on.view->FindFileItem("alt.txt"), nullptr) << "1979 lies before the default date range";
+}
+
+TEST(DirView, ALoadAddsBareItemsAndRowsAskForTheirTexts)
+{
+    StagedListing staged;
+    TestForm hidden(20, 20, 400, 300);
+    auto* view = hidden.Add<TDirView>(0, 0, 380, 280);
+    view->HandleNeeded();
+    view->SetPath(staged.Path());
+    ASSERT_EQ(view->Items().Count(), 5);
+    for (int i = 0; i < view->Items().Count(); ++i) {
+        const TFileRec* rec = view->ItemData(i);
+        EXPECT_TRUE(rec->InfoEmpty && rec->IconEmpty) << rec->FileName << ": looked up during the load";
+    }
+    const int row = view->FindFileItem("delta.bmp")->Index();
+    EXPECT_FALSE(ListViewText(view->Handle(), row, 2).empty()) << "the type name, asked for as the row is drawn";
+    EXPECT_FALSE(view->ItemData(row)->InfoEmpty);
+    EXPECT_TRUE(view->ItemData(view->FindFileItem("Alpha.txt")->Index())->InfoEmpty) << "rows not drawn wait";
+}
+
+TEST(DirView, AThrowingAddHandlerEndsTheLoadCleanly)
+{
+    StagedListing staged;
+    ViewOnForm on;
+    on.view->SetPath(staged.Path());
+    on.view->OnAddFile = [](TComponent*, WIN32_FIND_DATAA& found, bool&) {
+        if (std::string(found.cFileName) == "delta.bmp")
+            throw std::runtime_error("abgelehnt");
+    };
+    EXPECT_THROW(on.view->Reload(false), std::runtime_error);
+    EXPECT_FALSE(on.view->Loading());
+    on.view->OnAddFile = nullptr;
+    on.view->Reload(false);
+    // Painting was not left held back: the rows are drawn, and so ask for their texts.
+    ASSERT_NE(on.Rec("Alpha.txt"), nullptr) << "the next load runs";
+    EXPECT_TRUE(PumpMessagesUntil([&] { return !on.Rec("Alpha.txt")->InfoEmpty; }, 2000));
+    EXPECT_EQ(on.Names(), "Unter,Alpha.txt,beta.ico,delta.bmp,gamma.ICO");
+}
+
+TEST(DirView, ALoadIsNotEnteredAgainWhileItLetsMessagesRun)
+{
+    StagedFolder many("viele");
+    for (int i = 0; i < 250; ++i)
+        WriteFile(many.Path() + "datei" + std::to_string(1000 + i) + ".txt", 1);
+    StagedListing other;
+    ViewOnForm on;
+    std::vector<std::string> loads;
+    on.view->OnLoaded = [&](TComponent*) { loads.push_back(on.view->Path() + " " + std::to_string(on.view->Items().Count())); };
+    PostedAction changePath([&] { on.view->SetPath(other.Path()); });
+    bool posted = false;
+    on.view->OnAddFile = [&](TComponent*, WIN32_FIND_DATAA&, bool&) {
+        if (!posted)
+            changePath.Post();
+        posted = true;
+    };
+    on.view->SetPath(many.Path());
+    ASSERT_EQ(loads.size(), 2u);
+    EXPECT_EQ(loads[0], RemoveTrailing(many.Path()) + " 250") << "the first load ran to its end";
+    EXPECT_EQ(loads[1], other.Path() + " 5") << "then the path asked for meanwhile";
+    EXPECT_EQ(on.view->LastPath(), RemoveTrailing(many.Path()));
+}
+
+TEST(DirView, AFormFreedDuringALoadGoesAfterIt)
+{
+    StagedFolder many("viele");
+    for (int i = 0; i < 250; ++i)
+        WriteFile(many.Path() + "datei" + std::to_string(1000 + i) + ".txt", 1);
+    bool freed = false;
+    auto* form = new TForm(nullptr);
+    new FreedWitness(form, freed);
+    form->SetBounds(20, 20, 300, 200);
+    auto* view = new TDirView(form);
+    view->SetParent(form);
+    view->SetBounds(0, 0, 280, 180);
+    form->Show();
+    int loaded = -1;
+    view->OnLoaded = [&](TComponent*) { loaded = view->Items().Count(); };
+    view->OnAddFile = [&](TComponent*, WIN32_FIND_DATAA&, bool&) {
+        if (loaded == -1)
+            form->Release();
+        loaded = 0;
+    };
+    view->SetPath(many.Path());
+    EXPECT_EQ(loaded, 250);
+    EXPECT_FALSE(freed) << "the release waited for the end of the load";
+    EXPECT_TRUE(PumpMessagesUntil([&] { return freed; }));
 }
