@@ -20,6 +20,7 @@
 #include "IconUpdateThread.h"
 #include "KtDriveInfo.h"
 #include "PIDL.h"
+#include "ShellViewShare.h"
 #include "SysUtils.h"
 
 #include <algorithm>
@@ -163,7 +164,7 @@ TDirView::~TDirView()
     StopWatching();
     deleteWatch_.reset();
     if (DragSourceView() == this)
-        SetDragSource(nullptr);
+        DragSourceView() = nullptr;
     // The drop target may still be held by OLE: it must not reach back into a view that is gone.
     dragDrop_.reset();
     OnDeletion = nullptr;

@@ -131,17 +131,6 @@ std::string FileTypeName(const std::string& ext);
 // Whether `path` lies in `folder` or in one of its sub-folders (or is the folder itself).
 bool PathInFolder(const std::string& path, const std::string& folder);
 
-// What the views and the drive tree put on the clipboard: 0 nothing of theirs, 1 cut, 2 copied.
-int ClipboardMode();
-void SetClipboardMode(int mode);
-// A cut has just put files on the clipboard (mode 1).
-void NoteClipboardCut();
-// Whether the clipboard still holds what was cut then: nothing has been put there since.
-bool ClipboardStillCut();
-// The view whose drag is running (and whose drop, in this program, is being processed); nullptr.
-class TDirView;
-TDirView* DragSourceView();
-
 class TDirView : public TCustomListView {
 public:
     using TAddFileEvent = std::function<void(TComponent* sender, WIN32_FIND_DATAA& found, bool& addFile)>;
@@ -366,7 +355,8 @@ private:
     void ClearCutMarks();
     void WatchVanishing(const std::vector<std::string>& files);
 
-    // Drag and drop.
+    // Drag and drop; the view that started the running drag, also while its drop is handled.
+    static TDirView* DirViewDragSource();
     void DDError(int errorNo);
     void SetupDragDrop();
     HIMAGELIST MakeDragImage(int files, int directories);
@@ -384,7 +374,8 @@ private:
     bool DropsOnRecycleBin() const;
     bool CopyOrMoveDropped(const std::string& targetPath, DWORD effect, bool recycleBin, std::string& sourcePath,
                            bool& sourceIsDirectory);
-    static void SetDragSource(TDirView* view);
+    // A cut has just put the selection on the clipboard.
+    void NoteCut();
 
     TDriveView* driveView_ = nullptr;
     std::string path_;

@@ -15,14 +15,12 @@
 #include "ImageList.h"
 #include "PIDL.h"
 #include "ShellLink.h"
+#include "ShellViewShare.h"
 #include "SysUtils.h"
 
 #include <cstdio>
 
 namespace {
-
-TDirView* dragSource = nullptr;
-DWORD cutSequence = 0;
 
 constexpr DWORD SingleEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
 
@@ -99,25 +97,9 @@ DragImageOverForm* dragImage = nullptr;
 
 }  // namespace
 
-TDirView* DragSourceView()
+TDirView* TDirView::DirViewDragSource()
 {
-    return dragSource;
-}
-
-void TDirView::SetDragSource(TDirView* view)
-{
-    dragSource = view;
-}
-
-void NoteClipboardCut()
-{
-    SetClipboardMode(1);
-    cutSequence = GetClipboardSequenceNumber();
-}
-
-bool ClipboardStillCut()
-{
-    return ClipboardMode() == 1 && GetClipboardSequenceNumber() == cutSequence;
+    return dynamic_cast<TDirView*>(DragSourceView());
 }
 
 bool TDirView::TargetPopUpMenu() const
@@ -190,7 +172,7 @@ void TDirView::SetupDragDrop()
 
 void TDirView::StartDrag()
 {
-    if (loading_ || dragSource || !HandleAllocated())
+    if (loading_ || DragSourceView() || !HandleAllocated())
         return;
     const std::vector<TListItem*> selected = SelectedItems();
     if (selected.empty())
@@ -236,7 +218,7 @@ void TDirView::StartDrag()
     for (TListItem* item : selected)
         dragged.push_back(ItemFullFileName(item));
 
-    SetDragSource(this);
+    DragSourceView() = this;
     dragStartTick_ = GetTickCount64();
     int result;
     {
@@ -252,7 +234,7 @@ void TDirView::StartDrag()
     MSG msg;
     while (PeekMessageA(&msg, nullptr, DDM_ProcessDropped(), DDM_ProcessDropped(), PM_REMOVE))
         DispatchMessageA(&msg);
-    SetDragSource(nullptr);
+    DragSourceView() = nullptr;
     SetDropTargetItem(nullptr);
     dd.SetSourceEffects(SingleEffects);
     if (result == 3 && !WatchingActive())
@@ -479,7 +461,7 @@ void TDirView::Dropped(DWORD keyState, POINT pt, DWORD effect)
     if (OnDDProcessDropped)
         OnDDProcessDropped(this, keyState, pt, effect);
     // A click that the system took for a tiny drag onto the view itself.
-    if (dragSource == this && GetTickCount64() - dragStartTick_ < 200)
+    if (DragSourceView() == this && GetTickCount64() - dragStartTick_ < 200)
         return;
     // Only what the source offered may be done with its files.
     if (effect != DROPEFFECT_COPY && effect != DROPEFFECT_MOVE && effect != DROPEFFECT_LINK)
@@ -507,7 +489,7 @@ bool TDirView::ExecuteDropFileOperation(const std::string& targetPath, DWORD eff
     const bool recycleBin = DropsOnRecycleBin();
     if (recycleBin && dragDrop_->FileNamesMapped)
         return false;
-    TDirView* source = dragSource;
+    TDirView* source = DirViewDragSource();
     std::string sourcePath;
     bool sourceIsDirectory = true;
     bool done = false;
@@ -569,7 +551,7 @@ bool TDirView::CopyOrMoveDropped(const std::string& targetPath, DWORD effect, bo
                                  std::string& sourcePath, bool& sourceIsDirectory)
 {
     TFileList& list = dragDrop_->FileList;
-    TDirView* source = dragSource;
+    TDirView* source = DirViewDragSource();
     const bool mapped = dragDrop_->FileNamesMapped;
     TFileOperator& op = *fileOperator_;
     StopWatching();

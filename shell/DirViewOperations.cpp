@@ -16,6 +16,7 @@
 #include "IconUpdateThread.h"
 #include "ShellDialogs.h"
 #include "ShellLink.h"
+#include "ShellViewShare.h"
 #include "SysUtils.h"
 
 #include <algorithm>
@@ -330,10 +331,10 @@ void TDirView::ContextMenuAt(POINT screenPos)
     } else if (verb == "cut") {
         // The shell put the files on the clipboard to be moved: one file as well as several.
         MarkCut(true);
-        NoteClipboardCut();
+        NoteCut();
     } else if (verb == "copy") {
         ClearCutMarks();
-        SetClipboardMode(2);
+        ViewClipboard().mode = cbCopy;
     }
     if (isRecycleBin_ && !verb.empty() && verb != "cut" && verb != "properties")
         AfterRecycleBinVerb();
@@ -395,9 +396,9 @@ void TDirView::EmptyClipboard()
         ::EmptyClipboard();
         CloseClipboard();
     }
-    if (ClipboardMode() != 0)
+    if (ViewClipboard().mode != cbNone)
         ClearCutMarks();
-    SetClipboardMode(0);
+    ViewClipboard().mode = cbNone;
 }
 
 bool TDirView::FillFileListWithSelection()
@@ -415,7 +416,7 @@ bool TDirView::CopyToClipboard()
     if (!FillFileListWithSelection())
         return false;
     const bool copied = dragDrop_->CopyListToClipboard();
-    SetClipboardMode(2);
+    ViewClipboard().mode = cbCopy;
     return copied;
 }
 
@@ -426,8 +427,14 @@ bool TDirView::CutToClipboard()
         return false;
     MarkCut(true);
     const bool copied = dragDrop_->CopyListToClipboard();
-    NoteClipboardCut();
+    NoteCut();
     return copied;
+}
+
+void TDirView::NoteCut()
+{
+    ViewClipboard().mode = cbCut;
+    ViewClipboard().cutSequence = GetClipboardSequenceNumber();
 }
 
 bool TDirView::CanPasteFromClipboard()
@@ -446,12 +453,12 @@ bool TDirView::PasteFromClipboard()
     dragDrop_->FileList.Clear();
     if (loading_ || !CanPasteFromClipboard() || !dragDrop_->ReadClipboard())
         return false;
-    if (ClipboardMode() == 1 && !ClipboardStillCut()) {
-        // Another program has put something new there since: this is no longer our cut.
+    if (ViewClipboard().mode == cbCut && !ViewClipboard().CutStillHeld()) {
+        // Something new has been put there since: this is no longer our cut.
         ClearCutMarks();
-        SetClipboardMode(0);
+        ViewClipboard().mode = cbNone;
     }
-    if (ClipboardMode() == 1) {
+    if (ViewClipboard().mode == cbCut) {
         const bool moved = ExecuteDropFileOperation(PathForShell(), DROPEFFECT_MOVE);
         if (OnDDExecuted)
             OnDDExecuted(this, DROPEFFECT_MOVE);

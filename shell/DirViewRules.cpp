@@ -37,8 +37,6 @@ int Order(T a, T b)
 // Types whose files may each show an icon of their own, so one per type would be wrong.
 const char PerFileIconTypes[] = "EXE,LNK,ICO,ANI,CUR,PIF,JOB,CPL";
 
-int clipboardMode = 0;
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -268,17 +266,4 @@ bool PathInFolder(const std::string& path, const std::string& folder)
     const std::string inner = UpperCase(AddBackslash(path));
     const std::string outer = UpperCase(AddBackslash(folder));
     return !outer.empty() && inner.compare(0, outer.size(), outer) == 0;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Shared state
-
-int ClipboardMode()
-{
-    return clipboardMode;
-}
-
-void SetClipboardMode(int mode)
-{
-    clipboardMode = mode >= 0 && mode <= 2 ? mode : 0;
 }

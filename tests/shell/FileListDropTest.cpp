@@ -11,6 +11,7 @@
 #include "FileOperator.h"
 #include "MessagePump.h"
 #include "ShellLink.h"
+#include "ShellViewShare.h"
 #include "StagedFolder.h"
 #include "SysUtils.h"
 
@@ -209,11 +210,11 @@ TEST_F(DirViewDrops, MovingFromAnotherViewTakesItsItemsAtOnce)
     };
     int executed = 0;
     on.view->OnDDExecuted = [&](TComponent*, DWORD) { ++executed; };
-    TDirView* sourceSeen = nullptr;
+    TWinControl* sourceSeen = nullptr;
     on.view->OnDDProcessDropped = [&](TComponent*, DWORD, POINT, DWORD) { sourceSeen = DragSourceView(); };
     from.view->StartDrag();
     EXPECT_EQ(executed, 1);
-    EXPECT_EQ(sourceSeen, from.view) << "the drop is handled after the drag loop, with its source known";
+    EXPECT_EQ(sourceSeen, static_cast<TWinControl*>(from.view)) << "the drop is handled after the drag loop, with its source known";
     EXPECT_TRUE(complete);
     EXPECT_EQ(dropped, DWORD(DROPEFFECT_MOVE));
     EXPECT_TRUE(FileExists(To("Alpha.txt")));

@@ -11,6 +11,7 @@
 #include "ExceptionLog.h"
 #include "MessagePump.h"
 #include "ShellLink.h"
+#include "ShellViewShare.h"
 #include "StagedFolder.h"
 #include "WitnessWindow.h"
 
@@ -250,13 +251,13 @@ TEST_F(DirViewOperations, CutCopyAndPaste)
 
     on.view->SetSelected(nullptr);
     EXPECT_FALSE(on.view->CutToClipboard()) << "nothing selected";
-    EXPECT_EQ(ClipboardMode(), 0);
+    EXPECT_EQ(ViewClipboard().mode, cbNone);
     EXPECT_TRUE(ClipboardFiles().empty());
 
     // Copied files stay where they are and can be pasted twice.
     on.Select({"Alpha.txt"});
     ASSERT_TRUE(on.view->CopyToClipboard());
-    EXPECT_EQ(ClipboardMode(), 2);
+    EXPECT_EQ(ViewClipboard().mode, cbCopy);
     EXPECT_EQ(ClipboardFiles(), std::vector<std::string>{staged.Path() + "\\Alpha.txt"});
     ASSERT_TRUE(there.view->CanPasteFromClipboard());
     EXPECT_TRUE(there.view->PasteFromClipboard());
@@ -268,12 +269,12 @@ TEST_F(DirViewOperations, CutCopyAndPaste)
     // Cut files move, and the clipboard is emptied once they have.
     on.Select({"delta.bmp"});
     ASSERT_TRUE(on.view->CutToClipboard());
-    EXPECT_EQ(ClipboardMode(), 1);
+    EXPECT_EQ(ViewClipboard().mode, cbCut);
     EXPECT_TRUE(ListView_GetItemState(on.view->Handle(), on.Row("delta.bmp"), LVIS_CUT)) << "drawn as cut";
     EXPECT_TRUE(there.view->PasteFromClipboard());
     EXPECT_TRUE(FileExists(target.folder.Path() + "Unter\\delta.bmp"));
     EXPECT_FALSE(FileExists(staged.folder.Path() + "delta.bmp"));
-    EXPECT_EQ(ClipboardMode(), 0);
+    EXPECT_EQ(ViewClipboard().mode, cbNone);
     EXPECT_TRUE(ClipboardFiles().empty());
 
     // A cut that another program's copy replaced is pasted as a copy.
@@ -284,7 +285,7 @@ TEST_F(DirViewOperations, CutCopyAndPaste)
     EXPECT_TRUE(there.view->PasteFromClipboard());
     EXPECT_TRUE(FileExists(target.folder.Path() + "Unter\\beta.ico"));
     EXPECT_TRUE(FileExists(staged.folder.Path() + "beta.ico")) << "the original stays";
-    EXPECT_EQ(ClipboardMode(), 0);
+    EXPECT_EQ(ViewClipboard().mode, cbNone);
     EXPECT_EQ(ClipboardFiles().size(), 1u) << "the other program's files stay on the clipboard";
 
     there.view->SetPath(target.folder.Path() + "fehlt");
