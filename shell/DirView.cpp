@@ -32,13 +32,6 @@ namespace {
 // The animation resource of the shell's folder search.
 constexpr WORD FindFolderAnimation = 150;
 
-std::string UpperCase(std::string s)
-{
-    if (!s.empty())
-        CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
-    return s;
-}
-
 // The platform's sort callback: the items arrive as TListItem pointers.
 struct SortRequest {
     TSortColumn column;
@@ -390,7 +383,7 @@ void TDirView::Load(const std::string& path)
             if (const TNodeData* data = TDriveView::NodeData(node))
                 isRecycleBin_ = data->IsRecycler;
             else
-                isRecycleBin_ = path.size() >= 11 && UpperCase(path.substr(1, 10)) == ":\\RECYCLED";
+                isRecycleBin_ = path.size() >= 11 && AnsiUpperCase(path.substr(1, 10)) == ":\\RECYCLED";
         }
         // A Recycle Bin's title goes without the mask, which it does not apply.
         NameColumnTitle();
@@ -545,7 +538,7 @@ TListItem* TDirView::AddItem(const WIN32_FIND_DATAA& found)
     auto rec = std::make_unique<TFileRec>();
     rec->IsDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     rec->IsRecycleBin = rec->IsDirectory && (found.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) &&
-                        path_.size() == 2 && UpperCase(found.cFileName) == "RECYCLED";
+                        path_.size() == 2 && AnsiUpperCase(found.cFileName) == "RECYCLED";
     rec->FileName = found.cFileName;
     rec->DisplayName = found.cFileName;
     rec->Ext = FileExt(ExtractFileName(rec->FileName), rec->IsDirectory);

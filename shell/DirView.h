@@ -28,6 +28,7 @@ class TFileDeleteWatch;
 class TFileOperator;
 class TIconUpdateThread;
 class TTimer;
+class TTreeNode;
 
 enum TSortColumn { sName, sSize, sType, sDate, sAttr };
 enum TDateTimeDisplay { dtdDateTimeSec, dtdDateTime, dtdDate };
@@ -346,6 +347,8 @@ private:
 
     // Operations.
     HWND OwnerWindow();
+    // The attached tree's root node of a path's drive; nullptr without one.
+    TTreeNode* DriveRootNode(const std::string& path) const;
     std::vector<TListItem*> SelectedItems() const;
     bool FillFileListWithSelection();
     void RenameItem(TListItem* item, const std::string& newName);

@@ -53,6 +53,13 @@ private:
 
 }  // namespace
 
+TTreeNode* TDirView::DriveRootNode(const std::string& path) const
+{
+    if (!driveView_ || path.size() < 2 || path[1] != ':' || !IsCharAlphaA(path[0]))
+        return nullptr;
+    return driveView_->DriveSlotOf(path[0]).RootNode;
+}
+
 HWND TDirView::OwnerWindow()
 {
     TForm* form = GetParentForm(this);
@@ -108,6 +115,9 @@ void TDirView::RenameItem(TListItem* item, const std::string& newName)
     const std::string oldPath = path_ + "\\" + rec.FileName;
     const std::string newPath = path_ + "\\" + newName;
     const bool directory = rec.IsDirectory;
+    // The tree's node of the folder is found by its old name, before it changes.
+    TTreeNode* node = directory && driveView_ ? driveView_->NodeOfPath(oldPath) : nullptr;
+    TTreeNode* parent = node ? node->Parent() : nullptr;
     StopWatching();
     if (directory && driveView_)
         driveView_->StopWatchingSelected();
@@ -120,10 +130,8 @@ void TDirView::RenameItem(TListItem* item, const std::string& newName)
         watchAgain();
         throw ERenameFileFailed(DirViewTexts().RenameError + std::string("\n") + newName);
     }
-    if (directory && driveView_)
-        if (TTreeNode* node = driveView_->NodeOfPath(oldPath))
-            if (TTreeNode* parent = node->Parent())
-                driveView_->SyncExpanded(parent);
+    if (parent)
+        driveView_->SyncExpanded(parent);
     rec.FileName = newName;
     rec.DisplayName = newName;
     rec.Ext = FileExt(newName, directory);
@@ -167,8 +175,8 @@ void TDirView::OpenSelected()
             SetPath(folder);
             return;
         }
-        if (!driveView_->NodeOfPath(folder) && folder.size() >= 2 && folder[1] == ':')
-            if (TTreeNode* root = driveView_->DriveSlotOf(folder[0]).RootNode)
+        if (!driveView_->NodeOfPath(folder))
+            if (TTreeNode* root = DriveRootNode(folder))
                 driveView_->SyncExpanded(root);
         driveView_->SetDirectory(folder);
         driveView_->ScrollNodeToMiddle(driveView_->Selected());
@@ -491,10 +499,8 @@ bool TDirView::UndoFileOperation()
     const bool undone = fileOperator_->UndoExecute();
     if (!WatchingActive())
         Reload(true);
-    if (driveView_)
-        for (const std::string& path : {source, target})
-            if (path.size() >= 2 && path[1] == ':')
-                if (TTreeNode* root = driveView_->DriveSlotOf(path[0]).RootNode)
-                    driveView_->SyncExpanded(root);
+    for (const std::string& path : {source, target})
+        if (TTreeNode* root = DriveRootNode(path))
+            driveView_->SyncExpanded(root);
     return undone;
 }

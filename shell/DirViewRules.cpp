@@ -5,19 +5,13 @@
 #include "DirView.h"
 
 #include "BaseUtils.h"
+#include "SysUtils.h"
 
 #include <algorithm>
 #include <cctype>
 #include <vector>
 
 namespace {
-
-std::string UpperCase(std::string s)
-{
-    if (!s.empty())
-        CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
-    return s;
-}
 
 bool AttrSelected(DWORD attributes, DWORD bit, TSelAttr sel)
 {
@@ -116,7 +110,7 @@ void BuildDateTimeFormat(TDateTimeDisplay display, std::string& dateFormat, std:
     char buffer[96] = {};
     GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, buffer, sizeof buffer);
     dateFormat = buffer;
-    if (UpperCase(dateFormat).find("YYYY") == std::string::npos) {
+    if (AnsiUpperCase(dateFormat).find("YYYY") == std::string::npos) {
         // A two-digit year picture grows to four; one without a year gets none added.
         size_t at = dateFormat.find("yy");
         if (at != std::string::npos)
@@ -193,7 +187,7 @@ std::string FileExt(const std::string& name, bool isDirectory)
     size_t dot = name.rfind('.');
     if (dot == std::string::npos)
         return std::string();
-    return UpperCase(name.substr(dot + 1, 3));
+    return AnsiUpperCase(name.substr(dot + 1, 3));
 }
 
 bool HasPerFileIcons(const std::string& ext)
@@ -226,7 +220,7 @@ int CompareFileRecs(const TFileRec& a, const TFileRec& b, TSortColumn column, bo
             break;
         default: {
             // By character codes: the bytes as unsigned, so umlauts follow "Z".
-            std::string x = UpperCase(a.DisplayName), y = UpperCase(b.DisplayName);
+            std::string x = AnsiUpperCase(a.DisplayName), y = AnsiUpperCase(b.DisplayName);
             result = Order(std::vector<unsigned char>(x.begin(), x.end()),
                            std::vector<unsigned char>(y.begin(), y.end()));
         }
@@ -250,7 +244,7 @@ std::string RejectedFileName(const std::string& folder, const std::string& name,
     if (name.back() == '.' || name.back() == ' ' || name.find_first_not_of('.') == std::string::npos)
         return renameText;
     // Device names stay devices whatever extension follows.
-    std::string stem = UpperCase(name.substr(0, name.find('.')));
+    std::string stem = AnsiUpperCase(name.substr(0, name.find('.')));
     stem.erase(stem.find_last_not_of(' ') + 1);
     static const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CLOCK$"};
     bool device = std::find(std::begin(devices), std::end(devices), stem) != std::end(devices);
@@ -263,7 +257,7 @@ std::string RejectedFileName(const std::string& folder, const std::string& name,
 
 bool PathInFolder(const std::string& path, const std::string& folder)
 {
-    const std::string inner = UpperCase(AddBackslash(path));
-    const std::string outer = UpperCase(AddBackslash(folder));
+    const std::string inner = AnsiUpperCase(AddBackslash(path));
+    const std::string outer = AnsiUpperCase(AddBackslash(folder));
     return !outer.empty() && inner.compare(0, outer.size(), outer) == 0;
 }

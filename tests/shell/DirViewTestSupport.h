@@ -44,7 +44,8 @@ inline std::string RemoveTrailing(const std::string& path)
     return !path.empty() && path.back() == '\\' ? path.substr(0, path.size() - 1) : path;
 }
 
-inline bool FileExists(const std::string& path)
+// A file or a folder.
+inline bool Exists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

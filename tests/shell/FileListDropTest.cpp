@@ -90,24 +90,24 @@ TEST_F(DirViewDrops, CopyMoveAndLinkBySourceKeysAndDrive)
 {
     // A source that offers only a copy gets a copy, also on its own drive.
     EXPECT_EQ(DropFiles(on.view, {From("Alpha.txt")}, DROPEFFECT_COPY, Empty), DWORD(DROPEFFECT_COPY));
-    EXPECT_TRUE(FileExists(To("Alpha.txt")));
-    EXPECT_TRUE(FileExists(From("Alpha.txt")));
+    EXPECT_TRUE(Exists(To("Alpha.txt")));
+    EXPECT_TRUE(Exists(From("Alpha.txt")));
     EXPECT_NE(on.view->FindFileItem("Alpha.txt"), nullptr) << "the view reloaded: " << on.Names();
     EXPECT_TRUE(on.view->CanUndoFileOperation());
     EXPECT_TRUE(on.view->UndoFileOperation());
-    EXPECT_FALSE(FileExists(To("Alpha.txt"))) << "undo takes the copy back";
-    EXPECT_TRUE(FileExists(From("Alpha.txt")));
+    EXPECT_FALSE(Exists(To("Alpha.txt"))) << "undo takes the copy back";
+    EXPECT_TRUE(Exists(From("Alpha.txt")));
 
     // On the same drive a plain drop moves; Ctrl copies.
     EXPECT_EQ(DropFiles(on.view, {From("Alpha.txt")}, CopyMoveLink, Empty), DWORD(DROPEFFECT_MOVE));
-    EXPECT_TRUE(FileExists(To("Alpha.txt")));
-    EXPECT_FALSE(FileExists(From("Alpha.txt")));
+    EXPECT_TRUE(Exists(To("Alpha.txt")));
+    EXPECT_FALSE(Exists(From("Alpha.txt")));
     EXPECT_EQ(DropFiles(on.view, {From("delta.bmp")}, CopyMoveLink, Empty, MK_CONTROL), DWORD(DROPEFFECT_COPY));
-    EXPECT_TRUE(FileExists(From("delta.bmp")));
+    EXPECT_TRUE(Exists(From("delta.bmp")));
 
     // Onto a folder's row, into that folder.
     EXPECT_EQ(DropFiles(on.view, {From("gamma.ICO")}, DROPEFFECT_COPY, OnRow(on, "Unter")), DWORD(DROPEFFECT_COPY));
-    EXPECT_TRUE(FileExists(To("Unter\\gamma.ICO")));
+    EXPECT_TRUE(Exists(To("Unter\\gamma.ICO")));
 
     // Links: one per file, and a second never replaces the first.
     EXPECT_EQ(DropFiles(on.view, {From("beta.ico")}, DROPEFFECT_LINK, Empty), DWORD(DROPEFFECT_LINK));
@@ -128,14 +128,14 @@ TEST_F(DirViewDrops, DropsItRefuses)
     on.view->SetPath(From("Unter"));
     EXPECT_EQ(DropFiles(on.view, {From("Unter")}, CopyMoveLink, OnRow(on, "Tiefer")), DWORD(DROPEFFECT_NONE));
     EXPECT_EQ(DropFiles(on.view, {source.Path()}, DROPEFFECT_COPY, Empty), DWORD(DROPEFFECT_NONE));
-    EXPECT_FALSE(FileExists(From("Unter\\Tiefer\\Unter")));
-    EXPECT_TRUE(FileExists(From("Unter\\Tiefer")));
+    EXPECT_FALSE(Exists(From("Unter\\Tiefer\\Unter")));
+    EXPECT_TRUE(Exists(From("Unter\\Tiefer")));
 
     // Even when asked directly, the operation leaves such a folder where it is.
     on.view->DragDropFiles().FileList.Clear();
     on.view->DragDropFiles().FileList.AddItem(nullptr, From("Unter"));
     EXPECT_FALSE(on.view->ExecuteDropFileOperation(From("Unter\\Tiefer"), DROPEFFECT_MOVE));
-    EXPECT_TRUE(FileExists(From("Unter\\Tiefer")));
+    EXPECT_TRUE(Exists(From("Unter\\Tiefer")));
 
     // A target folder that went away meanwhile reports error 1.
     std::vector<int> errors;
@@ -163,7 +163,7 @@ TEST_F(DirViewDrops, DropsItRefuses)
     };
     WriteFile(To("neu.txt"), 1);
     DropFiles(on.view, {From("Alpha.txt")}, DROPEFFECT_COPY, Empty);
-    EXPECT_FALSE(FileExists(To("Alpha.txt")));
+    EXPECT_FALSE(Exists(To("Alpha.txt")));
     EXPECT_FALSE(executed);
     EXPECT_NE(on.view->FindFileItem("neu.txt"), nullptr) << "reloaded all the same";
 }
@@ -179,13 +179,13 @@ TEST_F(DirViewDrops, TheRecycleBinAsTarget)
 
     EXPECT_EQ(DropFiles(on.view, {From("Alpha.txt")}, DROPEFFECT_COPY, OnRow(on, "RECYCLED")), DWORD(DROPEFFECT_NONE))
         << "a source that only lends its files does not lose them to the bin";
-    EXPECT_TRUE(FileExists(From("Alpha.txt")));
+    EXPECT_TRUE(Exists(From("Alpha.txt")));
     DropFiles(on.view, {From("Alpha.txt")}, DROPEFFECT_COPY, OnRow(on, "RECYCLED"), 0, true);
-    EXPECT_TRUE(FileExists(From("Alpha.txt"))) << "bin items coming back are never deleted again";
+    EXPECT_TRUE(Exists(From("Alpha.txt"))) << "bin items coming back are never deleted again";
     EXPECT_EQ(DropFiles(on.view, {From("Alpha.txt")}, CopyMoveLink, OnRow(on, "RECYCLED"), MK_CONTROL),
               DWORD(DROPEFFECT_MOVE)) << "the bin always takes a move";
-    EXPECT_FALSE(FileExists(From("Alpha.txt")));
-    EXPECT_FALSE(FileExists("Q:\\RECYCLED\\Alpha.txt")) << "deleted, not moved into the folder";
+    EXPECT_FALSE(Exists(From("Alpha.txt")));
+    EXPECT_FALSE(Exists("Q:\\RECYCLED\\Alpha.txt")) << "deleted, not moved into the folder";
     EXPECT_FALSE(on.view->CanUndoFileOperation());
     SetFileAttributesA("Q:\\RECYCLED", FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryA("Q:\\RECYCLED");
@@ -217,7 +217,7 @@ TEST_F(DirViewDrops, MovingFromAnotherViewTakesItsItemsAtOnce)
     EXPECT_EQ(sourceSeen, static_cast<TWinControl*>(from.view)) << "the drop is handled after the drag loop, with its source known";
     EXPECT_TRUE(complete);
     EXPECT_EQ(dropped, DWORD(DROPEFFECT_MOVE));
-    EXPECT_TRUE(FileExists(To("Alpha.txt")));
+    EXPECT_TRUE(Exists(To("Alpha.txt")));
     EXPECT_EQ(from.Names(), "Unter,beta.ico,delta.bmp,gamma.ICO") << "the moved file's row went with it";
     EXPECT_EQ(DragSourceView(), nullptr);
 }

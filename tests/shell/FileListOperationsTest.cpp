@@ -125,8 +125,8 @@ TEST(DirViewNames, WhatARenameRefuses)
 TEST_F(DirViewOperations, RenameInPlace)
 {
     EditCaption(on, "Alpha.txt", "Neu.dat");
-    EXPECT_TRUE(FileExists(staged.folder.Path() + "Neu.dat"));
-    EXPECT_FALSE(FileExists(staged.folder.Path() + "Alpha.txt"));
+    EXPECT_TRUE(Exists(staged.folder.Path() + "Neu.dat"));
+    EXPECT_FALSE(Exists(staged.folder.Path() + "Alpha.txt"));
     ASSERT_NE(on.Rec("Neu.dat"), nullptr);
     EXPECT_EQ(on.Rec("Neu.dat")->Ext, "DAT");
     EXPECT_EQ(on.Text(on.Row("Neu.dat"), 0), "Neu.dat");
@@ -151,12 +151,12 @@ TEST_F(DirViewOperations, ARefusedRenameKeepsTheNameAndLetsLoadsRun)
     EXPECT_EQ(errors.messages[1], DirViewTexts().RenameError + std::string("\nbeta.ico"));
     EXPECT_EQ(on.Text(on.Row("Alpha.txt"), 0), "Alpha.txt");
     EXPECT_EQ(on.Text(on.Row("beta.ico"), 0), "beta.ico");
-    EXPECT_TRUE(FileExists(staged.folder.Path() + "Alpha.txt"));
+    EXPECT_TRUE(Exists(staged.folder.Path() + "Alpha.txt"));
 
     // A name the file system would change is refused before it can.
     EditCaption(on, "Alpha.txt", "Alpha.");
     ASSERT_EQ(errors.messages.size(), 3u);
-    EXPECT_TRUE(FileExists(staged.folder.Path() + "Alpha.txt"));
+    EXPECT_TRUE(Exists(staged.folder.Path() + "Alpha.txt"));
     EXPECT_TRUE(on.view->LoadEnabled());
 }
 
@@ -204,11 +204,11 @@ TEST_F(DirViewOperations, NewEmptyFiles)
     TListItem* item = on.view->CreateEmptyFile("leer.txt");
     ASSERT_NE(item, nullptr);
     EXPECT_TRUE(item->Focused());
-    EXPECT_TRUE(FileExists(staged.folder.Path() + "leer.txt"));
+    EXPECT_TRUE(Exists(staged.folder.Path() + "leer.txt"));
     EXPECT_EQ(TDirView::ItemRec(item)->Size, 0);
     EXPECT_EQ(on.view->CreateEmptyFile("leer.txt"), nullptr) << "never over a file that is there";
     EXPECT_EQ(on.view->CreateEmptyFile("..\\draussen.txt"), nullptr) << "never outside the folder";
-    EXPECT_FALSE(FileExists(staged.folder.Path() + "..\\draussen.txt"));
+    EXPECT_FALSE(Exists(staged.folder.Path() + "..\\draussen.txt"));
 }
 
 TEST_F(DirViewOperations, DeletingTheSelection)
@@ -216,15 +216,15 @@ TEST_F(DirViewOperations, DeletingTheSelection)
     on.view->ConfirmDelete = false;
     on.Select({"Alpha.txt", "delta.bmp"});
     EXPECT_TRUE(on.view->DeleteSelectedFiles(false));
-    EXPECT_FALSE(FileExists(staged.folder.Path() + "Alpha.txt"));
-    EXPECT_FALSE(FileExists(staged.folder.Path() + "delta.bmp"));
+    EXPECT_FALSE(Exists(staged.folder.Path() + "Alpha.txt"));
+    EXPECT_FALSE(Exists(staged.folder.Path() + "delta.bmp"));
     EXPECT_EQ(on.Names(), "Unter,beta.ico,gamma.ICO");
     EXPECT_EQ(on.view->FilesSize(), 1500 + 300);
 
     // Into the Recycle Bin, and items whose files went by other hands leave on request.
     on.Select({"gamma.ICO"});
     EXPECT_TRUE(on.view->DeleteSelectedFiles(true));
-    EXPECT_FALSE(FileExists(staged.folder.Path() + "gamma.ICO"));
+    EXPECT_FALSE(Exists(staged.folder.Path() + "gamma.ICO"));
     on.Select({"beta.ico"});
     DeleteFileA((staged.folder.Path() + "beta.ico").c_str());
     on.view->RemoveVanishedSelected();
@@ -261,8 +261,8 @@ TEST_F(DirViewOperations, CutCopyAndPaste)
     EXPECT_EQ(ClipboardFiles(), std::vector<std::string>{staged.Path() + "\\Alpha.txt"});
     ASSERT_TRUE(there.view->CanPasteFromClipboard());
     EXPECT_TRUE(there.view->PasteFromClipboard());
-    EXPECT_TRUE(FileExists(target.folder.Path() + "Unter\\Alpha.txt"));
-    EXPECT_TRUE(FileExists(staged.folder.Path() + "Alpha.txt"));
+    EXPECT_TRUE(Exists(target.folder.Path() + "Unter\\Alpha.txt"));
+    EXPECT_TRUE(Exists(staged.folder.Path() + "Alpha.txt"));
     EXPECT_NE(there.view->FindFileItem("Alpha.txt"), nullptr);
     EXPECT_EQ(ClipboardFiles().size(), 1u) << "a copy stays on the clipboard";
 
@@ -272,8 +272,8 @@ TEST_F(DirViewOperations, CutCopyAndPaste)
     EXPECT_EQ(ViewClipboard().mode, cbCut);
     EXPECT_TRUE(ListView_GetItemState(on.view->Handle(), on.Row("delta.bmp"), LVIS_CUT)) << "drawn as cut";
     EXPECT_TRUE(there.view->PasteFromClipboard());
-    EXPECT_TRUE(FileExists(target.folder.Path() + "Unter\\delta.bmp"));
-    EXPECT_FALSE(FileExists(staged.folder.Path() + "delta.bmp"));
+    EXPECT_TRUE(Exists(target.folder.Path() + "Unter\\delta.bmp"));
+    EXPECT_FALSE(Exists(staged.folder.Path() + "delta.bmp"));
     EXPECT_EQ(ViewClipboard().mode, cbNone);
     EXPECT_TRUE(ClipboardFiles().empty());
 
@@ -283,8 +283,8 @@ TEST_F(DirViewOperations, CutCopyAndPaste)
     ASSERT_TRUE(on.view->CutToClipboard());
     AnotherOwnerCopies({staged.Path() + "\\beta.ico"});
     EXPECT_TRUE(there.view->PasteFromClipboard());
-    EXPECT_TRUE(FileExists(target.folder.Path() + "Unter\\beta.ico"));
-    EXPECT_TRUE(FileExists(staged.folder.Path() + "beta.ico")) << "the original stays";
+    EXPECT_TRUE(Exists(target.folder.Path() + "Unter\\beta.ico"));
+    EXPECT_TRUE(Exists(staged.folder.Path() + "beta.ico")) << "the original stays";
     EXPECT_EQ(ViewClipboard().mode, cbNone);
     EXPECT_EQ(ClipboardFiles().size(), 1u) << "the other program's files stay on the clipboard";
 

@@ -476,6 +476,8 @@ TEST(DirView, AFormFreedDuringALoadGoesAfterIt)
     view->SetParent(form);
     view->SetBounds(0, 0, 280, 180);
     form->Show();
+    // The animation of a long load, where the platform has it, goes with the load.
+    view->SetShowAnimation(true);
     int loaded = -1;
     view->OnLoaded = [&](TComponent*) { loaded = view->Items().Count(); };
     view->OnAddFile = [&](TComponent*, WIN32_FIND_DATAA&, bool&) {
