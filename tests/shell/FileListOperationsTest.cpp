@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "ClipboardFiles.h"
 #include "DirView.h"
 #include "DirViewTestSupport.h"
 #include "DragDrop.h"
@@ -33,24 +34,6 @@ void EditCaption(ViewOnForm& on, const std::string& name, const std::string& tex
     SetWindowTextA(edit, text.c_str());
     SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
     PumpMessages();
-}
-
-std::vector<std::string> ClipboardFiles()
-{
-    std::vector<std::string> files;
-    if (!OpenClipboard(nullptr))
-        return files;
-    if (HANDLE data = GetClipboardData(CF_HDROP)) {
-        auto drop = static_cast<HDROP>(data);
-        const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-        for (UINT i = 0; i < count; ++i) {
-            char name[MAX_PATH] = {};
-            DragQueryFileA(drop, i, name, MAX_PATH);
-            files.push_back(name);
-        }
-    }
-    CloseClipboard();
-    return files;
 }
 
 // Another program takes the clipboard and puts the same files there: their list stays, but it
