@@ -105,6 +105,12 @@ TEST_F(DirViewDrops, CopyMoveAndLinkBySourceKeysAndDrive)
     EXPECT_EQ(DropFiles(on.view, {From("delta.bmp")}, CopyMoveLink, Empty, MK_CONTROL), DWORD(DROPEFFECT_COPY));
     EXPECT_TRUE(Exists(From("delta.bmp")));
 
+    // Programs offered for linking are linked, not copied.
+    WriteFile(From("prog.exe"), 10);
+    EXPECT_EQ(DropFiles(on.view, {From("prog.exe")}, CopyMoveLink, Empty), DWORD(DROPEFFECT_LINK));
+    EXPECT_EQ(ShellLinkTarget(To("prog.exe.lnk")), From("prog.exe"));
+    EXPECT_FALSE(Exists(To("prog.exe")));
+
     // Onto a folder's row, into that folder.
     EXPECT_EQ(DropFiles(on.view, {From("gamma.ICO")}, DROPEFFECT_COPY, OnRow(on, "Unter")), DWORD(DROPEFFECT_COPY));
     EXPECT_TRUE(Exists(To("Unter\\gamma.ICO")));
@@ -244,4 +250,22 @@ TEST_F(DirViewDrops, ListsOfMoreThanAHundredFilesAreNotCompleted)
     from.Select(hundred);
     from.view->StartDrag();
     EXPECT_EQ(complete, (std::vector<bool>{true, false}));
+}
+
+TEST_F(DirViewDrops, AViewIgnoresADropOfItsOwnDragThatComesAtOnce)
+{
+    on.view->SetPath(source.Path());
+    on.Select({"Alpha.txt"});
+    DWORD dropped = 0;
+    on.view->OnDDQueryContinueDrag = [&](TComponent*, BOOL, DWORD, HRESULT& result) {
+        if (result == DRAGDROP_S_CANCEL)
+            return;
+        // A click the system took for a tiny drag onto the folder's row beside it.
+        dropped = DropFiles(on.view, {From("Alpha.txt")}, CopyMoveLink, OnRow(on, "Unter"), 0, false, false);
+        result = DRAGDROP_S_CANCEL;
+    };
+    on.view->StartDrag();
+    EXPECT_EQ(dropped, DWORD(DROPEFFECT_MOVE));
+    EXPECT_TRUE(Exists(From("Alpha.txt"))) << "the drop came within 0.2 s of the drag's start";
+    EXPECT_FALSE(Exists(From("Unter\\Alpha.txt")));
 }
