@@ -10,9 +10,11 @@
 #include "MouseInput.h"
 #include "StagedFolder.h"
 #include "TestForm.h"
+#include "WitnessWindow.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,32 @@ inline bool Exists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+
+// Runs the test's action when the message it posted to itself arrives: a stand-in for what
+// the user does while a load lets messages run.
+class PostedAction {
+public:
+    explicit PostedAction(std::function<void()> action) : window_(MakeWitnessWindow("DirViewPostedAction", Proc))
+    {
+        current = std::move(action);
+    }
+    ~PostedAction()
+    {
+        DestroyWindow(window_);
+        current = nullptr;
+    }
+    void Post() { PostMessageA(window_, WM_APP, 0, 0); }
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == WM_APP && current)
+            current();
+        return DefWindowProcA(window, msg, wParam, lParam);
+    }
+    static inline std::function<void()> current;
+    HWND window_;
+};
 
 struct ViewOnForm : TestForm {
     ViewOnForm() : TestForm(20, 20, 640, 400)

@@ -3,6 +3,7 @@
 // copy and paste, and the ranges its indexes are checked against.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "ClipboardFiles.h"
 #include "DirView.h"
@@ -273,6 +274,56 @@ TEST_F(DirViewOperations, CutCopyAndPaste)
 
     there.view->SetPath(target.folder.Path() + "fehlt");
     EXPECT_FALSE(there.view->CanPasteFromClipboard()) << "no folder, no paste";
+}
+
+// Counts the menus that open over a window.
+class MenuWatch {
+public:
+    explicit MenuWatch(HWND window) : window_(window)
+    {
+        SetWindowSubclass(window_, Proc, 1, reinterpret_cast<DWORD_PTR>(this));
+    }
+    ~MenuWatch() { RemoveWindowSubclass(window_, Proc, 1); }
+    int opened = 0;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self)
+    {
+        if (msg == WM_INITMENUPOPUP)
+            ++reinterpret_cast<MenuWatch*>(self)->opened;
+        return DefSubclassProc(window, msg, wParam, lParam);
+    }
+    HWND window_;
+};
+
+TEST_F(DirViewOperations, TheRightButtonsMenus)
+{
+    HMENU own = CreatePopupMenu();
+    AppendMenuA(own, MF_STRING, 1, "Eigenes");
+    on.view->SetPopupMenu(own);
+    MenuWatch watch(on.form->Handle());
+    // Whatever menu opens is closed at once, also one that reports to a window of its own.
+    PostedAction close([] { EndMenu(); });
+    const LPARAM at = MAKELPARAM(100, 100);
+
+    on.view->SetSelected(nullptr);
+    close.Post();
+    SendMessageA(on.view->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(on.view->Handle()), at);
+    EXPECT_EQ(watch.opened, 1) << "no selection: the view's own menu";
+
+    on.Select({"Alpha.txt"});
+    on.view->SetUseSystemContextMenu(false);
+    close.Post();
+    SendMessageA(on.view->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(on.view->Handle()), at);
+    EXPECT_EQ(watch.opened, 2) << "the shell's menu switched off: the view's own";
+
+    on.view->SetUseSystemContextMenu(true);
+    close.Post();
+    SendMessageA(on.view->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(on.view->Handle()), at);
+    EXPECT_EQ(watch.opened, 2) << "a selection: the shell's menu, not the view's";
+    EXPECT_TRUE(Exists(staged.folder.Path() + "Alpha.txt"));
+    PumpMessages();
+    DestroyMenu(own);
 }
 
 TEST_F(DirViewOperations, IndexesOutOfRange)

@@ -52,32 +52,6 @@ void SetWriteTime(const std::string& path, const FILETIME& time)
     CloseHandle(file);
 }
 
-// Runs the test's action when the message it posted to itself arrives: a stand-in for what
-// the user does while a load lets messages run.
-class PostedAction {
-public:
-    explicit PostedAction(std::function<void()> action) : window_(MakeWitnessWindow("DirViewPostedAction", Proc))
-    {
-        current = std::move(action);
-    }
-    ~PostedAction()
-    {
-        DestroyWindow(window_);
-        current = nullptr;
-    }
-    void Post() { PostMessageA(window_, WM_APP, 0, 0); }
-
-private:
-    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-    {
-        if (msg == WM_APP && current)
-            current();
-        return DefWindowProcA(window, msg, wParam, lParam);
-    }
-    static inline std::function<void()> current;
-    HWND window_;
-};
-
 // Tells when the form that owns it is freed.
 struct FreedWitness : TComponent {
     FreedWitness(TComponent* owner, bool& freed) : TComponent(owner), freed(freed) {}
