@@ -260,6 +260,8 @@ public:
     bool CanUndoFileOperation() const;
     bool UndoFileOperation();
     void EmptyClipboard();
+    // Draws no item as cut any more (the tree's clipboard changed).
+    void ClearCutMarks();
     bool CopyToClipboard();
     bool CutToClipboard();
     bool CanPasteFromClipboard();
@@ -355,7 +357,6 @@ private:
     void ContextMenuAt(POINT screenPos);
     void AfterRecycleBinVerb();
     void MarkCut(bool cut);
-    void ClearCutMarks();
     void WatchVanishing(const std::vector<std::string>& files);
 
     // Drag and drop; the view that started the running drag, also while its drop is handled.

@@ -407,6 +407,8 @@ void TDirView::EmptyClipboard()
     if (ViewClipboard().mode != cbNone)
         ClearCutMarks();
     ViewClipboard().mode = cbNone;
+    if (driveView_)
+        driveView_->MarkCutPath("");
 }
 
 bool TDirView::FillFileListWithSelection()

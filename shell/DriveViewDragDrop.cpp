@@ -580,20 +580,35 @@ void TDriveView::DDFileOperation(const std::string& targetPath, DWORD effect, bo
     TCursorGuard hourglass;
     TFileOperator& op = *fileOperator_;
     std::string sourceDir;
+    // A file list that was dragged here and the attached one watch no changes of the operation.
+    TDirView* sourceView = dynamic_cast<TDirView*>(DragSourceView());
+    if (sourceView == dirView_)
+        sourceView = nullptr;
     // However the operation ends, the lists are empty and the watchers run again.
     struct Restart {
         TDriveView& view;
         TFileOperator& op;
+        TDirView* sourceView;
         ~Restart()
         {
             op.SourceFiles.clear();
             op.DestFiles.clear();
-            Guarded([this] { view.StartWatchingAll(); });
+            Guarded([this] {
+                view.StartWatchingAll();
+                if (view.dirView_)
+                    view.dirView_->StartWatching();
+                if (sourceView)
+                    sourceView->StartWatching();
+            });
         }
-    } restart{*this, op};
+    } restart{*this, op, sourceView};
 
     if (effect == DROPEFFECT_COPY || effect == DROPEFFECT_MOVE) {
         StopWatchingAll();
+        if (dirView_)
+            dirView_->StopWatching();
+        if (sourceView)
+            sourceView->StopWatching();
         const bool mapped = dragDrop_->FileNamesMapped;
         for (int i = 0; i < list.Count(); ++i) {
             op.SourceFiles.push_back(list.Item(i).Name);
@@ -647,11 +662,15 @@ void TDriveView::DDFileOperation(const std::string& targetPath, DWORD effect, bo
         SyncExpanded(targetNode);
     }
     ReloadFileView(targetPath, sourceDir, effect);
+    // Moved files leave the list they were dragged from at once.
+    if (effect == DROPEFFECT_MOVE)
+        if (auto* source = dynamic_cast<TDirView*>(DragSourceView()))
+            source->RemoveVanishedSelected();
 }
 
 void TDriveView::ReloadFileView(const std::string& targetPath, const std::string& sourceDir, DWORD effect)
 {
-    if (!dirView_)
+    if (!dirView_ || dirView_->WatchingActive())
         return;
     const std::string shown = AddBackslash(dirView_->Path());
     const bool atTarget = AddBackslash(targetPath) == shown;

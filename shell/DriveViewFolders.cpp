@@ -249,6 +249,8 @@ void TDriveView::ClearClipboard()
     }
     MarkCutPath("");
     ViewClipboard().mode = cbNone;
+    if (dirView_)
+        dirView_->ClearCutMarks();
 }
 
 bool TDriveView::CopyPathToClipboard(const std::string& path)

@@ -9,6 +9,7 @@
 #include "DirView.h"
 #include "DirViewTestSupport.h"
 #include "DragDrop.h"
+#include "DragDropFilesEx.h"
 #include "DriveView.h"
 #include "ExceptionLog.h"
 #include "MessagePump.h"
@@ -181,6 +182,45 @@ TEST(DirViewWithTree, AnOpenedFolderIsSelectedInTheTree)
     EXPECT_EQ(view->Path(), staged.Path() + "\\Unter");
     delete tree;
     EXPECT_EQ(view->DriveView(), nullptr) << "a freed tree leaves no link behind";
+}
+
+TEST(DirViewWithTree, ClipboardMarksAndAMoveOntoTheTree)
+{
+    InitDragDrop();
+    StagedListing staged("Baum und Liste", "Q:\\");
+    TestForm form(20, 20, 700, 400);
+    auto* tree = form.Add<TDriveView>(0, 0, 200, 380);
+    auto* view = form.Add<TDirView>(210, 0, 480, 380);
+    form.form->Show();
+    PumpMessages();
+    tree->SetDirView(view);
+    tree->SetDirectory(staged.folder.Path());
+
+    // Each side's clipboard change takes the other's cut marks away.
+    view->SetSelected(view->FindFileItem("Alpha.txt"));
+    ASSERT_TRUE(view->CutToClipboard());
+    const int alpha = view->FindFileItem("Alpha.txt")->Index();
+    EXPECT_TRUE(ListView_GetItemState(view->Handle(), alpha, LVIS_CUT));
+    tree->ClearClipboard();
+    EXPECT_FALSE(ListView_GetItemState(view->Handle(), alpha, LVIS_CUT));
+    ASSERT_TRUE(tree->CutNodeToClipboard(tree->Selected()));
+    EXPECT_FALSE(tree->CutPath().empty());
+    view->EmptyClipboard();
+    EXPECT_EQ(tree->CutPath(), "");
+
+    // A file dragged from the list and moved by the tree leaves the list at once.
+    view->OnDDQueryContinueDrag = [&](TComponent*, BOOL, DWORD, HRESULT& result) {
+        if (result == DRAGDROP_S_CANCEL)
+            return;
+        tree->DragDrop().FileList.Clear();
+        tree->DragDrop().FileList.AddItem(nullptr, staged.folder.Path() + "Alpha.txt");
+        tree->DDFileOperation(staged.folder.Path() + "Unter", DROPEFFECT_MOVE, false);
+        result = DRAGDROP_S_CANCEL;
+    };
+    view->StartDrag();
+    EXPECT_TRUE(Exists(staged.folder.Path() + "Unter\\Alpha.txt"));
+    EXPECT_EQ(view->FindFileItem("Alpha.txt"), nullptr);
+    delete tree;
 }
 
 TEST_F(DirViewOperations, NewEmptyFiles)
