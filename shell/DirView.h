@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include "ComPtr.h"
+#include "DragDropEvents.h"
 #include "Exceptions.h"
 #include "GdiObject.h"
 #include "ListView.h"
@@ -132,29 +133,11 @@ std::string FileTypeName(const std::string& ext);
 // Whether `path` lies in `folder` or in one of its sub-folders (or is the folder itself).
 bool PathInFolder(const std::string& path, const std::string& folder);
 
-class TDirView : public TCustomListView {
+class TDirView : public TCustomListView, public TDragDropEvents {
 public:
     using TAddFileEvent = std::function<void(TComponent* sender, WIN32_FIND_DATAA& found, bool& addFile)>;
     using TSelectItemNewEvent = std::function<void(TComponent* sender, TListItem* item, bool selected)>;
     using TExecFileEvent = std::function<void(TComponent* sender, TListItem* item, bool& allowExec)>;
-    using TDDErrorEvent = std::function<void(TComponent* sender, int errorNo)>;
-    using TDDExecutedEvent = std::function<void(TComponent* sender, DWORD effect)>;
-    using TDDFileOperationEvent = std::function<void(TComponent* sender, DWORD effect, const std::string& sourcePath,
-                                                     const std::string& targetPath, bool& doOperation)>;
-    using TDDFileOperationExecutedEvent = std::function<void(TComponent* sender, DWORD effect,
-                                                             const std::string& sourcePath,
-                                                             const std::string& targetPath)>;
-    using TDDDragEnterEvent = std::function<void(TComponent* sender, IDataObject* data, DWORD keyState, POINT pt,
-                                                 DWORD& effect, bool& accept)>;
-    using TDDDragOverEvent = std::function<void(TComponent* sender, DWORD keyState, POINT pt, DWORD& effect)>;
-    using TDDDropEvent = std::function<void(TComponent* sender, IDataObject* data, DWORD keyState, POINT pt,
-                                            DWORD& effect)>;
-    using TDDQueryContinueDragEvent = std::function<void(TComponent* sender, BOOL escapePressed, DWORD keyState,
-                                                         HRESULT& result)>;
-    using TDDGiveFeedbackEvent = std::function<void(TComponent* sender, DWORD effect, HRESULT& result)>;
-    using TDDDragDetectEvent = std::function<void(TComponent* sender, DWORD keyState, POINT detectStart, POINT pt,
-                                                  int status)>;
-    using TDDProcessDroppedEvent = std::function<void(TComponent* sender, DWORD keyState, POINT pt, DWORD effect)>;
 
     explicit TDirView(TComponent* owner);
     ~TDirView() override;
@@ -294,18 +277,6 @@ public:
     TAddFileEvent OnAddFile;
     TSelectItemNewEvent OnSelectItemNew;
     TExecFileEvent OnExecFile;
-    TDDDragEnterEvent OnDDDragEnter;
-    TNotifyEvent OnDDDragLeave;
-    TDDDragOverEvent OnDDDragOver;
-    TDDDropEvent OnDDDrop;
-    TDDQueryContinueDragEvent OnDDQueryContinueDrag;
-    TDDGiveFeedbackEvent OnDDGiveFeedback;
-    TDDDragDetectEvent OnDDDragDetect;
-    TDDProcessDroppedEvent OnDDProcessDropped;
-    TDDErrorEvent OnDDError;
-    TDDExecutedEvent OnDDExecuted;
-    TDDFileOperationEvent OnDDFileOperation;
-    TDDFileOperationExecutedEvent OnDDFileOperationExecuted;
 
 protected:
     void CreateWnd() override;

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "DragDetector.h"
+#include "DragDropEvents.h"
 #include "Exceptions.h"
 #include "GdiObject.h"
 #include "TreeView.h"
@@ -103,30 +104,10 @@ struct TTreeDropInput {
 };
 DWORD TreeDropEffect(const TTreeDropInput& in);
 
-class TDriveView : public TTreeView {
+class TDriveView : public TTreeView, public TDragDropEvents {
 public:
     using TScanDirEvent = std::function<void(TComponent* sender, TTreeNode* node, bool& doScanDir)>;
     using TDiskChangeEvent = std::function<void(TComponent* sender, char drive)>;
-    // The drag-and-drop events, each fired after the view's own handling of the step.
-    using TDDDragEnterEvent = std::function<void(TComponent* sender, IDataObject* data, DWORD keyState, POINT pt,
-                                                 DWORD& effect, bool& accept)>;
-    using TDDDragLeaveEvent = std::function<void(TComponent* sender)>;
-    using TDDDragOverEvent = std::function<void(TComponent* sender, DWORD keyState, POINT pt, DWORD& effect)>;
-    using TDDDropEvent = std::function<void(TComponent* sender, IDataObject* data, DWORD keyState, POINT pt,
-                                            DWORD& effect)>;
-    using TDDQueryContinueDragEvent = std::function<void(TComponent* sender, BOOL escapePressed, DWORD keyState,
-                                                         HRESULT& result)>;
-    using TDDGiveFeedbackEvent = std::function<void(TComponent* sender, DWORD effect, HRESULT& result)>;
-    using TDDDragDetectEvent = std::function<void(TComponent* sender, DWORD keyState, POINT detectStart, POINT pt,
-                                                  TDragDetectStatus status)>;
-    using TDDProcessDroppedEvent = std::function<void(TComponent* sender, DWORD keyState, POINT pt, DWORD effect)>;
-    using TDDErrorEvent = std::function<void(TComponent* sender, int errorNo)>;
-    using TDDExecutedEvent = std::function<void(TComponent* sender, DWORD effect)>;
-    using TDDFileOperationEvent = std::function<void(TComponent* sender, DWORD effect, const std::string& sourcePath,
-                                                     const std::string& targetPath, bool& doOperation)>;
-    using TDDFileOperationExecutedEvent = std::function<void(TComponent* sender, DWORD effect,
-                                                             const std::string& sourcePath,
-                                                             const std::string& targetPath)>;
     // System file time, in 100 ns units.
     using TClock = std::function<uint64_t()>;
 
@@ -192,18 +173,6 @@ public:
     TDiskChangeEvent OnDiskChange;
     TDiskChangeEvent OnChangeDetected;
     TDiskChangeEvent OnChangeInvalid;
-    TDDDragEnterEvent OnDDDragEnter;
-    TDDDragLeaveEvent OnDDDragLeave;
-    TDDDragOverEvent OnDDDragOver;
-    TDDDropEvent OnDDDrop;
-    TDDQueryContinueDragEvent OnDDQueryContinueDrag;
-    TDDGiveFeedbackEvent OnDDGiveFeedback;
-    TDDDragDetectEvent OnDDDragDetect;
-    TDDProcessDroppedEvent OnDDProcessDropped;
-    TDDErrorEvent OnDDError;
-    TDDExecutedEvent OnDDExecuted;
-    TDDFileOperationEvent OnDDFileOperation;
-    TDDFileOperationExecutedEvent OnDDFileOperationExecuted;
 
     // Node operations; those that need a node raise ENodeNotAssigned for nullptr.
     static TNodeData* NodeData(const TTreeNode* node);

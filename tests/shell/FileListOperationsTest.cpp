@@ -165,16 +165,27 @@ TEST_F(DirViewOperations, EnterOpensFoldersAndLinksToThem)
     EXPECT_EQ(on.view->Path(), staged.Path() + "\\Unter") << "a link to a folder opens the folder";
 }
 
-TEST(DirViewWithTree, AnOpenedFolderIsSelectedInTheTree)
+// A drive tree beside the file list it drives, on a folder of the staged drive Q:.
+class DirViewWithTree : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitDragDrop();
+        tree = form.Add<TDriveView>(0, 0, 200, 380);
+        view = form.Add<TDirView>(210, 0, 480, 380);
+        form.form->Show();
+        PumpMessages();
+        tree->SetDirView(view);
+        tree->SetDirectory(staged.folder.Path());
+    }
+    StagedListing staged{"Baum", "Q:\\"};
+    TestForm form{20, 20, 700, 400};
+    TDriveView* tree = nullptr;
+    TDirView* view = nullptr;
+};
+
+TEST_F(DirViewWithTree, AnOpenedFolderIsSelectedInTheTree)
 {
-    StagedListing staged("Baum", "Q:\\");
-    TestForm form(20, 20, 700, 400);
-    auto* tree = form.Add<TDriveView>(0, 0, 200, 380);
-    auto* view = form.Add<TDirView>(210, 0, 480, 380);
-    form.form->Show();
-    PumpMessages();
-    tree->SetDirView(view);
-    tree->SetDirectory(staged.folder.Path());
     EXPECT_EQ(view->Path(), staged.Path()) << "the tree drives the view";
     view->SetSelected(view->FindFileItem("Unter"));
     view->OpenSelected();
@@ -184,18 +195,8 @@ TEST(DirViewWithTree, AnOpenedFolderIsSelectedInTheTree)
     EXPECT_EQ(view->DriveView(), nullptr) << "a freed tree leaves no link behind";
 }
 
-TEST(DirViewWithTree, ClipboardMarksAndAMoveOntoTheTree)
+TEST_F(DirViewWithTree, ClipboardMarksAndAMoveOntoTheTree)
 {
-    InitDragDrop();
-    StagedListing staged("Baum und Liste", "Q:\\");
-    TestForm form(20, 20, 700, 400);
-    auto* tree = form.Add<TDriveView>(0, 0, 200, 380);
-    auto* view = form.Add<TDirView>(210, 0, 480, 380);
-    form.form->Show();
-    PumpMessages();
-    tree->SetDirView(view);
-    tree->SetDirectory(staged.folder.Path());
-
     // Each side's clipboard change takes the other's cut marks away.
     view->SetSelected(view->FindFileItem("Alpha.txt"));
     ASSERT_TRUE(view->CutToClipboard());
@@ -220,7 +221,6 @@ TEST(DirViewWithTree, ClipboardMarksAndAMoveOntoTheTree)
     view->StartDrag();
     EXPECT_TRUE(Exists(staged.folder.Path() + "Unter\\Alpha.txt"));
     EXPECT_EQ(view->FindFileItem("Alpha.txt"), nullptr);
-    delete tree;
 }
 
 TEST_F(DirViewOperations, NewEmptyFiles)
