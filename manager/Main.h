@@ -90,6 +90,8 @@ public:
     TVantuButton* bGewaehltesIconZuruecksetzen;
     TVantuButton* bAlleIconsZuruecksetzen;
     TVantuButton* VantuButton1;
+    TShape* sSystem;
+    TImage* Image1;
 
     // The desktop settings page: icon settings, the icon titles' font and the desktop itself,
     // with previews; nothing is written before "Übernehmen".

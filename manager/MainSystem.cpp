@@ -103,6 +103,19 @@ void TMainForm::MakeSystemPage()
     bAlleIconsZuruecksetzen = button(FlatGroupBox1, "bAlleIconsZuruecksetzen", "Alle", 148, 26,
                                      &TMainForm::bAlleIconsZuruecksetzenClick);
     VantuButton1 = button(pSystem, "VantuButton1", "Aktualisieren", 480, 302, nullptr);
+
+    // The page's picture, in a frame of the group boxes' colour.
+    sSystem = new TShape(this);
+    sSystem->SetName("sSystem");
+    sSystem->SetParent(pSystem);
+    sSystem->SetBounds(320, 200, 248, 92);
+    sSystem->Pen().SetColor(FlatBorderColor);
+    sSystem->Brush().SetStyle(bsClear);
+    Image1 = new TImage(this);
+    Image1->SetName("Image1");
+    Image1->SetParent(pSystem);
+    Image1->SetBounds(321, 201, 246, 90);
+    Image1->Picture().Bitmap().LoadFromResourceName(GetModuleHandleA(nullptr), "TMAINFORM_IMAGE1");
 }
 
 void TMainForm::ShowAssignmentBox()

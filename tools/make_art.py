@@ -1562,6 +1562,31 @@ def drag_files():
     return cv
 
 
+# The system-icon page's picture: a desktop of icons under the header's quill, in the frame
+# beside the assignment boxes.
+
+SYSTEM_PICTURE = (246, 90)
+
+
+def system_picture():
+    w, h = SYSTEM_PICTURE
+    cv = Canvas(w, h, HEADER_BOTTOM)
+    cv.paint(rrect(0, 0, w, h, 0), vgrad(0, h, HEADER_BOTTOM, HEADER_TOP))
+    cv.paint(rrect(0, 0, w, h * 0.45, 0), WHITE, lambda x, y: 0.12 * (1 - y / (h * 0.45)))
+    colours = [(255, 206, 74), (120, 210, 110), (255, 255, 255), (255, 150, 70),
+               (110, 180, 255), (255, 140, 190), (180, 140, 240), (90, 200, 200)]
+    tile, step = 17, 29
+    for i, colour in enumerate(colours):
+        x = 14 + (i % 4) * step
+        y = 12 + (i // 4) * 38
+        cv.paint(rrect(x - 1, y, x + tile + 1, y + tile + 2, 4), NAVY, 0.25)
+        cv.paint(rrect(x, y, x + tile, y + tile, 3.5), colour)
+        cv.paint(rrect(x, y, x + tile, y + tile / 2, 3.5), WHITE, 0.3)
+        cv.paint(rrect(x - 3, y + tile + 5, x + tile + 3, y + tile + 8, 1.5), WHITE, 0.55)
+    white_quill(cv, 150, 84, 104, 30, 0.2, (0.35, 0.3, 0.55))
+    return cv
+
+
 # ---------------------------------------------------------------------------------------------
 
 def build():
@@ -1592,6 +1617,7 @@ def build():
     art['up_arrow'] = sort_arrow(True)
     art['down_arrow'] = sort_arrow(False)
     art['drag_files'] = drag_files()
+    art['system_picture'] = system_picture()
     return art
 
 
@@ -1630,6 +1656,7 @@ def save(art, res=RES):
     write(os.path.join(sh, 'UpArrow2.bmp'), bmp_bytes(art['up_arrow'].rgb_rows()))
     write(os.path.join(sh, 'DownArrow2.bmp'), bmp_bytes(art['down_arrow'].rgb_rows()))
     write(os.path.join(sh, 'DragFiles.bmp'), bmp_bytes(art['drag_files'].rgb_rows()))
+    write(os.path.join(m, 'system.bmp'), bmp_bytes(art['system_picture'].rgb_rows()))
 
 
 def main():

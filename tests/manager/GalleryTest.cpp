@@ -791,7 +791,7 @@ TEST(ShellIcons, AnEmptySettingTakesTheShellsOwnFolderIcon)
 }
 
 // Not a test: shows the gallery for a screenshot (QL_SHOW_MS milliseconds) with the demo
-// catalogue beside the test program.
+// catalogue beside the test program; QL_SHOW_CATEGORY picks a category.
 TEST(GalleryScreen, DISABLED_ShowForScreenshot)
 {
     ResetMainState();
@@ -816,6 +816,9 @@ TEST(GalleryScreen, DISABLED_ShowForScreenshot)
         if (std::getenv("QL_SHOW_LIBRARY"))
             MainForm->ListView1DblClick(MainForm->ListView1);
     }
+    // QL_SHOW_SYSTEM: the system-icon page with the chosen icon.
+    if (std::getenv("QL_SHOW_SYSTEM"))
+        MainForm->bSystemClick(MainForm->bSystem);
     const char* ms = std::getenv("QL_SHOW_MS");
     PumpMessages(ms ? static_cast<DWORD>(std::atoi(ms)) : 3000);
     FreeProgramForms();

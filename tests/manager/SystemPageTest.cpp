@@ -55,6 +55,11 @@ TEST_F(SystemPageTest, TheListHoldsTheFiveSectionsWithTheFirstOpen)
     EXPECT_EQ(list.Sections().Items(4).SubItems().Strings(8),
               "<IMG src=\"idx:36\" align=\"middle\"><B></B>   Standarddokument");
     EXPECT_EQ(Toolsform->SystemImages.Count(), SystemIconCount);
+    // The page's picture comes from the program's resources, framed and unscaled.
+    TBitmap& picture = MainForm->Image1->Picture().Bitmap();
+    EXPECT_EQ(picture.Width(), MainForm->Image1->Width()) << "a picture missing from the resources is empty";
+    EXPECT_EQ(picture.Height(), MainForm->Image1->Height());
+    EXPECT_EQ(MainForm->sSystem->Width(), MainForm->Image1->Width() + 2);
 }
 
 TEST_F(SystemPageTest, ASectionClickShowsItsFirstItemButKeepsTheTarget)
