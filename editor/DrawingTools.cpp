@@ -228,6 +228,22 @@ bool TDrawingTools::Cancel()
     return true;
 }
 
+void TDrawingTools::CopyWithoutBand(TBitmap& into)
+{
+    into.Assign(model_.Picture());
+    if (model_.CurrentTool != etPolygon || !model_.ShapeInProgress)
+        return;
+    // Drawn once more in not-XOR mode with its own pen, the band leaves the copy.
+    TPen& band = Canvas().Pen();
+    TPen& pen = into.Canvas().Pen();
+    pen.SetStyle(psSolid);
+    pen.SetWidth(band.Width());
+    pen.SetMode(pmNotXor);
+    pen.SetColor(band.Color());
+    into.Canvas().MoveTo(start_.x, start_.y);
+    into.Canvas().LineTo(last_.x, last_.y);
+}
+
 void TDrawingTools::ReleasePolygon(bool close, POINT at)
 {
     // The band from the last vertex goes first; its pen is still in not-XOR mode.

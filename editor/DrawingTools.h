@@ -41,6 +41,10 @@ public:
     // press (a polygon opened earlier stays open). False when no press was held.
     bool Cancel();
 
+    // The picture as the user drew it: an open polygon's band to the pointer is drawn into the
+    // picture while it follows the mouse, but is no part of what is saved.
+    void CopyWithoutBand(TBitmap& into);
+
     int PolygonCount() const { return polygonCount_; }
     POINT PolygonPoint(int number) const { return polygon_.at(number); }
     // The pixel of the last release, where the text tool writes.

@@ -545,7 +545,9 @@ bool TForm1::Save()
     const std::string fileName = SaveIcoDlg->FileName();
     try {
         TCursorGuard hourglass;
-        SavePicture(fileName, Picture(), Shape4->Brush().Color());
+        TBitmap drawn;
+        tools_->CopyWithoutBand(drawn);
+        SavePicture(fileName, drawn, Shape4->Brush().Color());
     } catch (const Exception& error) {
         MessageDlg("Das Icon konnte nicht gespeichert werden:\n" + std::string(error.what()), mtError, mbOK);
         return false;

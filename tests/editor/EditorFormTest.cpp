@@ -767,6 +767,32 @@ TEST_F(EditorFormTest, AnOpenPolygonBlocksTheCommandsUntilARightClickClosesIt)
     EXPECT_EQ(Screen.Cursor(), crDefault);
 }
 
+TEST_F(EditorFormTest, ASaveWhileAPolygonIsOpenLeavesItsBandToThePointerOut)
+{
+    const std::string file = TempFolder() + "editor-polygon-band-test.bmp";
+    DeleteFileA(file.c_str());
+    Click(Form1->bVieleck);
+    MouseAt(WM_LBUTTONDOWN, MK_LBUTTON, ViewPoint(2, 2));
+    MouseAt(WM_LBUTTONUP, 0, ViewPoint(2, 2));
+    MouseAt(WM_LBUTTONDOWN, MK_LBUTTON, ViewPoint(20, 2));
+    MouseAt(WM_MOUSEMOVE, MK_LBUTTON, ViewPoint(20, 2));
+    MouseAt(WM_LBUTTONUP, 0, ViewPoint(20, 2));
+    MouseAt(WM_MOUSEMOVE, 0, ViewPoint(20, 20));
+    const TColor background = TransparentKeyColor;
+    ASSERT_NE(Hex(Picture().PixelColor(20, 10)), Hex(background)) << "the band follows the pointer";
+
+    // The end of the session is the one way to save while the polygon is open.
+    dialogs.messageAnswers = {mrYes};
+    dialogs.fileAnswers = {file};
+    EXPECT_EQ(SendMessageA(window, WM_QUERYENDSESSION, 0, 0), TRUE);
+    TBitmap saved;
+    saved.LoadFromFile(file);
+    EXPECT_EQ(Hex(saved.PixelColor(10, 2)), Hex(clBlack)) << "the edge that was drawn";
+    EXPECT_EQ(Hex(saved.PixelColor(20, 10)), Hex(background)) << "the band is left out";
+    EXPECT_NE(Hex(Picture().PixelColor(20, 10)), Hex(background)) << "and still shown while the polygon is open";
+    DeleteFileA(file.c_str());
+}
+
 TEST_F(EditorFormTest, AGestureCutOffBySystemEndsAsIfNeverBegun)
 {
     // A window of this program that takes the mouse away, as a popping-up window would.
