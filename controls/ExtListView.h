@@ -91,8 +91,8 @@ public:
 
     TCustomExtListView& Owner() const { return owner_; }
     int Count() const { return static_cast<int>(columns_.size()); }
-    // Throws std::out_of_range for a bad index.
-    TqelExtListColumn* Items(int index) const { return columns_.at(static_cast<size_t>(index)).get(); }
+    // Throws EListError for a bad index.
+    TqelExtListColumn* Items(int index) const { return ListAt(columns_, index).get(); }
     TqelExtListColumn* operator[](int index) const { return Items(index); }
     TqelExtListColumn* Add();
     void Clear();

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "Controls.h"
+#include "Exceptions.h"
 
 #include <string>
 #include <vector>
@@ -41,7 +42,7 @@ public:
     ~TPageControl() override;
 
     int PageCount() const { return static_cast<int>(pages_.size()); }
-    TTabSheet* Pages(int index) const { return pages_.at(static_cast<size_t>(index)); }
+    TTabSheet* Pages(int index) const { return ListAt(pages_, index); }
     TTabSheet* ActivePage() const { return activePage_; }
     void SetActivePage(TTabSheet* page);
     int ActivePageIndex() const;

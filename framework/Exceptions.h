@@ -34,6 +34,15 @@ inline EListError ListIndexError(int index)
     return EListError("Listenindex außerhalb des gültigen Bereichs (" + std::to_string(index) + ").");
 }
 
+// The element at `index` of a collection's vector, or the list error naming that index.
+template <class Items>
+decltype(auto) ListAt(Items& items, int index)
+{
+    if (index < 0 || static_cast<size_t>(index) >= items.size())
+        throw ListIndexError(index);
+    return items[static_cast<size_t>(index)];
+}
+
 // A COM call failed; ErrorCode is its HRESULT.
 class EOleSysError : public Exception {
 public:

@@ -5,7 +5,6 @@
 #include "ListView.h"
 
 #include <algorithm>
-#include <stdexcept>
 #include <unordered_map>
 
 int ColumnFormat(TAlignment alignment)
@@ -83,7 +82,7 @@ TListColumn* TListColumns::Add()
 void TListColumns::Delete(int index)
 {
     if (index < 0 || index >= Count())
-        throw std::out_of_range("list column index");
+        throw ListIndexError(index);
     HWND window = Window(view_);
     if (window)
         SendMessageA(window, LVM_DELETECOLUMN, static_cast<WPARAM>(index), 0);
@@ -131,7 +130,7 @@ void TListColumns::EndUpdate()
 
 void TSubItems::Set(int index, const std::string& text)
 {
-    texts_.at(static_cast<size_t>(index)) = text;
+    ListAt(texts_, index) = text;
     item_.ListView().WindowSetText(item_.Index(), index + 1, text);
 }
 
@@ -145,7 +144,7 @@ int TSubItems::Add(const std::string& text)
 void TSubItems::Delete(int index)
 {
     if (index < 0 || index >= Count())
-        throw std::out_of_range("sub-item index");
+        throw ListIndexError(index);
     texts_.erase(texts_.begin() + index);
     int row = item_.Index();
     TCustomListView& view = item_.ListView();
@@ -280,7 +279,7 @@ void TListItem::Delete()
 TListItem* TListItems::Insert(int index)
 {
     if (index < 0 || index > Count())
-        throw std::out_of_range("list item index");
+        throw ListIndexError(index);
     items_.insert(items_.begin() + index, std::unique_ptr<TListItem>(new TListItem(*this)));
     TListItem* item = items_[static_cast<size_t>(index)].get();
     view_.WindowInsertItem(index);
@@ -319,7 +318,7 @@ int TListItems::IndexOf(const TListItem* item) const
 void TListItems::Move(int from, int to)
 {
     if (from < 0 || from >= Count() || to < 0 || to >= Count())
-        throw std::out_of_range("list item index");
+        throw ListIndexError(from < 0 || from >= Count() ? from : to);
     if (from == to)
         return;
     TListItem* item = Item(from);

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "Controls.h"
+#include "Exceptions.h"
 #include "ImageList.h"
 
 #include <functional>
@@ -56,8 +57,8 @@ public:
 
     TCustomListView& ListView() const { return view_; }
     int Count() const { return static_cast<int>(columns_.size()); }
-    // Throws std::out_of_range for a bad index.
-    TListColumn* Items(int index) const { return columns_.at(static_cast<size_t>(index)).get(); }
+    // Throws EListError for a bad index.
+    TListColumn* Items(int index) const { return ListAt(columns_, index).get(); }
     TListColumn* operator[](int index) const { return Items(index); }
     TListColumn* Add();
     void Delete(int index);
@@ -77,8 +78,8 @@ private:
 class TSubItems {
 public:
     int Count() const { return static_cast<int>(texts_.size()); }
-    // Throws std::out_of_range for a bad index.
-    const std::string& operator[](int index) const { return texts_.at(static_cast<size_t>(index)); }
+    // Throws EListError for a bad index.
+    const std::string& operator[](int index) const { return ListAt(texts_, index); }
     void Set(int index, const std::string& text);
     int Add(const std::string& text);
     void Delete(int index);
@@ -153,11 +154,11 @@ public:
 
     TCustomListView& ListView() const { return view_; }
     int Count() const { return static_cast<int>(items_.size()); }
-    // Throws std::out_of_range for a bad index.
-    TListItem* Item(int index) const { return items_.at(static_cast<size_t>(index)).get(); }
+    // Throws EListError for a bad index.
+    TListItem* Item(int index) const { return ListAt(items_, index).get(); }
     TListItem* operator[](int index) const { return Item(index); }
     TListItem* Add() { return Insert(Count()); }
-    // index may be Count() (append); throws std::out_of_range beyond.
+    // index may be Count() (append); throws EListError beyond.
     TListItem* Insert(int index);
     void Delete(int index);
     void Clear();

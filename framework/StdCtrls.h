@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "Controls.h"
+#include "Exceptions.h"
 
 #include <functional>
 #include <string>
@@ -134,7 +135,7 @@ public:
     void SetDropDownCount(int count) { dropDownCount_ = count; }
 
     int ItemCount() const { return static_cast<int>(items_.size()); }
-    const std::string& Item(int index) const { return items_.at(static_cast<size_t>(index)); }
+    const std::string& Item(int index) const { return ListAt(items_, index); }
     int AddItem(const std::string& text);
     void ClearItems();
     // -1: nothing selected.

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <stdexcept>
 #include <utility>
 
 namespace {
@@ -484,7 +483,7 @@ size_t TTreeView::InsertPosition(const std::vector<std::unique_ptr<TTreeNode>>& 
 TTreeNode* TTreeView::Insert(TTreeNode* parent, const std::string& text, const TTreeNode* before)
 {
     if ((parent && &parent->view_ != this) || (before && &before->view_ != this))
-        throw std::invalid_argument("tree node of another tree view");
+        throw Exception("Der Knoten gehört zu einer anderen Baumansicht.");
     auto& siblings = parent ? parent->children_ : nodes_.roots_;
     size_t position = before ? static_cast<size_t>(before->Index()) : InsertPosition(siblings, text);
     auto inserted = siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(position),

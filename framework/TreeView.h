@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "Controls.h"
+#include "Exceptions.h"
 #include "ImageList.h"
 
 #include <functional>
@@ -48,8 +49,8 @@ public:
     // The expand button: a node has children, or is marked to have some before they are read.
     bool HasChildren() const { return hasChildren_ || !children_.empty(); }
     void SetHasChildren(bool has);
-    // Throws std::out_of_range for a bad index.
-    TTreeNode* Item(int index) const { return children_.at(static_cast<size_t>(index)).get(); }
+    // Throws EListError for a bad index.
+    TTreeNode* Item(int index) const { return ListAt(children_, index).get(); }
     TTreeNode* GetFirstChild() const { return children_.empty() ? nullptr : children_.front().get(); }
     TTreeNode* GetNextSibling() const;
     TTreeNode* GetPrevSibling() const;
@@ -109,7 +110,7 @@ public:
     // All nodes, at every level.
     int Count() const;
     int RootCount() const { return static_cast<int>(roots_.size()); }
-    TTreeNode* Root(int index) const { return roots_.at(static_cast<size_t>(index)).get(); }
+    TTreeNode* Root(int index) const { return ListAt(roots_, index).get(); }
     TTreeNode* GetFirstNode() const { return roots_.empty() ? nullptr : roots_.front().get(); }
 
     // A new top-level node (last, or in text order with stText).

@@ -135,7 +135,7 @@ TEST(ListView, MovingAnItemKeepsTheObject)
     f.list->Items().Move(0, 2);
     EXPECT_EQ(f.Shown(), "b|c|a");
     EXPECT_EQ(f.list->Items()[2], items[0]);
-    EXPECT_THROW(f.list->Items().Move(0, 3), std::out_of_range);
+    EXPECT_THROW(f.list->Items().Move(0, 3), EListError);
 }
 
 TEST(ListView, ForgetsAnImageListThatGoes)
