@@ -93,6 +93,8 @@ TFlatCheckBox* TFontForm::MakeStyleBox(const char* name, const char* caption, co
     box->SetParent(this);
     box->SetBounds(left, 58, 30, 17);
     box->SetCaption(caption);
+    // On the skin, not on a plain face.
+    box->SetTransparent(true);
     box->SetHint(hint);
     box->SetShowHint(true);
     box->OnClick = [this](TComponent* sender) { ControlChange(sender); };
