@@ -174,8 +174,10 @@ void TSectionListBox::LeftButtonDown(int x, int y, WPARAM keys, LPARAM lParam)
     }
     int sectionIdx = SectionOfRow(row);
     int subItemIdx = SubItemOfRow(row);
-    if (subItemIdx >= 0 && x >= sectionIndent_ && x < sectionIndent_ + 15)
-        ToggleCheck(sectionIdx, subItemIdx);
+    // The check's handlers may have removed the sub-item: nothing more belongs to this press.
+    if (subItemIdx >= 0 && x >= sectionIndent_ && x < sectionIndent_ + 15 && ToggleCheck(sectionIdx, subItemIdx) &&
+        !SubItemExists(sectionIdx, subItemIdx))
+        return;
     if (subItemIdx >= 0 && ItemIndex() == row && !MultiSelect()) {
         TListSection& section = sections_.Items(sectionIdx);
         if (!section.ReadOnly() && section.ControlType() == scText) {
@@ -379,7 +381,8 @@ void TSectionListBox::SectionKeyPress(char key)
         return;
     TListSection& section = sections_.Items(sectionIdx);
     if (subItemIdx >= 0) {
-        ToggleCheck(sectionIdx, subItemIdx);
+        if (ToggleCheck(sectionIdx, subItemIdx) && !SubItemExists(sectionIdx, subItemIdx))
+            return;
         if (OnSubItemClick)
             OnSubItemClick(this, sectionIdx, subItemIdx);
         return;

@@ -489,6 +489,12 @@ bool TSectionListBox::ToggleCheck(int sectionIdx, int subItemIdx)
     return false;
 }
 
+bool TSectionListBox::SubItemExists(int sectionIdx, int subItemIdx) const
+{
+    return sectionIdx >= 0 && sectionIdx < sections_.Count() && subItemIdx >= 0 &&
+           subItemIdx < sections_.Items(sectionIdx).SubItems().Count();
+}
+
 void TSectionListBox::Change()
 {
     TCustomListBox::Change();

@@ -237,6 +237,7 @@ private:
     void InvalidateRow(int row);
     void RepaintSectionRows(TListSection& section);
     bool ToggleCheck(int sectionIdx, int subItemIdx);
+    bool SubItemExists(int sectionIdx, int subItemIdx) const;
     int TextRight() const;
 
     void DrawRow(int index, const RECT& rect, TOwnerDrawState state);

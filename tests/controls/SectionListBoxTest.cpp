@@ -452,6 +452,26 @@ TEST_F(SectionListBoxTest, HandlersMayReplaceTheSections)
     Click(0);
     EXPECT_EQ(Rows(*list), "#Y|#Z|#W");
     EXPECT_FALSE(list->Editing()) << "the section at the index is not the one opened";
+
+    // A check mark whose handler takes its section away, on the selected row.
+    list->OnExpandSection = nullptr;
+    Section(0).SetControlType(scCheckbox);
+    Section(0).SetReadOnly(false);
+    Section(0).SetState(lssExpanded);   // #Y y1 y2 #Z #W
+    list->SetItemIndex(2);
+    int subItemClicks = 0;
+    list->OnSubItemClick = [&](TComponent*, int, int) { ++subItemClicks; };
+    list->OnCheckBoxClick = [this](TComponent*, int, int) { list->Sections().Clear(); };
+    Click(2, list->SectionIndent() + 4);
+    EXPECT_EQ(list->Sections().Count(), 0);
+    EXPECT_EQ(subItemClicks, 0) << "no click for a sub-item that is gone";
+    TListSection& keyed = AddSection("K", {"k1"});
+    keyed.SetControlType(scCheckbox);
+    keyed.SetReadOnly(false);
+    keyed.SetState(lssExpanded);
+    list->SetItemIndex(1);
+    Key(VK_SPACE);
+    EXPECT_EQ(subItemClicks, 0) << "nor after Space";
     EXPECT_TRUE(exceptions.messages.empty()) << exceptions.messages.front();
 }
 
