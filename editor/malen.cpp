@@ -512,10 +512,12 @@ bool TForm1::Open()
     TLoadingFlag loading(model_->Loading);
     if (!ConfirmDiscard())
         return false;
-    model_->Modified = false;
+    // Cleared only once a file is chosen: a cancelled dialog leaves the changed picture on screen,
+    // and closing must still ask for it.
     if (!commandLineOpen_ && !OpenDialog1->Execute())
         return false;
     commandLineOpen_ = false;
+    model_->Modified = false;
 
     const std::string fileName = OpenDialog1->FileName();
     ClearPicture(Picture(), TransparentKeyColor);

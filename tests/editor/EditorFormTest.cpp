@@ -584,6 +584,15 @@ TEST_F(EditorFormTest, OpenAsksFirstAndACancelKeepsThePicture)
     EXPECT_TRUE(dialogs.fileRequests.empty()) << "no open dialog after a cancel";
     EXPECT_TRUE(Model().Modified);
     EXPECT_FALSE(Model().Loading);
+
+    // "Nein", then no file chosen: the changed picture is still there, and closing asks again.
+    dialogs.messages.clear();
+    dialogs.messageAnswers = {mrNo};
+    dialogs.fileAnswers = {""};
+    Click(Form1->bOeffnen);
+    EXPECT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(FirstDifference(Picture(), [](int x, int y) { return PatternColour(31 - y, x); }), "");
+    EXPECT_TRUE(Model().Modified);
 }
 
 TEST_F(EditorFormTest, TheHandOverFileIsOpenedAndDeletedAndTheOpenDialogForgetsIt)
