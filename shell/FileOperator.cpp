@@ -175,7 +175,9 @@ bool TFileOperator::UndoExecute()
     const TFileOperation keptOperation = Operation();
     SetFlags(lastFlags_);
     bool done = false;
-    switch (keptOperation) {
+    // By what was done, not by what is set now: a drop its handler refused sets the next
+    // operation without running it.
+    switch (lastOperation_) {
     case foCopy:
         SetOperation(foDelete);
         SetFlags((Flags() & ~foAllowUndo) | foNoConfirmation);

@@ -126,6 +126,25 @@ TEST(FileOperator, AMoveIsUndoneByMovingBackAndADeleteCannotBeUndone)
     EXPECT_FALSE(op.UndoExecute());
 }
 
+TEST(FileOperator, UndoTakesBackTheOperationThatRanNotTheOneSetSince)
+{
+    StagedFolder folder("file operator");
+    const std::string from = folder.Folder("von"), to = folder.Folder("nach");
+    Touch(from + "a.txt");
+    TFileOperator op;
+    op.SetOperation(foMove);
+    op.SetFlags(foAllowUndo | foSilent | foNoConfirmation);
+    op.SourceFiles = {from + "a.txt"};
+    op.DestFiles = {ExcludeTrailingBackslash(to)};
+    ASSERT_TRUE(op.Execute());
+    // A drop whose handler refused it leaves the next operation set but never run.
+    op.SetOperation(foCopy);
+    ASSERT_TRUE(op.UndoExecute());
+    EXPECT_TRUE(FileExists(from + "a.txt")) << "the moved file goes back, it is not deleted";
+    EXPECT_FALSE(FileExists(to + "a.txt"));
+    EXPECT_EQ(op.Operation(), foCopy) << "the operation set is kept";
+}
+
 TEST(FileOperator, AFailedCopyArmsNoUndoAndLeavesTheUsersFileAlone)
 {
     StagedFolder folder("file operator");
