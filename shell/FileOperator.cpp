@@ -185,6 +185,11 @@ bool TFileOperator::UndoExecute()
         done = Execute();
         break;
     case foMove: {
+        // A file made since where an original was would be overwritten without a question.
+        if (std::any_of(lastSource_.begin(), lastSource_.end(), [](const std::string& source) {
+                return GetFileAttributesA(RemoveBackslash(source).c_str()) != INVALID_FILE_ATTRIBUTES;
+            }))
+            break;
         // Files moved from several folders go back each to its own.
         std::vector<std::pair<std::string, std::vector<std::string>>> groups;
         for (size_t i = 0; i < lastSource_.size(); ++i) {

@@ -60,7 +60,7 @@ public:
     // whose resulting names are known (a rename on collision needs the shell's name mapping).
     bool Execute();
     // Takes back the last copy (deletes the copies) or move (moves each file back to the folder
-    // it came from).
+    // it came from; false, with nothing moved, while anything stands where an original was).
     bool UndoExecute();
     void ClearUndo();
 

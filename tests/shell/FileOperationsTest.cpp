@@ -145,6 +145,29 @@ TEST(FileOperator, UndoTakesBackTheOperationThatRanNotTheOneSetSince)
     EXPECT_EQ(op.Operation(), foCopy) << "the operation set is kept";
 }
 
+TEST(FileOperator, UndoingAMoveNeverOverwritesAFileMadeSinceWhereTheOriginalWas)
+{
+    StagedFolder folder("file operator");
+    const std::string from = folder.Folder("von"), to = folder.Folder("nach");
+    Touch(from + "a.txt");
+    TFileOperator op;
+    op.SetOperation(foMove);
+    op.SetFlags(foAllowUndo | foSilent | foNoConfirmation);
+    op.SourceFiles = {from + "a.txt"};
+    op.DestFiles = {ExcludeTrailingBackslash(to)};
+    ASSERT_TRUE(op.Execute());
+    // The user's new file of the old name.
+    HANDLE h = CreateFileA((from + "a.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(h, "neu!", 4, &written, nullptr);
+    CloseHandle(h);
+    EXPECT_FALSE(op.UndoExecute());
+    EXPECT_TRUE(FileExists(to + "a.txt")) << "the moved file stays where it went";
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    ASSERT_TRUE(GetFileAttributesExA((from + "a.txt").c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 4u) << "the user's new file stays as it is";
+}
+
 TEST(FileOperator, AFailedCopyArmsNoUndoAndLeavesTheUsersFileAlone)
 {
     StagedFolder folder("file operator");
