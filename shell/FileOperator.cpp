@@ -162,6 +162,9 @@ bool TFileOperator::ResultingNames(HANDLE mappings, std::vector<std::string>& na
             if (m.pszOldPath && m.pszNewPath && (SameText(m.pszOldPath, source) || SameText(m.pszOldPath, plain)))
                 result = m.pszNewPath;
         }
+        // Into its own folder nothing new is made: undoing would delete or move the original.
+        if (SameText(RemoveBackslash(result), RemoveBackslash(source)))
+            return false;
         names.push_back(result);
     }
     return true;

@@ -57,7 +57,8 @@ public:
 
     // Runs the operation on SourceFiles and DestFiles and empties both; true when the shell
     // reports success. Undo is armed only for an undoable operation that fully succeeded and
-    // whose resulting names are known (a rename on collision needs the shell's name mapping).
+    // whose resulting names are known (a rename on collision needs the shell's name mapping) and
+    // are not the sources themselves.
     bool Execute();
     // Takes back the last copy (deletes the copies) or move (moves each file back to the folder
     // it came from; false, with nothing moved, while anything stands where an original was).

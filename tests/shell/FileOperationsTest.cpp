@@ -168,6 +168,27 @@ TEST(FileOperator, UndoingAMoveNeverOverwritesAFileMadeSinceWhereTheOriginalWas)
     EXPECT_EQ(data.nFileSizeLow, 4u) << "the user's new file stays as it is";
 }
 
+TEST(FileOperator, ACopyIntoItsOwnFolderArmsNoUndoThatWouldTakeTheOriginal)
+{
+    StagedFolder folder("file operator");
+    const std::string from = folder.Folder("von");
+    Touch(from + "a.txt");
+    folder.Folder("von\\d");
+    Touch(from + "d\\b.txt");
+    // A paste of a copy into the folder it came from.
+    for (const char* name : {"a.txt", "d"}) {
+        TFileOperator op;
+        op.SetFlags(foAllowUndo | foSilent | foNoConfirmation);
+        op.SourceFiles = {from + name};
+        op.DestFiles = {ExcludeTrailingBackslash(from)};
+        op.Execute();
+        EXPECT_FALSE(op.CanUndo()) << name << ": nothing new was made";
+        op.UndoExecute();
+        EXPECT_TRUE(FileExists(from + "a.txt")) << name;
+        EXPECT_TRUE(FileExists(from + "d\\b.txt")) << name;
+    }
+}
+
 TEST(FileOperator, AFailedCopyArmsNoUndoAndLeavesTheUsersFileAlone)
 {
     StagedFolder folder("file operator");
