@@ -383,7 +383,8 @@ void TDirView::Load(const std::string& path)
             if (const TNodeData* data = TDriveView::NodeData(node))
                 isRecycleBin_ = data->IsRecycler;
             else
-                isRecycleBin_ = path.size() >= 11 && AnsiUpperCase(path.substr(1, 10)) == ":\\RECYCLED";
+                // The bin's folder itself, not one whose name only begins like it.
+                isRecycleBin_ = path.size() == 11 && AnsiUpperCase(path.substr(1)) == ":\\RECYCLED";
         }
         // A Recycle Bin's title goes without the mask, which it does not apply.
         NameColumnTitle();

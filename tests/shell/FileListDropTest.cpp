@@ -195,6 +195,17 @@ TEST_F(DirViewDrops, TheRecycleBinAsTarget)
     EXPECT_FALSE(on.view->CanUndoFileOperation());
     SetFileAttributesA("Q:\\RECYCLED", FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryA("Q:\\RECYCLED");
+
+    // A folder whose name only begins like the bin's is an ordinary folder: a copy goes into it.
+    StagedFolder lookalike{"Recycled Sachen", "Q:\\"};
+    WriteFile(lookalike.Path() + "drin.txt", 1);
+    on.view->SetPath(lookalike.Path());
+    EXPECT_FALSE(on.view->IsRecycleBin());
+    EXPECT_NE(on.view->FindFileItem("drin.txt"), nullptr) << on.Names();
+    WriteFile(From("Alpha.txt"), 1);
+    DropFiles(on.view, {From("Alpha.txt")}, CopyMoveLink, Empty, MK_CONTROL);
+    EXPECT_TRUE(Exists(From("Alpha.txt"))) << "copied, not deleted";
+    EXPECT_TRUE(Exists(lookalike.Path() + "Alpha.txt"));
 }
 
 TEST_F(DirViewDrops, MovingFromAnotherViewTakesItsItemsAtOnce)

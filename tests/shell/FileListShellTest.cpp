@@ -189,7 +189,11 @@ TEST(DirViewRecycleBin, ListsTheBinByTheItemsDisplayNames)
     WriteFile(first.Path() + "brief.doc", 30);
     for (const std::string& file : {first.Path() + "notiz.txt", second.Path() + "rechnung.txt", first.Path() + "brief.doc"})
         DeleteToBin(file);
-    StagedFolder bin("RECYCLED", "Q:\\");
+    // The bin's folder itself: only a drive's own "RECYCLED" stands for it.
+    struct BinFolder {
+        BinFolder() { CreateDirectoryA("Q:\\RECYCLED", nullptr); }
+        ~BinFolder() { RemoveDirectoryA("Q:\\RECYCLED"); }
+    } bin;
     ViewOnForm on;
     on.view->SetUseIconUpdateThread(true);
     std::vector<std::string> offered;
@@ -198,7 +202,7 @@ TEST(DirViewRecycleBin, ListsTheBinByTheItemsDisplayNames)
         // folder current, a search finds that as Windows finds an item's full path.
         CurrentFolder inTrash(trash);
         on.view->OnAddFile = [&](TComponent*, WIN32_FIND_DATAA& found, bool&) { offered.push_back(found.cFileName); };
-        on.view->SetPath(bin.Path());
+        on.view->SetPath("Q:\\RECYCLED");
     }
     EXPECT_TRUE(on.view->IsRecycleBin());
     ASSERT_EQ(on.view->Items().Count(), 3) << on.Names();
