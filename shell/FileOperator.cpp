@@ -41,6 +41,17 @@ struct NameMappings {
     SHNAMEMAPPINGA* mappings;
 };
 
+// Where a source goes in a destination folder under its own name.
+std::string PlainTarget(const std::string& folder, const std::string& source)
+{
+    return AddBackslash(folder) + ExtractFileName(source);
+}
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(RemoveBackslash(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 template <typename T>
 void Put(std::array<uint8_t, FileOperatorDataSize>& data, size_t at, T value)
 {
@@ -114,6 +125,12 @@ bool TFileOperator::Execute()
     const bool needMappings = undoable && (flags & foRenameOnCollision);
     const std::string from = DoubleNullList(SourceFiles);
     const std::string to = DoubleNullList(DestFiles);
+    // Whatever stands where a file goes (a folder the copy joins, the file itself when it goes
+    // into its own folder) would be taken along by an undo.
+    std::vector<bool> occupied;
+    if (undoable && DestFiles.size() == 1)
+        for (const std::string& source : SourceFiles)
+            occupied.push_back(Exists(PlainTarget(DestFiles.front(), source)));
     SHFILEOPSTRUCTA op = {};
     op.hwnd = Application.MainForm() ? Application.MainForm()->Handle() : nullptr;
     FreeMappings();
@@ -126,7 +143,7 @@ bool TFileOperator::Execute()
     std::vector<std::string> results;
     // A failed or cancelled operation may have left a file of the user's where the copy would
     // be: undoing it must never delete that.
-    if (done && !op.fAnyOperationsAborted && undoable && ResultingNames(op.hNameMappings, results)) {
+    if (done && !op.fAnyOperationsAborted && undoable && ResultingNames(op.hNameMappings, occupied, results)) {
         lastSource_.swap(SourceFiles);
         lastDest_.swap(DestFiles);
         lastResults_.swap(results);
@@ -145,16 +162,18 @@ bool TFileOperator::Execute()
     return done;
 }
 
-bool TFileOperator::ResultingNames(HANDLE mappings, std::vector<std::string>& names) const
+bool TFileOperator::ResultingNames(HANDLE mappings, const std::vector<bool>& occupied,
+                                   std::vector<std::string>& names) const
 {
     names.clear();
-    if (DestFiles.size() != 1)
+    if (DestFiles.size() != 1 || occupied.size() != SourceFiles.size())
         return false;
     const auto* table = static_cast<const NameMappings*>(mappings);
     if ((Flags() & foRenameOnCollision) && !table)
         return false;
-    for (const std::string& source : SourceFiles) {
-        const std::string plain = AddBackslash(DestFiles.front()) + ExtractFileName(source);
+    for (size_t k = 0; k < SourceFiles.size(); ++k) {
+        const std::string& source = SourceFiles[k];
+        const std::string plain = PlainTarget(DestFiles.front(), source);
         std::string result = plain;
         // A mapping names the file by where it came from or where it would have gone.
         for (UINT i = 0; table && i < table->count; ++i) {
@@ -162,8 +181,7 @@ bool TFileOperator::ResultingNames(HANDLE mappings, std::vector<std::string>& na
             if (m.pszOldPath && m.pszNewPath && (SameText(m.pszOldPath, source) || SameText(m.pszOldPath, plain)))
                 result = m.pszNewPath;
         }
-        // Into its own folder nothing new is made: undoing would delete or move the original.
-        if (SameText(RemoveBackslash(result), RemoveBackslash(source)))
+        if (occupied[k] && SameText(result, plain))
             return false;
         names.push_back(result);
     }
@@ -189,9 +207,7 @@ bool TFileOperator::UndoExecute()
         break;
     case foMove: {
         // A file made since where an original was would be overwritten without a question.
-        if (std::any_of(lastSource_.begin(), lastSource_.end(), [](const std::string& source) {
-                return GetFileAttributesA(RemoveBackslash(source).c_str()) != INVALID_FILE_ATTRIBUTES;
-            }))
+        if (std::any_of(lastSource_.begin(), lastSource_.end(), Exists))
             break;
         // Files moved from several folders go back each to its own.
         std::vector<std::pair<std::string, std::vector<std::string>>> groups;

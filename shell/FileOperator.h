@@ -58,7 +58,7 @@ public:
     // Runs the operation on SourceFiles and DestFiles and empties both; true when the shell
     // reports success. Undo is armed only for an undoable operation that fully succeeded and
     // whose resulting names are known (a rename on collision needs the shell's name mapping) and
-    // are not the sources themselves.
+    // were free before.
     bool Execute();
     // Takes back the last copy (deletes the copies) or move (moves each file back to the folder
     // it came from; false, with nothing moved, while anything stands where an original was).
@@ -73,7 +73,9 @@ public:
 private:
     void FreeMappings();
     // Where each source of an operation that just ended lies now; false when that is unknown.
-    bool ResultingNames(HANDLE mappings, std::vector<std::string>& names) const;
+    // `occupied`: per source, whether its plain target existed before; such a name cannot be taken
+    // back.
+    bool ResultingNames(HANDLE mappings, const std::vector<bool>& occupied, std::vector<std::string>& names) const;
 
     UINT shellOperation_ = FO_COPY;
     FILEOP_FLAGS shellFlags_ = FOF_ALLOWUNDO | FOF_NOCONFIRMMKDIR;

@@ -189,6 +189,26 @@ TEST(FileOperator, ACopyIntoItsOwnFolderArmsNoUndoThatWouldTakeTheOriginal)
     }
 }
 
+TEST(FileOperator, UndoNeverTakesWhatWasInTheTargetBefore)
+{
+    StagedFolder folder("file operator");
+    const std::string from = folder.Folder("von"), to = folder.Folder("nach");
+    folder.Folder("von\\Bilder");
+    Touch(from + "Bilder\\neu.txt");
+    // The user's own folder of that name, which the copy joins.
+    folder.Folder("nach\\Bilder");
+    Touch(to + "Bilder\\eigen.txt");
+    TFileOperator op;
+    op.SetFlags(foAllowUndo | foSilent | foNoConfirmation);
+    op.SourceFiles = {from + "Bilder"};
+    op.DestFiles = {ExcludeTrailingBackslash(to)};
+    ASSERT_TRUE(op.Execute());
+    ASSERT_TRUE(FileExists(to + "Bilder\\neu.txt"));
+    EXPECT_FALSE(op.CanUndo()) << "undoing would delete the whole folder";
+    op.UndoExecute();
+    EXPECT_TRUE(FileExists(to + "Bilder\\eigen.txt")) << "the user's file stays";
+}
+
 TEST(FileOperator, AFailedCopyArmsNoUndoAndLeavesTheUsersFileAlone)
 {
     StagedFolder folder("file operator");
