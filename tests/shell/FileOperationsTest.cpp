@@ -27,6 +27,17 @@ void Touch(const std::string& file)
     CloseHandle(h);
 }
 
+// Moves a new "a.txt" from `from` into `to`, undoably.
+void MoveOneFile(TFileOperator& op, const std::string& from, const std::string& to)
+{
+    Touch(from + "a.txt");
+    op.SetOperation(foMove);
+    op.SetFlags(foAllowUndo | foSilent | foNoConfirmation);
+    op.SourceFiles = {from + "a.txt"};
+    op.DestFiles = {ExcludeTrailingBackslash(to)};
+    ASSERT_TRUE(op.Execute());
+}
+
 }  // namespace
 
 TEST(FileOperator, FlagsMapToTheShellsBits)
@@ -104,13 +115,8 @@ TEST(FileOperator, AMoveIsUndoneByMovingBackAndADeleteCannotBeUndone)
 {
     StagedFolder folder("file operator");
     const std::string from = folder.Folder("von"), to = folder.Folder("nach");
-    Touch(from + "a.txt");
     TFileOperator op;
-    op.SetOperation(foMove);
-    op.SetFlags(foAllowUndo | foSilent | foNoConfirmation);
-    op.SourceFiles = {from + "a.txt"};
-    op.DestFiles = {ExcludeTrailingBackslash(to)};
-    ASSERT_TRUE(op.Execute());
+    MoveOneFile(op, from, to);
     EXPECT_TRUE(FileExists(to + "a.txt"));
     EXPECT_FALSE(FileExists(from + "a.txt"));
     ASSERT_TRUE(op.UndoExecute());
@@ -126,36 +132,21 @@ TEST(FileOperator, AMoveIsUndoneByMovingBackAndADeleteCannotBeUndone)
     EXPECT_FALSE(op.UndoExecute());
 }
 
-TEST(FileOperator, UndoTakesBackTheOperationThatRanNotTheOneSetSince)
+TEST(FileOperator, UndoingAMoveGoesByWhatRanAndNeverOverwrites)
 {
     StagedFolder folder("file operator");
     const std::string from = folder.Folder("von"), to = folder.Folder("nach");
-    Touch(from + "a.txt");
     TFileOperator op;
-    op.SetOperation(foMove);
-    op.SetFlags(foAllowUndo | foSilent | foNoConfirmation);
-    op.SourceFiles = {from + "a.txt"};
-    op.DestFiles = {ExcludeTrailingBackslash(to)};
-    ASSERT_TRUE(op.Execute());
+    MoveOneFile(op, from, to);
     // A drop whose handler refused it leaves the next operation set but never run.
     op.SetOperation(foCopy);
     ASSERT_TRUE(op.UndoExecute());
     EXPECT_TRUE(FileExists(from + "a.txt")) << "the moved file goes back, it is not deleted";
     EXPECT_FALSE(FileExists(to + "a.txt"));
     EXPECT_EQ(op.Operation(), foCopy) << "the operation set is kept";
-}
 
-TEST(FileOperator, UndoingAMoveNeverOverwritesAFileMadeSinceWhereTheOriginalWas)
-{
-    StagedFolder folder("file operator");
-    const std::string from = folder.Folder("von"), to = folder.Folder("nach");
-    Touch(from + "a.txt");
-    TFileOperator op;
-    op.SetOperation(foMove);
-    op.SetFlags(foAllowUndo | foSilent | foNoConfirmation);
-    op.SourceFiles = {from + "a.txt"};
-    op.DestFiles = {ExcludeTrailingBackslash(to)};
-    ASSERT_TRUE(op.Execute());
+    DeleteFileA((from + "a.txt").c_str());
+    MoveOneFile(op, from, to);
     // The user's new file of the old name.
     HANDLE h = CreateFileA((from + "a.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
