@@ -113,7 +113,8 @@ bool TDriveInfo::ReadDriveStatus(char drive, uint8_t mask)
                            : -1;
             rec.DriveReady = rec.Size > 0;
             if (rec.DriveReady) {
-                char volume[24] = {}, system[499] = {};
+                // Room for any label: a shorter buffer fails the whole call, serial and file system too.
+                char volume[MAX_PATH + 1] = {}, system[499] = {};
                 DWORD serial = 0, component = 0, flags = 0;
                 if (GetVolumeInformationA(root.c_str(), volume, sizeof volume, &serial, &component, &flags, system,
                                           sizeof system)) {
