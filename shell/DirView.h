@@ -128,6 +128,9 @@ bool HasPerFileIcons(const std::string& ext);
 // or that leaves the folder (trailing dots or blanks, "." and "..", device names) or one that makes
 // the path too long. `invalidChars` tells which of the two texts it is.
 std::string RejectedFileName(const std::string& folder, const std::string& name, bool& invalidChars);
+// Whether the file system keeps `name` in `folder` as typed: no trailing dots or blanks, not "."
+// or "..", no device name, and the path not too long.
+bool NameKeptAsTyped(const std::string& folder, const std::string& name);
 // The type name of a file type the shell names not: "Datei %s" with the extension.
 std::string FileTypeName(const std::string& ext);
 // Whether `path` lies in `folder` or in one of its sub-folders (or is the folder itself).

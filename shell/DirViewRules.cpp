@@ -239,10 +239,14 @@ std::string RejectedFileName(const std::string& folder, const std::string& name,
             text += std::string(" ") + *c;
         return text;
     }
-    const std::string renameText = DirViewTexts().RenameError + std::string("\n") + name;
+    return NameKeptAsTyped(folder, name) ? std::string() : DirViewTexts().RenameError + std::string("\n") + name;
+}
+
+bool NameKeptAsTyped(const std::string& folder, const std::string& name)
+{
     // The file system would drop trailing dots and blanks, and "." and ".." are no names.
-    if (name.back() == '.' || name.back() == ' ' || name.find_first_not_of('.') == std::string::npos)
-        return renameText;
+    if (name.empty() || name.back() == '.' || name.back() == ' ' || name.find_first_not_of('.') == std::string::npos)
+        return false;
     // Device names stay devices whatever extension follows.
     std::string stem = AnsiUpperCase(name.substr(0, name.find('.')));
     stem.erase(stem.find_last_not_of(' ') + 1);
@@ -250,9 +254,7 @@ std::string RejectedFileName(const std::string& folder, const std::string& name,
     bool device = std::find(std::begin(devices), std::end(devices), stem) != std::end(devices);
     device = device || (stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
                         stem[3] >= '1' && stem[3] <= '9');
-    if (device || AddBackslash(folder).size() + name.size() >= MAX_PATH)
-        return renameText;
-    return std::string();
+    return !device && AddBackslash(folder).size() + name.size() < MAX_PATH;
 }
 
 bool PathInFolder(const std::string& path, const std::string& folder)

@@ -146,6 +146,8 @@ void TDriveView::Edit(TTreeNode* node, const std::string& text)
         return;
     if (ContainsAnyChar(InvalidNameChars, text))
         throw EInvalidDirName(InvalidDirNameText() + " " + ListedInvalidChars());
+    if (!NameKeptAsTyped(GetDirPath(node->Parent()), text))
+        throw ERenameFileFailed(RenameFailedText() + "\n" + text);
     TSelectedWatchPause pause(*this);
     const std::string newPath = AddBackslash(GetDirPath(node->Parent())) + text;
     if (!MoveFileA(GetDirPath(node).c_str(), newPath.c_str()))

@@ -127,9 +127,20 @@ TEST_F(DriveViewFolders, RenamingInPlaceRenamesTheFolderOrSaysWhyNot)
     EXPECT_EQ(alpha->Text(), "Zeta") << "the node keeps its name";
     EXPECT_TRUE(FolderExists(folder.Path() + "Beta"));
 
+    // Names the file system would change or take as something else are refused as the list does.
+    for (const char* changed : {"Zeta.", "Zeta ", "..", "NUL"}) {
+        const size_t before = errors.messages.size();
+        RenameByEditing(tree, alpha, changed);
+        ASSERT_EQ(errors.messages.size(), before + 1) << changed;
+        EXPECT_EQ(errors.messages.back(), RenameFailedText() + "\n" + changed);
+        EXPECT_EQ(alpha->Text(), "Zeta") << changed;
+    }
+    EXPECT_TRUE(FolderExists(folder.Path() + "Zeta"));
+
+    errors.messages.clear();
     RenameByEditing(tree, alpha, "");
     RenameByEditing(tree, alpha, "Zeta");
-    EXPECT_EQ(errors.messages.size(), 2u) << "an empty or unchanged name does nothing";
+    EXPECT_TRUE(errors.messages.empty()) << "an empty or unchanged name does nothing";
     EXPECT_TRUE(FolderExists(folder.Path() + "Zeta"));
     EXPECT_EQ(RenameFailedTextFor(LANG_GERMAN), "Datei oder Verzeichnis kann nicht umbenannt werden:");
 }
