@@ -6,6 +6,7 @@
 #include "Exceptions.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -848,8 +849,19 @@ TCheckedIconFile::TCheckedIconFile(const std::string& fileName)
 
 TCheckedIconFile::~TCheckedIconFile() = default;
 
+int TCheckedIconFile::IndexOfResource(int id) const
+{
+    const std::string name = "#" + std::to_string(id);
+    for (int i = 0; i < Count(); ++i)
+        if (layout_.groups[static_cast<size_t>(i)].name == name)
+            return i;
+    return -1;
+}
+
 IconGroupSpan* TCheckedIconFile::CheckedGroup(int index) const
 {
+    if (index < -1)
+        index = index == INT_MIN ? -1 : IndexOfResource(-index);
     if (index < 0 || index >= Count() || !structure_)
         return nullptr;
     IconGroupSpan& group = layout_.groups[static_cast<size_t>(index)];

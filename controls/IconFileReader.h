@@ -97,8 +97,11 @@ public:
     // The groups checked so far have their images.
     const IconFileLayout& Layout() const { return layout_; }
     int Count() const { return layout_.IconCount(); }
+    // The index of the icon stored as numbered resource `id`; -1 when there is none.
+    int IndexOfResource(int id) const;
     // Group `index` with its directory checked now unless it was before, its images read only
-    // when they are chosen; nullptr outside the file.
+    // when they are chosen; nullptr outside the file. An index below -1 names the icon by its
+    // resource number instead, as icon references do ("file,-3"); -1 names none.
     const IconGroupSpan* Group(int index) const;
     // Checks every group and image.
     void CheckAll() const;

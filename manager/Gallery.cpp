@@ -247,11 +247,7 @@ TSmallIconSource::TSmallIconSource(std::shared_ptr<const TCheckedIconFile> file)
 
 int TSmallIconSource::IndexOfResource(int id) const
 {
-    std::string name = "#" + std::to_string(id);
-    for (int i = 0; i < Count(); ++i)
-        if (file_->Layout().groups[static_cast<size_t>(i)].name == name)
-            return i;
-    return -1;
+    return file_->IndexOfResource(id);
 }
 
 HICON TSmallIconSource::Extract(int index) const

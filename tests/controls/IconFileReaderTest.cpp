@@ -476,6 +476,14 @@ bool Extracts(const std::string& fileName, int index)
     return icon != nullptr;
 }
 
+bool PlatformExtracts(const std::string& fileName, int index)
+{
+    HICON icon = ExtractIconA(GetModuleHandleA(nullptr), fileName.c_str(), static_cast<UINT>(index));
+    if (icon && icon != reinterpret_cast<HICON>(1))
+        DestroyIcon(icon);
+    return icon != nullptr && icon != reinterpret_cast<HICON>(1);
+}
+
 }  // namespace
 
 TEST(IconFileReader, DetectsTheKindByContent)
@@ -804,6 +812,11 @@ TEST(IconFileReader, BuiltLibraryCountsAsThePlatformDoes)
         EXPECT_TRUE(Extracts(dll, i)) << "icon " << i;
     EXPECT_FALSE(Extracts(dll, 3));
     EXPECT_FALSE(Extracts(dll, -1));
+    // Any other negative index names the icon by its resource number, as icon references in
+    // the registry do; the platform agrees.
+    EXPECT_TRUE(Extracts(dll, -2)) << "resource 2";
+    EXPECT_EQ(Extracts(dll, -2), PlatformExtracts(dll, -2));
+    EXPECT_FALSE(Extracts(dll, -7)) << "resource 7 is no icon";
 }
 
 TEST(IconFileReader, WrittenFilesCountAsThePlatformDoes)
