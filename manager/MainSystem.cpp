@@ -122,6 +122,8 @@ void TMainForm::ShowAssignmentBox()
 {
     if (auto* icon = dynamic_cast<TIcon*>(IconInfoForm->iIcon->Picture().Graphic()))
         iIcon->Picture().Icon().Assign(*icon);
+    else
+        iIcon->Picture().SetGraphic(nullptr);
     iIcon->Invalidate();
     lRubrikname->SetCaption(Shortened(IconInfoForm->lRubrikname->Caption(), 20));
     lDateiname->SetCaption(Shortened(IconInfoForm->lDateiname->Caption(), 27));

@@ -581,6 +581,20 @@ TEST_F(GalleryPageTest, SelectingAnItemMakesItsUpperCasedPathTheCurrentIcon)
     EXPECT_EQ(CurrentIcon(), AnsiUpperCase(catalogue.Path() + "alpha\\gruen.ico"));
 }
 
+TEST_F(GalleryPageTest, TheAssignmentBoxShowsTheCurrentIconOrNone)
+{
+    ClickItem(GalleryIndexOf("rot.ico"));
+    MainForm->bSystemClick(MainForm->bSystem);
+    TGraphic* shown = MainForm->iIcon->Picture().Graphic();
+    ASSERT_TRUE(shown && !shown->Empty()) << "the red icon is not shown";
+    MainForm->bIconsClick(MainForm->bIcons);
+    ClickItem(GalleryIndexOf("kaputt.ico"));
+    MainForm->bSystemClick(MainForm->bSystem);
+    EXPECT_EQ(MainForm->lDateiname->Caption(), "kaputt.ico");
+    shown = MainForm->iIcon->Picture().Graphic();
+    EXPECT_TRUE(!shown || shown->Empty()) << "the icon before is shown beside a file that gives none";
+}
+
 TEST_F(GalleryPageTest, ASubCategoryShowsItsFilesUnderParentAndName)
 {
     TTreeNode* a1 = Root("Mitte")->Item(0);
