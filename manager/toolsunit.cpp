@@ -142,6 +142,8 @@ void TToolsform::BuildSystemIconTable(CheckedFiles& files)
                 TImage* preview = item == 0 ? MainForm->iArbeitsplatz : MainForm->iPapierkorb;
                 if (icon.Handle())
                     preview->Picture().Icon().Assign(icon);
+                else
+                    preview->Picture().SetGraphic(nullptr);
                 preview->Invalidate();
             }
         }

@@ -107,6 +107,21 @@ TEST_F(SystemPageTest, ResettingWritesTheDefaults)
             EXPECT_EQ(Stored(s, i), Toolsform->SystemIconTable[s][i].DefaultSpec) << s << "," << i;
 }
 
+TEST_F(SystemPageTest, ThePreviewOfTheDesktopShowsTheStoredIconOrNone)
+{
+    const std::string key = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\CLSID\\"
+                            "{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\DefaultIcon";
+    TRegIniFile user(HKEY_CURRENT_USER, "");
+    user.WriteString(key, "", Toolsform->SystemFolder + "shell32.dll,3");
+    Toolsform->BuildSystemIconTable();
+    TGraphic* shown = MainForm->iArbeitsplatz->Picture().Graphic();
+    ASSERT_TRUE(shown && !shown->Empty()) << "no icon for " << user.ReadString(key, "", "");
+    user.WriteString(key, "", "C:\\fehlt.ico,0");
+    Toolsform->BuildSystemIconTable();
+    shown = MainForm->iArbeitsplatz->Picture().Graphic();
+    EXPECT_TRUE(!shown || shown->Empty()) << "the icon before stayed in the preview";
+}
+
 namespace {
 
 // A top-level window that notes the cursor while the shell is told to reload its icons.
