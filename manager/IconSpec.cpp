@@ -35,6 +35,11 @@ std::string IconSpecFile(const std::string& spec)
     return Unquoted(spec.substr(0, IndexComma(spec)));
 }
 
+bool IconSpecHasIndex(const std::string& spec)
+{
+    return IndexComma(spec) != std::string::npos;
+}
+
 int IconSpecIndex(const std::string& spec)
 {
     size_t comma = IndexComma(spec);

@@ -12,3 +12,5 @@ std::string IconSpecFile(const std::string& spec);
 // it allowed, negative for a resource id. A missing index, an empty one or one that is no
 // number (quoted, garbage, out of range) gives 0; this never raises.
 int IconSpecIndex(const std::string& spec);
+// Whether the reference has an index part after a comma, as IconSpecFile splits it.
+bool IconSpecHasIndex(const std::string& spec);

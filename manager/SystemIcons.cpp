@@ -3,6 +3,7 @@
 
 #include "SystemIcons.h"
 
+#include "IconSpec.h"
 #include "Registry.h"
 #include "SysUtils.h"
 
@@ -162,7 +163,8 @@ TSystemIconTable ReadSystemIconTable(const TSystemFolders& folders, TSystemIconS
 void AssignSystemIconSpec(const TSystemIconTable& table, int section, int item, std::string spec)
 {
     const SystemIconEntry& entry = table.at(section).at(item);
-    if (spec.find(',') == std::string::npos)
+    // The shell splits at the last comma, also one inside a folder name.
+    if (!IconSpecHasIndex(spec))
         spec += ",0";
     if (section == 0 && (item == 2 || item == 3)) {
         // The unnamed value is what the shell shows; it follows the state the bin is in.

@@ -78,6 +78,10 @@ TEST(SystemIcons, AssigningWritesTheReferenceAndResetWritesTheDefault)
     TSystemIconSpecs current;
     ReadSystemIconTable(Folders, &current);
     EXPECT_EQ(current[1][0], "C:\\ICONS\\A.ICO,0") << "a reference without an index gets icon 0";
+    // The shell splits at the last comma: one in a folder name needs the index behind it.
+    AssignSystemIconSpec(table, 1, 1, "C:\\ICONS, ALT\\A.ICO");
+    ReadSystemIconTable(Folders, &current);
+    EXPECT_EQ(current[1][1], "C:\\ICONS, ALT\\A.ICO,0");
     AssignSystemIconSpec(table, 3, 3, "C:\\ICONS\\B.DLL,-7");
     ReadSystemIconTable(Folders, &current);
     EXPECT_EQ(current[3][3], "C:\\ICONS\\B.DLL,-7");
