@@ -170,7 +170,8 @@ void AssignSystemIconSpec(const TSystemIconTable& table, int section, int item, 
         // The unnamed value is what the shell shows; it follows the state the bin is in.
         const SystemIconEntry& empty = table[0][2];
         const std::string shown = ReadValue(empty.Root, empty.Key, "", empty.DefaultSpec);
-        const std::string full = ReadValue(empty.Root, empty.Key, "full", empty.DefaultSpec);
+        // A missing "full" is the full icon: were it the empty one, nothing stored would read as full.
+        const std::string full = ReadValue(empty.Root, empty.Key, "full", table[0][3].DefaultSpec);
         const bool showsFull = SameText(shown, full);
         if (item == 3 && showsFull)
             WriteValue(table[0][3].Root, table[0][3].Key, "", spec);

@@ -120,6 +120,25 @@ TEST(SystemIcons, TheRecycleBinShowsTheIconOfTheStateItIsIn)
     EXPECT_EQ(user.ReadString(key, "", ""), "C:\\leer2.ico,0");
 }
 
+TEST(SystemIcons, TheBinWithNothingStoredShowsEmptyThroughAssignAndReset)
+{
+    RegistrySandbox sandbox;
+    TRegIniFile user(HKEY_CURRENT_USER, "");
+    TSystemIconTable table = ReadSystemIconTable(Folders);
+    const std::string key = table[0][2].Key;
+    // A missing "full" stands for the full icon, so nothing stored means the bin shows empty.
+    AssignSystemIconSpec(table, 0, 3, "C:\\voll.ico,0");
+    bool shown = true;
+    ReadRegString(HKEY_CURRENT_USER, key.substr(1), "", &shown);
+    EXPECT_FALSE(shown) << "the full icon became the one shown";
+
+    RegDeleteTreeA(HKEY_CURRENT_USER, key.substr(1).c_str());
+    ResetSystemIcon(table, 0, 2);
+    ResetSystemIcon(table, 0, 3);
+    EXPECT_EQ(user.ReadString(key, "", ""), table[0][2].DefaultSpec) << "the empty bin shows the full icon";
+    EXPECT_EQ(user.ReadString(key, "full", ""), table[0][3].DefaultSpec);
+}
+
 TEST(SystemIcons, ReloadingLeavesTheIconSizeAsItWas)
 {
     RegistrySandbox sandbox;
