@@ -191,6 +191,7 @@ void ReloadShellIcons()
 {
     TRegIniFile user(HKEY_CURRENT_USER, "");
     const char* const metrics = "\\Control Panel\\Desktop\\WindowMetrics";
+    const bool stored = user.ValueExists(metrics, "Shell Icon Size");
     const int size = user.ReadInteger(metrics, "Shell Icon Size", 32);
     auto broadcast = [] {
         DWORD_PTR ignored = 0;
@@ -199,6 +200,10 @@ void ReloadShellIcons()
     };
     user.WriteInteger(metrics, "Shell Icon Size", size - 1);
     broadcast();
-    user.WriteInteger(metrics, "Shell Icon Size", size);
+    // Without a stored size the system uses its own, which need not be 32.
+    if (stored)
+        user.WriteInteger(metrics, "Shell Icon Size", size);
+    else
+        user.DeleteKey(metrics, "Shell Icon Size");
     broadcast();
 }

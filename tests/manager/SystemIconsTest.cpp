@@ -146,6 +146,12 @@ TEST(SystemIcons, ReloadingLeavesTheIconSizeAsItWas)
     user.WriteString("\\Control Panel\\Desktop\\WindowMetrics", "Shell Icon Size", "40");
     ReloadShellIcons();
     EXPECT_EQ(user.ReadString("\\Control Panel\\Desktop\\WindowMetrics", "Shell Icon Size", ""), "40");
+
+    // No value means the system's own size, which need not be 32: none is left behind.
+    user.DeleteKey("\\Control Panel\\Desktop\\WindowMetrics", "Shell Icon Size");
+    ReloadShellIcons();
+    EXPECT_FALSE(user.ValueExists("\\Control Panel\\Desktop\\WindowMetrics", "Shell Icon Size"))
+        << user.ReadString("\\Control Panel\\Desktop\\WindowMetrics", "Shell Icon Size", "");
 }
 
 TEST(SystemIcons, AnExpandableReferenceShowsExpandedAndStaysExpandable)
