@@ -161,17 +161,28 @@ void TIcon::LoadFromBytes(const uint8_t* data, size_t size)
     int wanted = GetSystemMetrics(SM_CXICON);
     bool found = false;
     IconImage best = {};
+    // A broken image is passed over; the file is refused only when none is sound.
+    std::string firstProblem;
     for (int i = 0; i < count; ++i) {
         const uint8_t* entry = data + 6 + 16 * i;
         uint32_t bytes = U32(entry + 8), offset = U32(entry + 12);
-        if (offset > size || bytes > size - offset)
-            Invalid("Bild " + std::to_string(i + 1) + " liegt hinter dem Dateiende");
-        IconImage image = CheckImage(data + offset, bytes, i + 1);
+        IconImage image;
+        try {
+            if (offset > size || bytes > size - offset)
+                Invalid("Bild " + std::to_string(i + 1) + " liegt hinter dem Dateiende");
+            image = CheckImage(data + offset, bytes, i + 1);
+        } catch (const EInvalidGraphic& e) {
+            if (firstProblem.empty())
+                firstProblem = e.what();
+            continue;
+        }
         if (!found || std::abs(image.width - wanted) < std::abs(best.width - wanted) ||
             (image.width == best.width && image.bitCount > best.bitCount))
             best = image;
         found = true;
     }
+    if (!found)
+        throw EInvalidGraphic(firstProblem);
     HICON icon = CreateIconFromResourceEx(const_cast<PBYTE>(best.data), best.size, TRUE, 0x00030000, best.width,
                                           best.height, LR_DEFAULTCOLOR);
     if (!icon)

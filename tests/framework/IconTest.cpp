@@ -121,6 +121,21 @@ TEST(Icon, RejectsMalformedFilesBeforeThePlatformSeesThem)
     }
 }
 
+TEST(Icon, ABrokenImageIsPassedOverWhenAnotherIsSound)
+{
+    // The system-size image broken: the file still opens, with the sound 16x16 one.
+    auto file = Ico({HalfIcon(16), HalfIcon()});
+    const size_t second = 6 + 2 * 16 + HalfIcon(16).size();
+    Set32(file, second, 12);
+    TIcon icon;
+    try {
+        LoadBytes(icon, file);
+    } catch (const EInvalidGraphic& e) {
+        FAIL() << "refused: " << e.what();
+    }
+    EXPECT_EQ(icon.Width(), 16);
+}
+
 TEST(Icon, SurvivesRandomDamage)
 {
     // One byte at a time in the directory and in both image headers.
