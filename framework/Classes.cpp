@@ -75,9 +75,10 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
     DWORD access = 0, share = FILE_SHARE_READ, disposition = OPEN_EXISTING;
     switch (mode) {
     case TFileMode::Create:
+    case TFileMode::CreateNew:
         access = GENERIC_READ | GENERIC_WRITE;
         share = 0;
-        disposition = CREATE_ALWAYS;
+        disposition = mode == TFileMode::Create ? CREATE_ALWAYS : CREATE_NEW;
         break;
     case TFileMode::OpenRead:
         access = GENERIC_READ;
@@ -93,7 +94,7 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
     handle_.reset(CreateFileA(fileName.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle_) {
         std::string reason = SysErrorMessage(GetLastError());
-        if (mode == TFileMode::Create)
+        if (mode == TFileMode::Create || mode == TFileMode::CreateNew)
             throw EFCreateError("Die Datei \"" + fileName + "\" kann nicht erstellt werden. " + reason);
         throw EFOpenError("Die Datei \"" + fileName + "\" kann nicht geöffnet werden. " + reason);
     }
@@ -186,16 +187,19 @@ void SaveFileReplacing(const std::string& fileName, const void* data, size_t siz
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
         !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         throw EFCreateError("Die Datei \"" + fileName + "\" ist schreibgeschützt und wird nicht überschrieben.");
+    // A name of our own beside the file, never one of the user's files.
     std::string temp = fileName + ".ql$tmp";
+    for (int n = 1; GetFileAttributesA(temp.c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
+        temp = fileName + ".ql$tmp" + std::to_string(n);
     try {
-        TFileStream file(temp, TFileMode::Create);
+        TFileStream file(temp, TFileMode::CreateNew);
         file.WriteBuffer(data, size);
         if (!FlushFileBuffers(file.Handle()))
             throw EWriteError("Die Datei \"" + fileName + "\" konnte nicht geschrieben werden.");
     } catch (const EFCreateError&) {
         // The message would name the temporary file: name the one the user asked for.
+        // Nothing was made, and what stands under that name is not ours to delete.
         std::string reason = SysErrorMessage(GetLastError());
-        DeleteFileA(temp.c_str());
         throw EFCreateError("Die Datei \"" + fileName + "\" kann nicht erstellt werden. " + reason);
     } catch (const EStreamError&) {
         DeleteFileA(temp.c_str());

@@ -11,6 +11,7 @@
 
 enum class TFileMode {
     Create,      // new or truncated, read and write
+    CreateNew,   // new only: fails where a file of that name is
     OpenRead,
     OpenWrite,
     OpenReadWrite,

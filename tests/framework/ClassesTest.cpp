@@ -72,6 +72,14 @@ TEST(SaveFileReplacing, ReplacesAndKeepsOldFileOnFailure)
     SaveFileReplacing(path, "newer", 5);
     EXPECT_EQ(Slurp(path), "newer");
 
+    // A file of the user's under the temporary name is left alone.
+    SaveFileReplacing(path + ".ql$tmp", "mine", 4);
+    SaveFileReplacing(path, "newest", 6);
+    EXPECT_EQ(Slurp(path), "newest");
+    EXPECT_EQ(Slurp(path + ".ql$tmp"), "mine");
+    DeleteFileA((path + ".ql$tmp").c_str());
+    SaveFileReplacing(path, "newer", 5);
+
     // A target that is a folder cannot be replaced: the error reaches the caller, nothing is left behind.
     std::string folder = dir + "afolder";
     CreateDirectoryA(folder.c_str(), nullptr);
