@@ -4,10 +4,10 @@
 
 #include "UndoHistory.h"
 
+#include "Exceptions.h"
 #include "PictureOps.h"
 
 #include <cstring>
-#include <stdexcept>
 
 TUndoHistory::TUndoHistory()
 {
@@ -31,7 +31,7 @@ void TUndoHistory::Reset()
 const TBitmap& TUndoHistory::Slot(int index) const
 {
     if (index < 0 || index >= SlotCount)
-        throw std::out_of_range("Kein Platz " + std::to_string(index) + " in der Rückgängig-Liste.");
+        throw ERangeError("Kein Platz " + std::to_string(index) + " in der Rückgängig-Liste.");
     return slots_[static_cast<size_t>((newest_ + 1 + index) % SlotCount)];
 }
 

@@ -10,6 +10,7 @@
 #include "GdiObject.h"
 
 #include <algorithm>
+#include <new>
 
 TApplication Application;
 TScreen Screen;
@@ -532,7 +533,13 @@ void TApplication::HandleUnknownException() noexcept
 
 void TApplication::ShowException(const std::exception& error)
 {
-    DialogService().MessageDialog(error.what(), title_.empty() ? "Fehler" : title_, mtError, mbOK);
+    // Our own errors say in German what went wrong; the standard library's say it in English.
+    std::string text = error.what();
+    if (dynamic_cast<const std::bad_alloc*>(&error))
+        text = "Nicht genügend Arbeitsspeicher.";
+    else if (!dynamic_cast<const Exception*>(&error))
+        text = "Interner Fehler.";
+    DialogService().MessageDialog(text, title_.empty() ? "Fehler" : title_, mtError, mbOK);
 }
 
 void TApplication::SetShowHint(bool show)

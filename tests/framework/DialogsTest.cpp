@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -55,6 +57,13 @@ TEST(MessageDialogs, DefaultExceptionHandlerShowsTheMessage)
     EXPECT_EQ(dialogs.messages[0].text, "Die Datei kann nicht geschrieben werden.");
     EXPECT_EQ(dialogs.messages[0].caption, "Quillandora! Editor");
     EXPECT_EQ(dialogs.messages[0].type, mtError);
+
+    // The standard library's English never reaches the user.
+    Application.HandleException(std::bad_alloc());
+    Application.HandleException(std::out_of_range("vector::_M_range_check"));
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(dialogs.messages[1].text, "Nicht genügend Arbeitsspeicher.");
+    EXPECT_EQ(dialogs.messages[2].text, "Interner Fehler.");
 
     // A handler that fails itself does not escape.
     Application.OnException = [](const std::exception&) { throw std::runtime_error("auch kaputt"); };
