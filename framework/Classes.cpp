@@ -210,4 +210,9 @@ void SaveFileReplacing(const std::string& fileName, const void* data, size_t siz
         DeleteFileA(temp.c_str());
         throw EFCreateError("Die Datei \"" + fileName + "\" kann nicht ersetzt werden. " + SysErrorMessage(error));
     }
+    // The new contents keep the marks the user gave the file.
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kept))
+        SetFileAttributesA(fileName.c_str(), (GetFileAttributesA(fileName.c_str()) & ~FILE_ATTRIBUTE_NORMAL) |
+                                                 (attributes & kept));
 }

@@ -72,6 +72,13 @@ TEST(SaveFileReplacing, ReplacesAndKeepsOldFileOnFailure)
     SaveFileReplacing(path, "newer", 5);
     EXPECT_EQ(Slurp(path), "newer");
 
+    // A hidden file stays hidden.
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SaveFileReplacing(path, "newer", 5);
+    EXPECT_EQ(Slurp(path), "newer");
+    EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+
     // A file of the user's under the temporary name is left alone.
     SaveFileReplacing(path + ".ql$tmp", "mine", 4);
     SaveFileReplacing(path, "newest", 6);
