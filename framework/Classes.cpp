@@ -138,6 +138,9 @@ size_t TMemoryStream::Read(void* buffer, size_t count)
 
 size_t TMemoryStream::Write(const void* buffer, size_t count)
 {
+    // A position near the top of the address space must not wrap round into the data.
+    if (count > data_.max_size() || position_ > data_.max_size() - count)
+        return 0;
     if (position_ + count > data_.size())
         data_.resize(position_ + count);
     if (count)
@@ -152,7 +155,7 @@ int64_t TMemoryStream::Seek(int64_t offset, int origin)
                  : origin == FILE_END     ? static_cast<int64_t>(data_.size())
                                           : 0;
     int64_t target = base + offset;
-    if (target < 0)
+    if (target < 0 || static_cast<uint64_t>(target) > SIZE_MAX)
         return -1;
     position_ = static_cast<size_t>(target);
     return target;

@@ -62,6 +62,15 @@ TEST(FileStream, MemoryStreamSeeksAndGrows)
     m.ReadBuffer(&w, 2);
     EXPECT_EQ(w, 0xBEEF);
     EXPECT_EQ(m.Seek(-1, FILE_BEGIN), -1);
+
+    // Positions beyond what memory can address are refused, not cut short or wrapped round.
+    EXPECT_EQ(m.Seek(int64_t(1) << 32, FILE_BEGIN), -1);
+    EXPECT_EQ(m.Position(), 2);
+    m.SetPosition(static_cast<int64_t>(SIZE_MAX) - 1);
+    const char tail[8] = {};
+    EXPECT_EQ(m.Write(tail, sizeof tail), 0u) << "position " << m.Position();
+    EXPECT_THROW(m.WriteBuffer(tail, sizeof tail), EWriteError);
+    EXPECT_EQ(m.Size(), 12);
 }
 
 TEST(SaveFileReplacing, ReplacesAndKeepsOldFileOnFailure)
