@@ -22,8 +22,6 @@ TPlatformDialogs& PlatformDialogs()
 
 // The message box's buttons speak the system's language; ours speak German. The hook renames
 // them when the box is activated, before it is first drawn.
-HHOOK buttonHook = nullptr;
-
 LRESULT CALLBACK GermanButtonsHook(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HCBT_ACTIVATE) {
@@ -40,7 +38,7 @@ LRESULT CALLBACK GermanButtonsHook(int code, WPARAM wParam, LPARAM lParam)
                     SetWindowTextA(button, name.text);
         });
     }
-    return CallNextHookEx(buttonHook, code, wParam, lParam);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 UINT MessageBoxFlags(TMsgDlgType type, TMsgDlgButtons buttons)
@@ -100,12 +98,11 @@ int TPlatformDialogs::MessageDialog(const std::string& text, const std::string& 
     params.lpszText = text.c_str();
     params.lpszCaption = caption.c_str();
     params.dwStyle = MessageBoxFlags(type, buttons) | (params.hwndOwner ? 0 : MB_TASKMODAL);
-    buttonHook = SetWindowsHookExA(WH_CBT, GermanButtonsHook, nullptr, GetCurrentThreadId());
+    // Each box its own hook: one opened while another is up must not lose the other's.
+    HHOOK hook = SetWindowsHookExA(WH_CBT, GermanButtonsHook, nullptr, GetCurrentThreadId());
     int result = MessageBoxIndirectA(&params);
-    if (buttonHook) {
-        UnhookWindowsHookEx(buttonHook);
-        buttonHook = nullptr;
-    }
+    if (hook)
+        UnhookWindowsHookEx(hook);
     return result;
 }
 

@@ -161,3 +161,44 @@ TEST(PlatformMessageBox, ShowsGermanCaptionAndButtons)
     EXPECT_EQ(answer, mrNo);
     EXPECT_EQ(seen, (std::vector<std::string>{"Ja", "Nein", "Abbrechen"}));
 }
+
+// A box opened while another is up (an error shown from a timer, say) must not leave the
+// renaming behind: it would rename the buttons of every later dialog of the program.
+TEST(PlatformMessageBox, ABoxInsideAnotherLeavesNoRenamingBehind)
+{
+    int stage = 0, ticks = 0;
+    TTimer timer;
+    timer.SetInterval(50);
+    timer.OnTimer = [&](TComponent*) {
+        if (++ticks > 200)
+            if (HWND any = FindWindowA("#32770", nullptr))
+                PostMessageA(any, WM_COMMAND, IDCANCEL, 0);
+        if (stage == 0) {
+            if (HWND outer = FindWindowA("#32770", "Fehler")) {
+                stage = 1;
+                MessageDlg("Innen", mtWarning, mbOK);
+                stage = 3;
+                PostMessageA(outer, WM_COMMAND, IDOK, 0);
+            }
+        } else if (stage == 1) {
+            if (HWND inner = FindWindowA("#32770", "Warnung")) {
+                stage = 2;
+                PostMessageA(inner, WM_COMMAND, IDOK, 0);
+            }
+        }
+    };
+    MessageDlg("Au\xDF" "en", mtError, mbOK);
+    timer.SetEnabled(false);
+    ASSERT_EQ(stage, 3);
+
+    HWND dialog = CreateWindowExA(0, "#32770", "Eigener Dialog", WS_POPUP | WS_CAPTION, 10, 10, 200, 100, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(dialog);
+    CreateWindowExA(0, "BUTTON", "Weiter", WS_CHILD | WS_VISIBLE, 10, 10, 80, 24, dialog,
+                    reinterpret_cast<HMENU>(IDOK), GetModuleHandleA(nullptr), nullptr);
+    ShowWindow(dialog, SW_SHOW);
+    SetActiveWindow(dialog);
+    PumpMessages(100);
+    EXPECT_EQ(ItemText(dialog, IDOK), "Weiter");
+    DestroyWindow(dialog);
+}
