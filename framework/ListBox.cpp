@@ -84,6 +84,8 @@ int TCustomListBox::InsertItem(int index, const std::string& text, LPARAM data)
     items_.insert(items_.begin() + index, TRow{text, data, itemHeight_});
     if (HandleAllocated())
         SendRow(index);
+    else if (itemIndex_ >= index)
+        ++itemIndex_;   // the selected row moved down; the window keeps its own
     return index;
 }
 
@@ -103,7 +105,7 @@ void TCustomListBox::DeleteItem(int index)
     items_.erase(items_.begin() + index);
     if (HandleAllocated())
         SendMessageA(Handle(), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
-    else if (itemIndex_ >= ItemCount() || itemIndex_ == index)
+    else if (itemIndex_ == index)
         itemIndex_ = -1;
     else if (itemIndex_ > index)
         --itemIndex_;

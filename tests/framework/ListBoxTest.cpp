@@ -63,6 +63,24 @@ TEST_F(ListBoxTest, RowsMadeBeforeTheWindowReachIt)
     EXPECT_THROW(list->Item(3), Exception);
 }
 
+TEST_F(ListBoxTest, TheSelectedRowStaysSelectedWhileRowsComeAndGoBeforeTheWindow)
+{
+    for (const char* text : {"a", "b", "c"})
+        list->AddItem(text, 0);
+    list->SetItemIndex(2);
+    list->DeleteItem(0);
+    EXPECT_EQ(list->ItemIndex(), 1) << "after deleting a row above the last";
+    list->InsertItem(0, "neu", 0);
+    EXPECT_EQ(list->ItemIndex(), 2) << "after inserting a row above it";
+    list->AddItem("d", 0);
+    list->DeleteItem(3);
+    EXPECT_EQ(list->ItemIndex(), 2) << "after deleting a row below it";
+    form->Show();
+    PumpMessages();
+    ASSERT_GE(list->ItemIndex(), 0);
+    EXPECT_EQ(list->Item(list->ItemIndex()), "c");
+}
+
 TEST_F(ListBoxTest, HitsAndChangeNotices)
 {
     for (int i = 0; i < 3; ++i)
