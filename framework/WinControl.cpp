@@ -61,8 +61,11 @@ TWinControl::~TWinControl()
 {
     dying_ = true;
     // A form half taken down is no longer a TForm here, so this never reaches a dead form.
-    if (TForm* form = GetParentForm(this); form && form != this && form->activeControl_ == this)
-        form->activeControl_ = nullptr;
+    auto leaveForm = [this] {
+        if (TForm* form = GetParentForm(this); form && form != this && form->activeControl_ == this)
+            form->activeControl_ = nullptr;
+    };
+    leaveForm();
     while (!controls_.empty())
         delete controls_.back();
     if (handle_) {
@@ -73,6 +76,9 @@ TWinControl::~TWinControl()
         DestroyWindow(window);
         handle_ = nullptr;
     }
+    // A focused child that went (here or in a derived destructor) handed the focus up to this
+    // control, which the form then took for its active one.
+    leaveForm();
 }
 
 TWinControl* TWinControl::FromHandle(HWND window)

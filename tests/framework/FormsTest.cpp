@@ -2,6 +2,7 @@
 // page control, the screen cursor and the application's form creation.
 #include "ComCtrls.h"
 #include "Exceptions.h"
+#include "ExtCtrls.h"
 #include "Forms.h"
 #include "MessagePump.h"
 #include "StdCtrls.h"
@@ -139,6 +140,17 @@ TEST(FormFocus, ActivationGivesTheFocusBackToTheActiveControl)
 
     delete first;
     EXPECT_EQ(form.ActiveControl(), nullptr) << "a freed control stays active";
+
+    // Freeing a container moves the focus up through it as its children go.
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    panel->SetTop(80);
+    auto* inner = new TEdit(&form);
+    inner->SetParent(panel);
+    inner->SetFocus();
+    ASSERT_EQ(form.ActiveControl(), inner);
+    delete panel;
+    EXPECT_EQ(form.ActiveControl(), nullptr) << "a freed container stays active";
 }
 
 namespace {
