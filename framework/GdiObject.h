@@ -58,6 +58,28 @@ private:
     HDC dc_;
 };
 
+// A window's paint: BeginPaint, and EndPaint on every path (also when drawing throws).
+class PaintDC {
+public:
+    explicit PaintDC(HWND window) : window_(window), paint_{}, dc_(BeginPaint(window, &paint_)) {}
+    ~PaintDC()
+    {
+        if (dc_)
+            EndPaint(window_, &paint_);
+    }
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+
+    HDC get() const { return dc_; }
+    const RECT& Area() const { return paint_.rcPaint; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_;
+    HDC dc_;
+};
+
 // The device context of a whole window, frame included (GetWindowDC), given back with ReleaseDC.
 class WholeWindowDC {
 public:

@@ -497,27 +497,26 @@ void TWinControl::Paint(HDC given)
         PaintAll(given);
         return;
     }
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(handle_, &ps);
-    if (!dc)
+    PaintDC paint(handle_);
+    if (!paint)
         return;
-    int width = ps.rcPaint.right - ps.rcPaint.left;
-    int height = ps.rcPaint.bottom - ps.rcPaint.top;
+    HDC dc = paint.get();
+    const RECT& area = paint.Area();
+    int width = area.right - area.left;
+    int height = area.bottom - area.top;
     if (doubleBuffered_ && width > 0 && height > 0) {
         MemoryDC memory(dc);
         GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, width, height));
         if (memory && bitmap) {
             SelectedObject selected(memory.get(), bitmap.get());
-            SetViewportOrgEx(memory.get(), -ps.rcPaint.left, -ps.rcPaint.top, nullptr);
+            SetViewportOrgEx(memory.get(), -area.left, -area.top, nullptr);
             PaintAll(memory.get());
             SetViewportOrgEx(memory.get(), 0, 0, nullptr);
-            BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, width, height, memory.get(), 0, 0, SRCCOPY);
-            EndPaint(handle_, &ps);
+            BitBlt(dc, area.left, area.top, width, height, memory.get(), 0, 0, SRCCOPY);
             return;
         }
     }
     PaintAll(dc);
-    EndPaint(handle_, &ps);
 }
 
 void TWinControl::PaintAll(HDC dc)

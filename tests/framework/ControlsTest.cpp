@@ -6,6 +6,7 @@
 #include "Exceptions.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "GdiCount.h"
 #include "GdiObject.h"
 #include "MessagePump.h"
 #include "StdCtrls.h"
@@ -230,6 +231,27 @@ TEST(WindowProcedure, ExceptionsFromEveryEntryReachTheHandler)
     button->OnClick = [&](TComponent*) { ++clicks; };
     SendMessageA(button->Handle(), BM_CLICK, 0, 0);
     EXPECT_EQ(clicks, 1);
+}
+
+TEST(WindowProcedure, AFailedPaintEndsThePaint)
+{
+    ExceptionLog log;
+    auto form = MakeForm();
+    std::vector<std::string> events;
+    auto* painter = new Recorder(form.get(), events, "P", {10, 10, 60, 60});
+    form->Show();
+    PumpMessages();
+    painter->throwInPaint = true;
+    painter->Repaint();   // the first failure may make what lives on (the message's texts)
+    const long before = gdicount::LiveObjects();
+    if (before < 0)
+        GTEST_SKIP() << "the platform offers no count of GDI objects";
+    for (int round = 0; round < 5; ++round)
+        painter->Repaint();
+    const long after = gdicount::LiveObjects();
+    painter->throwInPaint = false;
+    EXPECT_EQ(log.messages.size(), 6u);
+    EXPECT_EQ(after, before) << "GDI objects before 5 failed paints " << before << ", after " << after;
 }
 
 TEST(GraphicControls, MouseIsRoutedWithCaptureAndEnterLeave)
