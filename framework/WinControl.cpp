@@ -521,9 +521,10 @@ void TWinControl::Paint(HDC given)
 
 void TWinControl::PaintAll(HDC dc)
 {
-    int saved = SaveDC(dc);
-    PaintWindow(dc);
-    RestoreDC(dc, saved);
+    {
+        SavedDC saved(dc);
+        PaintWindow(dc);
+    }
     PaintControls(dc);
 }
 
@@ -544,11 +545,11 @@ void TWinControl::PaintControls(HDC dc)
         RECT bounds = graphic->BoundsRect();
         if (!RectVisible(dc, &bounds))
             continue;
-        int saved = SaveDC(dc);
+        // Put back also when the paint throws: the DC may be a caller's (WM_PRINTCLIENT).
+        SavedDC saved(dc);
         OffsetViewportOrgEx(dc, graphic->Left(), graphic->Top(), nullptr);
         IntersectClipRect(dc, 0, 0, graphic->Width(), graphic->Height());
         graphic->PaintInto(dc);
-        RestoreDC(dc, saved);
     }
 }
 

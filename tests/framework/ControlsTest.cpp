@@ -249,9 +249,21 @@ TEST(WindowProcedure, AFailedPaintEndsThePaint)
     for (int round = 0; round < 5; ++round)
         painter->Repaint();
     const long after = gdicount::LiveObjects();
-    painter->throwInPaint = false;
     EXPECT_EQ(log.messages.size(), 6u);
     EXPECT_EQ(after, before) << "GDI objects before 5 failed paints " << before << ", after " << after;
+
+    // Printed into somebody else's DC, a failure leaves that DC as it was.
+    MemoryDC dc(nullptr);
+    GdiObject<HBITMAP> surface(CreateBitmap(200, 200, 1, 32, nullptr));
+    SelectedObject selected(dc.get(), surface.get());
+    const int level = SaveDC(dc.get());
+    RestoreDC(dc.get(), level);
+    SendMessageA(form->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+    POINT origin = {-1, -1};
+    GetViewportOrgEx(dc.get(), &origin);
+    EXPECT_EQ(origin.x, 0) << "origin " << origin.x << "," << origin.y;
+    EXPECT_EQ(SaveDC(dc.get()), level) << "states left saved";
+    painter->throwInPaint = false;
 }
 
 TEST(GraphicControls, MouseIsRoutedWithCaptureAndEnterLeave)
