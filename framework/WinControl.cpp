@@ -268,6 +268,9 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return TControl::WndProc(msg, wParam, lParam);   // also ends a click in progress
     case WM_SETFOCUS: {
         LRESULT result = DefaultHandler(msg, wParam, lParam);
+        // The focus passes through a container while its children are freed: no events then.
+        if (dying_)
+            return result;
         if (TForm* form = GetParentForm(this); form && form != this)
             form->activeControl_ = this;
         DoEnter();
@@ -275,7 +278,8 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_KILLFOCUS: {
         LRESULT result = DefaultHandler(msg, wParam, lParam);
-        DoExit();
+        if (!dying_)
+            DoExit();
         return result;
     }
     case WM_WINDOWPOSCHANGED: {

@@ -149,8 +149,11 @@ TEST(FormFocus, ActivationGivesTheFocusBackToTheActiveControl)
     inner->SetParent(panel);
     inner->SetFocus();
     ASSERT_EQ(form.ActiveControl(), inner);
+    int events = 0;
+    panel->OnEnter = panel->OnExit = [&](TComponent*) { ++events; };
     delete panel;
     EXPECT_EQ(form.ActiveControl(), nullptr) << "a freed container stays active";
+    EXPECT_EQ(events, 0) << "focus events of a container being freed";
 }
 
 namespace {
