@@ -240,10 +240,10 @@ LRESULT TFlatComboBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        if (HDC dc = BeginPaint(Handle(), &ps)) {
-            PaintClient(dc, ps.rcPaint, WM_PAINT);
-            EndPaint(Handle(), &ps);
+        {
+            PaintDC dc(Handle());
+            if (dc)
+                PaintClient(dc.get(), dc.Area(), WM_PAINT);
         }
         PaintFlatFrame();
         return 0;
