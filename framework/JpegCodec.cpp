@@ -73,12 +73,31 @@ jpeg_error_mgr* InstallErrorManager(JpegError& error)
     return &error.pub;
 }
 
+// A progressive file may repeat passes over the whole picture; a few kilobytes of them can keep
+// the decoder busy for minutes. Real pictures take a dozen.
+constexpr int JpegMaxScans = 500;
+constexpr int TooManyScans = JMSG_LASTMSGCODE + 1;
+
+void LimitScans(j_common_ptr info)
+{
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > JpegMaxScans) {
+        info->err->msg_code = TooManyScans;
+        ErrorExit(info);
+    }
+}
+
 // The decompress object is destroyed on every path; destroying one that was never created,
 // or that failed half way, is allowed.
 struct Decompressor {
     jpeg_decompress_struct info{};
     JpegError error{};
-    Decompressor() { info.err = InstallErrorManager(error); }
+    jpeg_progress_mgr progress{};
+    Decompressor()
+    {
+        info.err = InstallErrorManager(error);
+        progress.progress_monitor = LimitScans;
+        info.progress = &progress;
+    }
     ~Decompressor() { jpeg_destroy_decompress(&info); }
     Decompressor(const Decompressor&) = delete;
     Decompressor& operator=(const Decompressor&) = delete;
@@ -88,7 +107,10 @@ bool ReadHeader(jpeg_decompress_struct* info, JpegError* error, const uint8_t* d
 {
     if (setjmp(error->jump))
         return false;
+    // Creating clears everything but the error manager.
+    jpeg_progress_mgr* progress = info->progress;
     jpeg_create_decompress(info);
+    info->progress = progress;
     jpeg_mem_src(info, data, static_cast<unsigned long>(size));
     jpeg_read_header(info, TRUE);
     return true;
@@ -147,6 +169,8 @@ std::string DecodeFailure(const JpegError& error)
     case JERR_IMAGE_TOO_BIG:
     case JERR_WIDTH_OVERFLOW:
         return "Das JPEG-Bild ist zu groß.";
+    case TooManyScans:
+        return "Das JPEG-Bild hat zu viele Durchgänge.";
     }
     return "Das JPEG-Bild ist beschädigt oder wird nicht unterstützt (Fehler Nr. " + std::to_string(code) + ").";
 }

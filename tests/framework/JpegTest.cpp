@@ -269,6 +269,48 @@ TEST(JpegCodec, ProgressiveDecodes)
     EXPECT_LT(error, 3.0);
 }
 
+TEST(JpegCodec, AFileOfEndlessPassesIsRefused)
+{
+    // Every coefficient in a pass of its own, each refined bit by bit: a valid file whose
+    // 694 passes each go over the whole picture.
+    std::vector<jpeg_scan_info> script = {{1, {0}, 0, 0, 0, 0}};
+    for (int k = 1; k < 64; ++k) {
+        script.push_back({1, {0}, k, k, 0, 10});
+        for (int bit = 10; bit > 0; --bit)
+            script.push_back({1, {0}, k, k, bit, bit - 1});
+    }
+    jpeg_compress_struct info{};
+    jpeg_error_mgr error;
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&info, &out, &outSize);
+    info.image_width = info.image_height = 16;
+    info.input_components = 1;
+    info.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&info);
+    info.scan_info = script.data();
+    info.num_scans = static_cast<int>(script.size());
+    jpeg_start_compress(&info, TRUE);
+    std::vector<uint8_t> grey(16, 128);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = grey.data();
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    std::vector<uint8_t> jpeg(out, out + outSize);
+    jpeg_destroy_compress(&info);
+    std::free(out);
+
+    try {
+        JpegDecode(jpeg);
+        ADD_FAILURE() << "decoded " << script.size() << " passes";
+    } catch (const EJPEG& e) {
+        EXPECT_EQ(e.Message(), "Das JPEG-Bild hat zu viele Durchgänge.");
+    }
+}
+
 TEST(JpegCodec, TruncatedDataIsAnError)
 {
     TBgrImage source = MakeImage(32, 32, Noise);
