@@ -21,5 +21,7 @@ void RenderText(TBitmap& picture, POINT at, const TTextSettings& settings)
     if (settings.underline)
         style |= fsUnderline;
     font.SetStyle(style);
+    // Smoothed edges would blend into the key colour: pixels of neither colour around the text.
+    font.SetQuality(NONANTIALIASED_QUALITY);
     canvas.TextOut(at.x, at.y, settings.text);
 }

@@ -210,6 +210,15 @@ void TFont::SetCharset(BYTE charset)
     Changed();
 }
 
+void TFont::SetQuality(BYTE quality)
+{
+    if (quality == quality_)
+        return;
+    Changing();
+    quality_ = quality;
+    Changed();
+}
+
 void TFont::Assign(const TFont& source)
 {
     if (&source == this)
@@ -220,6 +229,7 @@ void TFont::Assign(const TFont& source)
     color_ = source.color_;
     style_ = source.style_;
     charset_ = source.charset_;
+    quality_ = source.quality_;
     Changed();
 }
 
@@ -235,7 +245,7 @@ HFONT TFont::Handle()
         font.lfCharSet = charset_;
         font.lfOutPrecision = OUT_DEFAULT_PRECIS;
         font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-        font.lfQuality = DEFAULT_QUALITY;
+        font.lfQuality = quality_;
         font.lfPitchAndFamily = DEFAULT_PITCH;
         strncpy(font.lfFaceName, name_.c_str(), LF_FACESIZE - 1);
         handle_.reset(CreateFontIndirectA(&font));

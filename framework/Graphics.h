@@ -126,6 +126,9 @@ public:
     void SetStyle(TFontStyles style);
     BYTE Charset() const { return charset_; }
     void SetCharset(BYTE charset);
+    // LOGFONT's output quality; DEFAULT_QUALITY leaves smoothing to the system.
+    BYTE Quality() const { return quality_; }
+    void SetQuality(BYTE quality);
     void Assign(const TFont& source);
 
     HFONT Handle();
@@ -139,6 +142,7 @@ private:
     TColor color_ = clWindowText;
     TFontStyles style_ = 0;
     BYTE charset_ = DEFAULT_CHARSET;
+    BYTE quality_ = DEFAULT_QUALITY;
 };
 
 enum TFillStyle { fsSurface, fsBorder };

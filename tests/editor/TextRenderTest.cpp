@@ -64,3 +64,27 @@ TEST(TextRender, AnEmptyTextChangesNothingAndLongTextIsCutAtTheEdge)
     EXPECT_EQ(box.right, PictureSize - 1) << "the text reaches the edge and is cut there";
     EXPECT_EQ(picture.Width(), PictureSize);
 }
+
+TEST(TextRender, TextTakesNoBlendOfItsColourAndTheKeyColour)
+{
+    // A smoothed edge would mix the text colour into the transparent key colour: pixels of
+    // neither, a visible fringe wherever the icon is shown.
+    TBitmap picture;
+    ClearPicture(picture, TransparentKeyColor);
+    TTextSettings s;
+    s.text = "Wg";
+    s.size = 16;
+    s.italic = true;
+    s.color = clBlack;
+    RenderText(picture, {2, 2}, s);
+    int drawn = 0;
+    for (int y = 0; y < PictureSize; ++y)
+        for (int x = 0; x < PictureSize; ++x) {
+            TColor c = picture.PixelColor(x, y);
+            if (c == TransparentKeyColor)
+                continue;
+            ++drawn;
+            ASSERT_EQ(Hex(c), Hex(clBlack)) << "pixel " << x << "," << y;
+        }
+    EXPECT_GT(drawn, 0) << "nothing was drawn";
+}
