@@ -307,10 +307,21 @@ void TCustomComboBox::CreateParams(TCreateParams& params)
     case csOwnerDrawFixed: params.style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS; break;
     case csOwnerDrawVariable: params.style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWVARIABLE | CBS_HASSTRINGS; break;
     }
-    // The height given at creation is the closed field and the dropped list together; the
-    // window reports the closed field's height afterwards.
-    if (style_ != csSimple)
-        params.height = Height() + dropDownCount_ * itemHeight_ + 2;
+    params.height = WindowHeight(Height());
+}
+
+int TCustomComboBox::WindowHeight(int fieldHeight) const
+{
+    return style_ == csSimple ? fieldHeight : fieldHeight + dropDownCount_ * itemHeight_ + 2;
+}
+
+void TCustomComboBox::SetBounds(int left, int top, int width, int height)
+{
+    // The window takes the field and the dropped list together and reports the field's height
+    // afterwards; given the field's alone, the list would drop with no room for an item.
+    if (HandleAllocated())
+        height = WindowHeight(height);
+    TWinControl::SetBounds(left, top, width, height);
 }
 
 void TCustomComboBox::CreateWnd()

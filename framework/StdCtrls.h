@@ -142,6 +142,7 @@ public:
     int ItemIndex() const;
     void SetItemIndex(int index);
     bool DroppedDown() const;
+    void SetBounds(int left, int top, int width, int height) override;
     std::string Text() const { return GetText(); }
 
     // The canvas an owner-drawn item is painted on.
@@ -163,6 +164,8 @@ protected:
 
 private:
     bool OwnerDrawn() const { return style_ == csOwnerDrawFixed || style_ == csOwnerDrawVariable; }
+    // The system's height of the window: the closed field and, unless simple, the dropped list.
+    int WindowHeight(int fieldHeight) const;
     void DrawItemMessage(const DRAWITEMSTRUCT& item);
 
     TComboBoxStyle style_ = csDropDown;

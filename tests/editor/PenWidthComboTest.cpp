@@ -214,3 +214,17 @@ TEST(PenWidthCombo, DrawingLeavesNoGdiObjectsBehind)
         round();
     EXPECT_EQ(gdicount::LiveObjects(), before);
 }
+
+TEST(PenWidthCombo, PlacedOnAShownWindowItsListStillDropsWithItsItems)
+{
+    // The editor places the box after its window exists: the height it gives is the field's.
+    TestForm f(40, 40, 200, 60);
+    f.form->Handle();
+    auto* combo = f.Add<Tpenwidthcombo>(10, 10, 84, 22);
+    RECT dropped = {};
+    SendMessageA(combo->Handle(), CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+    const int itemHeight = static_cast<int>(SendMessageA(combo->Handle(), CB_GETITEMHEIGHT, 0, 0));
+    const int listHeight = (dropped.bottom - dropped.top) - combo->Height();
+    EXPECT_GE(listHeight, 5 * itemHeight) << "list " << listHeight << " px for items of " << itemHeight
+                                          << " px; field " << combo->Height();
+}
