@@ -68,10 +68,11 @@ double MeanAbsError(const TBgrImage& a, const TBgrImage& b)
 }
 
 // Encodes samples (packed rows of `components` bytes per pixel) with libjpeg directly, for
-// colour models and modes our encoder never writes. libjpeg's standard error handler exits the
-// process, acceptable here because the inputs are always valid.
+// colour models, modes and pass scripts our encoder never writes. libjpeg's standard error
+// handler exits the process, acceptable here because the inputs are always valid.
 std::vector<uint8_t> EncodeDirect(int width, int height, const std::vector<uint8_t>& samples, int components,
-                                  J_COLOR_SPACE input, J_COLOR_SPACE stored, bool progressive)
+                                  J_COLOR_SPACE input, J_COLOR_SPACE stored, bool progressive,
+                                  const std::vector<jpeg_scan_info>* script = nullptr)
 {
     jpeg_compress_struct info{};
     jpeg_error_mgr error;
@@ -89,6 +90,10 @@ std::vector<uint8_t> EncodeDirect(int width, int height, const std::vector<uint8
     jpeg_set_quality(&info, 95, TRUE);
     if (progressive)
         jpeg_simple_progression(&info);
+    if (script) {
+        info.scan_info = script->data();
+        info.num_scans = static_cast<int>(script->size());
+    }
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(samples.data() + info.next_scanline * width * components);
@@ -279,30 +284,8 @@ TEST(JpegCodec, AFileOfEndlessPassesIsRefused)
         for (int bit = 10; bit > 0; --bit)
             script.push_back({1, {0}, k, k, bit, bit - 1});
     }
-    jpeg_compress_struct info{};
-    jpeg_error_mgr error;
-    info.err = jpeg_std_error(&error);
-    jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long outSize = 0;
-    jpeg_mem_dest(&info, &out, &outSize);
-    info.image_width = info.image_height = 16;
-    info.input_components = 1;
-    info.in_color_space = JCS_GRAYSCALE;
-    jpeg_set_defaults(&info);
-    info.scan_info = script.data();
-    info.num_scans = static_cast<int>(script.size());
-    jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> grey(16, 128);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = grey.data();
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    std::vector<uint8_t> jpeg(out, out + outSize);
-    jpeg_destroy_compress(&info);
-    std::free(out);
-
+    const std::vector<uint8_t> jpeg =
+        EncodeDirect(16, 16, std::vector<uint8_t>(16 * 16, 128), 1, JCS_GRAYSCALE, JCS_GRAYSCALE, false, &script);
     try {
         JpegDecode(jpeg);
         ADD_FAILURE() << "decoded " << script.size() << " passes";
