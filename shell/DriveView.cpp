@@ -524,7 +524,16 @@ void TDriveView::SyncNode(TTreeNode* node, int depth)
     buttonUp_ = true;
     TNodeWatch start(*this, node);
     bool added = false;
-    WalkSubtree(node, depth, true, [&](TTreeNode*& n) { return SyncStep(n, node, added); });
+    try {
+        WalkSubtree(node, depth, true, [&](TTreeNode*& n) { return SyncStep(n, node, added); });
+    } catch (...) {
+        // A handler's exception must not leave every later sync refused and the drive unwatched.
+        syncing_ = false;
+        buttonUp_ = buttonUp;
+        if (restartWatching && watchDirectory_ && !SelectedDriveWatched())
+            Guarded([this] { StartWatchingSelected(); });
+        throw;
+    }
     syncing_ = false;
 
     if (!Selected() && !remembered.empty())

@@ -111,6 +111,28 @@ TEST(DriveView, ASyncFollowsTheDiskAndTheSelectionLeavesAVanishedBranch)
     EXPECT_TRUE(DirectoryExists(tree.view->Directory())) << tree.view->Directory();
 }
 
+TEST(DriveView, AHandlerThatThrowsInASyncLeavesLaterSyncsAndTheWatcherWorking)
+{
+    StagedFolder folder("Wurf", "Q:\\");
+    CreateDirectoryA((folder.Path() + "Alt").c_str(), nullptr);
+    DriveTree tree;
+    tree.view->SetWatchDirectory(true);
+    tree.view->SetDirectory(folder.Path());
+    TTreeNode* parent = tree.view->Selected();
+    ASSERT_TRUE(parent && tree.view->SelectedDriveWatched());
+    tree.view->OnScanDir = [](TComponent*, TTreeNode* node, bool&) {
+        if (node->Text() == "Alt")
+            throw Exception("Abbruch");
+    };
+    EXPECT_THROW(tree.view->SyncAll(parent), Exception);
+    tree.view->OnScanDir = nullptr;
+    EXPECT_TRUE(tree.view->SelectedDriveWatched()) << "watching again after the failed sync";
+    CreateDirectoryA((folder.Path() + "Neu").c_str(), nullptr);
+    tree.view->SyncExpanded(parent);
+    EXPECT_EQ(tree.ChildTexts(parent), "Alt;Neu;") << "the next sync reads the disk";
+    tree.view->SetWatchDirectory(false);
+}
+
 TEST(DriveView, AShortNameFindsItsFolder)
 {
     StagedFolder folder("Kurz", "Q:\\");
