@@ -120,11 +120,13 @@ bool TDriveView::DeleteDirectory(TTreeNode* node, bool allowUndo)
         deleter.SetOperation(foDelete);
         deleter.SetFlags(allowUndo ? deleter.Flags() | foAllowUndo : deleter.Flags() & ~foAllowUndo);
         StopWatchingSelected();
+        // The shell's questions let timers run: a refresh may take the node away meanwhile.
+        TNodeWatch watched(*this, node);
         deleter.Execute();
         // Failed, cancelled or done: the disk tells whether the folder went. (Asking by making it
         // the current folder would keep it locked.)
-        if (!IsDirectory(path))
-            SelectPreviousAndDelete(node);
+        if (!IsDirectory(path) && watched.node)
+            SelectPreviousAndDelete(watched.node);
     }
     StartWatchingSelected();
     if (dirView_ && Selected())
@@ -134,9 +136,12 @@ bool TDriveView::DeleteDirectory(TTreeNode* node, bool allowUndo)
 
 void TDriveView::SelectPreviousAndDelete(TTreeNode* node)
 {
+    TNodeWatch watched(*this, node);
     if (TTreeNode* previous = node->GetPrevVisible())
         SetDirectory(NodePathName(previous));
-    Items().Delete(node);
+    // The selection's handlers may have let a refresh take the node already.
+    if (watched.node)
+        Items().Delete(watched.node);
 }
 
 void TDriveView::Edit(TTreeNode* node, const std::string& text)

@@ -99,6 +99,38 @@ TEST_F(DriveViewFolders, DeletingRefusesRootsAndFollowsTheDisk)
     EXPECT_EQ(tree.view->Directory(), folder.Path() + "Alpha");
 }
 
+// Wine reports only changes at the top of a watched tree, so the folder lies there.
+TEST(DriveViewDelete, ARefreshWhileTheShellAsksMayTakeTheFoldersNodeFirst)
+{
+    const std::string path = "Q:\\Weg " + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(path.c_str(), nullptr);
+    DriveTree tree;
+    tree.view->SetChangeInterval(50);
+    tree.Root('Q')->Expand(false);
+    tree.view->SetDirectory("S:\\");
+    tree.view->SetWatchDirectory(true);
+    TTreeNode* node = tree.view->NodeOfPath(path);
+    ASSERT_TRUE(node && tree.view->DriveWatched(node));
+    bool refreshed = false;
+    tree.view->OnChangeDetected = [&](TComponent*, char) { refreshed = true; };
+    int ticks = 0;
+    {
+        // While the shell asks, another program removes the folder and the drive's refresh runs.
+        ModalAnswer answer([&](HWND window, const std::string& className) {
+            if (ticks++ == 0)
+                RemoveDirectoryA(path.c_str());
+            if (refreshed || ticks > 50)
+                PostMessageA(window, WM_COMMAND, GetDlgItem(window, IDYES) ? IDYES : IDOK, 0);
+        });
+        tree.view->DeleteDirectory(node, false);
+    }
+    EXPECT_TRUE(refreshed) << "the refresh ran while the shell asked, after " << ticks << " ticks";
+    EXPECT_EQ(tree.view->NodeOfPath(path), nullptr);
+    EXPECT_EQ(tree.view->Directory(), "S:\\");
+    tree.view->SetWatchDirectory(false);
+    RemoveDirectoryA(path.c_str());
+}
+
 TEST_F(DriveViewFolders, RenamingInPlaceRenamesTheFolderOrSaysWhyNot)
 {
     ExceptionLog errors;
