@@ -7,6 +7,7 @@
 #include "Registry.h"
 #include "SysUtils.h"
 
+#include <climits>
 #include <vector>
 
 const char* const SystemIconSectionCaptions[SystemIconSections] = {"Desktop", "Startmenü", "Ordner", "Laufwerke",
@@ -191,19 +192,31 @@ void ReloadShellIcons()
 {
     TRegIniFile user(HKEY_CURRENT_USER, "");
     const char* const metrics = "\\Control Panel\\Desktop\\WindowMetrics";
-    const bool stored = user.ValueExists(metrics, "Shell Icon Size");
-    const int size = user.ReadInteger(metrics, "Shell Icon Size", 32);
+    // The stored value goes back exactly as it was: one of another kind or no number at all is
+    // the user's, not ours to rewrite.
+    DWORD type = 0, size = 0;
+    std::vector<BYTE> stored;
+    bool kept = false;
+    if (RegKey key = RegKey::OpenForRead(HKEY_CURRENT_USER, metrics + 1);
+        key && RegQueryValueExA(key.Get(), "Shell Icon Size", nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        stored.resize(size);
+        kept = RegQueryValueExA(key.Get(), "Shell Icon Size", nullptr, &type, stored.data(), &size) == ERROR_SUCCESS;
+        stored.resize(size);
+    }
+    const int current = user.ReadInteger(metrics, "Shell Icon Size", 32);
     auto broadcast = [] {
         DWORD_PTR ignored = 0;
         SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0, SMTO_ABORTIFHUNG, 10000,
                             &ignored);
     };
-    user.WriteInteger(metrics, "Shell Icon Size", size - 1);
+    user.WriteInteger(metrics, "Shell Icon Size", current == INT_MIN ? 31 : current - 1);
     broadcast();
     // Without a stored size the system uses its own, which need not be 32.
-    if (stored)
-        user.WriteInteger(metrics, "Shell Icon Size", size);
-    else
+    if (kept) {
+        RegKey key = RegKey::OpenOrCreate(HKEY_CURRENT_USER, metrics + 1);
+        RegSetValueExA(key.Get(), "Shell Icon Size", 0, type, stored.data(), static_cast<DWORD>(stored.size()));
+    } else {
         user.DeleteKey(metrics, "Shell Icon Size");
+    }
     broadcast();
 }

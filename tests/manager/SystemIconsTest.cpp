@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -152,6 +153,31 @@ TEST(SystemIcons, ReloadingLeavesTheIconSizeAsItWas)
     ReloadShellIcons();
     EXPECT_FALSE(user.ValueExists("\\Control Panel\\Desktop\\WindowMetrics", "Shell Icon Size"))
         << user.ReadString("\\Control Panel\\Desktop\\WindowMetrics", "Shell Icon Size", "");
+}
+
+TEST(SystemIcons, ReloadingLeavesAnIconSizeOfAnotherKindAsItWas)
+{
+    RegistrySandbox sandbox;
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop\\WindowMetrics", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    auto reloaded = [key](DWORD type, const void* data, DWORD size) {
+        RegSetValueExA(key, "Shell Icon Size", 0, type, static_cast<const BYTE*>(data), size);
+        ReloadShellIcons();
+        DWORD readType = 0;
+        std::vector<BYTE> read(64);
+        DWORD readSize = static_cast<DWORD>(read.size());
+        RegQueryValueExA(key, "Shell Icon Size", nullptr, &readType, read.data(), &readSize);
+        read.resize(readSize);
+        const auto* bytes = static_cast<const BYTE*>(data);
+        return readType == type && read == std::vector<BYTE>(bytes, bytes + size);
+    };
+    const DWORD number = 48;
+    EXPECT_TRUE(reloaded(REG_DWORD, &number, sizeof number)) << "a number stored as DWORD";
+    const char text[] = "gro\xdf";
+    EXPECT_TRUE(reloaded(REG_SZ, text, sizeof text)) << "a text that is no number";
+    RegCloseKey(key);
 }
 
 TEST(SystemIcons, AnExpandableReferenceShowsExpandedAndStaysExpandable)
