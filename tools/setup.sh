@@ -46,7 +46,15 @@ if [ -n "$todo" ] || [ $need_src = 1 ]; then
       grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' | as_root tee /etc/apt/sources.list.d/ql-src.list >/dev/null
     fi
   fi
-  as_root apt-get update -qq || die "the package lists could not be updated; check the network, then run: sudo apt-get update"
+  # A mirror in the middle of a sync fails one list for a while; retry, then go on with the lists
+  # that did arrive: the install below says what is still missing.
+  updated=0 update_log=$(mktemp)
+  for attempt in 1 2 3 4; do
+    if as_root apt-get update -qq >/dev/null 2>"$update_log"; then updated=1; break; fi
+    sleep $((attempt * 15))
+  done
+  [ $updated = 1 ] || { echo "setup: warning: some package lists could not be updated:" >&2; grep -E '^(E|W):' "$update_log" | head -n 3 >&2 || true; }
+  rm -f "$update_log"
   if [ -n "$todo" ]; then
     echo "setup: installing $todo"
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $todo >/dev/null \
