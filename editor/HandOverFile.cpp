@@ -3,6 +3,7 @@
 
 #include "HandOverFile.h"
 
+#include "ExactNames.h"
 #include "SysUtils.h"
 
 #include <vector>
@@ -48,5 +49,7 @@ bool IsHandOverFile(const std::string& path, const std::string& programFolder)
     if (Trim(path).empty() || Trim(programFolder).empty())
         return false;
     const std::string expected = NormalisedPath(IncludeTrailingBackslash(programFolder) + HandOverFileName);
-    return SameText(NormalisedPath(path), expected);
+    // A link of that name is not the file the main program wrote: deleting it could take the
+    // file it points at.
+    return SameText(NormalisedPath(path), expected) && !IsLinkEntry(path);
 }

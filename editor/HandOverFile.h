@@ -11,5 +11,6 @@ extern const char* const HandOverFileName;   // "temp$$$.ico"
 std::string NormalisedPath(const std::string& path);
 
 // Whether `path` names exactly the hand-over file in `programFolder`: the full, normalised paths
-// compared without regard to case. A look-alike name or the same name elsewhere is not it.
+// compared without regard to case. A look-alike name, the same name elsewhere or a link of the
+// file system of that name is not it.
 bool IsHandOverFile(const std::string& path, const std::string& programFolder);

@@ -5,6 +5,7 @@
 #include "Gallery.h"
 
 #include "Classes.h"
+#include "ExactNames.h"
 #include "Exceptions.h"
 #include "Handles.h"
 #include "IconFileReader.h"
@@ -21,17 +22,20 @@ namespace {
 
 constexpr int ThumbnailSize = 32;
 
-// Every entry of `folder` (which ends in a backslash) but "." and "..".
+// Every entry of `folder` (which ends in a backslash) but "." and "..", under its exact name.
 void ForEachEntry(const std::string& folder, const std::function<void(const WIN32_FIND_DATAA&)>& visit)
 {
-    WIN32_FIND_DATAA data;
-    const FindHandle find = FindFirst(folder + "*.*", data);
-    if (!find)
-        return;
-    do {
-        if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0)
-            visit(data);
-    } while (FindNextFileA(find.get(), &data));
+    for (const TFoundEntry& entry : FindExactEntries(folder))
+        visit(entry.Data);
+}
+
+// The file's name as the platform shows it, which its exact name (an alias) may not be.
+std::string ShownFileName(const std::string& path)
+{
+    std::wstring wide;
+    if (!ExactWidePath(path, wide))
+        return ExtractFileName(path);
+    return DisplayAnsi(wide.substr(wide.rfind(L'\\') + 1));
 }
 
 bool IsFolder(const WIN32_FIND_DATAA& data)
@@ -293,6 +297,23 @@ std::vector<std::string> GalleryCandidateNames(const std::string& folder)
     return names;
 }
 
+std::string GalleryFolderProblem(const std::string& folder)
+{
+    const std::string shown = "„" + ExcludeTrailingBackslash(folder) + "“";
+    if (!DirectoryExists(folder)) {
+        const std::string root = folder.size() >= 2 && folder[1] == ':' ? folder.substr(0, 2) + "\\" : std::string();
+        if (root.empty() || !DirectoryExists(root))
+            return "Es befindet sich kein Datenträger im Laufwerk.";
+        return "Der Ordner " + shown + " ist nicht mehr vorhanden.";
+    }
+    WIN32_FIND_DATAW found;
+    const FindHandle search(FindFirstFileW((WideOf(IncludeTrailingBackslash(folder)) + L"*").c_str(), &found));
+    const DWORD error = search ? ERROR_SUCCESS : GetLastError();
+    if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES)
+        return "Der Ordner " + shown + " kann nicht geöffnet werden: " + SysErrorMessage(error);
+    return std::string();
+}
+
 std::string GalleryFilePath(const std::string& folder, const std::string& name)
 {
     return IncludeTrailingBackslash(folder) + name;
@@ -436,7 +457,7 @@ TGalleryContents BuildGallery(const std::string& folder, TImageList& images, TIm
             throw EOutOfResources("Die Bilder der Icongalerie können nicht angelegt werden.");
         contents.files.push_back(candidate.path);
         contents.imageIndexes.push_back(index);
-        contents.captions.push_back(pictured ? std::string() : ExtractFileName(candidate.path));
+        contents.captions.push_back(pictured ? std::string() : ShownFileName(candidate.path));
     }
     return contents;
 }

@@ -39,6 +39,9 @@ private:
 // The names of the files in `folder` that the gallery may show (.ICL, .ICO, .EXE, .DLL, .NIL in
 // any case), sorted by name without regard to case.
 std::vector<std::string> GalleryCandidateNames(const std::string& folder);
+// Why the gallery cannot show `folder`, in German; "" when it can. A drive without its medium
+// says so; a folder that went, or one that cannot be read, says that.
+std::string GalleryFolderProblem(const std::string& folder);
 // `name` in `folder`, with one backslash between them, also in a drive root.
 std::string GalleryFilePath(const std::string& folder, const std::string& name);
 // By the extension, in any case.

@@ -148,6 +148,7 @@ public:
     void bErweitertClick(TComponent* sender);
     // The gallery of the folder chosen in the drive tree.
     void DriveView1Change(TComponent* sender, TTreeNode* node);
+    void DriveView1DDError(TComponent* sender, int errorNo);
     void ListView1Click(TComponent* sender);
     void ListView1KeyPress(TComponent* sender, char& key);
     void ListView1KeyUp(TComponent* sender, WORD& key, TShiftState shift);

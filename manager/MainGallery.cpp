@@ -54,6 +54,7 @@ void TMainForm::MakeGalleryPage()
     DriveView1->SetColor(clWhite);
     DriveView1->SetCtl3D(false);
     DriveView1->OnChange = [this](TComponent* sender, TTreeNode* node) { DriveView1Change(sender, node); };
+    DriveView1->OnDDError = [this](TComponent* sender, int errorNo) { DriveView1DDError(sender, errorNo); };
 
     ListView1 = new TqelEnhListView(this);
     ListView1->SetName("ListView1");
@@ -186,8 +187,9 @@ void TMainForm::DriveView1Change(TComponent* sender, TTreeNode* node)
     // Nothing selected: the tree is in the middle of a sync.
     if (directory.empty())
         return;
-    if (!DirectoryExists(directory)) {
-        MessageDlg("Es befindet sich kein Datenträger im Laufwerk.", mtError, mbOK);
+    const std::string problem = GalleryFolderProblem(directory);
+    if (!problem.empty()) {
+        MessageDlg(problem, mtError, mbOK);
         return;
     }
     Toolsform->GalleryFolder = directory;
@@ -195,6 +197,13 @@ void TMainForm::DriveView1Change(TComponent* sender, TTreeNode* node)
     ListView1->Show();
     lbIcons->Hide();
     CurrentCategory = directory.size() == 3 ? directory : ExtractLastFolderName(directory);
+}
+
+void TMainForm::DriveView1DDError(TComponent* sender, int errorNo)
+{
+    MessageDlg(errorNo == 0 ? "Die Verknüpfung konnte nicht angelegt werden."
+                            : "Der Zielordner ist nicht mehr vorhanden; es wurde nichts kopiert oder verschoben.",
+               mtError, mbOK);
 }
 
 void TMainForm::ShowSelectedIconInfo()

@@ -3,7 +3,7 @@
 
 #include "BaseUtils.h"
 
-#include "Handles.h"
+#include "ExactNames.h"
 #include "SysUtils.h"
 
 void ReplaceChars(std::string& s, const std::string& pairs)
@@ -29,12 +29,11 @@ bool GetDirectoryAttr(const std::string& path, DWORD& attributes)
                       path[1] == ':';
     if (root)
         return true;
-    WIN32_FIND_DATAA found;
-    if (!FindFirst(path, found))
+    // Exactly the folder named: a pattern or a name the platform would change finds none.
+    TFoundEntry found;
+    if (!FindExactEntry(RemoveBackslash(path), found) || !(found.Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
-    attributes = found.dwFileAttributes;
+    attributes = found.Data.dwFileAttributes;
     return true;
 }
 
@@ -73,17 +72,4 @@ void IntToThousands(int64_t value, std::string& s)
             s += separator;
         s += digits[i];
     }
-}
-
-std::vector<WIN32_FIND_DATAA> FindAllEntries(const std::string& pattern)
-{
-    std::vector<WIN32_FIND_DATAA> entries;
-    WIN32_FIND_DATAA found;
-    const FindHandle search = FindFirst(pattern, found);
-    if (!search)
-        return entries;
-    do
-        entries.push_back(found);
-    while (FindNextFileA(search.get(), &found));
-    return entries;
 }

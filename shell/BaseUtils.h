@@ -12,7 +12,7 @@
 void ReplaceChars(std::string& s, const std::string& pairs);
 bool ContainsAnyChar(const std::string& chars, const std::string& s);
 // A drive root ("C:" or "C:\") counts as a folder without touching the disk (attributes 0); any
-// other path is looked up and must be a folder.
+// other path must name a folder exactly (no pattern, no name the platform would change).
 bool GetDirectoryAttr(const std::string& path, DWORD& attributes);
 bool IsDirectory(const std::string& path);
 // A backslash added to a non-empty text that lacks one; removed from one that ends in it.
@@ -21,5 +21,3 @@ std::string RemoveBackslash(const std::string& s);
 std::string ExtractFileNameNoExt(const std::string& path);
 // The digits of a non-negative value with the user's thousands separator every three digits.
 void IntToThousands(int64_t value, std::string& s);
-// Every entry a search pattern finds, read at once so that no search stays open meanwhile.
-std::vector<WIN32_FIND_DATAA> FindAllEntries(const std::string& pattern);

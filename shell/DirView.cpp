@@ -12,6 +12,7 @@
 #include "DragDropFilesEx.h"
 #include "DragImageHold.h"
 #include "DriveView.h"
+#include "ExactNames.h"
 #include "ExtCtrls.h"
 #include "FileChanges.h"
 #include "FileOperator.h"
@@ -425,44 +426,35 @@ void TDirView::LoadEntries(const std::string& path, TLoadProgress& progress)
         if (mask.empty())
             continue;
         ++maskCount;
-        WIN32_FIND_DATAA found;
-        const FindHandle search = FindFirst(path + "\\" + mask, found);
-        if (!search)
-            continue;
-        do {
-            if (!filter_.Accepts(found))
+        for (TFoundEntry& found : FindExactEntries(path, mask)) {
+            if (!filter_.Accepts(found.Data))
                 continue;
-            if (maskCount > 1 && listed.count(found.cFileName))
+            if (maskCount > 1 && listed.count(found.Data.cFileName))
                 continue;
             bool add = true;
             if (OnAddFile)
-                OnAddFile(this, found, add);
+                OnAddFile(this, found.Data, add);
             if (!add)
                 continue;
-            AddItem(found);
+            AddItem(found.Data, found.DisplayName);
             if (!masks.empty())
-                listed.insert(found.cFileName);
+                listed.insert(found.Data.cFileName);
             LetMessagesRun(progress);
-        } while (FindNextFileA(search.get(), &found));
+        }
     }
     if (!showDirectories_)
         return;
-    WIN32_FIND_DATAA found;
-    const FindHandle search = FindFirst(path + "\\*.*", found);
-    if (!search)
-        return;
-    do {
-        const std::string name = found.cFileName;
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..")
+    for (TFoundEntry& found : FindExactEntries(path)) {
+        if (!(found.Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             continue;
         bool add = true;
         if (OnAddFile)
-            OnAddFile(this, found, add);
+            OnAddFile(this, found.Data, add);
         if (add) {
-            AddItem(found);
+            AddItem(found.Data, found.DisplayName);
             LetMessagesRun(progress);
         }
-    } while (FindNextFileA(search.get(), &found));
+    }
 }
 
 void TDirView::LoadRecycleBin(TLoadProgress& progress)
@@ -486,15 +478,16 @@ void TDirView::LoadRecycleBin(TLoadProgress& progress)
         if (entries->Next(1, relative.put(), &fetched) != S_OK || !relative)
             break;
         const ItemIdList full = ConcatPIDLs(recycleBinPidl_.get(), relative.get());
-        char physical[MAX_PATH] = {};
-        if (!full || !SHGetPathFromIDListA(full.get(), physical))
+        wchar_t physical[MAX_PATH] = {};
+        std::string exact;
+        if (!full || !SHGetPathFromIDListW(full.get(), physical) || !ExactAnsiPath(physical, exact))
             continue;
-        // An entry whose file no search finds has no record to show.
-        WIN32_FIND_DATAA found;
-        if (!FindFirst(physical, found))
+        // An entry whose file is not found exactly has no record to show.
+        TFoundEntry entry;
+        if (!FindExactEntry(exact, entry))
             continue;
-        const std::string name = ExtractFilePath(physical) + found.cFileName;
-        lstrcpynA(found.cFileName, name.c_str(), MAX_PATH);
+        WIN32_FIND_DATAA& found = entry.Data;
+        lstrcpynA(found.cFileName, exact.c_str(), MAX_PATH);
         bool add = true;
         if (OnAddFile)
             OnAddFile(this, found, add);
@@ -505,10 +498,9 @@ void TDirView::LoadRecycleBin(TLoadProgress& progress)
         SHFILEINFOA info = {};
         SHGetFileInfoA(reinterpret_cast<LPCSTR>(full.get()), 0, &info, sizeof info,
                        SHGFI_PIDL | SHGFI_TYPENAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-        TFileRec& rec = *ItemRec(AddItem(found));
+        TFileRec& rec = *ItemRec(AddItem(found, display));
         rec.InfoEmpty = false;
         rec.IconEmpty = false;
-        rec.DisplayName = display;
         rec.PIDL = std::move(relative);
         rec.TypeName = info.szTypeName[0] ? info.szTypeName : FileTypeName(rec.Ext);
         rec.ImageIndex = info.iIcon;
@@ -534,14 +526,14 @@ void TDirView::LetMessagesRun(TLoadProgress& progress)
         }
 }
 
-TListItem* TDirView::AddItem(const WIN32_FIND_DATAA& found)
+TListItem* TDirView::AddItem(const WIN32_FIND_DATAA& found, const std::string& displayName)
 {
     auto rec = std::make_unique<TFileRec>();
     rec->IsDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     rec->IsRecycleBin = rec->IsDirectory && (found.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) &&
                         path_.size() == 2 && AnsiUpperCase(found.cFileName) == "RECYCLED";
     rec->FileName = found.cFileName;
-    rec->DisplayName = found.cFileName;
+    rec->DisplayName = displayName;
     rec->Ext = FileExt(ExtractFileName(rec->FileName), rec->IsDirectory);
     rec->Size = FoundSize(found);
     rec->Attr = found.dwFileAttributes;

@@ -305,7 +305,8 @@ private:
     // Every 100 items, lets queued messages run in a long load (a close or quit waits for its
     // end) and starts the animation of a load that takes long.
     void LetMessagesRun(TLoadProgress& progress);
-    TListItem* AddItem(const WIN32_FIND_DATAA& found);
+    // `found` carries the exact name.
+    TListItem* AddItem(const WIN32_FIND_DATAA& found, const std::string& displayName);
     std::string ItemText(const TFileRec& rec, int column);
     void SortWith(PFNLVCOMPARE compare, LPARAM data);
     void ItemDeleted(TListItem* item);

@@ -559,15 +559,10 @@ bool TDirView::CopyOrMoveDropped(const std::string& targetPath, DWORD effect, bo
         driveView_->StopWatchingSelected();
     if (source)
         source->StopWatching();
-    // A folder never goes into itself, and a drive's root never leaves it.
+    // A drive's root never leaves it; the file operator refuses a folder into itself.
     const bool removes = effect == DROPEFFECT_MOVE || recycleBin;
     for (int i = 0; i < list.Count(); ++i) {
         const TFDDListItem& item = list.Item(i);
-        if (!recycleBin && IsDirectory(RemoveBackslash(item.Name)) && PathInFolder(targetPath, item.Name)) {
-            op.SourceFiles.clear();
-            op.DestFiles.clear();
-            break;
-        }
         if (removes && IsDriveRoot(item.Name))
             continue;
         op.SourceFiles.push_back(item.Name);

@@ -81,7 +81,7 @@ std::vector<TListItem*> TDirView::SelectedItems() const
 void TDirView::Edit(TListItem* item, std::string& text)
 {
     const TFileRec* rec = ItemRec(item);
-    if (!rec || text.empty() || text == rec->FileName) {
+    if (!rec || text.empty() || text == rec->DisplayName) {
         SetLoadEnabled(true);
         return;
     }
@@ -126,7 +126,9 @@ void TDirView::RenameItem(TListItem* item, const std::string& newName)
         if (driveView_)
             driveView_->StartWatchingSelected();
     };
-    if (!MoveFileA(oldPath.c_str(), newPath.c_str())) {
+    // The item's own file by its exact name, and the new name exactly as typed, case included.
+    DWORD error;
+    if (!RenameExactly(oldPath, newName, error)) {
         watchAgain();
         throw ERenameFileFailed(DirViewTexts().RenameError + std::string("\n") + newName);
     }
@@ -212,9 +214,9 @@ TListItem* TDirView::CreateEmptyFile(const std::string& name)
     StopIconUpdateThread();
     TListItem* item = nullptr;
     if (FileHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr))) {
-        WIN32_FIND_DATAA found;
-        if (FindFirst(file, found)) {
-            item = AddItem(found);
+        TFoundEntry found;
+        if (FindExactEntry(file, found)) {
+            item = AddItem(found.Data, found.DisplayName);
             SetItemFocused(item);
             item->MakeVisible();
         }

@@ -5,6 +5,7 @@
 #include "DirView.h"
 
 #include "BaseUtils.h"
+#include "ExactNames.h"
 #include "SysUtils.h"
 
 #include <algorithm>
@@ -244,17 +245,9 @@ std::string RejectedFileName(const std::string& folder, const std::string& name,
 
 bool NameKeptAsTyped(const std::string& folder, const std::string& name)
 {
-    // The file system would drop trailing dots and blanks, and "." and ".." are no names.
-    if (name.empty() || name.back() == '.' || name.back() == ' ' || name.find_first_not_of('.') == std::string::npos)
-        return false;
-    // Device names stay devices whatever extension follows.
-    std::string stem = AnsiUpperCase(name.substr(0, name.find('.')));
-    stem.erase(stem.find_last_not_of(' ') + 1);
-    static const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CLOCK$"};
-    bool device = std::find(std::begin(devices), std::end(devices), stem) != std::end(devices);
-    device = device || (stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
-                        stem[3] >= '1' && stem[3] <= '9');
-    return !device && AddBackslash(folder).size() + name.size() < MAX_PATH;
+    // Trailing dots and blanks would be dropped, "." and ".." are no names, and device names stay
+    // devices whatever extension follows.
+    return NameKeptByPlatform(name) && AddBackslash(folder).size() + name.size() < MAX_PATH;
 }
 
 bool PathInFolder(const std::string& path, const std::string& folder)

@@ -4,6 +4,7 @@
 
 #include "DragDropFilesEx.h"
 
+#include "ExactNames.h"
 #include "Exceptions.h"
 #include "PIDL.h"
 
@@ -97,8 +98,9 @@ SIZE_T ListSizeAt(const BYTE* block, SIZE_T size, SIZE_T offset)
     return 0;
 }
 
-// Zero-terminated texts up to an empty one, never beyond the block.
-std::vector<std::string> ReadNames(const void* block, SIZE_T size, SIZE_T start, bool wide)
+// Zero-terminated texts up to an empty one, never beyond the block. Wide paths become the
+// exact paths of their entries; one that no 8-bit path can name exactly is left out.
+std::vector<std::string> ReadNames(const void* block, SIZE_T size, SIZE_T start, bool wide, bool paths)
 {
     std::vector<std::string> names;
     const BYTE* bytes = static_cast<const BYTE*>(block);
@@ -126,10 +128,11 @@ std::vector<std::string> ReadNames(const void* block, SIZE_T size, SIZE_T start,
         }
         if (text.empty() || ch != 0)
             break;
-        int length = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-        std::string name(length, '\0');
-        WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &name[0], length, nullptr, nullptr);
-        names.push_back(name);
+        std::string name;
+        if (!paths)
+            names.push_back(DisplayAnsi(text));
+        else if (ExactAnsiPath(text, name))
+            names.push_back(name);
     }
     return names;
 }
@@ -183,7 +186,7 @@ void ReadDropFiles(TFileList& list, const void* block, SIZE_T size)
     if (!block || size < sizeof(DROPFILES))
         return;
     const auto* header = static_cast<const DROPFILES*>(block);
-    for (const std::string& name : ReadNames(block, size, header->pFiles, header->fWide != 0))
+    for (const std::string& name : ReadNames(block, size, header->pFiles, header->fWide != 0, true))
         list.AddItem(nullptr, name);
 }
 
@@ -191,7 +194,7 @@ void ReadFileNameMap(TFileList& list, const void* block, SIZE_T size, bool wide)
 {
     if (!block || size < 1)
         return;
-    std::vector<std::string> names = ReadNames(block, size, 0, wide);
+    std::vector<std::string> names = ReadNames(block, size, 0, wide, false);
     for (size_t k = 0; k < names.size(); ++k) {
         if (static_cast<int>(k) >= list.Count())
             throw Exception("A non-existing filename is mapped");
@@ -251,6 +254,13 @@ bool CompleteNames(TFileList& list)
         TFDDListItem& item = list.Item(i);
         if (!item.Pidl || !item.Name.empty())
             continue;
+        // A file's path is taken exactly; the display name of a parse could name another file.
+        wchar_t path[MAX_PATH] = {};
+        if (SHGetPathFromIDListW(item.Pidl.get(), path)) {
+            if (!ExactAnsiPath(path, item.Name))
+                complete = false;
+            continue;
+        }
         ItemIdList parent, last;
         SplitPIDL(item.Pidl.get(), parent, last);
         ComPtr<IShellFolder> folder;

@@ -65,10 +65,9 @@ std::string ParentPath(const std::string& path)
     return slash == std::string::npos ? std::string() : trimmed.substr(0, slash + 1);
 }
 
-bool IsSubFolder(const WIN32_FIND_DATAA& found)
+bool IsSubFolder(const TFoundEntry& found)
 {
-    const std::string name = found.cFileName;
-    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..";
+    return (found.Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 // The system list's images of a closed and an open folder.
@@ -333,16 +332,17 @@ TDriveSlot TDriveView::DriveSlotOf(char drive) const
     return {slot.scanned, slot.fullScan, slot.root, slot.watcher.get(), slot.timer.get()};
 }
 
-TTreeNode* TDriveView::AddSubDirNode(TTreeNode* parent, const WIN32_FIND_DATAA& found)
+TTreeNode* TDriveView::AddSubDirNode(TTreeNode* parent, const TFoundEntry& found)
 {
     auto data = std::make_unique<TNodeData>();
-    data->Attr = found.dwFileAttributes;
-    data->DirName = found.cFileName;
-    data->ShortName = std::string(found.cAlternateFileName).substr(0, 12);
+    data->Attr = found.Data.dwFileAttributes;
+    data->DirName = found.Data.cFileName;
+    data->DisplayName = found.DisplayName;
+    data->ShortName = std::string(found.Data.cAlternateFileName).substr(0, 12);
     const std::string upper = AsciiUpper(data->DirName);
-    data->IsRecycler = (found.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) && !parent->Parent() &&
+    data->IsRecycler = (found.Data.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) && !parent->Parent() &&
                        (upper == "RECYCLED" || upper == "RECYCLER");
-    TTreeNode* node = Items().AddChild(parent, data->DirName);
+    TTreeNode* node = Items().AddChild(parent, data->DisplayName);
     node->SetData(data.release());
     node->SetImageIndex(TTreeNode::ImageOnRequest);
     if (showDirSize_)
@@ -396,7 +396,7 @@ void TDriveView::UpdateDriveRoots(bool rescanChanged, unsigned parts)
             }
         } else if (rec.Valid) {
             auto data = std::make_unique<TNodeData>();
-            data->DirName = data->ShortName = RootPath(drive);
+            data->DirName = data->DisplayName = data->ShortName = RootPath(drive);
             TTreeNode* next = nullptr;
             for (char later = static_cast<char>(drive + 1); later <= 'Z' && !next && !loading_; ++later)
                 next = SlotOf(later).root;
@@ -469,13 +469,13 @@ void TDriveView::ReadDriveTree(const std::string& folder, TTreeNode* parent, int
     if (!MayScanDir(parent))
         return;
     const int before = nodesRead_;
-    for (const WIN32_FIND_DATAA& found : FindAllEntries(folder + "*.*")) {
-        if (!IsSubFolder(found) || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    for (const TFoundEntry& found : FindExactEntries(folder)) {
+        if (!IsSubFolder(found) || (found.Data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             continue;
         TTreeNode* node = AddSubDirNode(parent, found);
         NodeData(node)->Scanned = true;
         if (depth < MaxScanDepth)
-            ReadDriveTree(folder + found.cFileName + "\\", node, depth + 1);
+            ReadDriveTree(folder + found.Data.cFileName + "\\", node, depth + 1);
     }
     // Every tenth node or so the screen follows.
     if (nodesRead_ / 10 != before / 10)
@@ -586,7 +586,7 @@ bool TDriveView::SyncStep(TTreeNode*& node, const TTreeNode* start, bool& added)
     const std::string folder = AddBackslash(GetDirPath(node));
     if (!node->GetFirstChild()) {
         if (MayScanDir(node))
-            for (const WIN32_FIND_DATAA& found : FindAllEntries(folder + "*.*"))
+            for (const TFoundEntry& found : FindExactEntries(folder))
                 if (IsSubFolder(found)) {
                     AddSubDirNode(node, found);
                     added = true;
@@ -601,16 +601,16 @@ bool TDriveView::SyncStep(TTreeNode*& node, const TTreeNode* start, bool& added)
 
 void TDriveView::CompareWithDisk(TTreeNode* node, const std::string& folder, bool& added)
 {
-    std::vector<WIN32_FIND_DATAA> onDisk;
-    for (const WIN32_FIND_DATAA& found : FindAllEntries(folder + "*.*"))
+    std::vector<TFoundEntry> onDisk;
+    for (const TFoundEntry& found : FindExactEntries(folder))
         if (IsSubFolder(found))
             onDisk.push_back(found);
     std::unordered_set<std::string> known;
     for (int i = 0; i < node->Count(); ++i)
         if (const TNodeData* data = NodeData(node->Item(i)))
             known.insert(data->DirName);
-    for (const WIN32_FIND_DATAA& found : onDisk)
-        if (!known.count(found.cFileName)) {
+    for (const TFoundEntry& found : onDisk)
+        if (!known.count(found.Data.cFileName)) {
             AddSubDirNode(node, found);
             added = true;
         }
@@ -618,18 +618,20 @@ void TDriveView::CompareWithDisk(TTreeNode* node, const std::string& folder, boo
     // Each name on disk keeps one node; a node whose name differs only in case takes the disk's.
     struct Listed {
         std::string name;
+        std::string display;
+        std::string alias;
         bool taken;
     };
     std::vector<Listed> names;
-    for (const WIN32_FIND_DATAA& found : onDisk)
-        names.push_back({found.cFileName, false});
+    for (const TFoundEntry& found : onDisk)
+        names.push_back({found.Data.cFileName, found.DisplayName, found.Data.cAlternateFileName, false});
     std::stable_sort(names.begin(), names.end(), [](const Listed& a, const Listed& b) { return AsciiLess(a.name, b.name); });
     for (int i = 0; i < node->Count();) {
         TTreeNode* child = node->Item(i);
         TNodeData* data = NodeData(child);
         Listed* listed = nullptr;
         if (data) {
-            auto range = std::equal_range(names.begin(), names.end(), Listed{data->DirName, false},
+            auto range = std::equal_range(names.begin(), names.end(), Listed{data->DirName, "", "", false},
                                           [](const Listed& a, const Listed& b) { return AsciiLess(a.name, b.name); });
             for (auto it = range.first; it != range.second && !listed; ++it)
                 if (!it->taken && it->name == data->DirName)
@@ -643,13 +645,10 @@ void TDriveView::CompareWithDisk(TTreeNode* node, const std::string& folder, boo
             continue;
         }
         listed->taken = true;
-        if (listed->name != data->DirName) {
+        if (listed->name != data->DirName || listed->display != data->DisplayName) {
             data->DirName = listed->name;
-            char shortPath[MAX_PATH] = {};
-            if (GetShortPathNameA((folder + listed->name).c_str(), shortPath, MAX_PATH)) {
-                const std::string shortName = ExtractFileName(shortPath);
-                data->ShortName = AsciiUpper(shortName) == AsciiUpper(listed->name) ? "" : shortName.substr(0, 12);
-            }
+            data->DisplayName = listed->display;
+            data->ShortName = listed->alias.substr(0, 12);
             child->SetText(GetDisplayName(child));
         }
         ++i;
@@ -882,7 +881,7 @@ bool TDriveView::CanEdit(TTreeNode* node)
     return TTreeView::CanEdit(node) && data && node->Parent() && !data->IsRecycler && !ReadOnly() &&
            !DragRunning() &&
            !(data->Attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)) &&
-           GetDriveTypeToNode(node) != DRIVE_CDROM && node->Text() == data->DirName;
+           GetDriveTypeToNode(node) != DRIVE_CDROM && node->Text() == data->DisplayName;
 }
 
 void TDriveView::Deletion(TTreeNode* node)

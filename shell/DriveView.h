@@ -7,6 +7,7 @@
 
 #include "DragDetector.h"
 #include "DragDropEvents.h"
+#include "ExactNames.h"
 #include "Exceptions.h"
 #include "GdiObject.h"
 #include "TreeView.h"
@@ -34,7 +35,8 @@ class EInvalidDirName : public Exception { using Exception::Exception; };
 
 // What the view knows of the folder of one node; every node has one, freed with the node.
 struct TNodeData {
-    std::string DirName;      // the long name; a drive root: its letter, ":" and "\"
+    std::string DirName;      // the exact name (the long one, else the alias); a root: "C:\"
+    std::string DisplayName;  // the long name as shown; a root: DirName
     std::string ShortName;    // the 8.3 alias (empty when the long name is one); a root: DirName
     DWORD Attr = 0;           // as found when the node was made; 0 for a root
     bool Scanned = false;     // the sub-folders have been read
@@ -262,8 +264,9 @@ public:
     void DDQueryContinueDrag(BOOL escapePressed, DWORD keyState, HRESULT& result);
     void DDGiveFeedback(DWORD effect, HRESULT& result);
     void DDProcessDropped(TComponent* sender, DWORD keyState, POINT pt, DWORD effect);
-    // Copies, moves, deletes into a recycle bin or links the component's file list into a folder.
-    void DDFileOperation(const std::string& targetPath, DWORD effect, bool recycleBinTarget);
+    // Copies, moves, deletes into a recycle bin or links the component's file list into a folder;
+    // true when that was done. A target folder that is gone raises DDError(1).
+    bool DDFileOperation(const std::string& targetPath, DWORD effect, bool recycleBinTarget);
     // 0 a shortcut could not be made, 1 the target folder is gone. Without OnDDError: EDragDrop.
     virtual void DDError(int errorNo);
     void DDFilesDeleted(const std::vector<std::string>& files);
@@ -323,7 +326,7 @@ private:
     Slot& SlotOf(char drive);
     const Slot& SlotOf(char drive) const;
     TNodeData& DataOf(const TTreeNode* node, const char* operation) const;
-    TTreeNode* AddSubDirNode(TTreeNode* parent, const WIN32_FIND_DATAA& found);
+    TTreeNode* AddSubDirNode(TTreeNode* parent, const TFoundEntry& found);
     bool MayScanDir(TTreeNode* node);
     void LoadDrive(char drive);
     void ReadDriveTree(const std::string& folder, TTreeNode* parent, int depth);

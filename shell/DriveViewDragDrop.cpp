@@ -557,25 +557,29 @@ void TDriveView::DDProcessDropped(TComponent*, DWORD keyState, POINT pt, DWORD e
     dragDrop_->FileList.Clear();
 }
 
-void TDriveView::DDFileOperation(const std::string& targetPath, DWORD effect, bool recycleBinTarget)
+bool TDriveView::DDFileOperation(const std::string& targetPath, DWORD effect, bool recycleBinTarget)
 {
     TFileList& list = dragDrop_->FileList;
     if (list.Count() == 0)
-        return;
+        return false;
+    // A folder that went meanwhile would become the name of what arrives.
+    if (!IsDirectory(targetPath)) {
+        list.Clear();
+        DDError(1);
+        return false;
+    }
     if (effect == DROPEFFECT_COPY || effect == DROPEFFECT_MOVE) {
-        bool rootSource = false, targetInside = false;
-        for (int i = 0; i < list.Count(); ++i) {
+        bool rootSource = false;
+        for (int i = 0; i < list.Count(); ++i)
             rootSource = rootSource || IsDriveRoot(list.Item(i).Name);
-            targetInside = targetInside || PathWithin(targetPath, list.Item(i).Name);
-        }
-        // A recycle bin takes only a move; a drive root is never moved or deleted; no folder
-        // goes into itself. (A paste comes here without the rules of a drag.)
-        if ((recycleBinTarget && effect != DROPEFFECT_MOVE) || (rootSource && effect == DROPEFFECT_MOVE) ||
-            targetInside) {
+        // A recycle bin takes only a move; a drive root is never moved or deleted. (A paste comes
+        // here without the rules of a drag; the file operator refuses a folder into itself.)
+        if ((recycleBinTarget && effect != DROPEFFECT_MOVE) || (rootSource && effect == DROPEFFECT_MOVE)) {
             list.Clear();
-            return;
+            return false;
         }
     }
+    bool done = false;
 
     TCursorGuard hourglass;
     TFileOperator& op = *fileOperator_;
@@ -634,7 +638,7 @@ void TDriveView::DDFileOperation(const std::string& targetPath, DWORD effect, bo
         if (OnDDFileOperation)
             OnDDFileOperation(this, effect, sourcePath, targetPath, doOperation);
         if (doOperation && !op.SourceFiles.empty()) {
-            op.Execute();
+            done = op.Execute();
             if (OnDDFileOperationExecuted)
                 OnDDFileOperationExecuted(this, effect, sourcePath, targetPath);
         }
@@ -643,10 +647,13 @@ void TDriveView::DDFileOperation(const std::string& targetPath, DWORD effect, bo
         std::vector<std::string> names;
         for (int i = 0; i < list.Count(); ++i)
             names.push_back(list.Item(i).Name);
+        done = true;
         for (const std::string& name : names)
             if (!CreateShellLink(name, AddBackslash(targetPath) + ShellLinkBaseName(name) + ".lnk",
-                                 ExtractFileNameNoExt(name)))
+                                 ExtractFileNameNoExt(name))) {
+                done = false;
                 DDError(0);
+            }
     }
 
     {
@@ -666,6 +673,7 @@ void TDriveView::DDFileOperation(const std::string& targetPath, DWORD effect, bo
     if (effect == DROPEFFECT_MOVE)
         if (auto* source = dynamic_cast<TDirView*>(DragSourceView()))
             source->RemoveVanishedSelected();
+    return done;
 }
 
 void TDriveView::ReloadFileView(const std::string& targetPath, const std::string& sourceDir, DWORD effect)

@@ -10,6 +10,7 @@
 #include "DragDropFilesEx.h"
 #include "FileOperator.h"
 #include "Forms.h"
+#include "ExactNames.h"
 #include "Handles.h"
 #include "ShellDialogs.h"
 #include "ShellViewShare.h"
@@ -86,15 +87,17 @@ TTreeNode* TDriveView::CreateDirectory(TTreeNode* node, const std::string& newNa
 {
     if (!node)
         throw ENodeNotAssigned("CreateDirectory: Node not assigned");
-    // A separator or wildcard would make a folder elsewhere, or none at all.
-    if (newName.empty() || ContainsAnyChar(InvalidNameChars, newName))
+    // A separator or wildcard would make a folder elsewhere, or none at all; a trailing dot or a
+    // device name one under another name, or none.
+    const std::string folder = GetDirPath(node);
+    if (newName.empty() || ContainsAnyChar(InvalidNameChars, newName) || !NameKeptAsTyped(folder, newName))
         return nullptr;
-    const std::string path = GetDirPath(node) + "\\" + newName;
+    const std::string path = folder + "\\" + newName;
     TSelectedWatchPause pause(*this);
     if (!::CreateDirectoryA(path.c_str(), nullptr))
         return nullptr;
-    WIN32_FIND_DATAA found;
-    if (!FindFirst(path, found))
+    TFoundEntry found;
+    if (!FindExactEntry(path, found) || !(found.Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return nullptr;
     TTreeNode* added = AddSubDirNode(node, found);
     SortChildren(node, false);
@@ -155,12 +158,14 @@ void TDriveView::Edit(TTreeNode* node, const std::string& text)
         throw ERenameFileFailed(RenameFailedText() + "\n" + text);
     TSelectedWatchPause pause(*this);
     const std::string newPath = AddBackslash(GetDirPath(node->Parent())) + text;
-    if (!MoveFileA(GetDirPath(node).c_str(), newPath.c_str()))
+    // The node's own folder by its exact name, and the new name exactly as typed, case included.
+    DWORD error;
+    if (!RenameExactly(GetDirPath(node), text, error))
         throw ERenameFileFailed(RenameFailedText() + "\n" + text);
-    data->DirName = text;
-    WIN32_FIND_DATAA found;
-    if (FindFirst(newPath, found))
-        data->ShortName = std::string(found.cAlternateFileName).substr(0, 12);
+    data->DirName = data->DisplayName = text;
+    TFoundEntry found;
+    if (FindExactEntry(newPath, found))
+        data->ShortName = std::string(found.Data.cAlternateFileName).substr(0, 12);
     TTreeView::Edit(node, text);
     SortChildren(node->Parent(), false);
     if (dirView_ && Selected())
@@ -312,10 +317,12 @@ bool TDriveView::PasteIntoSelected()
     const bool recycleBin = NodeData(selected) && NodeData(selected)->IsRecycler;
     // A cut moves only while the clipboard holds what was cut; whatever came since is copied.
     if (ViewClipboard().CutStillHeld()) {
-        DDFileOperation(target, DROPEFFECT_MOVE, recycleBin);
+        const bool moved = DDFileOperation(target, DROPEFFECT_MOVE, recycleBin);
         if (OnDDExecuted)
             OnDDExecuted(this, DROPEFFECT_MOVE);
-        ClearClipboard();
+        // What was cut stays on the clipboard until it is where it was to go.
+        if (moved)
+            ClearClipboard();
     } else {
         DDFileOperation(target, DROPEFFECT_COPY, recycleBin);
         if (OnDDExecuted)

@@ -72,7 +72,7 @@ TNodeColors NodeColors(const TNodeLook& look)
 std::string TDriveView::GetDisplayName(const TTreeNode* node)
 {
     const TNodeData& data = DataOf(node, "GetDisplayName");
-    std::string text = node->Parent() ? data.DirName : DriveCaption(GetDrive(node));
+    std::string text = node->Parent() ? data.DisplayName : DriveCaption(GetDrive(node));
     if (showDirSize_)
         text += " = " + FormatDirSize(GetDirSize(const_cast<TTreeNode*>(node)));
     return text;
@@ -103,9 +103,9 @@ void TDriveView::SetDirSize(TTreeNode* node)
 {
     TNodeData& data = DataOf(node, "SetDirSize");
     int64_t size = 0;
-    for (const WIN32_FIND_DATAA& found : FindAllEntries(AddBackslash(GetDirPath(node)) + "*.*"))
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            size += (static_cast<int64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    for (const TFoundEntry& found : FindExactEntries(GetDirPath(node)))
+        if (!(found.Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            size += (static_cast<int64_t>(found.Data.nFileSizeHigh) << 32) | found.Data.nFileSizeLow;
     data.DirSize = size;
 }
 

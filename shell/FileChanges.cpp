@@ -3,7 +3,7 @@
 
 #include "FileChanges.h"
 
-#include "Handles.h"
+#include "ExactNames.h"
 
 #include <utility>
 
@@ -30,8 +30,7 @@ void TFileDeleteThread::Execute()
         Sleep(500);
         std::vector<std::string> still;
         for (const std::string& path : pending_) {
-            WIN32_FIND_DATAA found;
-            if (FindFirst(path, found))
+            if (ExactEntryExists(path))
                 still.push_back(path);
             else
                 deleted_.push_back(path);

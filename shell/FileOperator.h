@@ -56,12 +56,18 @@ public:
     bool CanUndo() const { return canUndo_; }
 
     // Runs the operation on SourceFiles and DestFiles and empties both; true when the shell
-    // reports success. Undo is armed only for an undoable operation that fully succeeded and
-    // whose resulting names are known (a rename on collision needs the shell's name mapping) and
-    // were free before.
+    // reports success and the files are where the operation was to put them. Each path reaches
+    // the shell as the exact long name of its entry. Refused, with a message in German and
+    // nothing done: a source that is gone or whose name the shell would read as a pattern, a
+    // copy or move without a destination or into the source itself, a folder whose copy could
+    // not end (a link back into it) or would make paths too long, a delete that would reach
+    // through a link of the file system. Undo is armed only for a copy or move that fully
+    // succeeded and whose resulting names are known (a rename on collision needs the shell's
+    // name mapping) and were free before.
     bool Execute();
-    // Takes back the last copy (deletes the copies) or move (moves each file back to the folder
-    // it came from; false, with nothing moved, while anything stands where an original was).
+    // Takes back the last copy (deletes the copies) or move (moves each file back to where it
+    // was, under its old name; false, with nothing moved, while anything stands where an
+    // original was). True only when every file is back.
     bool UndoExecute();
     void ClearUndo();
 
@@ -70,12 +76,15 @@ public:
     std::array<uint8_t, FileOperatorDataSize> Data() const;
     void SetData(const std::array<uint8_t, FileOperatorDataSize>& data);
 
+    struct TPlan;
+
 private:
     void FreeMappings();
-    // Where each source of an operation that just ended lies now; false when that is unknown.
-    // `occupied`: per source, whether its plain target existed before; such a name cannot be taken
-    // back.
-    bool ResultingNames(HANDLE mappings, const std::vector<bool>& occupied, std::vector<std::string>& names) const;
+    // The exact wide paths of the operation, or why it is refused.
+    std::string Plan(TPlan& plan) const;
+    // Hands a planned operation to the shell; true when the files are where it was to put them.
+    // A failure the shell reports is told to the user.
+    bool Run(TPlan& plan);
 
     UINT shellOperation_ = FO_COPY;
     FILEOP_FLAGS shellFlags_ = FOF_ALLOWUNDO | FOF_NOCONFIRMMKDIR;
@@ -83,7 +92,8 @@ private:
     std::string progressTitle_ = "File Operation";
     std::vector<std::string> lastSource_;
     std::vector<std::string> lastDest_;
-    std::vector<std::string> lastResults_;   // where each of lastSource_ ended up
+    std::vector<std::wstring> lastOrigins_;  // the exact long paths of lastSource_
+    std::vector<std::wstring> lastResults_;  // where each of them ended up
     TFileOperation lastOperation_ = foCopy;
     TFileOperationFlags lastFlags_ = 0;
     bool canUndo_ = false;

@@ -4,6 +4,8 @@
 
 #include "PIDL.h"
 
+#include "ExactNames.h"
+
 #include <cstring>
 
 const UINT CF_FILECONTENTS = RegisterClipboardFormatA("FileContents");
@@ -38,18 +40,22 @@ USHORT ItemSize(LPCITEMIDLIST item)
     return size;
 }
 
-ItemIdList Parse(IShellFolder* folder, const std::string& name)
+ItemIdList Parse(IShellFolder* folder, std::wstring name)
 {
     ItemIdList list;
     if (!folder)
         return list;
-    wchar_t wide[520] = {};
-    if (!MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, name.c_str(), -1, wide, 520))
-        return list;
     ULONG eaten = 0;
-    if (FAILED(folder->ParseDisplayName(nullptr, nullptr, wide, &eaten, list.put(), nullptr)))
+    if (FAILED(folder->ParseDisplayName(nullptr, nullptr, &name[0], &eaten, list.put(), nullptr)))
         list.reset();
     return list;
+}
+
+// A path on a drive or a share is parsed under its exact long name: the shell would read a
+// best-fit spelling as another file, and "?" or "*" as a pattern.
+bool IsFileSystemPath(const std::string& path)
+{
+    return (path.size() >= 2 && path[1] == ':') || path.compare(0, 2, "\\\\") == 0;
 }
 
 }  // namespace
@@ -134,12 +140,17 @@ bool PIDLsEqual(LPCITEMIDLIST a, LPCITEMIDLIST b)
 
 ItemIdList PathToPIDL(const std::string& path)
 {
-    return Parse(Desktop().get(), path);
+    if (!IsFileSystemPath(path))
+        return Parse(Desktop().get(), WideOf(path));
+    std::wstring exact;
+    if (!ExactWidePath(path, exact))
+        return ItemIdList();
+    return Parse(Desktop().get(), exact);
 }
 
 ItemIdList ParseRelativePath(IShellFolder* folder, const std::string& name)
 {
-    return Parse(folder, name);
+    return Parse(folder, WideOf(name));
 }
 
 bool BindToFolder(LPCITEMIDLIST list, ComPtr<IShellFolder>& folder)

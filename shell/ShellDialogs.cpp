@@ -102,7 +102,7 @@ bool SplitPath(const std::string& path, TPathItem& out)
     return out.item && BindToFolder(out.parent.get(), out.folder);
 }
 
-// The folder of `directory` and the files of it that parse, in order.
+// The folder of `directory` and the files of it that parse, in order, each by its exact path.
 bool ParseFiles(const std::string& directory, const std::vector<std::string>& files, ComPtr<IShellFolder>& folder,
                 std::vector<ItemIdList>& items)
 {
@@ -111,9 +111,13 @@ bool ParseFiles(const std::string& directory, const std::vector<std::string>& fi
     ItemIdList list = PathToPIDL(directory);
     if (!list || !BindToFolder(list.get(), folder))
         return false;
-    for (const std::string& file : files)
-        if (ItemIdList item = ParseRelativePath(folder.get(), file))
+    const std::string prefix = directory.empty() || directory.back() == '\\' ? directory : directory + '\\';
+    for (const std::string& file : files) {
+        ItemIdList parent, item;
+        SplitPIDL(PathToPIDL(prefix + file).get(), parent, item);
+        if (item)
             items.push_back(std::move(item));
+    }
     return !items.empty();
 }
 

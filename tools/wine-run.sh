@@ -51,6 +51,24 @@ ln -sfn "$own/no-medium" "$own/dosdevices/r:"
 ln -sfn "$own/staged-drive/Wechsel" "$own/dosdevices/s:"
 printf '\n[Software\\\\Wine\\\\Drives]\n"r:"="floppy"\n' >>"$own/system.reg"
 
+# Entries that only the host can make, for the tests of exact names: names with "*", "?" and a
+# trailing dot, links that lead back up into their own folder, and links to another file and
+# folder. They lie on Q:, inside this prefix, so no link reaches anything outside it.
+host=$own/staged-drive/Wirt
+mkdir -p "$host/Muster/wild*card" "$host/Muster/wild-card" "$host/Muster/wildXXXcard" "$host/Muster/abc." \
+         "$host/Schleife/innen" "$host/Ziel" "$host/Verweis" "$host/Uebergabe"
+for entry in 'wild*card' wild-card wildXXXcard; do printf '%s\n' "$entry" >"$host/Muster/$entry/drin.txt"; done
+for entry in 'q?x' qax qbx; do printf '%s\n' "$entry" >"$host/Muster/$entry.ico"; done
+printf 'abc\n' >"$host/Muster/abc"
+printf 'innen\n' >"$host/Schleife/innen/a.txt"
+ln -sfn . "$host/Schleife/innen/selbst"
+ln -sfn .. "$host/Schleife/innen/hoch"
+printf 'echt\n' >"$host/Ziel/echt.ico"
+ln -sfn ../Ziel/echt.ico "$host/Verweis/verweis.ico"
+ln -sfn ../Ziel "$host/Verweis/ordner"
+printf 'uebergabe\n' >"$host/Ziel/uebergabe.ico"
+ln -sfn ../Ziel/uebergabe.ico "$host/Uebergabe/temp\$\$\$.ico"
+
 stop() {
   "${WINESERVER:-wineserver}" -k >/dev/null 2>&1 || true
   kill "$QL_XVFB_PID" 2>/dev/null || true

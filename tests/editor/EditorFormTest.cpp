@@ -655,6 +655,24 @@ TEST_F(EditorFormTest, OnlyTheExactHandOverFileIsDeletedAndOnlyOnceItWasRead)
     EXPECT_FALSE(IsHandOverFile("", folder.Path()));
 }
 
+// Q:\Wirt\Uebergabe\temp$$$.ico is a link to Q:\Wirt\Ziel\uebergabe.ico (tools/wine-run.sh).
+TEST_F(EditorFormTest, AHandOverNameThatIsALinkIsReadButNeitherItNorItsFileIsDeleted)
+{
+    const std::string host = "Q:\\Wirt\\";
+    TBitmap source(32, 32);
+    FillPattern(source);
+    SaveBitmapAsIcon(host + "Ziel\\uebergabe.ico", source, TransparentKeyColor);
+    Form1->HandOverFolder = host + "Uebergabe\\";
+    const std::string link = host + "Uebergabe\\" + HandOverFileName;
+    EXPECT_FALSE(IsHandOverFile(link, Form1->HandOverFolder));
+    Form1->OpenCommandLineFile(link);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(FirstDifference(Picture(), PatternColour), "") << "the icon was read";
+    EXPECT_TRUE(FileExists(host + "Ziel\\uebergabe.ico")) << "the user's icon stays";
+    EXPECT_TRUE(FileExists(link)) << "and the link still leads to it";
+    Form1->Model().Modified = false;
+}
+
 TEST_F(EditorFormTest, AMissingCommandLineFileIsReported)
 {
     Form1->OpenCommandLineFile("C:\\gibt es nicht.ico");

@@ -6,6 +6,9 @@
 
 #include "Bitmap.h"
 #include "DialogStub.h"
+#include "DragDropFilesEx.h"
+#include "ExactNames.h"
+#include "Gallery.h"
 #include "IconConverter.h"
 #include "IconInfo.h"
 #include "Main.h"
@@ -19,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -134,6 +138,52 @@ TEST_F(FileModeTest, ADriveWithoutMediumSaysSoAndKeepsGalleryAndCurrentIcon)
     // No selection at all (a sync in between) is no missing medium.
     MainForm->DriveView1->SetSelected(nullptr);
     EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+TEST_F(FileModeTest, AFolderThatCannotBeShownSaysWhyInGerman)
+{
+    EXPECT_EQ(GalleryFolderProblem("R:\\"), "Es befindet sich kein Datenträger im Laufwerk.");
+    EXPECT_EQ(GalleryFolderProblem("R:\\Ordner"), "Es befindet sich kein Datenträger im Laufwerk.");
+    EXPECT_EQ(GalleryFolderProblem(files.Path() + "fehlt"),
+              "Der Ordner \x84" + files.Path() + "fehlt\x93 ist nicht mehr vorhanden.");
+    EXPECT_EQ(GalleryFolderProblem(files.Path() + "Bilder"), "");
+    EXPECT_EQ(GalleryFolderProblem("Q:\\"), "");
+
+    // A paste or drop into a folder that went meanwhile is said in German, and nothing arrives.
+    const std::string target = files.Folder("Ziel");
+    MainForm->bIconsClick(MainForm->bIcons);
+    Erweitert();
+    MainForm->DriveView1->SetDirectory(target);
+    ASSERT_EQ(MainForm->DriveView1->Directory() + "\\", target);
+    MainForm->DriveView1->DragDrop().FileList.AddItem(nullptr, files.Path() + "Bilder\\rot.ico");
+    ASSERT_TRUE(MainForm->DriveView1->DragDrop().CopyListToClipboard());
+    RemoveDirectoryA(target.c_str());
+    MainForm->DriveView1->PasteIntoSelected();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Der Zielordner ist nicht mehr vorhanden; es wurde nichts kopiert oder verschoben.");
+    EXPECT_FALSE(FileExists(ExcludeTrailingBackslash(target))) << "no file of the folder's name";
+    MainForm->DriveView1->ClearClipboard();
+}
+
+TEST_F(FileModeTest, LookAlikeFilesAreTwoGalleryItemsEachLeadingToItsOwnFile)
+{
+    const std::string bilder = files.Folder("Bilder");
+    WriteIcon(bilder + "Omega.ico");
+    WriteIcon(bilder + "griechisch.ico");
+    ASSERT_TRUE(MoveFileW(WideOf(bilder + "griechisch.ico").c_str(), (WideOf(bilder) + L"\u03A9mega.ico").c_str()));
+    MainForm->bIconsClick(MainForm->bIcons);
+    Erweitert();
+    MainForm->DriveView1->SetDirectory(bilder);
+    ASSERT_EQ(Toolsform->GalleryFiles.size(), 4u);
+    std::vector<std::wstring> reached;
+    for (const std::string& file : Toolsform->GalleryFiles) {
+        wchar_t full[MAX_PATH] = {};
+        ASSERT_TRUE(GetLongPathNameW(WideOf(file).c_str(), full, MAX_PATH)) << file;
+        const std::wstring name = full;
+        reached.push_back(name.substr(name.rfind(L'\\') + 1));
+    }
+    std::sort(reached.begin(), reached.end());
+    EXPECT_EQ(reached, (std::vector<std::wstring>{L"Omega.ico", L"rot.ico", L"sammlung.dll", L"\u03A9mega.ico"}));
 }
 
 namespace {

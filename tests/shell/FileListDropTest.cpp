@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include "DialogStub.h"
 #include "DirView.h"
 #include "DirViewTestSupport.h"
 #include "DragDropFilesEx.h"
@@ -137,11 +138,16 @@ TEST_F(DirViewDrops, DropsItRefuses)
     EXPECT_FALSE(Exists(From("Unter\\Tiefer\\Unter")));
     EXPECT_TRUE(Exists(From("Unter\\Tiefer")));
 
-    // Even when asked directly, the operation leaves such a folder where it is.
-    on.view->DragDropFiles().FileList.Clear();
-    on.view->DragDropFiles().FileList.AddItem(nullptr, From("Unter"));
-    EXPECT_FALSE(on.view->ExecuteDropFileOperation(From("Unter\\Tiefer"), DROPEFFECT_MOVE));
-    EXPECT_TRUE(Exists(From("Unter\\Tiefer")));
+    // Even when asked directly, the operation leaves such a folder where it is, and says why.
+    {
+        DialogStub dialogs;
+        on.view->DragDropFiles().FileList.Clear();
+        on.view->DragDropFiles().FileList.AddItem(nullptr, From("Unter"));
+        EXPECT_FALSE(on.view->ExecuteDropFileOperation(From("Unter\\Tiefer"), DROPEFFECT_MOVE));
+        EXPECT_TRUE(Exists(From("Unter\\Tiefer")));
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_NE(dialogs.messages[0].text.find("in sich selbst"), std::string::npos) << dialogs.messages[0].text;
+    }
 
     // A target folder that went away meanwhile reports error 1.
     std::vector<int> errors;

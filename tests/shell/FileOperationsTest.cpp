@@ -200,18 +200,23 @@ TEST(FileOperator, UndoNeverTakesWhatWasInTheTargetBefore)
     EXPECT_TRUE(FileExists(to + "Bilder\\eigen.txt")) << "the user's file stays";
 }
 
-TEST(FileOperator, AFailedCopyArmsNoUndoAndLeavesTheUsersFileAlone)
+TEST(FileOperator, ACopyOfAMissingFileIsRefusedWholeAndArmsNoUndo)
 {
     StagedFolder folder("file operator");
     const std::string from = folder.Folder("von"), to = folder.Folder("nach");
     Touch(from + "a.txt");
     // The user's own file of the name that the missing source would have had.
     Touch(to + "fehlt.txt");
+    DialogStub dialogs;
     TFileOperator op;
     op.SetFlags(foAllowUndo | foSilent | foNoConfirmation);
     op.SourceFiles = {from + "a.txt", from + "fehlt.txt"};
     op.DestFiles = {ExcludeTrailingBackslash(to)};
     EXPECT_FALSE(op.Execute());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].text.find("fehlt.txt\x93 ist nicht mehr vorhanden"), std::string::npos)
+        << dialogs.messages[0].text;
+    EXPECT_FALSE(FileExists(to + "a.txt")) << "nothing is copied before the refusal";
     EXPECT_FALSE(op.CanUndo());
     EXPECT_TRUE(op.LastSourceFiles().empty());
     EXPECT_FALSE(op.UndoExecute());

@@ -51,24 +51,33 @@ public:
 private:
     static void Remove(const std::string& folder)
     {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+        wchar_t wide[MAX_PATH] = {};
+        MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide, MAX_PATH);
+        RemoveWide(wide);
+    }
+    // Wide, so that names the code page cannot hold go too; links are never followed.
+    static void RemoveWide(const std::wstring& folder)
+    {
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
             do {
-                std::string name = found.cFileName;
-                if (name == "." || name == "..")
+                const std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..")
                     continue;
-                std::string path = folder + name;
+                const std::wstring path = folder + name;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                    continue;
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    Remove(path + "\\");
+                    RemoveWide(path + L"\\");
                 } else {
-                    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                    DeleteFileA(path.c_str());
+                    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                    DeleteFileW(path.c_str());
                 }
-            } while (FindNextFileA(search, &found));
+            } while (FindNextFileW(search, &found));
             FindClose(search);
         }
-        RemoveDirectoryA(folder.c_str());
+        RemoveDirectoryW(folder.c_str());
     }
 
     std::string path_;
