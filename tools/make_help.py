@@ -40,7 +40,7 @@ TOPIC_BLOCK = 0x1000         # bytes of one |TOPIC block, its 12-byte header inc
 BLOCK_HEADER = 12
 PAGE_SIZE = 1024             # B+ tree pages
 NONE = 0xFFFFFFFF
-INDENT = 24                  # a list item's hanging indent, in tenths of a point
+INDENT = 24                  # a list item's hanging indent, in half points
 
 # Fonts the paragraphs use: (face, half points, bold).
 FONTS = [('Arial', 20, False), ('Arial', 20, True), ('Arial', 28, True), ('Arial', 22, True)]
@@ -257,10 +257,6 @@ def lz77_literals(data):
     return bytes(out)
 
 
-def packed_size(raw_size):
-    return raw_size + (raw_size + 7) // 8
-
-
 def file_header(data):
     """An internal file: reserved space (header included), used space, flags."""
     return u32(len(data) + 9) + u32(len(data)) + b'\x04' + data
@@ -350,7 +346,7 @@ def paragraph_record_data(p):
     commands.append(b'\xFF')
     text = b''.join(s.encode(ENCODING) + b'\0' for s in strings)
 
-    # Spacing and indents in tenths of a point.
+    # Spacing and indents in half points.
     bits = 0
     fields = b''
     space_before = {'title': 0, 'heading': 14, 'text': 8, 'item': 4}[p.kind]
@@ -363,8 +359,8 @@ def paragraph_record_data(p):
     if p.kind == 'item':
         bits |= 0x0010 | 0x0040 | 0x0200
         fields += comp_short(INDENT) + comp_short(-INDENT) + comp_short(1) + comp_ushort(INDENT)
-    # Topic size and length, two bytes whose meaning is unknown (written as the compilers do),
-    # the paragraph's id and its bits.
+    # The text's size and its length in characters (what TOPICOFFSETs count), four bytes that
+    # readers skip (a byte, a byte biased by 0x80, a paragraph id: all zero here), the bits.
     link1 = (comp_long(len(text)) + comp_ushort(len(text)) + b'\x00\x80' + u16(0) + u16(bits) +
              fields + b''.join(commands))
     return link1, text
@@ -404,6 +400,7 @@ def layout_topics(topics):
         for p in t.paragraphs:
             link1, link2 = paragraph_record_data(p)
             records.append(Record(0x20, link1, link2, t))
+    # The most bytes whose packing (nine bytes for every eight) fits a block.
     capacity = (TOPIC_BLOCK - BLOCK_HEADER) // 9 * 8 + max(0, (TOPIC_BLOCK - BLOCK_HEADER) % 9 - 1)
     block, used, chars = 0, 0, 0
     for r in records:
