@@ -193,7 +193,7 @@ bool TPlatformDialogs::ShellExecuteFile(HWND owner, const std::string& verb, con
 
 bool TPlatformDialogs::ShowHelp(HWND owner, const std::string& helpFile, const std::string& keyword)
 {
-    return WinHelpA(owner, helpFile.c_str(), HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword.c_str())) != FALSE;
+    return WinHelpA(owner, helpFile.c_str(), HELP_CONTEXT, HelpTopicContext(keyword)) != FALSE;
 }
 
 void TPlatformDialogs::DragWindow(HWND window)
@@ -201,6 +201,30 @@ void TPlatformDialogs::DragWindow(HWND window)
     // SC_MOVE with the caption-drag code: the system moves the window until the button is released.
     ReleaseCapture();
     SendMessageA(window, WM_SYSCOMMAND, SC_MOVE | 2, 0);
+}
+
+DWORD HelpTopicContext(const std::string& topic)
+{
+    // Letters count alike in either case; characters outside the table are skipped.
+    DWORD hash = 0;
+    for (char c : topic) {
+        DWORD digit = 0;
+        if (c >= 'A' && c <= 'Z')
+            digit = c - 'A' + 17;
+        else if (c >= 'a' && c <= 'z')
+            digit = c - 'a' + 17;
+        else if (c >= '1' && c <= '9')
+            digit = c - '0';
+        else if (c == '0')
+            digit = 10;
+        else if (c == '.')
+            digit = 12;
+        else if (c == '_')
+            digit = 13;
+        if (digit)
+            hash = hash * 43 + digit;
+    }
+    return hash;
 }
 
 std::string MessageDlgCaption(TMsgDlgType type)

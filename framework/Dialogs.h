@@ -47,7 +47,7 @@ public:
     // True when the shell started what was asked (ShellExecute's result above 32).
     virtual bool ShellExecuteFile(HWND owner, const std::string& verb, const std::string& file,
                                   const std::string& parameters, const std::string& directory, int show) = 0;
-    // The help file opened at a keyword.
+    // The help file opened at a topic, given by its name ("Index").
     virtual bool ShowHelp(HWND owner, const std::string& helpFile, const std::string& keyword) = 0;
     // Lets the user move a window with the mouse; returns when the button is released.
     virtual void DragWindow(HWND window) = 0;
@@ -74,6 +74,11 @@ private:
 TDialogService& DialogService();
 // Installs a service (nullptr: the platform's again) and returns the one it replaces.
 TDialogService* SetDialogService(TDialogService* service);
+
+// The context number under which the help file maps a topic: the help viewers' own hash of the
+// topic's name (tools/make_help.py writes that map). A context call is the one jump that every
+// viewer carries out, so topics open by name without a table of numbers in the programs.
+DWORD HelpTopicContext(const std::string& topic);
 
 // The caption of a message box of that type: "Warnung", "Fehler", "Information", "Bestätigen";
 // the application's title for mtCustom.

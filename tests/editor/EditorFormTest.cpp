@@ -9,6 +9,7 @@
 #include "Clipboard.h"
 #include "DialogStub.h"
 #include "EditorStartup.h"
+#include "HelpViewer.h"
 #include "IconConverter.h"
 #include "Info.h"
 #include "KeyboardInput.h"
@@ -178,6 +179,31 @@ TEST_F(EditorFormTest, CtrlShortcutsOnKeyRelease)
     KeyUp(VK_F1, 0);
     ASSERT_EQ(dialogs.helpCalls.size(), 1u);
     EXPECT_EQ(dialogs.helpCalls[0].keyword, "Iconeditor");
+}
+
+// "Hilfe" and F1 bring up the platform's viewer at the editor's topic of the help file beside it.
+TEST_F(EditorFormTest, HelpShowsTheEditorsTopicInTheViewer)
+{
+    const std::string helpFile = ExtractFilePath(Application.ExeName()) + "hilfe.hlp";
+    ASSERT_TRUE(FileExists(helpFile)) << helpFile;
+    dialogs.helpReachesTheViewer = true;
+    const std::string title = "Der Iconeditor";
+    const std::string firstSentence =
+        "Mit dem Quillandora! Editor zeichnen und bearbeiten Sie ein Icon von 32 × 32 Punkten in 16,7 Millionen "
+        "Farben.";
+
+    for (bool byKey : {false, true}) {
+        if (byKey)
+            KeyUp(VK_F1, 0);
+        else
+            Click(Form1->bHilfe);
+        std::string shown = WaitForHelpText({title, firstSentence});
+        EXPECT_EQ(shown.substr(0, shown.find('\r')), title) << (byKey ? "F1" : "Hilfe") << " shows:\n" << shown;
+        EXPECT_NE(shown.find(firstSentence), std::string::npos) << shown;
+        EXPECT_EQ(VisibleDialogs(), std::vector<std::string>());
+        EXPECT_TRUE(CloseHelpViewer(helpFile));
+    }
+    EXPECT_EQ(dialogs.helpCalls.size(), 2u);
 }
 
 TEST_F(EditorFormTest, SwatchesAndPaletteSetTheColourOfTheButtonUsed)

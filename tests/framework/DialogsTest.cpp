@@ -124,6 +124,25 @@ TEST(Help, JumpsGoThroughTheServiceWithTheHelpFile)
     Application.SetHelpFile("");
 }
 
+// The numbers the help file maps its topics to: what the help viewers compute from a name.
+TEST(Help, ATopicsContextIsTheViewersHashOfItsName)
+{
+    const struct {
+        const char* topic;
+        DWORD context;
+    } cases[] = {
+        {"Index", 87893158u},
+        {"Icons_betrachten", 3711226831u},   // past 2^31: the sum wraps
+        {"Iconeditor", 3840439154u},
+        {"INDEX", 87893158u},                // letters count alike in either case
+        {"a.0", (17u * 43 + 12) * 43 + 10},  // "." and "0" have digits of their own
+        {"a-b", 17u * 43 + 18},              // characters outside the table are skipped
+        {"", 0u},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HelpTopicContext(c.topic), c.context) << "\"" << c.topic << "\"";
+}
+
 namespace {
 
 std::string ItemText(HWND box, int id)

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "DialogStub.h"
+#include "HelpViewer.h"
 #include "Main.h"
 #include "MouseInput.h"
 #include "ProgramForms.h"
@@ -146,6 +147,46 @@ TEST_F(MainFormTest, F1OpensTheTopicOfThePageShown)
     EXPECT_EQ(LastHelpKeyword(), "Icon_zuweisen");
     for (const auto& call : dialogs.helpCalls)
         EXPECT_EQ(call.file, ProgramFolder() + "hilfe.hlp");
+}
+
+// The help file the build puts beside the program holds the topics the program asks for, under
+// the numbers it asks with, and the platform's viewer shows them.
+TEST_F(MainFormTest, EveryHelpEntryShowsItsTopicInTheViewer)
+{
+    const std::string helpFile = ProgramFolder() + "hilfe.hlp";
+    ASSERT_TRUE(FileExists(helpFile)) << helpFile;
+    dialogs.helpReachesTheViewer = true;
+
+    const struct {
+        TMaskButton* TMainForm::*page;   // F1 on this page; nullptr: the "?" button
+        const char* title;
+        const char* firstSentence;
+    } entries[] = {
+        {nullptr, "Quillandora! – Übersicht",
+         "Quillandora! Ostrane verwaltet die Icons Ihres Desktops: Sie betrachten Icons aus dem mitgelieferten "
+         "Katalog oder aus beliebigen Ordnern, geben den Symbolen von Windows neue Icons und stellen ein, wie der "
+         "Desktop Icons zeigt."},
+        {&TMainForm::bIcons, "Icons betrachten",
+         "Die Icongalerie zeigt die Icons eines Ordners als Bilder von 32 × 32 Punkten."},
+        {&TMainForm::bAnzeige, "Anzeige einstellen",
+         "Auf der Seite „Desktopeinstellungen“ legen Sie fest, wie Windows die Icons und den Desktop zeigt."},
+        {&TMainForm::bSystem, "Icon zuweisen",
+         "Auf der Seite „Systemicons ändern“ geben Sie den Symbolen von Windows ein anderes Icon."},
+    };
+    for (const auto& e : entries) {
+        const std::string entry = e.page ? "F1 on " + (MainForm->*e.page)->Name() : "the help button";
+        if (e.page) {
+            Click(MainForm->*e.page);
+            PressF1();
+        } else {
+            Click(MainForm->bHilfe);
+        }
+        std::string shown = WaitForHelpText({e.title, e.firstSentence});
+        EXPECT_EQ(shown.substr(0, shown.find('\r')), e.title) << entry << " shows:\n" << shown;
+        EXPECT_NE(shown.find(e.firstSentence), std::string::npos) << entry << " shows:\n" << shown;
+        EXPECT_EQ(VisibleDialogs(), std::vector<std::string>()) << "after " << entry;
+    }
+    EXPECT_TRUE(CloseHelpViewer(helpFile));
 }
 
 TEST_F(MainFormTest, EditorButtonStartsTheEditorBesideTheProgram)

@@ -69,7 +69,7 @@ bool DialogStub::ShellExecuteFile(HWND owner, const std::string& verb, const std
 bool DialogStub::ShowHelp(HWND owner, const std::string& helpFile, const std::string& keyword)
 {
     helpCalls.push_back({owner, helpFile, keyword});
-    return true;
+    return helpReachesTheViewer ? TPlatformDialogs().ShowHelp(owner, helpFile, keyword) : true;
 }
 
 void DialogStub::DragWindow(HWND window)

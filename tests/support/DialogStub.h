@@ -1,5 +1,5 @@
 // A dialog service for tests: records every request and answers from queues set up beforehand.
-// Installed for its lifetime; nothing blocks and nothing is started.
+// Installed for its lifetime; nothing blocks and nothing is started (help only when asked).
 #pragma once
 
 #include "Dialogs.h"
@@ -45,6 +45,8 @@ public:
     std::vector<HWND> drags;
     int colorRequests = 0;
     int fontRequests = 0;
+    // Help calls are recorded and, when set, passed on to the platform's help viewer too.
+    bool helpReachesTheViewer = false;
 
     int MessageDialog(const std::string& text, const std::string& caption, TMsgDlgType type,
                       TMsgDlgButtons buttons) override;
