@@ -89,8 +89,15 @@ void TFlatComboBox::CreateWnd()
 LRESULT CALLBACK TFlatComboBox::EditProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR data)
 {
-    LRESULT result = DefSubclassProc(window, msg, wParam, lParam);
     auto* self = reinterpret_cast<TFlatComboBox*>(data);
+    // The edit field is the system's, not one of ours: an Alt+key typed in it reaches the form's
+    // accelerators as if typed in the box itself.
+    if (msg == WM_SYSCHAR) {
+        LRESULT result = 0;
+        Guarded([&] { result = self->Perform(msg, wParam, lParam); });
+        return result;
+    }
+    LRESULT result = DefSubclassProc(window, msg, wParam, lParam);
     if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS)
         Guarded([self] { self->UpdateActive(); });
     else if (msg == WM_NCDESTROY) {

@@ -127,9 +127,13 @@ void TListSection::Changed()
 
 void TListSection::SetCaption(const std::string& caption)
 {
+    if (list_ && Index() >= 0) {
+        const int header = list_->HeaderRow(Index());
+        list_->ExtentRowRemoving(*this, list_->Item(header));
+        list_->SetItem(header, caption);
+        list_->ExtentRowAdded(*this, caption);
+    }
     caption_ = caption;
-    if (list_ && Index() >= 0)
-        list_->SetItem(list_->HeaderRow(Index()), caption);
 }
 
 void TListSection::SetSubItems(const std::vector<std::string>& strings)
@@ -153,6 +157,24 @@ void TListSection::SetState(TListSectionState state)
             list_->ContractRows(*this);
     }
     state_ = state;
+}
+
+void TListSection::SetEndEllipsis(bool endEllipsis)
+{
+    endEllipsis_ = endEllipsis;
+    if (list_)
+        list_->UpdateHorizontalExtent();
+    Changed();
+}
+
+void TListSection::SetControlType(TSectionControlType type)
+{
+    controlType_ = type;
+    if (RowsShown()) {
+        TSectionListBox::TUpdateScope update(*list_);
+        list_->RemeasureSubItems(*this, 0, subItems_.Count());
+    }
+    Changed();
 }
 
 void TListSection::SetSortDirection(TSortDirection direction)
@@ -217,6 +239,9 @@ void TListSection::SetSubItemImageIndex(int index, int image)
         throw ESectionListBoxError(SubItemIndexError);
     unsigned object = subItems_.Objects(index) & ~0xFFFFu;
     subItems_.SetObjects(index, object | (static_cast<unsigned>(image + 1) & 0xFFFF));
+    // The text starts past the image: its row is measured again.
+    if (RowsShown())
+        list_->RemeasureSubItems(*this, index, 1);
     Changed();
 }
 
@@ -252,10 +277,10 @@ void TListSection::StringAdded(int index)
 {
     if (!RowsShown())
         return;
+    const std::string& text = subItems_.Strings(index);
     int row = list_->HeaderRow(Index()) + 1 + index;
-    list_->InsertItem(row, subItems_.Strings(index), 0);
-    list_->SetRowHeight(row, list_->SubItemRowHeight(*this, subItems_.Strings(index)));
-    list_->UpdateHorizontalExtent();
+    list_->InsertItem(row, text, 0, list_->SubItemRowHeight(*this, index, text));
+    list_->ExtentRowAdded(*this, text);
 }
 
 void TListSection::StringInserted(int index)
@@ -267,18 +292,19 @@ void TListSection::StringDeleted(int index)
 {
     if (!RowsShown())
         return;
-    list_->DeleteItem(list_->HeaderRow(Index()) + 1 + index);
-    list_->UpdateHorizontalExtent();
+    int row = list_->HeaderRow(Index()) + 1 + index;
+    list_->ExtentRowRemoving(*this, list_->Item(row));
+    list_->DeleteItem(row);
 }
 
 void TListSection::StringsCleared(int count)
 {
     if (!RowsShown())
         return;
+    TSectionListBox::TUpdateScope update(*list_);
     int header = list_->HeaderRow(Index());
     for (int i = 0; i < count; ++i)
         list_->DeleteItem(header + 1);
-    list_->UpdateHorizontalExtent();
 }
 
 void TListSection::StringChanged(int index)
@@ -288,10 +314,11 @@ void TListSection::StringChanged(int index)
     int row = list_->HeaderRow(Index()) + 1 + index;
     const std::string& text = subItems_.Strings(index);
     if (list_->Item(row) != text) {
+        list_->ExtentRowRemoving(*this, list_->Item(row));
         list_->SetItem(row, text);
-        list_->SetRowHeight(row, list_->SubItemRowHeight(*this, text));
+        list_->SetRowHeight(row, list_->SubItemRowHeight(*this, index, text));
+        list_->ExtentRowAdded(*this, text);
     }
-    list_->UpdateHorizontalExtent();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -101,9 +101,11 @@ public:
     TFontUsage FontUsage() const { return fontUsage_; }
     void SetFontUsage(TFontUsage usage) { fontUsage_ = usage; Changed(); }
     bool EndEllipsis() const { return endEllipsis_; }
-    void SetEndEllipsis(bool endEllipsis) { endEllipsis_ = endEllipsis; Changed(); }
+    // Rows of a section with end ellipsis count nothing for the horizontal extent.
+    void SetEndEllipsis(bool endEllipsis);
     TSectionControlType ControlType() const { return controlType_; }
-    void SetControlType(TSectionControlType type) { controlType_ = type; Changed(); }
+    // A check box or radio button moves the text: the rows are measured again.
+    void SetControlType(TSectionControlType type);
     int RadioIndex() const { return radioIndex_; }
     void SetRadioIndex(int index) { radioIndex_ = index; Changed(); }
     TSortDirection SortDirection() const { return sortDirection_; }

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -209,67 +210,98 @@ void StretchBitmap(TCanvas& canvas, const RECT& rect, TBitmap& bitmap)
     canvas.Changed();
 }
 
-// Inside <R>: a copy of the canvas font turned by the angle, else none.
-GdiObject<HFONT> MarkupEngine::RotatedFont()
+LayoutFonts::LayoutFonts(TCanvas& canvas) : canvas_(canvas)
 {
-    GdiObject<HFONT> rotated;
-    if (style_.rotation) {
-        LOGFONTA font = {};
-        GetObjectA(canvas_.Font().Handle(), sizeof font, &font);
-        font.lfEscapement = font.lfOrientation = style_.rotation * 10;
-        rotated.reset(CreateFontIndirectA(&font));
-    }
-    return rotated;
+    faces_.reserve(kFaces);
+    dc_ = canvas_.Handle();
+    textColor_ = GetTextColor(dc_);
 }
 
-const MarkupEngine::FontMetrics& MarkupEngine::Metrics()
+LayoutFonts::~LayoutFonts()
 {
-    TFont& font = canvas_.Font();
-    for (const FontMetrics& m : metrics_)
-        if (m.height == font.Height() && m.style == font.Style() && m.charset == font.Charset() && m.name == font.Name())
-            return m;
-    HDC dc = canvas_.Handle();
+    if (restore_ && Ours(GetCurrentObject(dc_, OBJ_FONT)))
+        SelectObject(dc_, restore_);
+    SetTextColor(dc_, textColor_);
+}
+
+bool LayoutFonts::Ours(HGDIOBJ font) const
+{
+    return std::any_of(faces_.begin(), faces_.end(), [font](const Face& f) { return f.handle.get() == font; });
+}
+
+LayoutFonts::Face& LayoutFonts::Make(const LOGFONTA& key, HDC dc)
+{
+    Face* face = nullptr;
+    if (faces_.size() < kFaces) {
+        face = &faces_.emplace_back();
+    } else {
+        face = &faces_[next_++ % faces_.size()];
+        if (GetCurrentObject(dc, OBJ_FONT) == face->handle.get())
+            SelectObject(dc, restore_);   // never delete the font the DC holds
+    }
+    face->key = key;
+    face->handle.reset(CreateFontIndirectA(&key));
+    // A font the system cannot make: the text keeps the canvas's.
+    const SelectedObject measure(dc, face->handle ? face->handle.get() : canvas_.Font().Handle());
     TEXTMETRICA tm = {};
     GetTextMetricsA(dc, &tm);
     SIZE blank = {0, 0};
     GetTextExtentPoint32A(dc, " ", 1, &blank);
-    // A few fonts at a time: a text of ever new fonts must not make every run search a long list.
-    constexpr size_t kFonts = 8;
-    FontMetrics measured = {font.Name(), font.Height(), font.Style(), font.Charset(), tm.tmHeight + tm.tmExternalLeading,
-                            blank.cx};
-    if (metrics_.size() < kFonts) {
-        metrics_.push_back(measured);
-        return metrics_.back();
+    face->lineHeight = tm.tmHeight + tm.tmExternalLeading;
+    face->blank = blank.cx;
+    return *face;
+}
+
+const LayoutFonts::Face& LayoutFonts::Use(const TFont& font, int degrees, HDC& dc)
+{
+    // The canvas's tools go into the DC first: it must never take one of ours for the DC's own.
+    dc = canvas_.Handle();
+    dc_ = dc;
+    LOGFONTA key = font.LogFont();
+    key.lfEscapement = key.lfOrientation = degrees * 10;
+    auto found = std::find_if(faces_.begin(), faces_.end(),
+                              [&key](const Face& f) { return std::memcmp(&f.key, &key, sizeof key) == 0; });
+    const Face& face = found != faces_.end() ? *found : Make(key, dc);
+    HGDIOBJ wanted = face.handle ? face.handle.get() : canvas_.Font().Handle();
+    HGDIOBJ current = GetCurrentObject(dc, OBJ_FONT);
+    if (current != wanted) {
+        if (!Ours(current))
+            restore_ = current;
+        SelectObject(dc, wanted);
     }
-    FontMetrics& replaced = metrics_[nextMetrics_++ % kFonts];
-    replaced = measured;
-    return replaced;
+    return face;
+}
+
+int MarkupEngine::BlankWidth()
+{
+    if (style_.rotation)
+        return Measure(" ").cx;
+    HDC dc = nullptr;
+    return fonts_.Use(font_, 0, dc).blank;
 }
 
 SIZE MarkupEngine::Measure(const std::string& s)
 {
+    HDC dc = nullptr;
+    const LayoutFonts::Face& face = fonts_.Use(font_, style_.rotation, dc);
     // Plain text on one line measures as the system's text call would, at a fraction of its
     // cost: a line of many words is measured word by word.
     if (!style_.rotation && s.find_first_of("&\t") == std::string::npos) {
-        const int lineHeight = Metrics().lineHeight;
         SIZE size = {0, 0};
-        GetTextExtentPoint32A(canvas_.Handle(), s.c_str(), static_cast<int>(s.size()), &size);
-        return {size.cx, lineHeight};
+        GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &size);
+        return {size.cx, face.lineHeight};
     }
-    HDC dc = canvas_.Handle();
-    GdiObject<HFONT> rotated = RotatedFont();
-    SelectedObject select(dc, rotated.get());
     RECT r = {0, 0, 0, 0};
     // Wine reports no height for a bottom-aligned rectangle being measured.
     DrawTextA(dc, s.c_str(), static_cast<int>(s.size()), &r, (kTextFlags & ~DT_BOTTOM) | DT_CALCRECT);
     return {r.right - r.left, r.bottom - r.top};
 }
 
-void MarkupEngine::DrawRun(const std::string& run, RECT rect)
+void MarkupEngine::DrawRun(const std::string& run, RECT rect, TColor color)
 {
-    HDC dc = canvas_.Handle();
-    GdiObject<HFONT> rotated = RotatedFont();
-    SelectedObject select(dc, rotated.get());
+    HDC dc = nullptr;
+    fonts_.Use(font_, style_.rotation, dc);
+    SetTextColor(dc, ColorToRGB(color) & 0x00FFFFFF);
     UINT flags = kTextFlags | (options_.wordWrap ? 0 : DT_END_ELLIPSIS);
     DrawTextA(dc, run.c_str(), static_cast<int>(run.size()), &rect, flags);
     canvas_.Changed();
@@ -277,8 +309,8 @@ void MarkupEngine::DrawRun(const std::string& run, RECT rect)
 
 void MarkupEngine::SetStyleBit(TFontStyles bit, bool on)
 {
-    TFontStyles style = canvas_.Font().Style();
-    canvas_.Font().SetStyle(on ? style | bit : style & ~bit);
+    TFontStyles style = font_.Style();
+    font_.SetStyle(on ? style | bit : style & ~bit);
 }
 
 void MarkupEngine::FillBand(const RECT& lineRect)
@@ -290,7 +322,8 @@ void MarkupEngine::FillBand(const RECT& lineRect)
 
 bool MarkupEngine::Run(std::string text)
 {
-    baseFont_.Assign(canvas_.Font());
+    font_.Assign(canvas_.Font());
+    baseFont_.Assign(font_);
     background_ = canvas_.Brush().Color();
     const TColor pen = canvas_.Pen().Color();
     canvas_.Brush().SetColor(clNone);   // text over whatever is there
@@ -308,7 +341,7 @@ bool MarkupEngine::Run(std::string text)
         // The measuring pass must leave no trace.
         const StyleState savedStyle = style_;
         TFont savedFont;
-        savedFont.Assign(canvas_.Font());
+        savedFont.Assign(font_);
         const TColor savedBrush = canvas_.Brush().Color();
         const TColor savedPen = canvas_.Pen().Color();
         const HotAnchor savedHot = hot_;
@@ -326,7 +359,7 @@ bool MarkupEngine::Run(std::string text)
 
         if (!options_.measureOnly) {
             style_ = savedStyle;
-            canvas_.Font().Assign(savedFont);
+            font_.Assign(savedFont);
             canvas_.Brush().SetColor(savedBrush);
             canvas_.Pen().SetColor(savedPen);
             // The measuring pass saw the line unaligned and before its height was known.
@@ -373,7 +406,6 @@ bool MarkupEngine::Run(std::string text)
     result_.focusTarget = text.substr(focusTarget_.at, focusTarget_.length);
     text_ = nullptr;
 
-    canvas_.Font().Assign(baseFont_);
     canvas_.Brush().SetColor(background_);
     canvas_.Pen().SetColor(pen);
     return hit;
@@ -485,11 +517,8 @@ bool MarkupEngine::PlaceRun(const std::string& run, const RECT& lineRect, LineSt
             bottom += line.drop;
         bottom -= line.imageOffset;
         if (style_.shadow) {
-            const TColor color = canvas_.Font().Color();
-            canvas_.Font().SetColor(options_.shadowColor);
             const int o = options_.shadowOffset;
-            DrawRun(run, {x_ + o, lineRect.top + o, lineRect.right + o, bottom + o});
-            canvas_.Font().SetColor(color);
+            DrawRun(run, {x_ + o, lineRect.top + o, lineRect.right + o, bottom + o}, options_.shadowColor);
         }
         DrawRun(run, {x_, lineRect.top, lineRect.right, bottom});
         if (style_.focusOpen)

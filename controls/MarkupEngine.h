@@ -97,11 +97,46 @@ struct TagCall {
     int& bullets;
 };
 
+// The fonts one layout uses, each made and measured once. A run is measured or drawn with its
+// font in the canvas's DC in place of the canvas's own, so that a tag switching the style costs a
+// look-up rather than a new font; the canvas's font, and the DC's text colour, are back when the
+// layout ends.
+class LayoutFonts {
+public:
+    struct Face {
+        LOGFONTA key = {};
+        GdiObject<HFONT> handle;
+        int lineHeight = 0;   // external leading included
+        int blank = 0;
+    };
+
+    explicit LayoutFonts(TCanvas& canvas);
+    ~LayoutFonts();
+    LayoutFonts(const LayoutFonts&) = delete;
+    LayoutFonts& operator=(const LayoutFonts&) = delete;
+
+    // Selects the face of `font` turned by `degrees` into the canvas's DC, which `dc` receives.
+    // The face stays valid until the next call.
+    const Face& Use(const TFont& font, int degrees, HDC& dc);
+
+private:
+    static constexpr size_t kFaces = 16;
+    bool Ours(HGDIOBJ font) const;
+    Face& Make(const LOGFONTA& key, HDC dc);
+
+    TCanvas& canvas_;
+    HDC dc_ = nullptr;
+    COLORREF textColor_ = 0;
+    HGDIOBJ restore_ = nullptr;   // what the DC held before a face of ours
+    std::vector<Face> faces_;     // a text of ever new fonts replaces them in turn
+    size_t next_ = 0;
+};
+
 // The state of one DrawMarkup call.
 class MarkupEngine {
 public:
     MarkupEngine(TCanvas& canvas, const RECT& rect, const TMarkupOptions& options, TMarkupResult& result)
-        : canvas_(canvas), rect_(rect), options_(options), result_(result)
+        : canvas_(canvas), rect_(rect), fonts_(canvas), options_(options), result_(result)
     {
     }
 
@@ -145,34 +180,23 @@ private:
     void Font(const std::string& tag, bool measure);
     void Bullet(const RECT& lineRect, LineState& line, bool measure);
 
-    GdiObject<HFONT> RotatedFont();
     // What the system's text call measures for s on one line.
     SIZE Measure(const std::string& s);
-    void DrawRun(const std::string& run, RECT rect);
+    void DrawRun(const std::string& run, RECT rect, TColor color);
+    void DrawRun(const std::string& run, const RECT& rect) { DrawRun(run, rect, font_.Color()); }
     int GhHeight() { return Measure("gh").cy; }
-    int BlankWidth() { return style_.rotation ? Measure(" ").cx : Metrics().blank; }
+    int BlankWidth();
     void SetStyleBit(TFontStyles bit, bool on);
     void FillBand(const RECT& lineRect);
     int Scaled(int pixels) { return MulDiv(pixels, GetDeviceCaps(canvas_.Handle(), LOGPIXELSX), 96); }
 
-    // The canvas font's line height and blank, measured once for each font the text uses.
-    struct FontMetrics {
-        std::string name;
-        int height = 0;
-        TFontStyles style = 0;
-        BYTE charset = 0;
-        int lineHeight = 0;
-        int blank = 0;
-    };
-    const FontMetrics& Metrics();
-
     TCanvas& canvas_;
     const RECT rect_;
-    std::vector<FontMetrics> metrics_;
-    size_t nextMetrics_ = 0;   // the entry a new font replaces
+    LayoutFonts fonts_;
     const TMarkupOptions& options_;
     TMarkupResult& result_;
     StyleState style_;
+    TFont font_;       // the style of the text at hand; the canvas's own font stays as it is
     TFont baseFont_;
     TColor background_ = clNone;
     int imageUnderPoint_ = 0;

@@ -89,19 +89,19 @@ TagOutcome MarkupEngine::Flag(bool StyleState::*flag, bool on)
 TagOutcome MarkupEngine::Blink()
 {
     if (!options_.blinkOn && background_ != clNone)
-        canvas_.Font().SetColor(background_);
+        font_.SetColor(background_);
     return TagOutcome::Continue;
 }
 
 TagOutcome MarkupEngine::EndBlink()
 {
-    canvas_.Font().SetColor(baseFont_.Color());
+    font_.SetColor(baseFont_.Color());
     return TagOutcome::Continue;
 }
 
 TagOutcome MarkupEngine::EndFont(bool measure)
 {
-    TFont& font = canvas_.Font();
+    TFont& font = font_;
     font.SetName(baseFont_.Name());
     font.SetHeight(baseFont_.Height());
     if (!measure && !options_.selected) {
@@ -117,10 +117,10 @@ TagOutcome MarkupEngine::Highlight()
 {
     if (!style_.hiBrush) {
         style_.hiBrush = canvas_.Brush().Color();
-        style_.hiFont = canvas_.Font().Color();
+        style_.hiFont = font_.Color();
     }
     canvas_.Brush().SetColor(clHighlight);
-    canvas_.Font().SetColor(clHighlightText);
+    font_.SetColor(clHighlightText);
     return TagOutcome::Continue;
 }
 
@@ -128,7 +128,7 @@ TagOutcome MarkupEngine::EndHighlight()
 {
     if (style_.hiBrush) {
         canvas_.Brush().SetColor(*style_.hiBrush);
-        canvas_.Font().SetColor(*style_.hiFont);
+        font_.SetColor(*style_.hiFont);
         style_.hiBrush.reset();
         style_.hiFont.reset();
     }
@@ -238,7 +238,7 @@ void MarkupEngine::OpenAnchor(const std::string& raw, size_t rawAt, const RECT& 
     if (close != std::string::npos)
         style_.target = {rawAt + open + 1, close - open - 1};
 
-    TFont& font = canvas_.Font();
+    TFont& font = font_;
     style_.anchorFont = font.Color();
     style_.anchorBrush = canvas_.Brush().Color();
     // Without hoverOnly every anchor is shown as hovered.
@@ -266,7 +266,7 @@ void MarkupEngine::CloseAnchor(const RECT& lineRect, const LineState& line, bool
         return;
     SetStyleBit(fsUnderline, false);
     canvas_.Brush().SetColor(style_.anchorBrush);
-    canvas_.Font().SetColor(options_.selected ? style_.anchorFont : baseFont_.Color());
+    font_.SetColor(options_.selected ? style_.anchorFont : baseFont_.Color());
     style_.inAnchor = false;
     if (style_.hot) {
         const int left = style_.anchorStart.y == lineRect.top ? style_.anchorStart.x : lineRect.left;
@@ -325,7 +325,7 @@ void MarkupEngine::Body(const std::string& tag, bool measure)
 
 void MarkupEngine::Font(const std::string& tag, bool measure)
 {
-    TFont& font = canvas_.Font();
+    TFont& font = font_;
     std::string value;
     if (Attribute(tag, "FACE", value) && !value.empty())
         font.SetName(value);
@@ -350,7 +350,7 @@ void MarkupEngine::Bullet(const RECT& lineRect, LineState& line, bool measure)
     line.width += kBulletWidth * level;
     x_ += (level - 1) * kBulletWidth;
     if (!measure) {
-        TFont& font = canvas_.Font();
+        TFont& font = font_;
         const std::string name = font.Name();
         const BYTE charset = font.Charset();
         font.SetName("Symbol");

@@ -46,6 +46,8 @@ void TSectionListBox::DrawRow(int index, const RECT& rect, TOwnerDrawState state
     bool focused = (state & odFocused) != 0;
     bool wallpaper = !wallpaper_.Empty();
     std::string text = Item(index);
+    // Nothing a row draws reaches the next: a text taller than its row is cut at the row's edge.
+    const ClippedDC clip(canvas.Handle(), rect);
 
     // 1. Font and colours.
     if (header) {
@@ -59,7 +61,7 @@ void TSectionListBox::DrawRow(int index, const RECT& rect, TOwnerDrawState state
     }
     canvas.Brush().SetStyle(bsSolid);
     // 2. URL text.
-    if (!header && urlSettings_.URLAware() && IsURL(text) && !IsMarkup(text)) {
+    if (urlSettings_.URLAware() && IsURL(text) && !IsMarkup(text)) {
         canvas.Font().SetStyle(canvas.Font().Style() | fsUnderline);
         canvas.Font().SetColor(urlSettings_.URLColor());
         if (!urlSettings_.URLFull())
@@ -110,10 +112,13 @@ void TSectionListBox::DrawRow(int index, const RECT& rect, TOwnerDrawState state
         x += images->Width() + imageSpacing_;
     }
     // 8. Text.
+    x = rect.left + TextLeft(section, subItemIdx);
     int textWidth = 0;
-    if (IsRichText(text) && !header) {
-        richText_.Draw(canvas, text, {x, rect.top, rect.right, rect.bottom}, selected,
-                       selected ? selectionColor_ : Color(), wordWrap_);
+    if (IsRichText(text)) {
+        // A header keeps its look when selected, as its plain caption does.
+        const bool selectedLook = selected && !header;
+        richText_.Draw(canvas, text, {x, rect.top, rect.right, rect.bottom}, selectedLook,
+                       selectedLook ? selectionColor_ : Color(), wordWrap_);
         textWidth = rect.right - x;
     } else if (IsMarkup(text)) {
         RECT area = {x, rect.top, rect.right, rect.bottom};
@@ -122,7 +127,8 @@ void TSectionListBox::DrawRow(int index, const RECT& rect, TOwnerDrawState state
         DrawMarkup(canvas, text, area, options, result);
         textWidth = result.width;
     } else
-        textWidth = DrawPlainText(canvas, section, index, text, {x, rect.top, rect.right, rect.bottom}, height, selected);
+        textWidth = DrawPlainText(canvas, section, index, text, {x, rect.top, rect.right, rect.bottom}, rect.left,
+                                  height, selected);
     // 9. Node.
     if (header)
         DrawNode(canvas, section, rect.left, rect, height, background);
@@ -145,9 +151,10 @@ void TSectionListBox::DrawRow(int index, const RECT& rect, TOwnerDrawState state
 }
 
 // Plain text (and every header): drawn with the system's text call, or as tabbed text when it
-// holds tabs or is a header. Returns the width of the text.
+// holds tabs or is a header; tab stops count from `tabOrigin`, the row's left, where the grid lines
+// stand. Returns the width of the text.
 int TSectionListBox::DrawPlainText(TCanvas& canvas, TListSection& section, int row, const std::string& text,
-                                   const RECT& rect, int height, bool selected)
+                                   const RECT& rect, int tabOrigin, int height, bool selected)
 {
     int sectionIdx = SectionOfRow(row);
     int subItemIdx = SubItemOfRow(row);
@@ -189,7 +196,7 @@ int TSectionListBox::DrawPlainText(TCanvas& canvas, TListSection& section, int r
                 : section.VAlignment() == vtaBottom ? rect.bottom - extent.cy
                                                     : rect.top + (height - extent.cy) / 2;
         TabbedTextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()), static_cast<int>(stops.size()),
-                       stops.empty() ? nullptr : stops.data(), x);
+                       stops.empty() ? nullptr : stops.data(), tabOrigin);
     }
     return extent.cx;
 }

@@ -42,7 +42,15 @@ void TSectionListBox::StartEdit(int row)
     SendMessageA(editor_->Handle(), EM_LINESCROLL, 0, -SendMessageA(editor_->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0));
 }
 
-void TSectionListBox::EndEdit()
+void TSectionListBox::PlaceEditor()
+{
+    if (!Editing() || !HandleAllocated())
+        return;
+    RECT rect = ItemRect(editRow_);
+    editor_->SetBounds(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
+void TSectionListBox::EndEdit(bool focusList)
 {
     if (!Editing() || endingEdit_)
         return;
@@ -61,7 +69,7 @@ void TSectionListBox::EndEdit()
     UpdateHeights();
     editor_->Hide();
     endingEdit_ = false;
-    if (HandleAllocated() && IsWindowVisible(Handle()))
+    if (focusList && HandleAllocated() && IsWindowVisible(Handle()))
         SetFocus();
     SetItemIndex(std::min(row, ItemCount() - 1));
 }

@@ -7,6 +7,7 @@
 
 #include "slstbox.h"
 
+#include "Forms.h"
 #include "Markup.h"
 #include "SectionRows.h"
 
@@ -57,6 +58,7 @@ LRESULT TSectionListBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CANCELMODE:
     case WM_CAPTURECHANGED:
         draggingTab_ = false;
+        dragTab_ = -1;
         break;
     case WM_KEYDOWN: {
         LRESULT result = TCustomListBox::WndProc(msg, wParam, lParam);
@@ -80,16 +82,25 @@ LRESULT TSectionListBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         if (!wallpaper_.Empty() && wallpaper_.Height() != subItemHeight_ && updateCount_ == 0)
             Invalidate();
         ApplyFlatScrollBars();
+        PlaceEditor();
         return result;
     }
     case WM_HSCROLL: {
         LRESULT result = TCustomListBox::WndProc(msg, wParam, lParam);
         ApplyFlatScrollBars();
+        PlaceEditor();
+        return result;
+    }
+    case WM_MOUSEWHEEL:
+    case LB_SETTOPINDEX: {
+        LRESULT result = TCustomListBox::WndProc(msg, wParam, lParam);
+        PlaceEditor();
         return result;
     }
     case WM_SETCURSOR:
-        if (splitCursor_ && LOWORD(lParam) == HTCLIENT) {
-            ::SetCursor(LoadCursorA(nullptr, IDC_SIZEWE));
+        if (hoverCursor_ && reinterpret_cast<HWND>(wParam) == Handle() && LOWORD(lParam) == HTCLIENT &&
+            Screen.Cursor() == crDefault) {
+            ::SetCursor(hoverCursor_);
             return TRUE;
         }
         break;
@@ -115,9 +126,11 @@ bool TSectionListBox::MarkupHit(int row, int x, int y, std::string& target)
     if (row < 0 || row >= ItemCount() || !IsMarkup(Item(row)))
         return false;
     int sectionIdx = SectionOfRow(row);
-    bool header = SubItemOfRow(row) < 0;
+    int subItemIdx = SubItemOfRow(row);
+    bool header = subItemIdx < 0;
     RECT rect = ItemRect(row);
-    rect.left += header ? sectionIndent_ : subItemIndent_;
+    // Where the row's text is drawn.
+    rect.left += TextLeft(sections_.Items(sectionIdx), subItemIdx);
     TCanvas& canvas = measure_.Canvas();
     if (header)
         SetHeaderFont(canvas, sections_.Items(sectionIdx));
@@ -153,7 +166,8 @@ void TSectionListBox::LeftButtonDown(int x, int y, WPARAM keys, LPARAM lParam)
             SetItemIndex(-1);
         return;
     }
-    if (tabPosMove_ && dragTab_ >= 0) {
+    // Only a press on the header where the stop was found takes it.
+    if (tabPosMove_ && dragTab_ >= 0 && SubItemOfRow(row) < 0) {
         draggingTab_ = true;
         dragX_ = -1;
     }
@@ -241,14 +255,19 @@ void TSectionListBox::FireRowEvent(int x, int y, const TSectionEvent& onSection,
         onSubItem(this, sectionIdx, subItemIdx);
 }
 
+void TSectionListBox::ShowHoverCursor(HCURSOR cursor)
+{
+    hoverCursor_ = cursor;
+    if (Screen.Cursor() != crDefault)
+        return;   // the hourglass of long work stays
+    // The system asked for the cursor before this move: it shows what the move found now.
+    if (!cursor)
+        cursor = CursorHandle(Cursor() == crDefault ? crArrow : Cursor());
+    ::SetCursor(cursor);
+}
+
 void TSectionListBox::PointerMove(int x, int y)
 {
-    auto showCursor = [this](TCursor cursor) {
-        splitCursor_ = false;
-        SetCursor(cursor);
-        if (HCURSOR handle = CursorHandle(cursor == crDefault ? crArrow : cursor))
-            ::SetCursor(handle);
-    };
     int row = ItemAtPos({x, y});
     if (draggingTab_ && dragTab_ >= 0 && row >= 0) {
         int sectionIdx = SectionOfRow(row);
@@ -270,30 +289,30 @@ void TSectionListBox::PointerMove(int x, int y)
         dragX_ = x;
         return;
     }
+    if (!draggingTab_)
+        dragTab_ = -1;   // a stop is taken only where the pointer finds it, on a header
     if (row < 0) {
-        showCursor(restCursor_);
+        ShowHoverCursor(nullptr);
         return;
     }
     const std::string& text = Item(row);
     bool header = SubItemOfRow(row) < 0;
-    if (header && tabPosMove_) {
-        dragTab_ = -1;
+    if (header && tabPosMove_ && !draggingTab_) {
         for (int i = 0; i < tabPositions_.Count(); ++i)
             if (std::abs(tabPositions_.Items(i).TabPosition - x) <= 3)
                 dragTab_ = i;
         if (dragTab_ >= 0) {
-            splitCursor_ = true;
-            ::SetCursor(LoadCursorA(nullptr, IDC_SIZEWE));
+            ShowHoverCursor(LoadCursorA(nullptr, IDC_SIZEWE));
             return;
         }
     }
     if (!IsMarkup(text)) {
-        showCursor(IsURL(text) ? crHandPoint : restCursor_);
+        ShowHoverCursor(IsURL(text) ? CursorHandle(crHandPoint) : nullptr);
         return;
     }
     std::string target;
     if (MarkupHit(row, x, y, target)) {
-        showCursor(crHandPoint);
+        ShowHoverCursor(CursorHandle(crHandPoint));
         if (target != hoverAnchor_) {
             hoverAnchor_ = target;
             if (OnAnchorEnter)
@@ -301,7 +320,7 @@ void TSectionListBox::PointerMove(int x, int y)
         }
         return;
     }
-    showCursor(restCursor_);
+    ShowHoverCursor(nullptr);
     if (!hoverAnchor_.empty()) {
         hoverAnchor_.clear();
         if (OnAnchorExit)

@@ -29,8 +29,9 @@ LRESULT TSectionMemo::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     if (msg == WM_CHAR && (wParam == '\r' || wParam == '\n'))
         return 0;
     if (msg == WM_KILLFOCUS) {
+        // The focus is on its way elsewhere (another control, another window): it stays there.
         LRESULT result = TEdit::WndProc(msg, wParam, lParam);
-        list_.EndEdit();
+        list_.EndEdit(false);
         return result;
     }
     return TEdit::WndProc(msg, wParam, lParam);

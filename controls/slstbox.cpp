@@ -11,6 +11,7 @@
 #include "SectionRows.h"
 
 #include <algorithm>
+#include <optional>
 
 using namespace SectionRows;
 
@@ -112,9 +113,17 @@ void TSectionListBox::CreateWnd()
     if (!HandleAllocated())
         return;
     richText_.Create(Handle());
+    // A re-measure posted to the window this one replaces went with it.
+    remeasurePosted_ = false;
     UpdateHeights();
     UpdateHorizontalExtent();
     ApplyFlatScrollBars();
+}
+
+void TSectionListBox::FontChanged()
+{
+    TCustomListBox::FontChanged();
+    UpdateHorizontalExtent();
 }
 
 int TSectionListBox::HeaderRow(int sectionIdx) const
@@ -204,8 +213,7 @@ void TSectionListBox::ExpandRows(TListSection& section)
     int header = HeaderRow(section.Index());
     for (int j = 0; j < section.SubItems().Count(); ++j) {
         const std::string& text = section.SubItems().Strings(j);
-        InsertItem(header + 1 + j, text, 0);
-        SetRowHeight(header + 1 + j, SubItemRowHeight(section, text));
+        InsertItem(header + 1 + j, text, 0, SubItemRowHeight(section, j, text));
     }
 }
 
@@ -219,8 +227,8 @@ void TSectionListBox::ContractRows(TListSection& section)
 
 void TSectionListBox::SectionAdded(TListSection& section)
 {
-    int row = AddItem(section.Caption(), 1);
-    SetRowHeight(row, sectionHeight_);
+    AddItem(section.Caption(), 1, sectionHeight_);
+    ExtentRowAdded(section, section.Caption());
     if (oneExpanded_ && sections_.Count() == 1)
         section.SetState(lssExpanded);
 }
@@ -242,7 +250,20 @@ int TSectionListBox::TextRight() const
 }
 
 
-int TSectionListBox::SubItemRowHeight(TListSection& section, const std::string& text)
+int TSectionListBox::TextLeft(TListSection& section, int subItemIdx) const
+{
+    const bool header = subItemIdx < 0;
+    int left = header ? sectionIndent_ : subItemIndent_;
+    if (!header && (section.ControlType() == scCheckbox || section.ControlType() == scRadiobutton))
+        left += 16;
+    TImageList* images = header ? SectionImages() : SubItemImages();
+    const int image = !images ? -1 : header ? section.ImageIndex() : section.SubItemImageIndex(subItemIdx);
+    if (images && image >= 0)
+        left += images->Width() + imageSpacing_;
+    return left;
+}
+
+int TSectionListBox::SubItemRowHeight(TListSection& section, int subItemIdx, const std::string& text)
 {
     const std::string s = richText_.PlainText(text);
     // Rows are one byte high at most in the system's list box; no form uses AutoSize off, so the
@@ -251,8 +272,12 @@ int TSectionListBox::SubItemRowHeight(TListSection& section, const std::string& 
         return section.ItemHeight();
     TCanvas& canvas = measure_.Canvas();
     SetSubItemFont(canvas, section);
+    // The text is measured in the room it is drawn in: from past the check box and image to the
+    // right of the client area.
+    const int left = TextLeft(section, subItemIdx);
+    const int right = std::max<int>(ClientWidth(), left + 1);
     if (!IsMarkup(s)) {
-        RECT rect = {subItemIndent_, 0, std::max(TextRight(), subItemIndent_ + 1), 0};
+        RECT rect = {left, 0, right, 0};
         UINT flags = DT_CALCRECT | DT_NOPREFIX | (wordWrap_ ? DT_WORDBREAK : 0);
         HDC dc = canvas.Handle();
         DrawTextA(dc, s.empty() ? " " : s.c_str(), -1, &rect, flags);
@@ -260,7 +285,7 @@ int TSectionListBox::SubItemRowHeight(TListSection& section, const std::string& 
         int lines = std::max<int>((rect.bottom - rect.top) / lineHeight, 1);
         return lines * section.ItemHeight();
     }
-    RECT rect = {subItemIndent_, 0, std::max(Width(), subItemIndent_ + 1), section.ItemHeight()};
+    RECT rect = {left, 0, right, section.ItemHeight()};
     TMarkupOptions options = RowMarkupOptions(false);
     options.measureOnly = true;
     TMarkupResult result;
@@ -270,49 +295,98 @@ int TSectionListBox::SubItemRowHeight(TListSection& section, const std::string& 
 
 void TSectionListBox::UpdateHeights()
 {
+    // One update from the first height that changes: the list lays itself out once, not per row.
+    std::optional<TUpdateScope> update;
     for (int row = 0; row < ItemCount(); ++row) {
         int sectionIdx = -1;
         int sub = -1;
         GetSelection(row, sectionIdx, sub);
-        if (sub < 0 || sectionIdx < 0)
-            SetRowHeight(row, sectionHeight_);
-        else
-            SetRowHeight(row, SubItemRowHeight(sections_.Items(sectionIdx), Item(row)));
+        const int height = sub < 0 || sectionIdx < 0 ? sectionHeight_
+                                                     : SubItemRowHeight(sections_.Items(sectionIdx), sub, Item(row));
+        if (height == RowHeight(row))
+            continue;
+        if (!update)
+            update.emplace(*this);
+        SetRowHeight(row, height);
     }
-    Invalidate();
+    if (!update)
+        Invalidate();
+}
+
+void TSectionListBox::RemeasureSubItems(TListSection& section, int first, int count)
+{
+    if (section.State() != lssExpanded || section.Index() < 0)
+        return;
+    const int header = HeaderRow(section.Index());
+    for (int j = first; j < first + count && j < section.SubItems().Count(); ++j)
+        SetRowHeight(header + 1 + j, SubItemRowHeight(section, j, section.SubItems().Strings(j)));
+}
+
+int TSectionListBox::RowExtent(const std::string& row)
+{
+    // Rich text as its plain text, mark-up as nothing, up to the first line end.
+    std::string text = IsMarkup(row) ? std::string() : richText_.PlainText(row);
+    text = text.substr(0, text.find('\r'));
+    TCanvas& canvas = measure_.Canvas();
+    canvas.Font().Assign(Font());
+    std::vector<int> stops = tabPositions_.Stops();
+    DWORD size = GetTabbedTextExtentA(canvas.Handle(), text.c_str(), static_cast<int>(text.size()),
+                                      static_cast<int>(stops.size()), stops.empty() ? nullptr : stops.data());
+    return LOWORD(size);
 }
 
 void TSectionListBox::UpdateHorizontalExtent()
 {
     if (updateCount_ > 0 || !HandleAllocated())
         return;
-    if (wordWrap_) {
-        HideHorizontalScrollBar();
+    rowExtents_.clear();
+    if (!wordWrap_) {
+        for (int row = 0; row < ItemCount(); ++row) {
+            int sectionIdx = SectionOfRow(row);
+            if (sectionIdx < 0 || !sections_.Items(sectionIdx).EndEllipsis())
+                ++rowExtents_[RowExtent(Item(row))];
+        }
+    }
+    ApplyHorizontalExtent();
+}
+
+void TSectionListBox::ExtentRowAdded(TListSection& section, const std::string& text)
+{
+    // While updating, and before the window is there, the rows are all measured afterwards.
+    if (updateCount_ > 0 || !HandleAllocated() || wordWrap_ || section.EndEllipsis())
+        return;
+    ++rowExtents_[RowExtent(text)];
+    ApplyHorizontalExtent();
+}
+
+void TSectionListBox::ExtentRowRemoving(TListSection& section, const std::string& text)
+{
+    if (updateCount_ > 0 || !HandleAllocated() || wordWrap_ || section.EndEllipsis())
+        return;
+    auto found = rowExtents_.find(RowExtent(text));
+    if (found == rowExtents_.end()) {
+        // Measured otherwise when it came (a setting changed since): all rows once more.
+        UpdateHorizontalExtent();
         return;
     }
-    TCanvas& canvas = measure_.Canvas();
-    canvas.Font().Assign(Font());
-    std::vector<int> stops = tabPositions_.Stops();
-    int widest = 0;
-    for (int row = 0; row < ItemCount(); ++row) {
-        int sectionIdx = SectionOfRow(row);
-        if (sectionIdx >= 0 && sections_.Items(sectionIdx).EndEllipsis())
-            continue;
-        std::string text = IsMarkup(Item(row)) ? std::string() : richText_.PlainText(Item(row));
-        text = text.substr(0, text.find('\r'));
-        DWORD size = GetTabbedTextExtentA(canvas.Handle(), text.c_str(), static_cast<int>(text.size()),
-                                          static_cast<int>(stops.size()), stops.empty() ? nullptr : stops.data());
-        widest = std::max(widest, (static_cast<int>(LOWORD(size)) + subItemIndent_) & 0xFFFF);
-    }
-    if (widest < Width())
+    if (--found->second == 0)
+        rowExtents_.erase(found);
+    ApplyHorizontalExtent();
+}
+
+void TSectionListBox::ApplyHorizontalExtent()
+{
+    const int widest = rowExtents_.empty() ? 0 : (rowExtents_.rbegin()->first + subItemIndent_) & 0xFFFF;
+    if (wordWrap_ || widest < Width())
         HideHorizontalScrollBar();
-    else
+    else if (widest != HorizontalExtent())
         SetHorizontalExtent(widest);
 }
 
 void TSectionListBox::HideHorizontalScrollBar()
 {
-    SetHorizontalExtent(0);
+    if (HorizontalExtent() != 0)
+        SetHorizontalExtent(0);
     // The list keeps its vertical bar at all times, which shows an idle horizontal one as well.
     ShowScrollBar(Handle(), SB_HORZ, FALSE);
 }
@@ -401,6 +475,8 @@ void TSectionListBox::Resize()
     TCustomListBox::Resize();
     if (wordWrap_)
         UpdateHeights();
+    // A taller list near its end shows rows above: they move down without a scroll.
+    PlaceEditor();
 }
 
 void TSectionListBox::SelectSubItem(int sectionIdx, int subItemIdx)

@@ -12,6 +12,7 @@
 #include "SectionRichText.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -167,16 +168,20 @@ public:
     int HeaderRow(int sectionIdx) const;
     int SectionOfRow(int row) const;
     int SubItemOfRow(int row) const;
-    // Recomputes every row height and repaints.
+    // Recomputes every row height, in one update, and repaints.
     void UpdateHeights();
-    // The height a sub-item row of `section` with text `s` gets.
-    int SubItemRowHeight(TListSection& section, const std::string& s);
+    // The height the row of sub-item `subItemIdx` of `section` with text `s` gets.
+    int SubItemRowHeight(TListSection& section, int subItemIdx, const std::string& s);
+    // Where the text of a row starts, from the row's left: past the indent, a sub-item's check box
+    // or radio button, and the row's image. Rows are measured, drawn and hit-tested from here.
+    int TextLeft(TListSection& section, int subItemIdx) const;
 
     // In-place editing of a sub-item row (writable text sections only).
     bool Editing() const;
     void StartEdit(int row);
-    // Commits the editor's text (when editing) and hides it.
-    void EndEdit();
+    // Commits the editor's text (when editing) and hides it; the list takes the focus back unless
+    // `focusList` is false (the focus is on its way to another control).
+    void EndEdit(bool focusList = true);
 
     TSectionEvent OnExpandSection;
     TSectionEvent OnContractSection;
@@ -207,6 +212,7 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
+    void FontChanged() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Change() override;
     void DrawItem(int index, const RECT& rect, TOwnerDrawState state) override;
@@ -232,7 +238,15 @@ private:
     void SetHeaderFont(TCanvas& canvas, TListSection& section);
     static UINT RemeasureMessage();
     void ImagesChanged();
+    // Row heights of `count` sub-items of `section` from `first` on, when they are shown.
+    void RemeasureSubItems(TListSection& section, int first, int count);
+    // The horizontal extent from every row, in one pass (not while updating).
     void UpdateHorizontalExtent();
+    // A row shown or about to go, outside an update: the extent follows without a pass over all rows.
+    void ExtentRowAdded(TListSection& section, const std::string& text);
+    void ExtentRowRemoving(TListSection& section, const std::string& text);
+    int RowExtent(const std::string& text);
+    void ApplyHorizontalExtent();
     void HideHorizontalScrollBar();
     void InvalidateRow(int row);
     void RepaintSectionRows(TListSection& section);
@@ -242,7 +256,7 @@ private:
 
     void DrawRow(int index, const RECT& rect, TOwnerDrawState state);
     int DrawPlainText(TCanvas& canvas, TListSection& section, int row, const std::string& text, const RECT& rect,
-                      int height, bool selected);
+                      int tabOrigin, int height, bool selected);
     void DrawRowLines(TCanvas& canvas, TListSection& section, const RECT& rect, bool header, bool focused);
     void DrawNode(TCanvas& canvas, TListSection& section, int x, const RECT& rect, int height, TColor background);
     void DrawSortButton(TCanvas& canvas, TListSection& section, const RECT& rect);
@@ -253,6 +267,10 @@ private:
     // The section or the sub-item event for the row under a point.
     void FireRowEvent(int x, int y, const TSectionEvent& onSection, const TSubItemEvent& onSubItem);
     void PointerMove(int x, int y);
+    // The pointer's look over the rows: nullptr for the control's own cursor.
+    void ShowHoverCursor(HCURSOR cursor);
+    // The editor over its row again, wherever the list has scrolled.
+    void PlaceEditor();
     void SectionKeyDown(WORD key);
     void SectionKeyPress(char key);
     bool MarkupHit(int row, int x, int y, std::string& target);
@@ -305,11 +323,12 @@ private:
     bool endingEdit_ = false;
     int dragTab_ = -1;          // the tab stop under the pointer on a header, or being dragged
     bool draggingTab_ = false;
-    bool splitCursor_ = false;
     bool remeasurePosted_ = false;
     int dragX_ = -1;
     std::string hoverAnchor_;
-    TCursor restCursor_ = crDefault;
+    HCURSOR hoverCursor_ = nullptr;   // over a link or a tab stop; the control's Cursor stays the program's
+    // How many rows need each width across: the widest gives the horizontal extent.
+    std::map<int, int> rowExtents_;
 };
 
 // BeginUpdate / EndUpdate on every path.

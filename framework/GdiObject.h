@@ -133,3 +133,23 @@ private:
     HDC dc_;
     HGDIOBJ old_;
 };
+
+// Narrows a DC's clipping to a rectangle (logical coordinates) and puts the clipping back as it
+// was on every path. Unlike SavedDC it leaves the selected objects alone, which a canvas drawing
+// in between may exchange and delete.
+class ClippedDC {
+public:
+    ClippedDC(HDC dc, const RECT& rect) : dc_(dc), saved_(CreateRectRgn(0, 0, 0, 0))
+    {
+        hadClip_ = saved_ && GetClipRgn(dc, saved_.get()) == 1;
+        IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+    }
+    ~ClippedDC() { SelectClipRgn(dc_, hadClip_ ? saved_.get() : nullptr); }
+    ClippedDC(const ClippedDC&) = delete;
+    ClippedDC& operator=(const ClippedDC&) = delete;
+
+private:
+    HDC dc_;
+    GdiObject<HRGN> saved_;
+    bool hadClip_ = false;
+};

@@ -233,21 +233,27 @@ void TFont::Assign(const TFont& source)
     Changed();
 }
 
+LOGFONTA TFont::LogFont() const
+{
+    LOGFONTA font = {};
+    font.lfHeight = height_;
+    font.lfWeight = style_ & fsBold ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = style_ & fsItalic ? 1 : 0;
+    font.lfUnderline = style_ & fsUnderline ? 1 : 0;
+    font.lfStrikeOut = style_ & fsStrikeOut ? 1 : 0;
+    font.lfCharSet = charset_;
+    font.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    font.lfQuality = quality_;
+    font.lfPitchAndFamily = DEFAULT_PITCH;
+    strncpy(font.lfFaceName, name_.c_str(), LF_FACESIZE - 1);
+    return font;
+}
+
 HFONT TFont::Handle()
 {
     if (!handle_) {
-        LOGFONTA font = {};
-        font.lfHeight = height_;
-        font.lfWeight = style_ & fsBold ? FW_BOLD : FW_NORMAL;
-        font.lfItalic = style_ & fsItalic ? 1 : 0;
-        font.lfUnderline = style_ & fsUnderline ? 1 : 0;
-        font.lfStrikeOut = style_ & fsStrikeOut ? 1 : 0;
-        font.lfCharSet = charset_;
-        font.lfOutPrecision = OUT_DEFAULT_PRECIS;
-        font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-        font.lfQuality = quality_;
-        font.lfPitchAndFamily = DEFAULT_PITCH;
-        strncpy(font.lfFaceName, name_.c_str(), LF_FACESIZE - 1);
+        const LOGFONTA font = LogFont();
         handle_.reset(CreateFontIndirectA(&font));
         if (!handle_)
             throw EOutOfResources("Die Schrift \"" + name_ + "\" kann nicht erzeugt werden.");

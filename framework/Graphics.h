@@ -132,6 +132,8 @@ public:
     void Assign(const TFont& source);
 
     HFONT Handle();
+    // What Handle() makes the font from.
+    LOGFONTA LogFont() const;
 
     // The screen's logical pixels per inch, which turns points into pixels.
     static int PixelsPerInch();

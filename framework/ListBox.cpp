@@ -67,21 +67,20 @@ void TCustomListBox::SetItem(int index, const std::string& text)
     int height = items_[static_cast<size_t>(index)].height;
     LPARAM data = items_[static_cast<size_t>(index)].data;
     DeleteItem(index);
-    InsertItem(index, text, data);
-    SetRowHeight(index, height);
+    InsertItem(index, text, data, height);
     if (selected)
         SetSelected(index, true);
 }
 
-int TCustomListBox::AddItem(const std::string& text, LPARAM data)
+int TCustomListBox::AddItem(const std::string& text, LPARAM data, int height)
 {
-    return InsertItem(ItemCount(), text, data);
+    return InsertItem(ItemCount(), text, data, height);
 }
 
-int TCustomListBox::InsertItem(int index, const std::string& text, LPARAM data)
+int TCustomListBox::InsertItem(int index, const std::string& text, LPARAM data, int height)
 {
     index = std::clamp(index, 0, ItemCount());
-    items_.insert(items_.begin() + index, TRow{text, data, itemHeight_});
+    items_.insert(items_.begin() + index, TRow{text, data, height > 0 ? ClampRowHeight(height) : itemHeight_});
     if (HandleAllocated())
         SendRow(index);
     else if (itemIndex_ >= index)
@@ -95,7 +94,9 @@ void TCustomListBox::SendRow(int index)
     // The window asks for the height (WM_MEASUREITEM) while it inserts: the mirror answers.
     SendMessageA(Handle(), LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(row.text.c_str()));
     SendMessageA(Handle(), LB_SETITEMDATA, static_cast<WPARAM>(index), row.data);
-    if (style_ == lbOwnerDrawVariable)
+    // Unless a parent of another library measured the row: every new height lays the list out.
+    if (style_ == lbOwnerDrawVariable &&
+        SendMessageA(Handle(), LB_GETITEMHEIGHT, static_cast<WPARAM>(index), 0) != ClampRowHeight(row.height))
         SendMessageA(Handle(), LB_SETITEMHEIGHT, static_cast<WPARAM>(index), ClampRowHeight(row.height));
 }
 
@@ -130,9 +131,13 @@ void TCustomListBox::SetItemData(int index, LPARAM data)
 void TCustomListBox::SetRowHeight(int index, int height)
 {
     Row(index);
-    items_[static_cast<size_t>(index)].height = ClampRowHeight(height);
+    height = ClampRowHeight(height);
+    // The window has the mirror's height already; telling it again would lay the list out anew.
+    if (items_[static_cast<size_t>(index)].height == height)
+        return;
+    items_[static_cast<size_t>(index)].height = height;
     if (HandleAllocated() && style_ == lbOwnerDrawVariable)
-        SendMessageA(Handle(), LB_SETITEMHEIGHT, static_cast<WPARAM>(index), ClampRowHeight(height));
+        SendMessageA(Handle(), LB_SETITEMHEIGHT, static_cast<WPARAM>(index), height);
 }
 
 int TCustomListBox::ItemIndex() const

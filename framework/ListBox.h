@@ -34,9 +34,10 @@ public:
     int ItemCount() const { return static_cast<int>(items_.size()); }
     const std::string& Item(int index) const { return Row(index).text; }
     void SetItem(int index, const std::string& text);
-    int AddItem(const std::string& text, LPARAM data = 0);
+    // Height 0: ItemHeight. A row that comes with its height lays the list out once, not twice.
+    int AddItem(const std::string& text, LPARAM data = 0, int height = 0);
     // At index (clamped to 0..count); returns where it went.
-    int InsertItem(int index, const std::string& text, LPARAM data = 0);
+    int InsertItem(int index, const std::string& text, LPARAM data = 0, int height = 0);
     void DeleteItem(int index);
     void ClearItems();
     LPARAM ItemData(int index) const { return Row(index).data; }

@@ -4,6 +4,7 @@
 
 #include "FlatButton.h"
 #include "FlatCheckBox.h"
+#include "FlatComboBox.h"
 #include "FlatGroupBox.h"
 #include "FlatRadioButton.h"
 #include "FlatSpeedButton.h"
@@ -65,4 +66,24 @@ TEST(FlatAccelerators, EachControlActsAsItsKindDoes)
     EXPECT_FALSE(off->Checked()) << "a disabled control takes nothing";
     EXPECT_EQ(GetFocus(), group->Handle());
     EXPECT_EQ(clicks, "&Symbole &Los &Innen ");
+}
+
+// The edit field of a drop-down combo box is the system's own window: Alt and a letter typed in it
+// reach the form's accelerators all the same.
+TEST(FlatAccelerators, ReachTheFormFromAComboBoxEditField)
+{
+    FlatTestForm f(300, 120, clSilver);
+    auto* combo = f.Add<TFlatComboBox>(10, 10, 120, 21);
+    combo->SetStyle(csDropDown);
+    combo->AddItem("Arial");
+    auto* check = f.Add<TFlatCheckBox>(10, 50, 120, 17);
+    check->SetCaption("&Symbole");
+    ASSERT_TRUE(f.ShowActive()) << "the form is not shown active under the pointer";
+    combo->SetFocus();
+    HWND edit = GetFocus();
+    ASSERT_NE(edit, combo->Handle()) << "the edit field has the focus";
+    ASSERT_EQ(GetParent(edit), combo->Handle());
+    SendMessageA(edit, WM_SYSCHAR, 's', 1 << 29);
+    EXPECT_TRUE(check->Checked()) << "the accelerator of the check box";
+    EXPECT_EQ(GetFocus(), check->Handle());
 }

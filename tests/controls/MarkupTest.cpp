@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace {
@@ -651,6 +653,53 @@ TEST_F(MarkupTest, LargeTextsLayOutInLinearTime)
     }
     EXPECT_EQ(Measure(entities).plainText, std::string(entities.size() / 5 * 2, '&')) << "each \"&amp;\" drawn as one \"&\"";
     EXPECT_GT(Measure(words, 300, true).height, 100 * Gh()) << "many lines";
+}
+
+// Style tags switch fonts, and a text dense in them must not pay for a new font at every tag: the
+// canvas's font is never touched while a text is laid out, and 100 KB of "<B>x</B> " costs no more
+// than twice as much as 100 KB of wrapped words, or as the same text whose tags change nothing.
+// The fastest of three runs counts.
+TEST_F(MarkupTest, TagDenseTextCostsAsMuchAsPlainWords)
+{
+    std::string tagged, untagged, words;
+    while (tagged.size() < 100000) {
+        tagged += "<B>x</B> ";
+        untagged += "<Q>x</Q> ";
+    }
+    for (int i = 0; words.size() < 100000; ++i)
+        words += "w" + std::to_string(i % 97) + " ";
+    auto fastest = [](const std::function<void()>& work) {
+        double best = 1e9;
+        for (int run = 0; run < 3; ++run) {
+            LARGE_INTEGER frequency, start, end;
+            QueryPerformanceFrequency(&frequency);
+            QueryPerformanceCounter(&start);
+            work();
+            QueryPerformanceCounter(&end);
+            best = std::min(best, 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                                      static_cast<double>(frequency.QuadPart));
+        }
+        return best;
+    };
+    int fontChanges = 0;
+    Canvas().Font().OnChange = [&] { ++fontChanges; };
+    Draw("<B>fett</B> <I><U>schräg</U></I> <FONT face=\"Courier New\" size=\"5\">groß</FONT>", {0, 0, 300, 200}, true);
+    EXPECT_EQ(fontChanges, 0) << "the canvas's font changed while the text was laid out";
+    Canvas().Font().OnChange = nullptr;
+
+    const double wordsMeasured = fastest([&] { Measure(words, 300, true); });
+    const double taggedMeasured = fastest([&] { Measure(tagged, 300, true); });
+    const double untaggedMeasured = fastest([&] { Measure(untagged, 300, true); });
+    // Drawn into a rectangle as high as the text, so that every line is laid out and drawn.
+    const RECT all = {0, 0, 300, 1 << 20};
+    const double wordsDrawn = fastest([&] { Draw(words, all, true); });
+    const double taggedDrawn = fastest([&] { Draw(tagged, all, true); });
+    std::printf("100 KB of style tags measured in %.0f ms (words %.0f ms, tags that change nothing %.0f ms), "
+                "drawn in %.0f ms (words %.0f ms)\n",
+                taggedMeasured, wordsMeasured, untaggedMeasured, taggedDrawn, wordsDrawn);
+    EXPECT_LE(taggedMeasured, 2 * wordsMeasured + 10) << "measured against words";
+    EXPECT_LE(taggedMeasured, 2 * untaggedMeasured + 10) << "measured against tags that change nothing";
+    EXPECT_LE(taggedDrawn, 2 * wordsDrawn + 10) << "drawn against words";
 }
 
 TEST_F(MarkupTest, SystemIconsComeFromTheShellList)

@@ -10,10 +10,12 @@
 #include "ImageList.h"
 #include "MessagePump.h"
 #include "PictureContainer.h"
+#include "StdCtrls.h"
 #include "slstbox.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -27,6 +29,15 @@ std::string Rows(TSectionListBox& list)
     for (int row = 0; row < list.ItemCount(); ++row)
         out << (row ? "|" : "") << (list.ItemData(row) == 1 ? "#" : "") << list.Item(row);
     return out.str();
+}
+
+// One lime square more in the list.
+void AddLimeImage(TImageList& images)
+{
+    TBitmap tile(images.Width(), images.Height());
+    tile.Canvas().Brush().SetColor(clLime);
+    tile.Canvas().FillRect({0, 0, images.Width(), images.Height()});
+    images.AddMasked(tile, clNone);
 }
 
 // A shown list of three sections: "A" (a1, a2), "B" (b1, b2, b3), "C" (no sub-items).
@@ -649,6 +660,245 @@ TEST_F(SectionListBoxTest, TabStopsAreDraggedOnHeaders)
     Send(WM_MOUSEMOVE, RowPoint(1, 40));   // away from every stop: a plain header click again
     Click(1, 40);
     EXPECT_EQ(Rows(*list), "#A|#B|b1|b2|b3|#C");
+
+    // A stop the pointer passed on its way to a sub-item stays where it is.
+    Send(WM_MOUSEMOVE, RowPoint(1, 150));
+    Send(WM_MOUSEMOVE, RowPoint(2, 60));
+    Send(WM_LBUTTONDOWN, RowPoint(2, 60), MK_LBUTTON);
+    Send(WM_MOUSEMOVE, RowPoint(2, 180), MK_LBUTTON);
+    Send(WM_LBUTTONUP, RowPoint(2, 180));
+    EXPECT_EQ(list->TabPositions().Items(0).TabPosition, 150) << "a press on a sub-item moved the stop";
+    EXPECT_EQ(list->ItemIndex(), 2) << "the press selects its row";
+}
+
+// Links and tab stops change the pointer over the rows; the cursor the program gave the list is
+// what it shows everywhere else, and what its Cursor reads.
+TEST_F(SectionListBoxTest, HoverCursorsLeaveTheProgramsCursor)
+{
+    Section(1).SubItems().SetStrings(0, "http://example.invalid/");
+    Section(1).SubItems().SetStrings(1, "<A href=\"ziel\">Verweis</A>");
+    Section(1).SetState(lssExpanded);   // #A #B url anchor b3 #C
+    list->SetCursor(crCross);
+    auto shown = [&](POINT point) {
+        Send(WM_MOUSEMOVE, point);
+        SendMessageA(list->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(list->Handle()),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return GetCursor();
+    };
+    EXPECT_EQ(shown(RowPoint(2)), CursorHandle(crHandPoint)) << "over the address";
+    EXPECT_EQ(shown(RowPoint(4)), CursorHandle(crCross)) << "over a plain row";
+    EXPECT_EQ(shown(RowPoint(3, list->SubItemIndent() + 8)), CursorHandle(crHandPoint)) << "over the link";
+    EXPECT_EQ(shown({10, 290}), CursorHandle(crCross)) << "below the rows";
+    EXPECT_EQ(list->Cursor(), crCross);
+}
+
+// A text that wraps is measured in the room it is drawn in, past the check box and the image, and
+// nothing of it reaches the next row.
+TEST_F(SectionListBoxTest, WrappedMarkupRowsFitTheirRows)
+{
+    TImageList images(16, 16);
+    AddLimeImage(images);
+    list->SetSubItemImages(&images);
+    list->SetWordWrap(true);
+    TListSection& section = Section(2);
+    section.SetColor(clWhite);
+    section.SetControlType(scCheckbox);
+    std::string text = "<B>Anfang</B>";
+    for (int i = 0; i < 30; ++i)
+        text += " Wort";
+    section.SubItems().Add(text + " <FONT color=\"clred\">Ende</FONT>");
+    section.SubItems().Add("danach");
+    section.SetSubItemImageIndex(0, 0);
+    section.SetState(lssExpanded);   // #A #B #C long after
+    RECT row = list->ItemRect(3);
+    ASSERT_GT(row.bottom - row.top, 3 * 13) << "several lines";
+
+    auto shot = FlatTestForm::Shot(*list);
+    int red = 0, outside = 0;
+    for (int y = 0; y < list->ClientHeight(); ++y)
+        for (int x = 0; x < list->ClientWidth(); ++x)
+            if (shot->PixelColor(x, y) == clRed)
+                ++(y >= row.top && y < row.bottom ? red : outside);
+    EXPECT_GT(red, 10) << "the last word inside its row " << row.top << ".." << row.bottom;
+    EXPECT_EQ(outside, 0) << "red pixels outside the row";
+    list->SetSubItemImages(nullptr);
+}
+
+// Anchors are where they are drawn, also past a check box and an image; tab columns stand where
+// their grid lines do, whatever precedes the text.
+TEST_F(SectionListBoxTest, AnchorsAndColumnsAreWhereTheyAreDrawn)
+{
+    TImageList images(16, 16);
+    AddLimeImage(images);
+    list->SetSubItemImages(&images);
+    list->TabPositions().Add(120);
+    TListSection& section = Section(2);
+    section.SetColor(clWhite);
+    section.Font().SetColor(clBlack);
+    section.SetControlType(scCheckbox);
+    section.SetLines(slVertical);
+    section.SubItems().Add("<A href=\"ziel\">Verweis</A>");
+    section.SubItems().Add("a\tIIII");
+    section.SetSubItemImageIndex(0, 0);
+    section.SetSubItemImageIndex(1, 0);
+    section.SetState(lssExpanded);   // #A #B #C anchor columns
+    auto shot = FlatTestForm::Shot(*list);
+
+    RECT anchorRow = list->ItemRect(3);
+    int middle = (anchorRow.top + anchorRow.bottom) / 2;
+    int anchorLeft = -1, anchorRight = -1;
+    for (int y = anchorRow.top; y < anchorRow.bottom; ++y)
+        for (int x = 0; x < list->ClientWidth(); ++x)
+            if (shot->PixelColor(x, y) == clBlue) {
+                anchorLeft = anchorLeft < 0 ? x : std::min(anchorLeft, x);
+                anchorRight = std::max(anchorRight, x);
+            }
+    ASSERT_GE(anchorLeft, list->SubItemIndent() + 16 + 16) << "the link drawn after the check box and image";
+    std::vector<std::string> clicks;
+    list->OnAnchorClick = [&](TComponent*, int, const std::string& a) { clicks.push_back(a); };
+    for (int x : {anchorLeft + 1, anchorRight - 1}) {
+        Send(WM_MOUSEMOVE, {x, middle});
+        Send(WM_LBUTTONDOWN, {x, middle}, MK_LBUTTON);
+        Send(WM_LBUTTONUP, {x, middle});
+    }
+    EXPECT_EQ(clicks.size(), 2u) << "presses on both ends of the link drawn at " << anchorLeft << ".." << anchorRight;
+
+    RECT columns = list->ItemRect(4);
+    auto dark = [](TColor c) { return GetRValue(c) < 0x80 && GetGValue(c) < 0x80 && GetBValue(c) < 0x80; };
+    int column = -1;   // the first dark pixel right of the grid line's white edge
+    for (int x = 121; x < list->ClientWidth() && column < 0; ++x)
+        for (int y = columns.top; y < columns.bottom - 1; ++y)
+            if (dark(shot->PixelColor(x, y))) {
+                column = x;
+                break;
+            }
+    EXPECT_EQ(Hex(shot->PixelColor(118, (columns.top + columns.bottom) / 2)), Hex(clBlack)) << "the grid line";
+    EXPECT_GE(column, 120);
+    EXPECT_LT(column, 124) << "the second column starts at its tab stop";
+    list->SetSubItemImages(nullptr);
+}
+
+// A header shows an address as the rows do, and rich text as its text.
+TEST_F(SectionListBoxTest, HeadersShowAddressesAndRichText)
+{
+    list->SetSectionColor(clWhite);
+    list->URLSettings().SetURLAware(true);
+    list->URLSettings().SetURLColor(clRed);
+    Section(0).SetCaption("http://example.invalid/");
+    Section(1).SetCaption("{\\rtf1\\ansi Kopf}");
+    auto shot = FlatTestForm::Shot(*list);
+    RECT address = list->ItemRect(0);
+    int red = 0;
+    for (int y = address.top; y < address.bottom; ++y)
+        for (int x = 0; x < list->ClientWidth(); ++x)
+            red += shot->PixelColor(x, y) == clRed;
+    EXPECT_GT(red, 20) << "the address in the address colour";
+
+    RECT rich = list->ItemRect(1);
+    int right = 0;
+    for (int y = rich.top + 1; y < rich.bottom - 1; ++y)
+        for (int x = list->SectionIndent(); x < list->ClientWidth() - 2; ++x)
+            if ((shot->PixelColor(x, y) & 0xFFFFFF) < 0x808080)
+                right = std::max(right, x);
+    EXPECT_GT(right, list->SectionIndent() + 10) << "some text";
+    EXPECT_LT(right, list->SectionIndent() + 50) << "\"Kopf\", not the rich text's source";
+}
+
+// Leaving the editor for another control commits the text and leaves the focus where it went.
+TEST(SectionListBoxEditing, TheFocusStaysWithTheControlTheUserChose)
+{
+    FlatTestForm form(300, 300);
+    auto* list = form.Add<TSectionListBox>(0, 0, 260, 200);
+    auto* other = form.Add<TEdit>(0, 220, 200, 21);
+    TListSection& section = list->Sections().Add();
+    section.SetReadOnly(false);
+    for (const char* item : {"eins", "zwei", "drei"})
+        section.SubItems().Add(item);
+    section.SetState(lssExpanded);
+    ASSERT_TRUE(form.ShowActive());
+    list->SetFocus();
+    list->SetItemIndex(2);
+    list->StartEdit(2);
+    ASSERT_TRUE(list->Editing());
+    SetWindowTextA(GetFocus(), "neu");
+
+    other->SetFocus();
+    EXPECT_FALSE(list->Editing());
+    EXPECT_EQ(section.SubItems().Strings(1), "neu") << "committed";
+    EXPECT_EQ(GetFocus(), other->Handle()) << "the focus went back to the list";
+    SendMessageA(GetFocus(), WM_CHAR, 'd', 1);
+    EXPECT_EQ(list->ItemIndex(), 2) << "typing moved the list's selection";
+    EXPECT_EQ(other->Text(), "d");
+}
+
+// The editor stays over its row, however the list scrolls.
+TEST(SectionListBoxEditing, TheEditorFollowsItsRow)
+{
+    FlatTestForm form(260, 400);
+    auto* list = form.Add<TSectionListBox>(0, 0, 260, 200);
+    TListSection& section = list->Sections().Add();
+    section.SetReadOnly(false);
+    for (int i = 0; i < 40; ++i)
+        section.SubItems().Add("Zeile " + std::to_string(i));
+    section.SetState(lssExpanded);
+    ASSERT_TRUE(form.ShowActive());
+    list->SetItemIndex(5);
+    list->StartEdit(5);
+    ASSERT_TRUE(list->Editing());
+    HWND editor = GetFocus();
+    auto editorTop = [&] {
+        RECT rect;
+        GetWindowRect(editor, &rect);
+        MapWindowPoints(nullptr, list->Handle(), reinterpret_cast<POINT*>(&rect), 2);
+        return rect.top;
+    };
+    SendMessageA(list->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 25), 0);
+    ASSERT_EQ(list->TopIndex(), 25);
+    EXPECT_EQ(editorTop(), list->ItemRect(5).top) << "after the scroll bar";
+    POINT centre = {FlatTestForm::Left + 100, FlatTestForm::Top + 100};
+    SendMessageA(list->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(centre.x, centre.y));
+    ASSERT_LT(list->TopIndex(), 25) << "the wheel scrolls";
+    EXPECT_EQ(editorTop(), list->ItemRect(5).top) << "after the wheel";
+    SendMessageA(list->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+    EXPECT_EQ(editorTop(), list->ItemRect(5).top) << "back at the top";
+    list->EndEdit();
+
+    // A list made taller near its end shows more rows above: they move without a scroll.
+    list->SetItemIndex(35);
+    list->StartEdit(35);
+    editor = GetFocus();
+    list->SetTopIndex(30);
+    const int before = list->TopIndex();
+    list->SetBounds(0, 0, 260, 400);
+    ASSERT_LT(list->TopIndex(), before);
+    EXPECT_EQ(editorTop(), list->ItemRect(35).top) << "after the list grew";
+}
+
+// The list's re-measure after image changes survives a new window: one posted to the old window
+// went with it.
+TEST(SectionListBoxHeights, ImageChangesAreMeasuredAfterTheWindowWasMadeAgain)
+{
+    FlatTestForm form(260, 200);
+    auto* list = form.Add<TSectionListBox>(0, 0, 260, 200);
+    TImageList images(32, 32);
+    TBitmap tile(32, 32);
+    list->SetSubItemImages(&images);
+    TListSection& section = list->Sections().Add();
+    section.SubItems().Add("<IMG src=\"idx:0\" align=\"middle\"><B></B>   Arbeitsplatz");
+    section.SetState(lssExpanded);
+    form.form->Handle();
+    const int withoutImage = list->RowHeight(1);
+
+    images.AddMasked(tile, clNone);   // a re-measure is posted...
+    list->SetParent(nullptr);         // ...to a window that goes
+    list->SetParent(form.form.get());
+    list->Handle();
+    PumpMessages(20);
+    EXPECT_GE(list->RowHeight(1), 34) << "the new window measures the image";
+    images.Clear();
+    PumpMessages(20);
+    EXPECT_EQ(list->RowHeight(1), withoutImage) << "the image gone, measured again";
+    list->SetSubItemImages(nullptr);
 }
 
 TEST_F(SectionListBoxTest, URLRowsOpenOnlyWhenAware)
