@@ -32,6 +32,23 @@ public:
         CreateDirectoryA(folder.c_str(), nullptr);
         return folder + "\\";
     }
+    // Sets the times of the folder (or of a sub-folder, "Sub\\") a day back, as another program's
+    // look or change would move them: the shell's item-IDs of the folder then differ.
+    bool AgeTimes(const std::string& subfolder = "") const
+    {
+        HANDLE folder = CreateFileA((path_ + subfolder).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (folder == INVALID_HANDLE_VALUE)
+            return false;
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        ULARGE_INTEGER time = {{now.dwLowDateTime, now.dwHighDateTime}};
+        time.QuadPart -= 24ULL * 3600 * 10000000;
+        const FILETIME dayBefore = {time.LowPart, time.HighPart};
+        const bool set = SetFileTime(folder, nullptr, &dayBefore, &dayBefore) != 0;
+        CloseHandle(folder);
+        return set;
+    }
     // The names of the files (not folders) in the folder or in a sub-folder ("Sub\\").
     std::vector<std::string> Files(const std::string& subfolder = "") const
     {
