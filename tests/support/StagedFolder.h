@@ -65,8 +65,9 @@ public:
         return names;
     }
 
-private:
-    static void Remove(const std::string& folder)
+    // Removes everything inside `folder` (with a trailing backslash) and, unless `keepFolder`,
+    // the folder itself.
+    static void Remove(const std::string& folder, bool keepFolder = false)
     {
         WIN32_FIND_DATAA found;
         HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
@@ -85,8 +86,11 @@ private:
             } while (FindNextFileA(search, &found));
             FindClose(search);
         }
-        RemoveDirectoryA(folder.c_str());
+        if (!keepFolder)
+            RemoveDirectoryA(folder.c_str());
     }
+
+private:
 
     std::string path_;
 };
