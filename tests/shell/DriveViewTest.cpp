@@ -1,7 +1,8 @@
 // The drive tree on the drives that tools/wine-run.sh stages for this program: Q: (a folder with
 // the label "Testlauf"), R: (a removable drive without medium) and S: (the folder Q:\Wechsel).
 // Paths, short names, recycle bins, the selection and its deferral, the texts, sizes and colours,
-// whole-drive reads and change watching. C: and Z: are never read.
+// whole-drive reads and change watching. The other drives, C: (the prefix's own) and Z: (the build
+// folder), show as roots but are never opened.
 #include <windows.h>
 #include <commctrl.h>
 
