@@ -740,16 +740,21 @@ void TDriveView::SetDirectory(const std::string& path)
     TTreeNode* selected = Selected();
     if (selected && !selected->Parent() && !SlotOf(GetDrive(selected)).scanned)
         LoadDrive(GetDrive(selected));
-    // Reading the drive may have pushed the node out of sight. Wine also scrolls the branch
-    // lines of a node it shows out to the left: when the text fits without that, back to the edge.
+    // Reading the drive may have pushed the node out of sight.
     if (TTreeNode* shown = Selected(); shown && HandleAllocated()) {
         shown->MakeVisible();
-        const RECT text = shown->DisplayRect(true);
-        if (text.right + GetScrollPos(Handle(), SB_HORZ) <= ClientWidth()) {
-            SendMessageA(Handle(), WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
-            SendMessageA(Handle(), WM_HSCROLL, SB_ENDSCROLL, 0);
-        }
+        ScrollToLeftEdge();
     }
+}
+
+void TDriveView::ScrollToLeftEdge()
+{
+    // Wine scrolls a node it shows, or whose text it edits, sideways out to its branch lines: the
+    // drive roots would lose their icons and every name its start.
+    if (!HandleAllocated() || GetScrollPos(Handle(), SB_HORZ) == 0)
+        return;
+    SendMessageA(Handle(), WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+    SendMessageA(Handle(), WM_HSCROLL, SB_ENDSCROLL, 0);
 }
 
 void TDriveView::SetSelectedNode(TTreeNode* node)

@@ -202,6 +202,9 @@ public:
     // Expands the collapsed nodes of the branch up to tree level `level`, collapses those below.
     void ExpandLevel(TTreeNode* node, int level);
     void ScrollNodeToMiddle(TTreeNode* node);
+    // Back to the left edge when the tree stands scrolled sideways (as after Directory is set and
+    // after an in-place edit).
+    void ScrollToLeftEdge();
     void SetSelectedNode(TTreeNode* node);
     void ClearNodeChildren(TTreeNode* node);
     // Parts: 1 icons, 2 sizes and volume data, 4 names, 8 from A: (else from C:), 16 names even
