@@ -117,8 +117,9 @@ public:
     // The selected folder ("C:\" for a root, "C:\WINDOWS" below one); "" when none is selected.
     std::string Directory() const;
     // Selects the node of the path, or of its deepest existing folder; a path that names no
-    // drive ("", "C:", a network path, "1:\x") changes nothing. Before the window is made, the
-    // path waits for it.
+    // drive ("", "C:", a network path) changes nothing. A path that begins with no drive letter
+    // ("1:\x") raises EConvertError and changes nothing. Before the window is made, the path
+    // waits for it.
     void SetDirectory(const std::string& path);
 
     bool FullDriveScan() const { return fullDriveScan_; }
