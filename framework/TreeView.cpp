@@ -289,8 +289,8 @@ void TTreeView::CreateWnd()
     if (!HandleAllocated())
         return;
     ApplyColors();
-    ApplyImages();
-    ApplyStateImages();
+    ApplyImageList(TVSIL_NORMAL);
+    ApplyImageList(TVSIL_STATE);
     for (auto& root : nodes_.roots_)
         WindowInsertTree(root.get());
     // The window takes over the states the nodes kept; none of this is news to the handlers.
@@ -474,33 +474,29 @@ void TTreeView::Change(TTreeNode* node)
 
 bool TTreeView::CanChange(TTreeNode* node)
 {
-    bool allow = true;
-    if (OnChanging)
-        OnChanging(this, node, allow);
-    return allow;
+    return Allowed(OnChanging, node);
 }
 
 bool TTreeView::CanExpand(TTreeNode* node)
 {
-    bool allow = true;
-    if (OnExpanding)
-        OnExpanding(this, node, allow);
-    return allow;
+    return Allowed(OnExpanding, node);
 }
 
 bool TTreeView::CanCollapse(TTreeNode* node)
 {
-    bool allow = true;
-    if (OnCollapsing)
-        OnCollapsing(this, node, allow);
-    return allow;
+    return Allowed(OnCollapsing, node);
 }
 
 bool TTreeView::CanEdit(TTreeNode* node)
 {
+    return Allowed(OnEditing, node);
+}
+
+bool TTreeView::Allowed(const TTVChangingEvent& event, TTreeNode* node)
+{
     bool allow = true;
-    if (OnEditing)
-        OnEditing(this, node, allow);
+    if (event)
+        event(this, node, allow);
     return allow;
 }
 
@@ -789,32 +785,28 @@ bool TTreeView::IsEditing() const
 
 void TTreeView::SetImages(TImageList* list)
 {
-    if (list == images_.List())
-        return;
-    images_.SetList(list);
-    ApplyImages();
-}
-
-void TTreeView::ApplyImages()
-{
-    if (HandleAllocated())
-        SendMessageA(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL,
-                     reinterpret_cast<LPARAM>(Images() ? Images()->Handle() : nullptr));
+    SetImageList(images_, list, TVSIL_NORMAL);
 }
 
 void TTreeView::SetStateImages(TImageList* list)
 {
-    if (list == stateImages_.List())
-        return;
-    stateImages_.SetList(list);
-    ApplyStateImages();
+    SetImageList(stateImages_, list, TVSIL_STATE);
 }
 
-void TTreeView::ApplyStateImages()
+void TTreeView::SetImageList(TImageListLink& link, TImageList* list, int which)
 {
+    if (list == link.List())
+        return;
+    link.SetList(list);
+    ApplyImageList(which);
+}
+
+void TTreeView::ApplyImageList(int which)
+{
+    TImageList* list = which == TVSIL_STATE ? StateImages() : Images();
     if (HandleAllocated())
-        SendMessageA(Handle(), TVM_SETIMAGELIST, TVSIL_STATE,
-                     reinterpret_cast<LPARAM>(StateImages() ? StateImages()->Handle() : nullptr));
+        SendMessageA(Handle(), TVM_SETIMAGELIST, static_cast<WPARAM>(which),
+                     reinterpret_cast<LPARAM>(list ? list->Handle() : nullptr));
 }
 
 void TTreeView::ImagesChanged(int which)
@@ -822,10 +814,7 @@ void TTreeView::ImagesChanged(int which)
     // The list may have a new handle after a change of size, or be gone.
     if (dying_)
         return;
-    if (which == TVSIL_STATE)
-        ApplyStateImages();
-    else
-        ApplyImages();
+    ApplyImageList(which);
     Invalidate();
 }
 

@@ -244,10 +244,12 @@ private:
     friend class TTreeNode;
     friend class TTreeNodes;
 
-    // TVSIL_NORMAL or TVSIL_STATE.
+    // `which`: TVSIL_NORMAL (Images) or TVSIL_STATE (StateImages).
+    void SetImageList(TImageListLink& link, TImageList* list, int which);
     void ImagesChanged(int which);
-    void ApplyImages();
-    void ApplyStateImages();
+    void ApplyImageList(int which);
+    // What a handler of OnChanging, OnExpanding, OnCollapsing or OnEditing says (true without one).
+    bool Allowed(const TTVChangingEvent& event, TTreeNode* node);
     // Below 0 when `a` goes first: OnCompare's answer, else the texts' order.
     int Compare(TTreeNode* a, TTreeNode* b);
     void ApplyColors();
