@@ -36,7 +36,8 @@ ql_catalog(demo_catalog ${CMAKE_BINARY_DIR}/bin)
 add_dependencies(Quillandora demo_catalog)
 
 if(TARGET controls_tests)
-  # Tests cannot run the generator under Wine: they read catalogues staged here.
+  # Tests cannot run the generator under Wine: they read catalogues staged here (the build
+  # folder is their Z:).
   ql_catalog(test_catalog ${CMAKE_BINARY_DIR}/test-catalog --small)
   set(bulk_stamp ${CMAKE_BINARY_DIR}/catalog/test-bulk.stamp)
   add_custom_command(
@@ -52,8 +53,8 @@ if(TARGET controls_tests)
     if(TARGET ${suite})
       add_dependencies(${suite} demo_catalog test_catalog test_bulk_icons)
       target_compile_definitions(${suite} PRIVATE
-        QL_TEST_CATALOG="Z:${CMAKE_BINARY_DIR}/test-catalog"
-        QL_TEST_BULK="Z:${CMAKE_BINARY_DIR}/test-bulk")
+        QL_TEST_CATALOG="Z:/test-catalog"
+        QL_TEST_BULK="Z:/test-bulk")
     endif()
   endforeach()
 endif()

@@ -2,6 +2,7 @@
 // container and the address cache.
 #include "PictureContainer.h"
 
+#include "BmpFormat.h"
 #include "Classes.h"
 #include "Exceptions.h"
 #include "Graphics.h"
@@ -288,6 +289,10 @@ void THTMLPicture::LoadPicture()
         throw EInvalidGraphic("Empty image stream created");
 
     picture_.reset();
+    // The platform takes a bitmap's sizes from its headers without checking them against the
+    // bytes: a cut or damaged file would be read beyond its end.
+    if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
+        ReadBmpFile(bytes.data(), bytes.size());
     HRESULT result = OleLoadPicture(stream.get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
                                     picture_.put_void());
     if (FAILED(result)) {

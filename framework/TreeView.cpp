@@ -254,6 +254,7 @@ TTreeView::~TTreeView()
 {
     dying_ = true;
     images_.SetList(nullptr);
+    stateImages_.SetList(nullptr);
     // The window goes while the nodes its entries point to still exist.
     if (HandleAllocated())
         DestroyWindow(Handle());
@@ -288,7 +289,8 @@ void TTreeView::CreateWnd()
     if (!HandleAllocated())
         return;
     ApplyColors();
-    ApplyImages();
+    ApplyImageList(TVSIL_NORMAL);
+    ApplyImageList(TVSIL_STATE);
     for (auto& root : nodes_.roots_)
         WindowInsertTree(root.get());
     // The window takes over the states the nodes kept; none of this is news to the handlers.
@@ -364,7 +366,11 @@ bool TTreeView::Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
     case TVN_ITEMEXPANDINGA:
     case TVN_ITEMEXPANDINGW: {
         TTreeNode* node = restoring_ ? nullptr : NodeOf(info->itemNew.hItem);
-        result = node && (info->action & TVE_EXPAND) && !CanExpand(node) ? TRUE : FALSE;
+        // A collapse by code was asked before (the window asks only for the user's).
+        const bool refused = node && ((info->action & TVE_EXPAND) ? !CanExpand(node)
+                                      : (info->action & TVE_COLLAPSE) ? !quiet_ && !CanCollapse(node) : false);
+        refusedCollapse_ = refused && (info->action & TVE_COLLAPSE) ? node : nullptr;
+        result = refused ? TRUE : FALSE;
         return true;
     }
     case TVN_SELCHANGINGA:
@@ -395,6 +401,15 @@ bool TTreeView::Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
         return true;
     case TVN_ITEMEXPANDEDA:
     case TVN_ITEMEXPANDEDW:
+        if (TTreeNode* refused = std::exchange(refusedCollapse_, nullptr);
+            refused && refused == NodeOf(info->itemNew.hItem) && (info->action & TVE_COLLAPSE)) {
+            // Wine collapses a node for the user although the handler refused: it opens again.
+            quiet_ = true;
+            SendMessageA(Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(refused->item_));
+            quiet_ = false;
+            result = 0;
+            return true;
+        }
         if (TTreeNode* node = quiet_ ? nullptr : NodeOf(info->itemNew.hItem)) {
             if (info->action & TVE_EXPAND)
                 Expanded(node);
@@ -421,6 +436,7 @@ LRESULT TTreeView::FillDisplayInfo(NMTVDISPINFOA* info)
             ~Filling() { flag = false; }
         } filling(fillingDisplayInfo_);
         GetImageIndex(node);
+        GetSelectedIndex(node);
     }
     info->item.iImage = WindowImage(node->imageIndex_ == TTreeNode::ImageOnRequest ? -1 : node->imageIndex_);
     const int selected = node->ShownSelectedImage();
@@ -454,6 +470,68 @@ void TTreeView::Change(TTreeNode* node)
 {
     if (OnChange)
         OnChange(this, node);
+}
+
+bool TTreeView::CanChange(TTreeNode* node)
+{
+    return Allowed(OnChanging, node);
+}
+
+bool TTreeView::CanExpand(TTreeNode* node)
+{
+    return Allowed(OnExpanding, node);
+}
+
+bool TTreeView::CanCollapse(TTreeNode* node)
+{
+    return Allowed(OnCollapsing, node);
+}
+
+bool TTreeView::CanEdit(TTreeNode* node)
+{
+    return Allowed(OnEditing, node);
+}
+
+bool TTreeView::Allowed(const TTVChangingEvent& event, TTreeNode* node)
+{
+    bool allow = true;
+    if (event)
+        event(this, node, allow);
+    return allow;
+}
+
+void TTreeView::Edit(TTreeNode* node, const std::string& text)
+{
+    std::string edited = text;
+    if (OnEdited)
+        OnEdited(this, node, edited);
+    node->SetText(edited);
+}
+
+void TTreeView::Deletion(TTreeNode* node)
+{
+    if (OnDeletion)
+        OnDeletion(this, node);
+}
+
+void TTreeView::GetImageIndex(TTreeNode* node)
+{
+    if (OnGetImageIndex)
+        OnGetImageIndex(this, node);
+}
+
+void TTreeView::GetSelectedIndex(TTreeNode* node)
+{
+    if (OnGetSelectedIndex)
+        OnGetSelectedIndex(this, node);
+}
+
+int TTreeView::Compare(TTreeNode* a, TTreeNode* b)
+{
+    int order = lstrcmpiA(a->text_.c_str(), b->text_.c_str());
+    if (OnCompare)
+        OnCompare(this, a, b, 0, order);
+    return order;
 }
 
 void TTreeView::Expanded(TTreeNode* node)
@@ -626,6 +704,8 @@ void TTreeView::SetExpanded(TTreeNode* node, bool expand)
     if (node->Expanded() == expand)
         return;
     if (node->item_ && HandleAllocated()) {
+        if (!expand && !CanCollapse(node))
+            return;
         // The window asks before every expansion, not only before a node's first.
         TVITEMA tv = {};
         tv.mask = TVIF_HANDLE | TVIF_STATE;
@@ -640,7 +720,7 @@ void TTreeView::SetExpanded(TTreeNode* node, bool expand)
         if (node->Expanded() != expand)
             return;
     } else {
-        if (expand && !CanExpand(node))
+        if (expand ? !CanExpand(node) : !CanCollapse(node))
             return;
         node->expanded_ = expand;
     }
@@ -653,8 +733,8 @@ void TTreeView::SetExpanded(TTreeNode* node, bool expand)
 void TTreeView::SortChildren(std::vector<std::unique_ptr<TTreeNode>>& siblings, bool recurse)
 {
     std::stable_sort(siblings.begin(), siblings.end(),
-                     [](const std::unique_ptr<TTreeNode>& a, const std::unique_ptr<TTreeNode>& b) {
-                         return TextBefore(a->text_, b->text_);
+                     [this](const std::unique_ptr<TTreeNode>& a, const std::unique_ptr<TTreeNode>& b) {
+                         return Compare(a.get(), b.get()) < 0;
                      });
     if (recurse)
         for (auto& node : siblings)
@@ -705,25 +785,36 @@ bool TTreeView::IsEditing() const
 
 void TTreeView::SetImages(TImageList* list)
 {
-    if (list == images_.List())
-        return;
-    images_.SetList(list);
-    ApplyImages();
+    SetImageList(images_, list, TVSIL_NORMAL);
 }
 
-void TTreeView::ApplyImages()
+void TTreeView::SetStateImages(TImageList* list)
 {
-    if (HandleAllocated())
-        SendMessageA(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL,
-                     reinterpret_cast<LPARAM>(Images() ? Images()->Handle() : nullptr));
+    SetImageList(stateImages_, list, TVSIL_STATE);
 }
 
-void TTreeView::ImagesChanged()
+void TTreeView::SetImageList(TImageListLink& link, TImageList* list, int which)
+{
+    if (list == link.List())
+        return;
+    link.SetList(list);
+    ApplyImageList(which);
+}
+
+void TTreeView::ApplyImageList(int which)
+{
+    TImageList* list = which == TVSIL_STATE ? StateImages() : Images();
+    if (HandleAllocated())
+        SendMessageA(Handle(), TVM_SETIMAGELIST, static_cast<WPARAM>(which),
+                     reinterpret_cast<LPARAM>(list ? list->Handle() : nullptr));
+}
+
+void TTreeView::ImagesChanged(int which)
 {
     // The list may have a new handle after a change of size, or be gone.
     if (dying_)
         return;
-    ApplyImages();
+    ApplyImageList(which);
     Invalidate();
 }
 

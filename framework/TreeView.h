@@ -136,6 +136,16 @@ private:
 
 using TTVChangedEvent = std::function<void(TComponent* sender, TTreeNode* node)>;
 using TTVExpandedEvent = std::function<void(TComponent* sender, TTreeNode* node)>;
+// `allow` comes in true; false refuses the change, expansion, collapse or edit.
+using TTVChangingEvent = std::function<void(TComponent* sender, TTreeNode* node, bool& allow)>;
+using TTVExpandingEvent = std::function<void(TComponent* sender, TTreeNode* node, bool& allow)>;
+using TTVCollapsingEvent = std::function<void(TComponent* sender, TTreeNode* node, bool& allow)>;
+using TTVEditingEvent = std::function<void(TComponent* sender, TTreeNode* node, bool& allow)>;
+// The text the user committed; the node takes it as the handler leaves it.
+using TTVEditedEvent = std::function<void(TComponent* sender, TTreeNode* node, std::string& text)>;
+// `compare` below 0 puts node1 first; it comes in as the texts' order.
+using TTVCompareEvent =
+    std::function<void(TComponent* sender, TTreeNode* node1, TTreeNode* node2, int data, int& compare)>;
 
 class TTreeView : public TWinControl {
 public:
@@ -147,6 +157,9 @@ public:
 
     TImageList* Images() const { return images_.List(); }
     void SetImages(TImageList* list);
+    // Drawn before a node's image, by the state image index of the node's window entry.
+    TImageList* StateImages() const { return stateImages_.List(); }
+    void SetStateImages(TImageList* list);
 
     // The selected node, or nullptr. Selecting by code reports OnChange as the user's clicks do.
     TTreeNode* Selected() const;
@@ -182,9 +195,21 @@ public:
     // A node's text is being edited in place.
     bool IsEditing() const;
 
+    TTVChangingEvent OnChanging;
     TTVChangedEvent OnChange;
+    TTVExpandingEvent OnExpanding;
     TTVExpandedEvent OnExpanded;
+    TTVCollapsingEvent OnCollapsing;
     TTVExpandedEvent OnCollapsed;
+    TTVEditingEvent OnEditing;
+    TTVEditedEvent OnEdited;
+    // Each node of a deleted branch, children first (not while the view dies).
+    TTVChangedEvent OnDeletion;
+    // Asked by the sorts (AlphaSort, SetSortType, a sorted node's new text) instead of the texts.
+    TTVCompareEvent OnCompare;
+    // For a node whose image is ImageOnRequest, the first time the window draws it.
+    TTVChangedEvent OnGetImageIndex;
+    TTVChangedEvent OnGetSelectedIndex;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -195,28 +220,38 @@ protected:
     void ColorChanged() override;
     void FontChanged() override;
 
+    // Each raises its event; a descendant that overrides one calls it where the event belongs.
     virtual void Change(TTreeNode* node);
     virtual void Expanded(TTreeNode* node);
     virtual void Collapsed(TTreeNode* node);
-    // Asked before the window expands a node (also for an expansion by code) and before it
-    // selects another; false refuses. Neither is asked while the window reorganises itself
-    // (deleting, re-creating).
-    virtual bool CanExpand(TTreeNode* node) { return true; }
-    virtual bool CanChange(TTreeNode* node) { return true; }
+    // Asked before the window expands or collapses a node (also by code) and before it selects
+    // another; false refuses. None is asked while the window reorganises itself (deleting,
+    // re-creating).
+    virtual bool CanExpand(TTreeNode* node);
+    virtual bool CanCollapse(TTreeNode* node);
+    virtual bool CanChange(TTreeNode* node);
     // In-place editing: whether it may start, and the new text once the user commits it.
-    virtual bool CanEdit(TTreeNode* node) { return true; }
-    virtual void Edit(TTreeNode* node, const std::string& text) { node->SetText(text); }
+    virtual bool CanEdit(TTreeNode* node);
+    virtual void Edit(TTreeNode* node, const std::string& text);
     // Each node of a deleted branch, children first, before it goes (not while the view dies).
-    virtual void Deletion(TTreeNode* node) {}
-    // For a node with ImageOnRequest: sets its image indexes.
-    virtual void GetImageIndex(TTreeNode* node) {}
+    virtual void Deletion(TTreeNode* node);
+    // For a node with ImageOnRequest, when the window first draws it: sets its image indexes,
+    // then its selected one.
+    virtual void GetImageIndex(TTreeNode* node);
+    virtual void GetSelectedIndex(TTreeNode* node);
 
 private:
     friend class TTreeNode;
     friend class TTreeNodes;
 
-    void ImagesChanged();
-    void ApplyImages();
+    // `which`: TVSIL_NORMAL (Images) or TVSIL_STATE (StateImages).
+    void SetImageList(TImageListLink& link, TImageList* list, int which);
+    void ImagesChanged(int which);
+    void ApplyImageList(int which);
+    // What a handler of OnChanging, OnExpanding, OnCollapsing or OnEditing says (true without one).
+    bool Allowed(const TTVChangingEvent& event, TTreeNode* node);
+    // Below 0 when `a` goes first: OnCompare's answer, else the texts' order.
+    int Compare(TTreeNode* a, TTreeNode* b);
     void ApplyColors();
     void UpdateStyleBits();
     DWORD StyleBits() const;
@@ -240,7 +275,8 @@ private:
     LRESULT FillDisplayInfo(NMTVDISPINFOA* info);
 
     TTreeNodes nodes_;
-    TImageListLink images_{[this] { ImagesChanged(); }};
+    TImageListLink images_{[this] { ImagesChanged(TVSIL_NORMAL); }};
+    TImageListLink stateImages_{[this] { ImagesChanged(TVSIL_STATE); }};
     TSortType sortType_ = stNone;
     bool ctl3D_ = true;
     bool autoExpand_ = false;
@@ -252,5 +288,6 @@ private:
     bool restoring_ = false;          // a new window takes over the nodes' states
     bool fillingDisplayInfo_ = false; // the window takes the images from the notification
     bool editing_ = false;            // an in-place edit began and has not ended
+    TTreeNode* refusedCollapse_ = nullptr;   // the user's collapse a handler refused, until it ends
     bool dying_ = false;
 };

@@ -293,7 +293,8 @@ std::vector<BYTE> WriteIDListArray(const TFileList& list)
         }
         ItemIdList parent, last;
         SplitPIDL(item.Pidl.get(), parent, last);
-        if (!lastParent || !PIDLsEqual(parent.get(), lastParent.get())) {
+        // The same folder may come in other bytes (times): its items still share one parent list.
+        if (!lastParent || !SameShellItem(parent.get(), lastParent.get())) {
             AppendList(bytes, parent.get());
             lastParent = std::move(parent);
         }

@@ -83,11 +83,12 @@ std::pair<int, int> StandardFolderImages()
     return images;
 }
 
-HIMAGELIST SystemSmallImages()
+// `flags`: SHGFI_OPENICON for the list the shell gives with the open folders' images.
+HIMAGELIST SystemSmallImages(UINT flags = 0)
 {
     SHFILEINFOA info = {};
     return reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", 0, &info, sizeof info,
-                                                       SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+                                                       SHGFI_SYSICONINDEX | SHGFI_SMALLICON | flags));
 }
 
 }  // namespace
@@ -151,7 +152,9 @@ TDriveView::~TDriveView()
         slot.watcher.reset();
         slot.timer.reset();
     }
-    // The nodes' data go with the nodes, while this is still a drive view.
+    // The nodes' data go with the nodes, while this is still a drive view; the nodes going with
+    // the view are no news to a handler.
+    OnDeletion = nullptr;
     Items().Clear();
 }
 
@@ -172,10 +175,13 @@ void TDriveView::CreateWnd()
     TTreeView::CreateWnd();
     if (!HandleAllocated())
         return;
-    // The shell's own list, which the window shares and never destroys.
+    // The shell's own lists, which the window shares and never destroys.
     if (!Images())
         if (HIMAGELIST system = SystemSmallImages())
             SendMessageA(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(system));
+    if (!StateImages())
+        if (HIMAGELIST open = SystemSmallImages(SHGFI_OPENICON))
+            SendMessageA(Handle(), TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(open));
     if (loading_)
         Loaded();
     else
@@ -722,9 +728,13 @@ std::string TDriveView::Directory() const
 
 void TDriveView::SetDirectory(const std::string& path)
 {
+    // A path that begins with no drive letter is refused as every lookup refuses it; a network
+    // path names no drive of the tree and selects nothing.
+    const bool networkPath = path.compare(0, 2, "\\\\") == 0;
+    if (path.size() >= 3 && !IsDriveLetter(path[0]) && !networkPath)
+        throw EConvertError(std::string(1, path[0]) + " is a invalid drive letter.");
     pendingDirectory_ = path;
-    // Only paths on a drive: a network path or a stray text selects nothing and raises nothing.
-    if (loading_ || path.size() < 2 || !IsDriveLetter(path[0]) || path[1] != ':')
+    if (loading_ || networkPath || path.size() < 2 || path[1] != ':')
         return;
     std::string tried = path;
     TTreeNode* node = NodeOfPath(tried);
@@ -739,16 +749,21 @@ void TDriveView::SetDirectory(const std::string& path)
     TTreeNode* selected = Selected();
     if (selected && !selected->Parent() && !SlotOf(GetDrive(selected)).scanned)
         LoadDrive(GetDrive(selected));
-    // Reading the drive may have pushed the node out of sight. Wine also scrolls the branch
-    // lines of a node it shows out to the left: when the text fits without that, back to the edge.
+    // Reading the drive may have pushed the node out of sight.
     if (TTreeNode* shown = Selected(); shown && HandleAllocated()) {
         shown->MakeVisible();
-        const RECT text = shown->DisplayRect(true);
-        if (text.right + GetScrollPos(Handle(), SB_HORZ) <= ClientWidth()) {
-            SendMessageA(Handle(), WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
-            SendMessageA(Handle(), WM_HSCROLL, SB_ENDSCROLL, 0);
-        }
+        ScrollToLeftEdge();
     }
+}
+
+void TDriveView::ScrollToLeftEdge()
+{
+    // Wine scrolls a node it shows, or whose text it edits, sideways out to its branch lines: the
+    // drive roots would lose their icons and every name its start.
+    if (!HandleAllocated() || GetScrollPos(Handle(), SB_HORZ) == 0)
+        return;
+    SendMessageA(Handle(), WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+    SendMessageA(Handle(), WM_HSCROLL, SB_ENDSCROLL, 0);
 }
 
 void TDriveView::SetSelectedNode(TTreeNode* node)
@@ -774,6 +789,9 @@ bool TDriveView::CanChange(TTreeNode* node)
         selectionDeferred_ = true;
         return false;
     }
+    // Asked once, when the change would happen now (OnChanging).
+    if (!TTreeView::CanChange(node))
+        return false;
     if (DropTarget())
         SetDropTarget(nullptr);
     return true;
@@ -855,7 +873,8 @@ bool TDriveView::ProcessChange(TTreeNode* node)
 
 bool TDriveView::CanExpand(TTreeNode* node)
 {
-    if (scanning_)
+    // A branch the handler keeps shut (OnExpanding) is not read either.
+    if (scanning_ || !TTreeView::CanExpand(node))
         return false;
     if (!node->HasChildren() || !NodeData(node))
         return true;
@@ -900,15 +919,19 @@ void TDriveView::Deletion(TTreeNode* node)
         for (Slot& slot : slots_)
             if (slot.root == node)
                 slot.root = nullptr;
+    // Detached before the handler hears of it (OnDeletion), freed after.
     std::unique_ptr<TNodeData> data(NodeData(node));
     node->SetData(nullptr);
+    TTreeView::Deletion(node);
 }
 
 void TDriveView::GetImageIndex(TTreeNode* node)
 {
     const TNodeData* data = NodeData(node);
-    if (!data)
+    if (!data) {
+        TTreeView::GetImageIndex(node);
         return;
+    }
     const char drive = GetDrive(node);
     if (!node->Parent()) {
         TDriveInfoRec rec;
@@ -919,6 +942,7 @@ void TDriveView::GetImageIndex(TTreeNode* node)
         }
         node->SetImageIndex(rec.ImageIndex);
         node->SetSelectedIndex(rec.ImageIndex);
+        TTreeView::GetImageIndex(node);
         return;
     }
     auto [closed, open] = StandardFolderImages();
@@ -938,6 +962,8 @@ void TDriveView::GetImageIndex(TTreeNode* node)
     }
     node->SetImageIndex(closed);
     node->SetSelectedIndex(open);
+    // The handler (OnGetImageIndex) may choose others.
+    TTreeView::GetImageIndex(node);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -119,8 +119,9 @@ public:
     // The selected folder ("C:\" for a root, "C:\WINDOWS" below one); "" when none is selected.
     std::string Directory() const;
     // Selects the node of the path, or of its deepest existing folder; a path that names no
-    // drive ("", "C:", a network path, "1:\x") changes nothing. Before the window is made, the
-    // path waits for it.
+    // drive ("", "C:", a network path) changes nothing. A path that begins with no drive letter
+    // ("1:\x") raises EConvertError and changes nothing. Before the window is made, the path
+    // waits for it.
     void SetDirectory(const std::string& path);
 
     bool FullDriveScan() const { return fullDriveScan_; }
@@ -204,6 +205,9 @@ public:
     // Expands the collapsed nodes of the branch up to tree level `level`, collapses those below.
     void ExpandLevel(TTreeNode* node, int level);
     void ScrollNodeToMiddle(TTreeNode* node);
+    // Back to the left edge when the tree stands scrolled sideways (as after Directory is set and
+    // after an in-place edit).
+    void ScrollToLeftEdge();
     void SetSelectedNode(TTreeNode* node);
     void ClearNodeChildren(TTreeNode* node);
     // Parts: 1 icons, 2 sizes and volume data, 4 names, 8 from A: (else from C:), 16 names even

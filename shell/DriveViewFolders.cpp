@@ -166,8 +166,12 @@ void TDriveView::Edit(TTreeNode* node, const std::string& text)
     TFoundEntry found;
     if (FindExactEntry(newPath, found))
         data->ShortName = std::string(found.Data.cAlternateFileName).substr(0, 12);
-    TTreeView::Edit(node, text);
+    node->SetText(text);
     SortChildren(node->Parent(), false);
+    // The handler hears of the new name (OnEdited); the node keeps showing its folder's name.
+    TTreeView::Edit(node, text);
+    if (node->Text() != text)
+        node->SetText(text);
     if (dirView_ && Selected())
         dirView_->SetPath(GetDirPath(Selected()));
 }

@@ -231,6 +231,15 @@ bool TDriveView::Reflected(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         result = 0;
         return true;
     }
+    case TVN_ENDLABELEDITA:
+    case TVN_ENDLABELEDITW: {
+        // However the edit ends (a new name, given up, refused), the tree is left at its edge.
+        struct AtLeftEdge {
+            TDriveView& view;
+            ~AtLeftEdge() { view.ScrollToLeftEdge(); }
+        } atLeftEdge{*this};
+        return TTreeView::Reflected(msg, wParam, lParam, result);
+    }
     default:
         return TTreeView::Reflected(msg, wParam, lParam, result);
     }

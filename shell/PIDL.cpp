@@ -138,6 +138,20 @@ bool PIDLsEqual(LPCITEMIDLIST a, LPCITEMIDLIST b)
     return size == GetPIDLSize(b) && std::memcmp(a, b, size) == 0;
 }
 
+bool SameShellItem(LPCITEMIDLIST a, LPCITEMIDLIST b)
+{
+    if (PIDLsEqual(a, b))
+        return true;
+    // The desktop itself (an empty list) is no item the desktop compares.
+    if (!a || !b || GetPIDLSize(a) <= sizeof(USHORT) || GetPIDLSize(b) <= sizeof(USHORT))
+        return false;
+    ComPtr<IShellFolder> desktop = Desktop();
+    if (!desktop)
+        return false;
+    const HRESULT order = desktop->CompareIDs(0, a, b);
+    return SUCCEEDED(order) && HRESULT_CODE(order) == 0;
+}
+
 ItemIdList PathToPIDL(const std::string& path)
 {
     if (!IsFileSystemPath(path))

@@ -40,6 +40,10 @@ ItemIdList CopyPIDL(LPCITEMIDLIST list);
 void SplitPIDL(LPCITEMIDLIST list, ItemIdList& parent, ItemIdList& item);
 // Byte-wise equality; false when either is nullptr.
 bool PIDLsEqual(LPCITEMIDLIST a, LPCITEMIDLIST b);
+// Whether two absolute lists name one shell item: byte-wise equal, or equal to the desktop's
+// comparison. An item-ID carries the times the shell found, so the same folder parsed twice can
+// differ in its bytes (a first look at a folder may change its last-access time).
+bool SameShellItem(LPCITEMIDLIST a, LPCITEMIDLIST b);
 
 // The list of a path, parsed by the desktop folder; empty on any failure.
 ItemIdList PathToPIDL(const std::string& path);

@@ -9,6 +9,8 @@ export QL_BUILD=${QL_BUILD:-$root/build}
 bin=$QL_BUILD/bin
 data=$QL_BUILD/bench-data
 run() { "$root/tools/wine-run.sh" "$@" 2>/dev/null | tr -d '\r'; }
+# A path of the build folder as the programs see it: the build folder is their Z:.
+z() { echo "Z:${1#"$QL_BUILD"}"; }
 
 # The library folder: programs and libraries of Wine's own system folder, those with icons
 # named, and every tenth of the rest in name order.
@@ -25,8 +27,8 @@ fi
 
 echo "# $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $(nproc) cores, $(wine --version 2>/dev/null)"
 echo "# libraries: $(ls "$data/libraries" | wc -l) files, $(du -sm "$data/libraries" | cut -f1) MB"
-run "$bin/GalleryBench.exe" gallery "Z:$data/libraries"
-run "$bin/GalleryBench.exe" gallery "Z:$QL_BUILD/test-bulk"
-run "$bin/GalleryBench.exe" library "Z:$data/libraries/shell32.dll" "Z:$bin/Buero/Buero.dll" "Z:$bin/Natur/Natur.icl"
-run "$bin/StartBench.exe" "Z:$bin/Quillandora.exe" "Z:$bin/BareWindow.exe"
+run "$bin/GalleryBench.exe" gallery "$(z "$data/libraries")"
+run "$bin/GalleryBench.exe" gallery "$(z "$QL_BUILD/test-bulk")"
+run "$bin/GalleryBench.exe" library "$(z "$data/libraries/shell32.dll")" "$(z "$bin/Buero/Buero.dll")" "$(z "$bin/Natur/Natur.icl")"
+run "$bin/StartBench.exe" "$(z "$bin/Quillandora.exe")" "$(z "$bin/BareWindow.exe")"
 run "$bin/EditorBench.exe"

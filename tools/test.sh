@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, checks the committed art, builds everything and runs every test program
-# under Wine, each on its own screen and in its own copy of a fresh prefix.
-# Ends with the line "N passed, N failed".
+# under Wine twice (in its written order and shuffled), each run on its own screen and in its own
+# copy of a fresh prefix. Ends with the line "N passed, N failed": the cases of the ordered runs,
+# and the failures of both.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build
@@ -25,7 +26,7 @@ for own in "$build"/test-prefixes/*/; do
   [ -d "$own" ] && WINEPREFIX=$own "${WINESERVER:-wineserver}" -k >/dev/null 2>&1 || true
 done
 rm -rf "$QL_PREFIX" "$build/test-prefixes" "$build/test-results" "$XDG_DATA_HOME"
-mkdir -p "$build/test-results"
+mkdir -p "$build/test-results/shuffled"
 
 # One template prefix, made on a screen of its own; every test program runs in a copy of it
 # (tools/wine-run.sh), with its own wineserver and its own Xvfb screen.
@@ -42,15 +43,28 @@ echo "making a fresh Wine prefix"
 status=0
 (cd "$build" && ctest --output-on-failure -j"${QL_TEST_JOBS:-$(nproc)}") || status=$?
 
-# Count test cases, not executables: every executable wrote its gtest report.
-passed=0 failed=0
-for xml in "$build"/test-results/*.xml; do
-  [ -f "$xml" ] || continue
-  t=$(grep -m1 -oE '<testsuites tests="[0-9]+" failures="[0-9]+" disabled="[0-9]+" errors="[0-9]+"' "$xml" || true)
-  [ -n "$t" ] || continue
-  set -- $(echo "$t" | grep -oE '[0-9]+')
-  passed=$((passed + $1 - $2 - $3 - $4)); failed=$((failed + $2 + $4))
-done
+# Count test cases, not executables: every executable wrote its gtest report. Sets passed,
+# failed and seeds (of the shuffled runs: "program seed ...").
+count() {
+  passed=0 failed=0 seeds=""
+  local xml t seed
+  for xml in "$1"/*.xml; do
+    [ -f "$xml" ] || continue
+    t=$(grep -m1 -oE '<testsuites tests="[0-9]+" failures="[0-9]+" disabled="[0-9]+" errors="[0-9]+"' "$xml" || true)
+    [ -n "$t" ] || continue
+    set -- $(echo "$t" | grep -oE '[0-9]+')
+    passed=$((passed + $1 - $2 - $3 - $4)); failed=$((failed + $2 + $4))
+    seed=$(grep -m1 -oE 'random_seed="[0-9]+"' "$xml" | grep -oE '[0-9]+' || true)
+    if [ -n "$seed" ]; then seeds="$seeds $(basename "$xml" .xml) $seed"; fi
+  done
+}
+count "$build/test-results/shuffled"
+shuffled_passed=$passed shuffled_failed=$failed
+echo "shuffled order: $shuffled_passed passed, $shuffled_failed failed; seeds:$seeds"
+[ "$shuffled_failed" = 0 ] ||
+  echo "  (repeat one: QL_BUILD=$build bash tools/wine-run.sh build/bin/PROGRAM_tests.exe --gtest_shuffle --gtest_random_seed=SEED)"
+count "$build/test-results"
+failed=$((failed + shuffled_failed))
 # An executable that died before writing its report counts as one failure.
 expected=$(cd "$build" && ctest -N | sed -nE 's/^Total Tests: ([0-9]+)/\1/p')
 reports=$(find "$build/test-results" -name '*.xml' 2>/dev/null | wc -l)

@@ -5,7 +5,8 @@ ql_build=${QL_BUILD:-$ql_root/build}
 export WINEPREFIX=${QL_PREFIX:-$ql_build/test-prefix}
 export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No menu entries or file associations of Wine's in the user's home folder.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # The recycle bin and other per-user shell data stay inside the build folder.
 export XDG_DATA_HOME=$ql_build/xdg-data
 # The native server serves 32-bit clients too and spares them emulation where the kernel lacks ia32.

@@ -3,15 +3,17 @@
 # no other program of the run shares its focus, activation, mouse or clipboard. CTest calls it for
 # every test executable; the user's display is never used, even when DISPLAY is set.
 #
-# The prefix is a copy of the run's template prefix (made once, here or by tools/test.sh), with
-# two staged drive letters (below).
+# The prefix is a copy of the run's template prefix (made once, here or by tools/test.sh) that
+# reaches only the build folder, with staged drive letters of its own (below).
 # QL_TIME_LIMIT (seconds) ends a program that does not finish, and says so.
 set -euo pipefail
 [ $# -ge 1 ] || { echo "usage: $0 PROGRAM.exe [ARGS...]" >&2; exit 2; }
 export QL_UNMANAGED=${QL_UNMANAGED:-1}
 source "$(dirname "$0")/wine-env.sh"
 
-name=$(basename "$1" .exe)
+# QL_RUN_NAME names the prefix when one program runs twice at once (in order and shuffled).
+program_name=$(basename "$1" .exe)
+name=${QL_RUN_NAME:-$program_name}
 unset DISPLAY
 ql_xvfb
 trap 'kill "$QL_XVFB_PID" 2>/dev/null || true' EXIT
@@ -39,11 +41,22 @@ rm -rf "$own/wineserver"
 export XDG_DATA_HOME=$own/xdg-data
 mkdir -p "$XDG_DATA_HOME"
 
-# Drive letters of the program's own, so that drive tests never read C: or Z: (the host's root):
-# Q: is a folder of this prefix with the volume label "Testlauf"; R: is a removable drive whose
-# medium is missing; S: is the folder Q:\Wechsel, so a test that renames that folder takes the
-# drive away. Wine reads drive types when its server starts, so the registry entry goes into the
-# prefix's file before that.
+# The program reaches no host folder outside the build folder: of Wine's drive letters only C:
+# (the prefix's own) stays, Z: (from which Wine starts the program) is the build folder instead
+# of the host's root, and the user folders that Wine links to the home folder (Desktop,
+# Documents, ...) are empty folders of the prefix.
+for entry in "$own"/dosdevices/*; do
+  case $(basename "$entry") in c:|com[0-9]*|lpt[0-9]*) ;; *) rm -f "$entry" ;; esac
+done
+ln -sfn "$ql_build" "$own/dosdevices/z:"
+find "$own/drive_c" -type l | while read -r link; do
+  case $(readlink -f "$link") in "$own"/*) ;; *) rm -f "$link" && mkdir -p "$link" ;; esac
+done
+
+# Drive letters of the program's own for the drive tests: Q: is a folder of this prefix with the
+# volume label "Testlauf"; R: is a removable drive whose medium is missing; S: is the folder
+# Q:\Wechsel, so a test that renames that folder takes the drive away. Wine reads drive types when
+# its server starts, so the registry entry goes into the prefix's file before that.
 mkdir -p "$own/staged-drive/Wechsel"
 printf 'Testlauf\n' >"$own/staged-drive/.windows-label"
 ln -sfn "$own/staged-drive" "$own/dosdevices/q:"
@@ -79,7 +92,11 @@ ql_wine_prefix
 # A program that outlives its limit is stopped, but first every thread of the prefix is traced,
 # so that a hang (in a test or after the report, at exit) leaves a trail.
 limit=${QL_TIME_LIMIT:-300}
-wine "$@" </dev/null &
+# Started from the build folder by its full path, the program sees its own path and current folder
+# on Z:, not as host paths.
+exe=$(realpath "$1")
+shift
+(cd "$ql_build" && exec wine "$exe" "$@" </dev/null) &
 program=$!
 deadline=$((SECONDS + limit))
 while kill -0 "$program" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ]; do
@@ -90,7 +107,7 @@ if kill -0 "$program" 2>/dev/null; then
   mkdir -p "$(dirname "$trace")"
   timeout 120 wine winedbg --command "bt all" >"$trace" 2>&1 </dev/null || true
   echo "$name: did not finish within $limit s; stopped. Threads of its prefix at that moment:" >&2
-  sed -n "/in process .*$name/,/^\$/p" "$trace" | head -200 >&2
+  sed -n "/in process .*$program_name/,/^\$/p" "$trace" | head -200 >&2
   echo "(all threads: $trace)" >&2
   "${WINESERVER:-wineserver}" -k >/dev/null 2>&1 || true
   wait "$program" 2>/dev/null || true

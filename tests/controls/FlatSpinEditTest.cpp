@@ -22,11 +22,16 @@ struct SpinOnForm {
     }
     void Key(WORD key) { SendMessageA(spin->Handle(), WM_KEYDOWN, key, 0); }
     void Type(char key) { SendMessageA(spin->Handle(), WM_CHAR, static_cast<BYTE>(key), 0); }
-    // Mouse messages to the spin button over its up (or down) arrow.
+    // Mouse messages to the spin button over its up (or down) arrow, the pointer going there too:
+    // the moves the system makes itself while the button holds the mouse come from where it is.
     void ArrowMessage(UINT msg, bool up, WPARAM keys = 0)
     {
         TTimerSpeedButton* arrow = up ? spin->Button()->UpButton() : spin->Button()->DownButton();
-        SendMessageA(spin->Button()->Handle(), msg, keys, MAKELPARAM(arrow->Left() + 5, arrow->Top() + 3));
+        const POINT at = {arrow->Left() + 5, arrow->Top() + 3};
+        POINT screen = at;
+        ClientToScreen(spin->Button()->Handle(), &screen);
+        SetCursorPos(screen.x, screen.y);
+        SendMessageA(spin->Button()->Handle(), msg, keys, MAKELPARAM(at.x, at.y));
     }
 
     FlatTestForm f{120, 90, clWhite};
@@ -187,6 +192,8 @@ TEST(FlatSpinEdit, TypedLettersAndPastesWithoutTheEditorDoNotArrive)
 TEST(FlatSpinEdit, ArrowsStepAndRepeatWhileHeld)
 {
     SpinOnForm s;
+    // Shown under the pointer: a hidden window's place differs from what the system reports.
+    ASSERT_TRUE(s.f.ShowActive());
     s.spin->SetValue(0);
     s.ArrowMessage(WM_MOUSEMOVE, true);
     s.ArrowMessage(WM_LBUTTONDOWN, true, MK_LBUTTON);

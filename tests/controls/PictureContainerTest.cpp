@@ -264,7 +264,8 @@ TEST_F(PictureTest, BadBytesRaiseAndLeaveNothingToDraw)
     const std::vector<std::vector<uint8_t>> bad = {
         {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c'},
         std::vector<uint8_t>(gif.begin(), gif.begin() + 25),        // cut inside the first extension
-        std::vector<uint8_t>(bmp.begin(), bmp.begin() + 20),
+        std::vector<uint8_t>(bmp.begin(), bmp.begin() + 20),         // cut inside the info header
+        std::vector<uint8_t>(bmp.begin(), bmp.end() - 4),             // the last row cut short
         {},
     };
     for (size_t i = 0; i < bad.size(); ++i) {

@@ -22,9 +22,7 @@ namespace {
 // The manager's small round button strip: 21 x 110, rows of 22, a black round click mask.
 std::string StripFile()
 {
-    std::string source = __FILE__;
-    std::string root = source.substr(0, source.rfind("tests"));
-    return "Z:" + root + "resources/manager/ilButtonsRund_Klein.bmp";
+    return QL_TEST_DATA "/ilButtonsRund_Klein.bmp";
 }
 
 constexpr int StripWidth = 21;

@@ -409,3 +409,136 @@ TEST(TreeView, CutMarksOutliveTheWindowAndADropTargetItsSelection)
     f.tree->Items().Delete(f.Root("Mitte"));
     EXPECT_EQ(f.tree->DropTarget(), nullptr) << "gone with its branch";
 }
+
+TEST(TreeView, HandlersMayRefuseChangesExpansionsCollapsesAndEdits)
+{
+    TreeOnForm f;
+    f.Fill();
+    f.tree->SetReadOnly(false);
+    bool allow = false;
+    auto ask = [&](const char* what) {
+        return [&f, &allow, what](TComponent*, TTreeNode* node, bool& allowed) {
+            EXPECT_TRUE(allowed) << what << " comes in allowed";
+            f.events.push_back(std::string(what) + "? " + f.Name(node));
+            allowed = allow;
+        };
+    };
+    f.tree->OnChanging = ask("change");
+    f.tree->OnExpanding = ask("expand");
+    f.tree->OnCollapsing = ask("collapse");
+    f.tree->OnEditing = ask("edit");
+    TTreeNode* zeta = f.Root("Zeta");
+
+    // Without a window, then with one; by code and by the keyboard.
+    zeta->Expand();
+    EXPECT_EQ(f.Events(), "expand? Zeta");
+    EXPECT_FALSE(zeta->Expanded());
+    f.tree->HandleNeeded();
+    zeta->Expand();
+    EXPECT_EQ(f.Events(), "expand? Zeta");
+    EXPECT_FALSE(zeta->Expanded());
+    allow = true;
+    zeta->Expand();
+    EXPECT_EQ(f.Events(), "expand? Zeta; expanded Zeta");
+    allow = false;
+    zeta->Collapse();
+    EXPECT_EQ(f.Events(), "collapse? Zeta");
+    EXPECT_TRUE(zeta->Expanded());
+
+    f.tree->SetSelected(f.Root("Mitte"));
+    EXPECT_EQ(f.Events(), "change? Mitte");
+    EXPECT_EQ(f.tree->Selected(), nullptr) << "refused";
+    allow = true;
+    f.tree->SetSelected(f.Root("Zeta"));
+    EXPECT_EQ(f.Events(), "change? Zeta; change Zeta");
+    allow = false;
+    SendMessageA(f.tree->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(f.Events(), "change? b");
+    EXPECT_EQ(f.tree->Selected(), f.Root("Zeta"));
+    SendMessageA(f.tree->Handle(), WM_KEYDOWN, VK_SUBTRACT, 0);
+    EXPECT_EQ(f.Events(), "collapse? Zeta") << "the user's collapse";
+    EXPECT_TRUE(zeta->Expanded());
+
+    EXPECT_FALSE(f.Root("alpha")->EditText());
+    EXPECT_EQ(f.Events(), "edit? alpha");
+    EXPECT_FALSE(f.tree->IsEditing());
+}
+
+TEST(TreeView, EditsDeletionsSortsAndImagesOnRequestReachTheHandlers)
+{
+    TreeOnForm f;
+    f.Fill();
+    f.tree->SetReadOnly(false);
+    f.tree->OnEdited = [&](TComponent*, TTreeNode* node, std::string& text) {
+        f.events.push_back("edited " + f.Name(node) + " to " + text);
+        text += "!";
+    };
+    f.tree->HandleNeeded();
+    TTreeNode* alpha = f.Root("alpha");
+    ASSERT_TRUE(alpha->EditText());
+    f.Events();   // the focus selects the first node
+    SetWindowTextA(reinterpret_cast<HWND>(SendMessageA(f.tree->Handle(), TVM_GETEDITCONTROL, 0, 0)), "beta");
+    SendMessageA(f.tree->Handle(), TVM_ENDEDITLABELNOW, FALSE, 0);
+    EXPECT_EQ(f.Events(), "edited alpha to beta");
+    EXPECT_EQ(alpha->Text(), "beta!") << "as the handler left it";
+
+    // Reversed by the handler: the sorts ask it, with the texts' order to start from.
+    f.tree->OnCompare = [&](TComponent*, TTreeNode* a, TTreeNode* b, int, int& compare) {
+        EXPECT_EQ(compare < 0, lstrcmpiA(a->Text().c_str(), b->Text().c_str()) < 0);
+        compare = -compare;
+    };
+    f.tree->AlphaSort();
+    EXPECT_EQ(f.Shown(), "Zeta[b,A],Mitte[x],beta!");
+    f.tree->OnCompare = nullptr;
+    f.Root("Zeta")->AlphaSort();
+    EXPECT_EQ(f.Shown(), "Zeta[A,b],Mitte[x],beta!") << "one node's children by their texts";
+
+    // Asked once a node on request is drawn: its image, then its selected image.
+    TImageList images(16, 16);
+    f.tree->SetImages(&images);
+    f.tree->OnGetImageIndex = [&](TComponent*, TTreeNode* node) {
+        f.events.push_back("image " + f.Name(node));
+        node->SetImageIndex(2);
+    };
+    f.tree->OnGetSelectedIndex = [&](TComponent*, TTreeNode* node) {
+        f.events.push_back("selected image " + f.Name(node));
+        node->SetSelectedIndex(5);
+    };
+    TTreeNode* x = f.Root("Mitte")->Item(0);
+    x->SetImageIndex(TTreeNode::ImageOnRequest);
+    f.Events();
+    f.Root("Mitte")->Expand();
+    f.form->Show();
+    UpdateWindow(f.tree->Handle());
+    PumpMessages();
+    EXPECT_EQ(f.Events(), "expanded Mitte; image x; selected image x");
+    EXPECT_EQ(x->ImageIndex(), 2);
+    EXPECT_EQ(x->SelectedIndex(), 5);
+
+    // Children first; not for the nodes that go with the view.
+    f.tree->OnDeletion = [&](TComponent*, TTreeNode* node) { f.events.push_back("delete " + f.Name(node)); };
+    f.tree->Items().Delete(f.Root("Zeta"));
+    EXPECT_EQ(f.Events(), "delete A; delete b; delete Zeta");
+}
+
+TEST(TreeView, AStateImageListReachesTheWindowAndLeavesWithIt)
+{
+    TreeOnForm f;
+    auto stateList = [&] {
+        return reinterpret_cast<HIMAGELIST>(SendMessageA(f.tree->Handle(), TVM_GETIMAGELIST, TVSIL_STATE, 0));
+    };
+    auto states = std::make_unique<TImageList>(16, 16);
+    f.tree->SetStateImages(states.get());
+    f.tree->HandleNeeded();
+    EXPECT_EQ(f.tree->StateImages(), states.get());
+    EXPECT_EQ(stateList(), states->Handle()) << "set before the window";
+    f.tree->SetStateImages(nullptr);
+    EXPECT_EQ(stateList(), nullptr);
+    f.tree->SetStateImages(states.get());
+    EXPECT_EQ(stateList(), states->Handle());
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageA(f.tree->Handle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0)), nullptr)
+        << "the normal list is another";
+    states.reset();
+    EXPECT_EQ(f.tree->StateImages(), nullptr) << "a list destroyed first is let go";
+    EXPECT_EQ(stateList(), nullptr);
+}

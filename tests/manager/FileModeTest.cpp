@@ -188,6 +188,97 @@ TEST_F(FileModeTest, LookAlikeFilesAreTwoGalleryItemsEachLeadingToItsOwnFile)
 
 namespace {
 
+// A catalogue deep down on Q:, so that the drive tree's nodes reach past its right edge.
+class FileModeDeepTest : public testing::Test {
+protected:
+    FileModeDeepTest() : deep("Ein recht langer Ordnername fuer die Tiefe", "Q:\\")
+    {
+        std::string folder = deep.Path();
+        for (const char* name : {"Noch ein langer Ordnername", "Und ein weiterer langer Name", "Katalog"})
+            CreateDirectoryA((folder += std::string(name) + "\\").c_str(), nullptr);
+        program = folder;
+    }
+    void SetUp() override
+    {
+        CreateDirectoryA((program + "Affen").c_str(), nullptr);
+        WriteIcon(program + "Affen\\katze.ico");
+        CreateDirectoryA((program + "Vögel mit einem langen Namen").c_str(), nullptr);
+        ResetMainState();
+        OverrideProgramFolder(program);
+        CreateProgramForms();
+        MainForm->Show();
+        PumpMessages();
+        tree = MainForm->DriveView1;
+    }
+    void TearDown() override
+    {
+        FreeProgramForms();
+        OverrideProgramFolder("");
+    }
+    void Erweitert() { MainForm->bErweitert->OnClick(MainForm->bErweitert); }
+    // The tree shows its nodes from the left edge, the selected one within its rows.
+    void ExpectLeftEdgeAndSelectionShown(const char* after)
+    {
+        PumpMessages();
+        EXPECT_EQ(GetScrollPos(tree->Handle(), SB_HORZ), 0) << after;
+        TTreeNode* selected = tree->Selected();
+        ASSERT_NE(selected, nullptr) << after;
+        const RECT row = selected->DisplayRect(false);
+        EXPECT_GE(row.top, 0) << after;
+        EXPECT_LE(row.bottom, tree->ClientHeight()) << after;
+        EXPECT_LT(row.top, row.bottom) << after << ": the selected node is shown";
+    }
+
+    StagedFolder deep;
+    std::string program;
+    TDriveView* tree = nullptr;
+    DialogStub dialogs;
+};
+
+}  // namespace
+
+TEST_F(FileModeDeepTest, TheDriveTreeShowsItsLeftEdgeAfterErweitertDirectoryAndARename)
+{
+    MainForm->bIconsClick(MainForm->bIcons);
+    ASSERT_EQ(CurrentCategory, "Affen");
+    Erweitert();
+    ASSERT_TRUE(tree->Visible());
+    ASSERT_EQ(tree->Directory(), program + "Affen");
+    ExpectLeftEdgeAndSelectionShown("Erweitert");
+
+    // Back to the catalogue and once more: the tree opens as it was left.
+    Erweitert();
+    Erweitert();
+    ExpectLeftEdgeAndSelectionShown("Erweitert again");
+
+    tree->SetDirectory(program + "Vögel mit einem langen Namen");
+    ASSERT_EQ(tree->Directory(), program + "Vögel mit einem langen Namen");
+    ExpectLeftEdgeAndSelectionShown("Directory");
+
+    // A sideways scroll of the user's stays until the next step.
+    SendMessageA(tree->Handle(), WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0), 0);
+    SendMessageA(tree->Handle(), WM_HSCROLL, SB_ENDSCROLL, 0);
+    EXPECT_GT(GetScrollPos(tree->Handle(), SB_HORZ), 0) << "the user's scroll";
+    tree->SetDirectory(program + "Affen");
+    ExpectLeftEdgeAndSelectionShown("Directory after the user's scroll");
+
+    TTreeNode* node = tree->Selected();
+    ASSERT_TRUE(node->EditText());
+    HWND edit = reinterpret_cast<HWND>(SendMessageA(tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextA(edit, "Affen und noch mehr Affen mit einem langen Namen");
+    SendMessageA(tree->Handle(), TVM_ENDEDITLABELNOW, FALSE, 0);
+    ASSERT_EQ(tree->Directory(), program + "Affen und noch mehr Affen mit einem langen Namen");
+    ExpectLeftEdgeAndSelectionShown("a rename");
+
+    // An edit given up leaves the tree at its edge too.
+    ASSERT_TRUE(tree->Selected()->EditText());
+    SendMessageA(tree->Handle(), TVM_ENDEDITLABELNOW, TRUE, 0);
+    ExpectLeftEdgeAndSelectionShown("an edit given up");
+}
+
+namespace {
+
 // The main window on the demo catalogue beside the test program, switched to the file mode.
 void ShowFileMode()
 {

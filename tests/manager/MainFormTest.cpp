@@ -8,6 +8,7 @@
 #include "MouseInput.h"
 #include "ProgramForms.h"
 #include "SkinChecks.h"
+#include "StagedFolder.h"
 #include "Startup.h"
 #include "SysUtils.h"
 
@@ -237,11 +238,16 @@ TEST_F(MainFormTest, ShowingMarksTheFormShownAndCreateMadeTheOwnIconsFolder)
 
 TEST(MainFormCreate, MakesTheOwnIconsFolderWhenMissing)
 {
-    std::string folder = ProgramFolder() + "Eigene Icons";
-    RemoveDirectoryA(folder.c_str());
+    // A program folder of its own: the build's, which other test programs read, stays as it is.
+    StagedFolder program("Programm ohne eigene Icons");
+    struct Override {
+        explicit Override(const std::string& folder) { OverrideProgramFolder(folder); }
+        ~Override() { OverrideProgramFolder(""); }
+    } programFolder(program.Path());
+    const std::string folder = ProgramFolder() + "Eigene Icons";
     ASSERT_FALSE(DirectoryExists(folder));
+    ResetMainState();
     CreateProgramForms();
     EXPECT_TRUE(DirectoryExists(folder));
     FreeProgramForms();
-    RemoveDirectoryA(folder.c_str());
 }

@@ -177,6 +177,102 @@ TEST_F(DriveViewFolders, RenamingInPlaceRenamesTheFolderOrSaysWhyNot)
     EXPECT_EQ(RenameFailedTextFor(LANG_GERMAN), "Datei oder Verzeichnis kann nicht umbenannt werden:");
 }
 
+TEST_F(DriveViewFolders, TheTreeViewsEventsComeWhenTheTreeActsAndMayRefuse)
+{
+    CreateDirectoryA((folder.Path() + "Beta\\Innen").c_str(), nullptr);
+    TDriveView& view = *tree.view;
+    std::vector<std::string> events;
+    bool allow = true;
+    auto ask = [&](const char* what) {
+        return [&events, &allow, what](TComponent*, TTreeNode* node, bool& allowed) {
+            events.push_back(std::string(what) + " " + node->Text());
+            allowed = allow;
+        };
+    };
+    view.OnChanging = ask("changing");
+    view.OnExpanding = ask("expanding");
+    view.OnCollapsing = ask("collapsing");
+    view.OnEditing = ask("editing");
+    auto joined = [&] {
+        std::string text;
+        for (const std::string& event : events)
+            text += (text.empty() ? "" : "; ") + event;
+        events.clear();
+        return text;
+    };
+
+    // A refused change leaves the folder selected; an allowed one is asked once.
+    allow = false;
+    view.SetDirectory(folder.Path() + "Gamma");
+    EXPECT_EQ(joined(), "changing Gamma");
+    EXPECT_EQ(view.Directory(), folder.Path() + "Alpha");
+    allow = true;
+    tree.changes.clear();
+    view.SetDirectory(folder.Path() + "Gamma");
+    EXPECT_EQ(joined(), "changing Gamma");
+    EXPECT_EQ(tree.changes, std::vector<std::string>{folder.Path() + "Gamma"});
+
+    // A branch the handler keeps shut is not read either.
+    TTreeNode* beta = Node("Beta");
+    ASSERT_TRUE(beta);
+    view.SyncExpanded(beta->Parent());
+    ASSERT_EQ(tree.ChildTexts(beta), "Innen;") << "the level below the shown one is known";
+    allow = false;
+    beta->Expand(false);
+    EXPECT_EQ(joined(), "expanding Beta");
+    EXPECT_FALSE(beta->Expanded());
+    EXPECT_FALSE(view.NodeVerified(beta)) << "not read";
+    allow = true;
+    beta->Expand(false);
+    EXPECT_EQ(joined(), "expanding Beta");
+    EXPECT_TRUE(beta->Expanded());
+    EXPECT_TRUE(view.NodeVerified(beta));
+    allow = false;
+    beta->Collapse(false);
+    EXPECT_EQ(joined(), "collapsing Beta");
+    EXPECT_TRUE(beta->Expanded());
+    allow = true;
+
+    // A rename: asked before the edit, told after it; the node shows the folder's name.
+    view.OnEdited = [&](TComponent*, TTreeNode* node, std::string& text) {
+        events.push_back("edited " + view.NodeDirName(node) + " as " + text);
+        text = "Anders";
+    };
+    TTreeNode* gamma = Node("Gamma");
+    RenameByEditing(tree, gamma, "Delta");
+    EXPECT_EQ(joined(), "editing Gamma; edited Delta as Delta");
+    EXPECT_EQ(gamma->Text(), "Delta");
+    EXPECT_TRUE(FolderExists(folder.Path() + "Delta"));
+    allow = false;
+    EXPECT_FALSE(gamma->EditText());
+    EXPECT_EQ(joined(), "editing Delta");
+    allow = true;
+
+    // A node that goes has let go of its folder's data when the handler hears of it.
+    std::vector<std::string> deleted;
+    view.OnDeletion = [&](TComponent*, TTreeNode* node) {
+        deleted.push_back(node->Text() + (TDriveView::NodeData(node) ? " with data" : ""));
+    };
+    RemoveDirectoryA((folder.Path() + "Beta\\Innen").c_str());
+    view.SyncExpanded(beta);
+    EXPECT_EQ(deleted, std::vector<std::string>{"Innen"});
+
+    // Images: the tree's own first, then the handler's word; the open folders' list as states.
+    std::vector<std::string> images;
+    view.OnGetImageIndex = [&](TComponent*, TTreeNode* node) {
+        images.push_back(node->Text() + (node->ImageIndex() >= 0 ? " chosen" : ""));
+    };
+    CreateDirectoryA((folder.Path() + "Beta\\Neu").c_str(), nullptr);
+    view.SyncExpanded(beta);
+    TTreeNode* neu = Node("Beta\\Neu");
+    ASSERT_TRUE(neu);
+    neu->MakeVisible();
+    UpdateWindow(view.Handle());
+    PumpMessages();
+    EXPECT_EQ(images, std::vector<std::string>{"Neu chosen"});
+    EXPECT_NE(SendMessageA(view.Handle(), TVM_GETIMAGELIST, TVSIL_STATE, 0), 0);
+}
+
 TEST_F(DriveViewFolders, CopyThenPasteCopiesAndKeepsTheClipboard)
 {
     Touch(folder.Path() + "Alpha\\a.txt");

@@ -1,7 +1,8 @@
 // The drive tree on the drives that tools/wine-run.sh stages for this program: Q: (a folder with
 // the label "Testlauf"), R: (a removable drive without medium) and S: (the folder Q:\Wechsel).
 // Paths, short names, recycle bins, the selection and its deferral, the texts, sizes and colours,
-// whole-drive reads and change watching. C: and Z: are never read.
+// whole-drive reads and change watching. The other drives, C: (the prefix's own) and Z: (the build
+// folder), show as roots but are never opened.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -64,8 +65,17 @@ TEST(DriveView, DirectoryFindsFoldersAsOnDiskAndFallsBackToTheDeepestThatExists)
     const size_t changes = tree.changes.size();
     tree.view->SetDirectory("Q:");
     EXPECT_EQ(tree.view->Directory(), alpha + "\\Beta") << "\"Q:\" changes nothing";
-    for (const char* path : {"", "\\\\server\\share\\x", "1:\\x"}) {
+    for (const char* path : {"", "\\\\server\\share\\x"}) {
         EXPECT_NO_THROW(tree.view->SetDirectory(path)) << path;
+        EXPECT_EQ(tree.view->Directory(), alpha + "\\Beta") << path;
+    }
+    for (const char* path : {"1:\\x", ".\\x"}) {
+        try {
+            tree.view->SetDirectory(path);
+            ADD_FAILURE() << "no error for " << path;
+        } catch (const EConvertError& error) {
+            EXPECT_EQ(std::string(error.what()), std::string(1, path[0]) + " is a invalid drive letter.");
+        }
         EXPECT_EQ(tree.view->Directory(), alpha + "\\Beta") << path;
     }
     EXPECT_EQ(tree.changes.size(), changes) << "no change reported";
@@ -219,6 +229,8 @@ TEST(DriveView, APressDefersTheChangeToTheRelease)
     const LPARAM point = MAKELPARAM((text.left + text.right) / 2, (text.top + text.bottom) / 2);
     tree.view->asked.clear();
     tree.changes.clear();
+    std::vector<std::string> changing;
+    tree.view->OnChanging = [&](TComponent*, TTreeNode* node, bool&) { changing.push_back(node->Text()); };
     // The release waits in the queue: the control takes it while it handles the press.
     PostMessageA(tree.view->Handle(), WM_LBUTTONUP, 0, point);
     SendMessageA(tree.view->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, point);
@@ -228,6 +240,7 @@ TEST(DriveView, APressDefersTheChangeToTheRelease)
     EXPECT_EQ(tree.view->asked[1], "allow Zwei");
     ASSERT_EQ(tree.changes.size(), 1u);
     EXPECT_EQ(tree.changes[0], folder.Path() + "Zwei");
+    EXPECT_EQ(changing, std::vector<std::string>{"Zwei"}) << "asked once, as the change happens";
     EXPECT_EQ(tree.view->DropTarget(), nullptr);
 }
 

@@ -43,16 +43,40 @@ void DeleteToBin(const std::string& file)
     SHFileOperationA(&op);
 }
 
-// Where Wine keeps the bin's files: the XDG trash of the program's own prefix.
-std::string TrashFiles()
+// Where Wine keeps the bin: the XDG trash of the program's own prefix, as a Windows path; empty
+// when not under Wine.
+std::string TrashFolder()
 {
     char home[MAX_PATH] = {};
     if (!GetEnvironmentVariableA("XDG_DATA_HOME", home, MAX_PATH))
         return std::string();
-    std::string path = std::string("Z:") + home + "/Trash/files";
-    std::replace(path.begin(), path.end(), '/', '\\');
+    using DosName = WCHAR*(CDECL*)(const char*);
+    auto dosName = reinterpret_cast<DosName>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name"));
+    WCHAR* wide = dosName ? dosName((std::string(home) + "/Trash").c_str()) : nullptr;
+    if (!wide)
+        return std::string();
+    char path[MAX_PATH] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, path, MAX_PATH, nullptr, nullptr);
+    HeapFree(GetProcessHeap(), 0, wide);
     return path;
 }
+
+// The bin holds only what a test puts there, and nothing after it.
+class EmptyBin {
+public:
+    explicit EmptyBin(const std::string& trash) : trash_(trash) { Empty(); }
+    ~EmptyBin() { Empty(); }
+    EmptyBin(const EmptyBin&) = delete;
+    EmptyBin& operator=(const EmptyBin&) = delete;
+
+private:
+    void Empty() const
+    {
+        StagedFolder::Remove(trash_ + "\\files\\", true);
+        StagedFolder::Remove(trash_ + "\\info\\", true);
+    }
+    std::string trash_;
+};
 
 // Wine's prefix maps no class to ".exe", so all its programs show one icon; Windows maps it to
 // the program class, whose icon is each file's own. The test maps it so while it runs.
@@ -180,9 +204,10 @@ TEST(DirViewTexts, ThreeLanguages)
 
 TEST(DirViewRecycleBin, ListsTheBinByTheItemsDisplayNames)
 {
-    const std::string trash = TrashFiles();
+    const std::string trash = TrashFolder();
     if (trash.empty())
         GTEST_SKIP() << "no XDG trash: not under Wine";
+    EmptyBin emptyBin(trash);
     StagedFolder first("Korb eins", "Q:\\"), second("Korb zwei", "Q:\\");
     WriteFile(first.Path() + "notiz.txt", 10);
     WriteFile(second.Path() + "rechnung.txt", 20);
@@ -200,7 +225,7 @@ TEST(DirViewRecycleBin, ListsTheBinByTheItemsDisplayNames)
     {
         // Wine's bin gives each item its bare file name as file-system path; with the trash's
         // folder current, a search finds that as Windows finds an item's full path.
-        CurrentFolder inTrash(trash);
+        CurrentFolder inTrash(trash + "\\files");
         on.view->OnAddFile = [&](TComponent*, WIN32_FIND_DATAA& found, bool&) { offered.push_back(found.cFileName); };
         on.view->SetPath("Q:\\RECYCLED");
     }

@@ -104,6 +104,26 @@ TEST(PIDL, RealFoldersParseBindAndNameThemselves)
     EXPECT_EQ(std::strlen(tiny), 3u) << "cut at the buffer's length";
 }
 
+TEST(PIDL, TheSameItemInOtherBytesIsTheSameItem)
+{
+    StagedFolder folder("pidl times");
+    const std::string innen = folder.Folder("Innen");
+    const std::string aussen = folder.Folder("Aussen");
+    ItemIdList before = PathToPIDL(innen);
+    ASSERT_TRUE(before);
+    ASSERT_TRUE(folder.AgeTimes("Innen"));
+    ItemIdList after = PathToPIDL(innen);
+    ASSERT_FALSE(PIDLsEqual(before.get(), after.get())) << "the folder's bytes did not change";
+    EXPECT_TRUE(SameShellItem(before.get(), after.get()));
+    EXPECT_TRUE(SameShellItem(before.get(), before.get()));
+    EXPECT_FALSE(SameShellItem(before.get(), PathToPIDL(aussen).get()));
+    EXPECT_FALSE(SameShellItem(before.get(), PathToPIDL(folder.Path()).get())) << "a parent is another item";
+    EXPECT_FALSE(SameShellItem(before.get(), nullptr));
+    ItemIdList desktop = CreatePIDL(sizeof(USHORT));
+    EXPECT_TRUE(SameShellItem(desktop.get(), desktop.get()));
+    EXPECT_FALSE(SameShellItem(desktop.get(), before.get()));
+}
+
 TEST(PIDL, TheShellsClipboardFormatsAreRegistered)
 {
     char name[64] = {};

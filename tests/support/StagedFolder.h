@@ -32,6 +32,23 @@ public:
         CreateDirectoryA(folder.c_str(), nullptr);
         return folder + "\\";
     }
+    // Sets the times of the folder (or of a sub-folder, "Sub\\") a day back, as another program's
+    // look or change would move them: the shell's item-IDs of the folder then differ.
+    bool AgeTimes(const std::string& subfolder = "") const
+    {
+        HANDLE folder = CreateFileA((path_ + subfolder).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (folder == INVALID_HANDLE_VALUE)
+            return false;
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        ULARGE_INTEGER time = {{now.dwLowDateTime, now.dwHighDateTime}};
+        time.QuadPart -= 24ULL * 3600 * 10000000;
+        const FILETIME dayBefore = {time.LowPart, time.HighPart};
+        const bool set = SetFileTime(folder, nullptr, &dayBefore, &dayBefore) != 0;
+        CloseHandle(folder);
+        return set;
+    }
     // The names of the files (not folders) in the folder or in a sub-folder ("Sub\\").
     std::vector<std::string> Files(const std::string& subfolder = "") const
     {
@@ -48,15 +65,16 @@ public:
         return names;
     }
 
-private:
-    static void Remove(const std::string& folder)
+    // Removes everything inside `folder` (with a trailing backslash) and, unless `keepFolder`,
+    // the folder itself.
+    static void Remove(const std::string& folder, bool keepFolder = false)
     {
         wchar_t wide[MAX_PATH] = {};
         MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide, MAX_PATH);
-        RemoveWide(wide);
+        RemoveWide(wide, keepFolder);
     }
     // Wide, so that names the code page cannot hold go too; links are never followed.
-    static void RemoveWide(const std::wstring& folder)
+    static void RemoveWide(const std::wstring& folder, bool keepFolder = false)
     {
         WIN32_FIND_DATAW found;
         HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
@@ -77,8 +95,10 @@ private:
             } while (FindNextFileW(search, &found));
             FindClose(search);
         }
-        RemoveDirectoryW(folder.c_str());
+        if (!keepFolder)
+            RemoveDirectoryW(folder.c_str());
     }
 
+private:
     std::string path_;
 };
