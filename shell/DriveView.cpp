@@ -306,7 +306,8 @@ TTreeNode* TDriveView::NodeOfPath(const std::string& path)
     if (!IsDriveLetter(path[0]))
         throw EConvertError(std::string(1, path[0]) + " is a invalid drive letter.");
     TNodeWatch node(*this, SlotOf(path[0]).root);
-    std::string rest = AsciiUpper(path.substr(3));
+    // Case as the file system ignores it: "Bär" and "BÄR" are one name.
+    std::string rest = AnsiUpperCase(path.substr(3));
     while (node.node && !rest.empty()) {
         const auto slash = rest.find('\\');
         const std::string component = rest.substr(0, slash);
@@ -319,7 +320,7 @@ TTreeNode* TDriveView::NodeOfPath(const std::string& path)
         for (int i = 0; i < node.node->Count() && !match; ++i) {
             TTreeNode* child = node.node->Item(i);
             const TNodeData* data = NodeData(child);
-            if (data && (AsciiUpper(data->DirName) == component || data->ShortName == component))
+            if (data && (AnsiUpperCase(data->DirName) == component || AnsiUpperCase(data->ShortName) == component))
                 match = child;
         }
         node.node = match;

@@ -61,6 +61,12 @@ TEST(DriveView, DirectoryFindsFoldersAsOnDiskAndFallsBackToTheDeepestThatExists)
     tree.view->SetDirectory(AnsiLowerCase(alpha + "\\beta"));
     EXPECT_EQ(tree.view->Directory(), alpha + "\\Beta") << "read back with the names on disk";
     EXPECT_EQ(tree.changes.back(), alpha + "\\Beta");
+    // The gallery hands over paths upper-cased with umlauts and all.
+    CreateDirectoryA((folder.Path() + "Bär").c_str(), nullptr);
+    tree.view->SyncExpanded(tree.view->NodeOfPath(folder.Path()));
+    tree.view->SetDirectory(AnsiUpperCase(folder.Path() + "Bär"));
+    EXPECT_EQ(tree.view->Directory(), folder.Path() + "Bär");
+    tree.view->SetDirectory(alpha + "\\Beta");
 
     const size_t changes = tree.changes.size();
     tree.view->SetDirectory("Q:");
