@@ -142,6 +142,9 @@ bool TCoolForm::ApplyRegion()
     auto* form = dynamic_cast<TForm*>(Parent());
     if (!form || regionData_.empty())
         return false;
+    // Making a hidden form's window only to shape it costs the start its time.
+    if (!form->HandleAllocated())
+        return true;
     GdiObject<HRGN> region = RegionFromData(regionData_);
     if (!region)
         return false;
@@ -150,6 +153,11 @@ bool TCoolForm::ApplyRegion()
         return false;
     region.release();
     return true;
+}
+
+void TCoolForm::ParentWindowMade()
+{
+    ApplyRegion();
 }
 
 LRESULT TCoolForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)

@@ -63,7 +63,8 @@ public:
     void SetBounds(int left, int top, int width, int height) override;
 
     // Reads a stored block: keeps its region bytes and shapes the parent form's window with
-    // them. A malformed block leaves the form unshaped. Returns what the block held.
+    // them, once the form has one. A malformed block leaves the form unshaped. Returns what the
+    // block held.
     TMask2Status LoadMask2(const uint8_t* data, size_t size);
     // Reads the block from an RCDATA resource of the module; a missing one counts as invalid.
     TMask2Status LoadMask2FromResource(HINSTANCE instance, const char* name);
@@ -71,7 +72,8 @@ public:
     std::vector<uint8_t> SaveMask2() const;
     // The region bytes as read (empty when there is no region).
     const std::vector<uint8_t>& RegionData() const { return regionData_; }
-    // Gives the parent form's window a fresh region built from the kept bytes.
+    // Gives the parent form's window a fresh region built from the kept bytes. A form without
+    // a window yet is not made one: it gets the region when its window is made.
     bool ApplyRegion();
 
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -79,6 +81,7 @@ public:
 protected:
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void PictureChanged() override;
+    void ParentWindowMade() override;
 
 private:
     std::unique_ptr<TRegionType> mask_;

@@ -178,6 +178,8 @@ protected:
     virtual void TextChanged() { Invalidate(); }
     virtual void FontChanged();
     virtual void ColorChanged();
+    // A windowless control: its parent's window was just made.
+    virtual void ParentWindowMade() {}
 
     virtual std::string GetText() const { return text_; }
     virtual void SetText(const std::string& text);

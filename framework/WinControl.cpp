@@ -186,6 +186,9 @@ void TWinControl::CreateWnd()
     if (!OwnClass())
         SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
     CreateChildWindows();
+    for (TControl* child : std::vector<TControl*>(controls_))
+        if (!child->Windowed())
+            child->ParentWindowMade();
     UpdateBounds();
     AlignControls();
 }

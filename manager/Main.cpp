@@ -85,9 +85,6 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
     pIcons = MakePage("pIcons");
     pAnzeige = MakePage("pAnzeige");
     pSystem = MakePage("pSystem");
-    MakeGalleryPage();
-    MakeDesktopPage();
-    MakeSystemPage();
 
     OnCreate = [this](TComponent* sender) { FormCreate(sender); };
     OnShow = [this](TComponent* sender) { FormShow(sender); };
@@ -149,6 +146,7 @@ void TMainForm::FormKeyDown(TComponent* sender, WORD& key, TShiftState shift)
 
 void TMainForm::bIconsClick(TComponent* sender)
 {
+    NeedGalleryPage();
     ShowPage(pIcons, "Icons_betrachten");
     IconInfoForm->Show();
     if (IconInfoForm->lFile->Text().empty())
@@ -157,6 +155,7 @@ void TMainForm::bIconsClick(TComponent* sender)
 
 void TMainForm::bAnzeigeClick(TComponent* sender)
 {
+    NeedDesktopPage();
     ShowPage(pAnzeige, "Anzeige");
     IconInfoForm->Hide();
 }
@@ -164,6 +163,7 @@ void TMainForm::bAnzeigeClick(TComponent* sender)
 void TMainForm::bSystemClick(TComponent* sender)
 {
     IconInfoForm->Hide();
+    NeedSystemPage();
     ShowPage(pSystem, "Icon_zuweisen");
     if (IconInfoForm->lFile->Text().empty())
         FirstGalleryUse();

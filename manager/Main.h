@@ -67,66 +67,74 @@ public:
     TTabSheet* pAnzeige;
     TTabSheet* pSystem;
 
+    // The pages' controls are made with what fills them the first time a page is needed, and
+    // stay nullptr until then; the first screen shows none of them.
+    void NeedGalleryPage();
+    void NeedDesktopPage();
+    void NeedSystemPage();
+    // The drive tree of the file mode, made at the first "Erweitert".
+    void NeedDriveTree();
+
     // The gallery page: the category tree (or, in file mode, the drive tree in its place), the
     // gallery of the category's files, the icons of one library in its place, the current file's
     // path and the way back from the library.
-    TTreeView* TreeView;
-    TDriveView* DriveView1;
-    TqelEnhListView* ListView1;
-    TqelIconListBox* lbIcons;
-    TStatusBar* sbIcons;
-    TVantuButton* bZurueck;
-    TVantuButton* bErweitert;
+    TTreeView* TreeView = nullptr;
+    TDriveView* DriveView1 = nullptr;
+    TqelEnhListView* ListView1 = nullptr;
+    TqelIconListBox* lbIcons = nullptr;
+    TStatusBar* sbIcons = nullptr;
+    TVantuButton* bZurueck = nullptr;
+    TVantuButton* bErweitert = nullptr;
 
     // The system-icon page: the shell's own items in five sections, and the boxes that give the
     // chosen one the current icon or its default back.
-    TSectionListBox* lbSystem;
-    TFlatGroupBox* gbIconsZuweisen;
-    TImage* iIcon;
-    TLabel* lRubrikname;
-    TLabel* lDateiname;
-    TVantuButton* bZuweisen;
-    TFlatGroupBox* FlatGroupBox1;
-    TVantuButton* bGewaehltesIconZuruecksetzen;
-    TVantuButton* bAlleIconsZuruecksetzen;
-    TVantuButton* VantuButton1;
-    TShape* sSystem;
-    TImage* Image1;
+    TSectionListBox* lbSystem = nullptr;
+    TFlatGroupBox* gbIconsZuweisen = nullptr;
+    TImage* iIcon = nullptr;
+    TLabel* lRubrikname = nullptr;
+    TLabel* lDateiname = nullptr;
+    TVantuButton* bZuweisen = nullptr;
+    TFlatGroupBox* FlatGroupBox1 = nullptr;
+    TVantuButton* bGewaehltesIconZuruecksetzen = nullptr;
+    TVantuButton* bAlleIconsZuruecksetzen = nullptr;
+    TVantuButton* VantuButton1 = nullptr;
+    TShape* sSystem = nullptr;
+    TImage* Image1 = nullptr;
 
     // The desktop settings page: icon settings, the icon titles' font and the desktop itself,
     // with previews; nothing is written before "Übernehmen".
-    TFlatGroupBox* gbIconeinstellungen;
-    TFlatComboBox* cbFarbanzahl;
-    TFlatCheckBox* cGrosseIcons;
-    TFlatCheckBox* cShortcutOverlays;
-    TFlatSpinEditInteger* seIcongroesse;
-    TFlatSpinEditInteger* seIconzellenbreite;
-    TFlatSpinEditInteger* seIconzellenhoehe;
-    TFlatGroupBox* gbIconschriftart;
-    TFlatComboBox* cbSchriftart;
-    TFlatSpinEditInteger* seGroesse;
-    TFlatCheckBox* cFett;
-    TFlatCheckBox* cKursiv;
-    TFlatCheckBox* cDurchgestrichen;
-    TFlatCheckBox* cUnterstrichen;
-    TFlatCheckBox* cSchriftTransparent;
-    TFlatGroupBox* gbDesktop;
-    TShape* sDesktopfarbe;
-    TFlatCheckBox* cBildanzeigen;
-    TLabel* lBildDateiname;
-    TFlatButton* FlatButton1;
-    TImage* iDesktop;
-    TPanel* Panel1;
-    TImage* iDesktopVorschau2;
-    TImage* iArbeitsplatz;
-    TLabel* lArbeitsplatz;
-    TImage* iPapierkorb;
-    TLabel* lPapierkorb;
-    TVantuButton* bUebernehmen;
-    TVantuButton* bZuruecksetzen;
-    TVantuButton* VantuButton2;
-    TColorDialog* ColorDialog1;
-    TOpenDialog* OpenPictureDialog1;
+    TFlatGroupBox* gbIconeinstellungen = nullptr;
+    TFlatComboBox* cbFarbanzahl = nullptr;
+    TFlatCheckBox* cGrosseIcons = nullptr;
+    TFlatCheckBox* cShortcutOverlays = nullptr;
+    TFlatSpinEditInteger* seIcongroesse = nullptr;
+    TFlatSpinEditInteger* seIconzellenbreite = nullptr;
+    TFlatSpinEditInteger* seIconzellenhoehe = nullptr;
+    TFlatGroupBox* gbIconschriftart = nullptr;
+    TFlatComboBox* cbSchriftart = nullptr;
+    TFlatSpinEditInteger* seGroesse = nullptr;
+    TFlatCheckBox* cFett = nullptr;
+    TFlatCheckBox* cKursiv = nullptr;
+    TFlatCheckBox* cDurchgestrichen = nullptr;
+    TFlatCheckBox* cUnterstrichen = nullptr;
+    TFlatCheckBox* cSchriftTransparent = nullptr;
+    TFlatGroupBox* gbDesktop = nullptr;
+    TShape* sDesktopfarbe = nullptr;
+    TFlatCheckBox* cBildanzeigen = nullptr;
+    TLabel* lBildDateiname = nullptr;
+    TFlatButton* FlatButton1 = nullptr;
+    TImage* iDesktop = nullptr;
+    TPanel* Panel1 = nullptr;
+    TImage* iDesktopVorschau2 = nullptr;
+    TImage* iArbeitsplatz = nullptr;
+    TLabel* lArbeitsplatz = nullptr;
+    TImage* iPapierkorb = nullptr;
+    TLabel* lPapierkorb = nullptr;
+    TVantuButton* bUebernehmen = nullptr;
+    TVantuButton* bZuruecksetzen = nullptr;
+    TVantuButton* VantuButton2 = nullptr;
+    TColorDialog* ColorDialog1 = nullptr;
+    TOpenDialog* OpenPictureDialog1 = nullptr;
 
     void FormCreate(TComponent* sender);
     void FormShow(TComponent* sender);

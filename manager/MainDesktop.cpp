@@ -8,6 +8,15 @@
 #include "Graphics.h"
 #include "toolsunit.h"
 
+void TMainForm::NeedDesktopPage()
+{
+    if (seIcongroesse)
+        return;
+    MakeDesktopPage();
+    if (Toolsform)
+        Toolsform->FillDesktopPage();
+}
+
 void TMainForm::MakeDesktopPage()
 {
     auto label = [this](TWinControl* parent, int left, int top, const char* caption) {

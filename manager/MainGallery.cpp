@@ -30,6 +30,35 @@ bool IsWithin(HWND window, HWND ancestor)
 
 }  // namespace
 
+void TMainForm::NeedGalleryPage()
+{
+    if (ListView1)
+        return;
+    MakeGalleryPage();
+    if (Toolsform)
+        Toolsform->FillGalleryPage();
+}
+
+void TMainForm::NeedDriveTree()
+{
+    if (DriveView1)
+        return;
+    NeedGalleryPage();
+    DriveView1 = new TDriveView(this);
+    DriveView1->SetName("DriveView1");
+    // All set before its window is made: the page has one, so the tree gets its own at once.
+    DriveView1->SetVisible(false);
+    DriveView1->SetBounds(0, 0, TreeWidth, TreeHeight);
+    DriveView1->SetShowVolLabel(true);
+    DriveView1->SetColor(clWhite);
+    DriveView1->SetCtl3D(false);
+    DriveView1->SetParent(pIcons);
+    DriveView1->OnChange = [this](TComponent* sender, TTreeNode* node) { DriveView1Change(sender, node); };
+    DriveView1->OnDDError = [this](TComponent* sender, int errorNo) { DriveView1DDError(sender, errorNo); };
+    DriveView1->OnEnter = [this](TComponent*) { GalleryControlEnter(); };
+    DriveView1->OnExit = [this](TComponent*) { GalleryControlExit(); };
+}
+
 void TMainForm::MakeGalleryPage()
 {
     TreeView = new TTreeView(this);
@@ -44,17 +73,6 @@ void TMainForm::MakeGalleryPage()
     TreeView->OnChange = [this](TComponent* sender, TTreeNode* node) { TreeViewChange(sender, node); };
     TreeView->OnExpanded = [this](TComponent* sender, TTreeNode* node) { TreeViewExpanded(sender, node); };
     TreeView->OnCollapsed = [this](TComponent* sender, TTreeNode* node) { TreeViewCollapsed(sender, node); };
-
-    DriveView1 = new TDriveView(this);
-    DriveView1->SetName("DriveView1");
-    DriveView1->SetParent(pIcons);
-    DriveView1->SetBounds(0, 0, TreeWidth, TreeHeight);
-    DriveView1->SetVisible(false);
-    DriveView1->SetShowVolLabel(true);
-    DriveView1->SetColor(clWhite);
-    DriveView1->SetCtl3D(false);
-    DriveView1->OnChange = [this](TComponent* sender, TTreeNode* node) { DriveView1Change(sender, node); };
-    DriveView1->OnDDError = [this](TComponent* sender, int errorNo) { DriveView1DDError(sender, errorNo); };
 
     ListView1 = new TqelEnhListView(this);
     ListView1->SetName("ListView1");
@@ -106,8 +124,8 @@ void TMainForm::MakeGalleryPage()
     bErweitert->OnClick = [this](TComponent* sender) { bErweitertClick(sender); };
 
     // The page's own entry: focus arriving from another control of this window.
-    for (TWinControl* control : {static_cast<TWinControl*>(TreeView), static_cast<TWinControl*>(DriveView1),
-                                 static_cast<TWinControl*>(ListView1), static_cast<TWinControl*>(lbIcons)}) {
+    for (TWinControl* control : {static_cast<TWinControl*>(TreeView), static_cast<TWinControl*>(ListView1),
+                                 static_cast<TWinControl*>(lbIcons)}) {
         control->OnEnter = [this](TComponent*) { GalleryControlEnter(); };
         control->OnExit = [this](TComponent*) { GalleryControlExit(); };
     }
@@ -135,6 +153,7 @@ void TMainForm::GalleryControlEnter()
 void TMainForm::FirstGalleryUse()
 {
     TCursorGuard hourglass;
+    NeedGalleryPage();
     Toolsform->LoadGallery();
     TreeView->SetSelected(TreeView->Items().GetFirstNode());
     if (ListView1->Items().Count() > 0)
@@ -173,6 +192,7 @@ void TMainForm::bZurueckClick(TComponent* sender)
 
 void TMainForm::bErweitertClick(TComponent* sender)
 {
+    NeedDriveTree();
     const bool fileMode = !DriveView1->Visible();
     DriveView1->SetVisible(fileMode);
     TreeView->SetVisible(!fileMode);
@@ -208,7 +228,7 @@ void TMainForm::DriveView1DDError(TComponent* sender, int errorNo)
 
 void TMainForm::ShowSelectedIconInfo()
 {
-    TListItem* item = ListView1->Selected();
+    TListItem* item = ListView1 ? ListView1->Selected() : nullptr;
     if (!item || !Toolsform)
         return;
     int index = item->Index();

@@ -22,6 +22,15 @@ std::string Shortened(const std::string& text, size_t length)
 
 }  // namespace
 
+void TMainForm::NeedSystemPage()
+{
+    if (lbSystem)
+        return;
+    MakeSystemPage();
+    if (Toolsform)
+        Toolsform->FillSystemPage();
+}
+
 void TMainForm::MakeSystemPage()
 {
     lbSystem = new TSectionListBox(this);

@@ -95,11 +95,29 @@ void TToolsform::FormCreate(TComponent* sender)
     SystemFolder = WithBackslash(GetSystemDirectoryA);
     ArtistCredits = CatalogArtistCredits();
     FillTypeBadges(ilOverlays);
-    // The tree's folder pictures and most system icons come from the same library.
+}
+
+void TToolsform::FillGalleryPage()
+{
     CheckedFiles files;
     LoadTreeImages(files);
     BuildCategoryTree();
-    BuildSystemIconTable(files);
+}
+
+void TToolsform::FillSystemPage()
+{
+    if (systemIconsRead_)
+        ShowSystemIconTable(false);
+    else
+        BuildSystemIconTable(false);
+}
+
+void TToolsform::FillDesktopPage()
+{
+    if (systemIconsRead_)
+        ShowSystemIconPreviews();
+    else
+        BuildSystemIconTable(false);
     ReadDesktopSettings();
 }
 
@@ -113,12 +131,12 @@ std::shared_ptr<const TCheckedIconFile> TToolsform::CheckedFile(CheckedFiles& fi
 
 void TToolsform::BuildSystemIconTable()
 {
-    CheckedFiles files;
-    BuildSystemIconTable(files);
+    BuildSystemIconTable(true);
 }
 
-void TToolsform::BuildSystemIconTable(CheckedFiles& files)
+void TToolsform::BuildSystemIconTable(bool selectGalleryItem)
 {
+    CheckedFiles files;
     TSystemIconSpecs current;
     SystemIconTable = ReadSystemIconTable(CurrentSystemFolders(), &current);
     SystemImages.Clear();
@@ -138,26 +156,49 @@ void TToolsform::BuildSystemIconTable(CheckedFiles& files)
             // A file without that icon leaves an empty picture, so that the numbers stay in step.
             if (!icon.Handle() || ImageList_ReplaceIcon(SystemImages.Handle(), index, icon.Handle()) != index)
                 PutBlankImage(SystemImages, index);
-            if (MainForm && section == 0 && (item == 0 || item == 2)) {
-                TImage* preview = item == 0 ? MainForm->iArbeitsplatz : MainForm->iPapierkorb;
+            if (section == 0 && (item == 0 || item == 2)) {
+                TIcon& preview = previewIcons_[item / 2];
                 if (icon.Handle())
-                    preview->Picture().Icon().Assign(icon);
+                    preview.Assign(icon);
                 else
-                    preview->Picture().SetGraphic(nullptr);
-                preview->Invalidate();
+                    preview.SetHandle(nullptr);
             }
         }
     }
+    systemIconsRead_ = true;
+    ShowSystemIconTable(selectGalleryItem);
+}
+
+void TToolsform::ShowSystemIconTable(bool selectGalleryItem)
+{
+    ShowSystemIconPreviews();
     if (!MainForm)
         return;
-    TSectionListBox& list = *MainForm->lbSystem;
-    list.SetSubItemImages(&SystemImages);
-    list.ContractAll();
-    list.ExpandAll();
-    list.SelectSubItem(SelectedSection, SelectedSubItem);
+    if (MainForm->lbSystem) {
+        TSectionListBox& list = *MainForm->lbSystem;
+        list.SetSubItemImages(&SystemImages);
+        list.ContractAll();
+        list.ExpandAll();
+        list.SelectSubItem(SelectedSection, SelectedSubItem);
+    }
     // The gallery's first item is selected again, without changing the icon shown.
-    if (MainForm->ListView1->Items().Count() > 0)
-        MainForm->ListView1->SetSelected(MainForm->ListView1->Items().Item(0));
+    TqelEnhListView* gallery = MainForm->ListView1;
+    if (selectGalleryItem && gallery && gallery->Items().Count() > 0)
+        gallery->SetSelected(gallery->Items().Item(0));
+}
+
+void TToolsform::ShowSystemIconPreviews()
+{
+    if (!MainForm || !MainForm->iArbeitsplatz)
+        return;
+    for (int i = 0; i < 2; ++i) {
+        TImage* preview = i == 0 ? MainForm->iArbeitsplatz : MainForm->iPapierkorb;
+        if (previewIcons_[i].Handle())
+            preview->Picture().Icon().Assign(previewIcons_[i]);
+        else
+            preview->Picture().SetGraphic(nullptr);
+        preview->Invalidate();
+    }
 }
 
 void TToolsform::AssignSystemIcon(int section, int item)
@@ -183,7 +224,7 @@ void TToolsform::RefreshShellIcons()
 
 void TToolsform::ReadDesktopSettings()
 {
-    if (!MainForm)
+    if (!MainForm || !MainForm->seIcongroesse)
         return;
     TMainForm& m = *MainForm;
     const TDesktopSettings s = ReadDesktopValues();
@@ -242,7 +283,7 @@ TDesktopSettings TToolsform::PageSettings() const
 
 void TToolsform::ApplyDesktopSettings()
 {
-    if (!MainForm)
+    if (!MainForm || !MainForm->seIcongroesse)
         return;
     const TDesktopSettings s = KeepUnchanged(PageSettings(), shownAtRead_, read_);
     bool restart = false;
@@ -259,7 +300,7 @@ void TToolsform::ApplyDesktopSettings()
 
 void TToolsform::UpdateWallpaperPreview()
 {
-    if (!MainForm)
+    if (!MainForm || !MainForm->iDesktop)
         return;
     TMainForm& m = *MainForm;
     const TColor desktop = m.sDesktopfarbe->Brush().Color();
@@ -316,7 +357,7 @@ void TToolsform::LoadTreeImages(CheckedFiles& files)
 
 void TToolsform::BuildCategoryTree()
 {
-    if (!MainForm)
+    if (!MainForm || !MainForm->TreeView)
         return;
     TTreeView& tree = *MainForm->TreeView;
     tree.SetImages(&TreeImages);
@@ -338,7 +379,8 @@ void TToolsform::BuildCategoryTree()
 
 void TToolsform::LoadGallery()
 {
-    if (loadingGallery_ || !MainForm)
+    // A gallery not made yet loads when it is.
+    if (loadingGallery_ || !MainForm || !MainForm->ListView1)
         return;
     TBusyGuard busy(loadingGallery_);
     TCursorGuard hourglass;

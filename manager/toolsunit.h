@@ -8,6 +8,7 @@
 #include "DesktopSettings.h"
 #include "Forms.h"
 #include "Gallery.h"
+#include "Icon.h"
 #include "ImageList.h"
 #include "SystemIcons.h"
 
@@ -58,8 +59,15 @@ public:
     int RememberedIconSize = 32;
 
     void FormCreate(TComponent* sender);
-    // Reads the system-icon table and its icons from the registry; the system-icon list and the
-    // desktop page's two preview icons follow.
+    // What fills a page, run when the main window makes it: the category tree with its pictures
+    // (selecting its first node loads the first category); the system-icon table into the list;
+    // the table's two preview icons and the desktop settings. The table is read once for both
+    // pages, as the start used to read it.
+    void FillGalleryPage();
+    void FillSystemPage();
+    void FillDesktopPage();
+    // Reads the system-icon table and its icons from the registry; the system-icon list, the
+    // desktop page's two preview icons and the gallery's selection follow.
     void BuildSystemIconTable();
     // Gives a shell item the current icon and lets the shell reload its icons.
     void AssignSystemIcon(int section, int item);
@@ -83,11 +91,20 @@ private:
     static std::shared_ptr<const TCheckedIconFile> CheckedFile(CheckedFiles& files, const std::string& fileName);
     void LoadTreeImages(CheckedFiles& files);
     void BuildCategoryTree();
-    void BuildSystemIconTable(CheckedFiles& files);
+    // A first reading leaves the gallery's selection alone: the start made the table before the
+    // gallery was first shown, and that showing selects its first item anyway.
+    void BuildSystemIconTable(bool selectGalleryItem);
+    // The table as read, into the pages made so far.
+    void ShowSystemIconTable(bool selectGalleryItem);
+    void ShowSystemIconPreviews();
     // The settings as the page's controls hold them now.
     TDesktopSettings PageSettings() const;
 
     bool loadingGallery_ = false;
+    bool systemIconsRead_ = false;
+    // "Arbeitsplatz" and "Papierkorb (leer)" as last read, for the desktop page's previews;
+    // empty where the shell's file has no such icon.
+    TIcon previewIcons_[2];
     // The settings as last read, and as the page showed them then: what the user leaves alone
     // is written back as read.
     TDesktopSettings read_;

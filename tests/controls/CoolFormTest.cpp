@@ -110,6 +110,18 @@ TEST(CoolFormMask2, AGoodBlockShapesTheWindowAndIsWrittenBackUnchanged)
     EXPECT_EQ(again.cool->SaveMask2(), written);
 }
 
+TEST(CoolFormMask2, AFormWithoutAWindowGetsItsShapeWhenTheWindowIsMade)
+{
+    std::vector<uint8_t> block = EllipseBlock();
+    SkinnedForm skinned;
+    ASSERT_EQ(skinned.cool->LoadMask2(block.data(), block.size()), TMask2Status::Valid);
+    EXPECT_TRUE(skinned.cool->ApplyRegion());
+    EXPECT_FALSE(skinned.form->HandleAllocated()) << "shaping made the hidden form's window";
+    GdiObject<HRGN> applied = skinned.WindowRegion();
+    ASSERT_TRUE(applied) << "the window was made without its region";
+    EXPECT_TRUE(SameArea(applied.get(), block));
+}
+
 TEST(CoolFormMask2, ApplyingAgainBuildsAFreshRegionEachTime)
 {
     std::vector<uint8_t> block = EllipseBlock();

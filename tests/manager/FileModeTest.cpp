@@ -73,9 +73,14 @@ protected:
 
 TEST_F(FileModeTest, ErweitertShowsTheCurrentFilesFolderAndTwiceGoesBack)
 {
-    // Before any file was chosen the drive tree keeps what it shows.
+    // The drive tree is made at the first "Erweitert"; before any file was chosen it keeps what
+    // it shows.
+    MainForm->NeedGalleryPage();
+    EXPECT_EQ(MainForm->DriveView1, nullptr);
     Erweitert();
+    ASSERT_NE(MainForm->DriveView1, nullptr);
     EXPECT_TRUE(MainForm->DriveView1->Visible());
+    EXPECT_EQ(MainForm->DriveView1->Parent(), MainForm->pIcons);
     Erweitert();
     EXPECT_TRUE(dialogs.messages.empty());
 
@@ -208,14 +213,18 @@ protected:
         CreateProgramForms();
         MainForm->Show();
         PumpMessages();
-        tree = MainForm->DriveView1;
     }
     void TearDown() override
     {
         FreeProgramForms();
         OverrideProgramFolder("");
     }
-    void Erweitert() { MainForm->bErweitert->OnClick(MainForm->bErweitert); }
+    // The drive tree is made at the first one.
+    void Erweitert()
+    {
+        MainForm->bErweitert->OnClick(MainForm->bErweitert);
+        tree = MainForm->DriveView1;
+    }
     // The tree shows its nodes from the left edge, the selected one within its rows.
     void ExpectLeftEdgeAndSelectionShown(const char* after)
     {

@@ -685,6 +685,22 @@ TEST_F(FirstGalleryUseTest, AnEmptyGalleryIsSafeAndLoadsOnceFilled)
     EXPECT_EQ(CurrentIcon(), AnsiUpperCase(catalogue.Path() + "alpha\\neu.ico"));
 }
 
+TEST_F(GalleryPageTest, TheSystemIconsReadForAPageLaterLeaveTheGallerysSelection)
+{
+    TqelEnhListView& view = *MainForm->ListView1;
+    ClickItem(2);
+    const std::string current = CurrentIcon();
+    // Opening the desktop page, then the system page, reads the table the first time.
+    MainForm->bAnzeigeClick(MainForm->bAnzeige);
+    MainForm->bSystemClick(MainForm->bSystem);
+    EXPECT_EQ(view.Selected(), view.Items()[2]);
+    EXPECT_EQ(CurrentIcon(), current);
+    // Reading it again, as an assignment does, selects the first item without showing it.
+    Toolsform->BuildSystemIconTable();
+    EXPECT_EQ(view.Selected(), view.Items()[0]);
+    EXPECT_EQ(CurrentIcon(), current);
+}
+
 TEST_F(GalleryPageTest, LoadingIsNotReenteredAndAlwaysEndsClean)
 {
     TqelEnhListView& view = *MainForm->ListView1;

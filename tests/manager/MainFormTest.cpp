@@ -4,6 +4,8 @@
 
 #include "DialogStub.h"
 #include "HelpViewer.h"
+#include "IconInfo.h"
+#include "Info.h"
 #include "Main.h"
 #include "MouseInput.h"
 #include "ProgramForms.h"
@@ -11,6 +13,8 @@
 #include "StagedFolder.h"
 #include "Startup.h"
 #include "SysUtils.h"
+#include "SystemIcons.h"
+#include "toolsunit.h"
 
 #include <gtest/gtest.h>
 
@@ -96,6 +100,48 @@ TEST_F(MainFormTest, LeftPressOnTheSkinDragsTheWindowRightPressDoesNot)
     SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(320, 10));
     ASSERT_EQ(dialogs.drags.size(), 1u);
     EXPECT_EQ(dialogs.drags[0], window);
+}
+
+TEST_F(MainFormTest, TheFirstScreenMakesOnlyWhatItShowsAndAPageWhenFirstNeeded)
+{
+    MainForm->Show();
+    EXPECT_EQ(MainForm->TreeView, nullptr);
+    EXPECT_EQ(MainForm->ListView1, nullptr);
+    EXPECT_EQ(MainForm->seIcongroesse, nullptr);
+    EXPECT_EQ(MainForm->lbSystem, nullptr);
+    EXPECT_EQ(MainForm->DriveView1, nullptr);
+    EXPECT_FALSE(IconInfoForm->HandleAllocated()) << "the hidden information window has a window";
+    EXPECT_FALSE(InfoForm->HandleAllocated()) << "the hidden about box has a window";
+    EXPECT_EQ(Toolsform->SystemImages.Count(), 0) << "the system icons were read";
+    EXPECT_EQ(Toolsform->TreeImages.Count(), 0) << "the category tree's pictures were read";
+    EXPECT_TRUE(CurrentCategory.empty());
+
+    // The desktop page reads the system icons for its previews; the other pages wait.
+    Click(MainForm->bAnzeige);
+    ASSERT_NE(MainForm->seIcongroesse, nullptr);
+    EXPECT_EQ(Toolsform->SystemImages.Count(), SystemIconCount);
+    EXPECT_EQ(MainForm->lbSystem, nullptr);
+    EXPECT_EQ(MainForm->ListView1, nullptr);
+    Click(MainForm->bSystem);
+    TSectionListBox* list = MainForm->lbSystem;
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->SubItemImages(), &Toolsform->SystemImages) << "the table read before reaches the list";
+    int section = -1, item = -1;
+    list->GetSelection(list->ItemIndex(), section, item);
+    EXPECT_EQ(section, 0);
+    EXPECT_EQ(item, 0);
+    ASSERT_NE(MainForm->ListView1, nullptr) << "the first use of the gallery";
+    EXPECT_EQ(Toolsform->TreeImages.Count(), 2);
+    EXPECT_EQ(MainForm->TreeView->Selected(), MainForm->TreeView->Items().GetFirstNode());
+    EXPECT_EQ(CurrentCategory, MainForm->TreeView->Items().GetFirstNode()->Text());
+
+    // Made once: the pages keep their controls.
+    TqelEnhListView* gallery = MainForm->ListView1;
+    Click(MainForm->bIcons);
+    Click(MainForm->bAnzeige);
+    EXPECT_EQ(MainForm->ListView1, gallery);
+    EXPECT_EQ(MainForm->lbSystem, list);
+    EXPECT_EQ(MainForm->DriveView1, nullptr) << "the drive tree waits for \"Erweitert\"";
 }
 
 TEST_F(MainFormTest, PageControlStaysHiddenUntilAPageButtonIsPressed)

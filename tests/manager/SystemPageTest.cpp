@@ -27,6 +27,7 @@ protected:
         ResetMainState();
         CreateProgramForms();
         ASSERT_NE(MainForm, nullptr);
+        MainForm->NeedSystemPage();
     }
     void TearDown() override { FreeProgramForms(); }
 
@@ -113,6 +114,7 @@ TEST_F(SystemPageTest, ThePreviewOfTheDesktopShowsTheStoredIconOrNone)
                             "{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\DefaultIcon";
     TRegIniFile user(HKEY_CURRENT_USER, "");
     user.WriteString(key, "", Toolsform->SystemFolder + "shell32.dll,3");
+    MainForm->NeedDesktopPage();
     Toolsform->BuildSystemIconTable();
     TGraphic* shown = MainForm->iArbeitsplatz->Picture().Graphic();
     ASSERT_TRUE(shown && !shown->Empty()) << "no icon for " << user.ReadString(key, "", "");
