@@ -76,10 +76,10 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner)
     bInfo = MakeButton("bInfo", 435, 53, false, 2, "Info", &TMainForm::bInfoClick);
     bOnline = MakeButton("bOnline", 459, 53, false, 3, "Quillandora! online", &TMainForm::bOnlineClick);
 
+    // Placed on the window with the first page it shows (NeedPageControl).
     PageControl = new TPageControl(this);
     PageControl->SetName("PageControl");
     PageControl->SetVisible(false);
-    PageControl->SetParent(this);
     PageControl->SetBounds(27, 98, 584, 331);
     PageControl->SetStyle(tsFlatButtons);
     pIcons = MakePage("pIcons");
@@ -116,8 +116,15 @@ TTabSheet* TMainForm::MakePage(const char* name)
     return page;
 }
 
+void TMainForm::NeedPageControl()
+{
+    if (!PageControl->Parent())
+        PageControl->SetParent(this);
+}
+
 void TMainForm::ShowPage(TTabSheet* page, const char* helpKeyword)
 {
+    NeedPageControl();
     HelpKeyword = helpKeyword;
     PageControl->SetVisible(true);
     PageControl->SetActivePage(page);

@@ -192,6 +192,8 @@ private:
     TMaskButton* MakeButton(const char* name, int left, int top, bool large, int glyph, const std::string& hint,
                             void (TMainForm::*handler)(TComponent*));
     TTabSheet* MakePage(const char* name);
+    // The page control's window, hidden, made with the first page that is needed.
+    void NeedPageControl();
     void ShowPage(TTabSheet* page, const char* helpKeyword);
     void MakeGalleryPage();
     void MakeDesktopPage();

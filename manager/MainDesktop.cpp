@@ -12,6 +12,7 @@ void TMainForm::NeedDesktopPage()
 {
     if (seIcongroesse)
         return;
+    NeedPageControl();
     MakeDesktopPage();
     if (Toolsform)
         Toolsform->FillDesktopPage();

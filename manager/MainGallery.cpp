@@ -34,6 +34,7 @@ void TMainForm::NeedGalleryPage()
 {
     if (ListView1)
         return;
+    NeedPageControl();
     MakeGalleryPage();
     if (Toolsform)
         Toolsform->FillGalleryPage();

@@ -26,6 +26,7 @@ void TMainForm::NeedSystemPage()
 {
     if (lbSystem)
         return;
+    NeedPageControl();
     MakeSystemPage();
     if (Toolsform)
         Toolsform->FillSystemPage();

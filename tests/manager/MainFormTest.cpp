@@ -110,6 +110,7 @@ TEST_F(MainFormTest, TheFirstScreenMakesOnlyWhatItShowsAndAPageWhenFirstNeeded)
     EXPECT_EQ(MainForm->seIcongroesse, nullptr);
     EXPECT_EQ(MainForm->lbSystem, nullptr);
     EXPECT_EQ(MainForm->DriveView1, nullptr);
+    EXPECT_FALSE(MainForm->PageControl->HandleAllocated()) << "the hidden pages have windows";
     EXPECT_FALSE(IconInfoForm->HandleAllocated()) << "the hidden information window has a window";
     EXPECT_FALSE(InfoForm->HandleAllocated()) << "the hidden about box has a window";
     EXPECT_EQ(Toolsform->SystemImages.Count(), 0) << "the system icons were read";
