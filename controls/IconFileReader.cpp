@@ -1018,7 +1018,7 @@ bool DecodeIconImage(const uint8_t* image, size_t size, IconImagePixels& pixels)
 
 TIconFileReader::TIconFileReader(std::string fileName) : fileName_(std::move(fileName))
 {
-    Read();
+    ReadTables();
 }
 
 TIconFileReader::Stamp TIconFileReader::StampOf(const std::string& fileName)
@@ -1034,24 +1034,43 @@ TIconFileReader::Stamp TIconFileReader::StampOf(const std::string& fileName)
     return stamp;
 }
 
-void TIconFileReader::Read()
+void TIconFileReader::ReadTables()
 {
     // Stamp first: a change during the read then shows as a different stamp next time.
     stamp_ = StampOf(fileName_);
+    layout_ = TCheckedIconFile(fileName_).Layout();
+    images_.assign(static_cast<size_t>(Count()), nullptr);
+    imageRead_.assign(static_cast<size_t>(Count()), false);
+}
+
+void TIconFileReader::ReadImagesFrom(int index)
+{
     TCheckedIconFile file(fileName_);
+    // Changed unnoticed since the tables were read: what it holds now counts.
+    if (file.Count() != Count()) {
+        layout_ = file.Layout();
+        images_.assign(static_cast<size_t>(Count()), nullptr);
+        imageRead_.assign(static_cast<size_t>(Count()), false);
+        if (index >= Count())
+            return;
+    }
     const int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
     std::map<std::pair<uint32_t, uint32_t>, std::shared_ptr<const std::vector<uint8_t>>> read;
-    images_.assign(static_cast<size_t>(file.Count()), nullptr);
-    for (int i = 0; i < file.Count(); ++i) {
-        const IconImageSpan* image = file.ChooseImage(i, width, height);
-        if (!image)
+    const int end = std::min(Count(), index + ImagesPerReading);
+    for (int i = index; i < end; ++i) {
+        const size_t at = static_cast<size_t>(i);
+        if (imageRead_[at])
             continue;
-        auto& bytes = read[{image->offset, image->size}];
-        if (!bytes)
-            bytes = std::make_shared<const std::vector<uint8_t>>(file.ImageBytes(*image));
-        images_[static_cast<size_t>(i)] = bytes;
+        imageRead_[at] = true;
+        const IconImageSpan* image = file.ChooseImage(i, width, height);
+        if (image) {
+            auto& bytes = read[{image->offset, image->size}];
+            if (!bytes)
+                bytes = std::make_shared<const std::vector<uint8_t>>(file.ImageBytes(*image));
+            images_[at] = bytes;
+        }
+        layout_.groups[at] = file.Layout().groups[at];
     }
-    layout_ = file.Layout();
 }
 
 HICON TIconFileReader::ExtractAt(int index)
@@ -1060,8 +1079,12 @@ HICON TIconFileReader::ExtractAt(int index)
     if (!now.found)
         return nullptr;
     if (!stamp_.found || now.size != stamp_.size || CompareFileTime(&now.written, &stamp_.written) != 0)
-        Read();
-    if (index < 0 || index >= Count() || !images_[static_cast<size_t>(index)])
+        ReadTables();
+    if (index < 0 || index >= Count())
+        return nullptr;
+    if (!imageRead_[static_cast<size_t>(index)])
+        ReadImagesFrom(index);
+    if (index >= Count() || !images_[static_cast<size_t>(index)])
         return nullptr;
     const std::vector<uint8_t>& bytes = *images_[static_cast<size_t>(index)];
     return MakeIconFromImage(bytes.data(), bytes.size(), GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));

@@ -147,18 +147,24 @@ struct IconImagePixels {
 // too short for what the header says; only the platform draws those faithfully.
 bool DecodeIconImage(const uint8_t* image, size_t size, IconImagePixels& pixels);
 
-// All icons of one file at the system's icon size, as a list of them shows them: the file is
-// read and checked in one pass, which keeps the image each icon is made from; the icons are made
-// when asked for. The file is read again before an icon is made when its size or time changed.
+// All icons of one file at the system's icon size, as a list of them shows them: the count comes
+// from the file's tables alone. The first time an icon is asked for, its image is chosen, checked
+// and kept, together with those of the icons after it, in one reading of the file; the icon is
+// made from the kept bytes. The file is read again before an icon is made when its size or time
+// changed. Between readings the file is not kept open.
 class TIconFileReader {
 public:
     explicit TIconFileReader(std::string fileName);
 
     const std::string& FileName() const { return fileName_; }
+    // The groups read so far have their images.
     const IconFileLayout& Layout() const { return layout_; }
     int Count() const { return layout_.IconCount(); }
     // Icon `index`, nullptr when there is none; the caller destroys the icon.
     HICON ExtractAt(int index);
+
+    // The icons whose images one reading keeps: about a screen of a list of them.
+    static constexpr int ImagesPerReading = 32;
 
 private:
     struct Stamp {
@@ -167,11 +173,14 @@ private:
         bool found = false;
     };
     static Stamp StampOf(const std::string& fileName);
-    void Read();
+    void ReadTables();
+    void ReadImagesFrom(int index);
 
     std::string fileName_;
     IconFileLayout layout_;
-    // Per icon, the bytes of its image; icons sharing an image share them.
+    // Per icon, the bytes of its image once read (none when it has no sound one); icons sharing
+    // an image share them.
     std::vector<std::shared_ptr<const std::vector<uint8_t>>> images_;
+    std::vector<bool> imageRead_;
     Stamp stamp_;
 };

@@ -269,6 +269,44 @@ TEST(IconListBox, IconsLiveUntilReloadOrDestruction)
         EXPECT_FALSE(IconAlive(icons[i])) << "icon " << i << " after the list box went";
 }
 
+// A row's icon is made when the row is first drawn: a file that turns unreadable afterwards
+// keeps the icons drawn before and gives none for the rows not drawn yet. Scrolled page by page
+// to the end, a list of more icons than one reading of the file takes draws every one.
+TEST(IconListBox, RowsMakeTheirIconsWhenFirstDrawnAndScrollingReachesEveryOne)
+{
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    ScratchFolder folder("iconlb_rows");
+    const std::string copy = folder.File("shell.dll");
+    const std::vector<uint8_t> library = ReadFileBytes(std::string(system) + "\\shell32.dll");
+    const std::vector<uint8_t> text = {'n', 'u', 'r', ' ', 'T', 'e', 'x', 't'};
+    for (bool scroll : {false, true}) {
+        WriteFile(copy, library);
+        ListOnForm f;
+        f.list->SetFileName(copy);
+        const int count = f.list->ItemCount();
+        ASSERT_GT(count, 2 * TIconFileReader::ImagesPerReading) << "the system's shell library";
+        HWND window = f.list->Handle();
+        RECT client;
+        GetClientRect(window, &client);
+        // One row: the columns wholly shown, and those shown at all.
+        const int page = client.right / f.list->ColumnWidth();
+        const int shown = (client.right + f.list->ColumnWidth() - 1) / f.list->ColumnWidth();
+        ASSERT_GT(page, 0);
+        f.Shot();
+        for (int top = page; scroll && top < count; top += page) {
+            SendMessageA(window, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+            f.Shot();
+        }
+        WriteFile(copy, text);
+        for (int i = 0; i < count; ++i) {
+            const bool drawn = scroll || i < shown;
+            EXPECT_EQ(f.list->GetIcon(i) != nullptr, drawn) << "scrolled " << scroll << ", icon " << i;
+        }
+        EXPECT_TRUE(f.errors.messages.empty()) << f.errors.messages.front();
+    }
+}
+
 TEST(IconListBox, LoadingAndPaintingLeakNoGdiObjects)
 {
     ListOnForm f;
