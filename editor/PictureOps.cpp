@@ -5,6 +5,7 @@
 
 #include "Exceptions.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -97,4 +98,31 @@ void RotatePicture(TBitmap& picture)
         for (int x = 0; x < n; ++x)
             row[x] = old[static_cast<size_t>(x) * n + (n - 1 - y)];
     }
+}
+
+RECT ChangedArea(const TBitmap& before, const TBitmap& after)
+{
+    const int width = std::max(before.Width(), after.Width()), height = std::max(before.Height(), after.Height());
+    const TPixelFormat format = after.PixelFormat();
+    const int bytes = format == pf24bit ? 3 : format == pf32bit ? 4 : 0;
+    if (before.Width() != after.Width() || before.Height() != after.Height() || before.PixelFormat() != format ||
+        bytes == 0)
+        return {0, 0, width, height};
+    RECT area = {width, height, 0, 0};
+    for (int y = 0; y < height; ++y) {
+        const auto* a = static_cast<const uint8_t*>(before.ScanLine(y));
+        const auto* b = static_cast<const uint8_t*>(after.ScanLine(y));
+        if (std::memcmp(a, b, size_t(width) * bytes) == 0)
+            continue;
+        int left = 0, right = width;
+        while (std::memcmp(a + left * bytes, b + left * bytes, bytes) == 0)
+            ++left;
+        while (std::memcmp(a + (right - 1) * bytes, b + (right - 1) * bytes, bytes) == 0)
+            --right;
+        area.left = std::min<LONG>(area.left, left);
+        area.right = std::max<LONG>(area.right, right);
+        area.top = std::min<LONG>(area.top, y);
+        area.bottom = y + 1;
+    }
+    return area.left < area.right ? area : RECT{0, 0, 0, 0};
 }

@@ -22,3 +22,8 @@ void ShiftPicture(TBitmap& picture, TShiftDirection direction, TColor fill);
 
 // A quarter turn anticlockwise: the top edge becomes the left edge, new (x, y) = old (n-1-y, x).
 void RotatePicture(TBitmap& picture);
+
+// The smallest rectangle (right and bottom exclusive) that holds every pixel in which the two
+// pictures differ; empty when they are alike. Pictures of different sizes or formats differ
+// everywhere: the rectangle covers the larger.
+RECT ChangedArea(const TBitmap& before, const TBitmap& after);

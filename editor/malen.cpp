@@ -58,7 +58,10 @@ TForm1::TForm1(TComponent* owner) : TForm(owner)
 
     iHintergrund = AddSkin(*this, "TFORM1");
 
-    pbox = MakeImage("pbox", PictureLeft, PictureTop, 256, 256);
+    pbox = new TPictureView(this);
+    pbox->SetName("pbox");
+    pbox->SetParent(this);
+    pbox->SetBounds(PictureLeft, PictureTop, 256, 256);
     pbox->SetStretch(true);
     model_ = std::make_unique<TEditorModel>(pbox->Picture().Bitmap());
     tools_ = std::make_unique<TDrawingTools>(*model_);
@@ -426,8 +429,7 @@ void TForm1::RefreshPicture()
     preview.Assign(Picture());
     preview.SetTransparentColor(Shape4->Brush().Color());
     Image1->Invalidate();
-    pbox->Invalidate();
-    Image7->Invalidate();
+    pbox->ShowChanges();
 }
 
 void TForm1::SetBusy(bool busy)
@@ -452,6 +454,8 @@ void TForm1::ShowBusyLook()
     if (!model_ || !model_->Busy || busyLookShown_)
         return;
     busyLookShown_ = true;
+    if (model_->ShapeInProgress)
+        Screen.SetCursor(crCross);
     penwidthcombo1->SetEnabled(false);
     UpdateUndoButton();
 }
@@ -719,8 +723,8 @@ void TForm1::pboxMouseDown(TComponent* sender, TMouseButton button, TShiftState 
 {
     if (!tools_->Press(button, (shift & ssDouble) != 0, x, y))
         return;
-    if (model_->ShapeInProgress)
-        Screen.SetCursor(crCross);
+    // The cross comes with the busy look: a click whose release comes with its press changes
+    // no cursor.
     SetBusy(model_->Busy);
 }
 
@@ -730,7 +734,7 @@ void TForm1::pboxMouseMove(TComponent* sender, TShiftState shift, int x, int y)
     StatusBar1->SetPanelText(0, "X:" + std::to_string(pixel.x + 1));
     StatusBar1->SetPanelText(1, "Y:" + std::to_string(pixel.y + 1));
     if (model_->ShapeInProgress)
-        pbox->Invalidate();
+        pbox->ShowChanges();
 }
 
 void TForm1::pboxMouseUp(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y)

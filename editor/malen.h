@@ -15,6 +15,7 @@
 #include "Forms.h"
 #include "ImageList.h"
 #include "MaskButton.h"
+#include "PictureView.h"
 #include "StdCtrls.h"
 #include "maskspeedbutton.h"
 #include "morvPaintFX.h"
@@ -43,7 +44,7 @@ public:
     TImageList ilButtonsStandard{60, 80};
 
     TCoolForm* iHintergrund;
-    TImage* pbox;      // the working picture, stretched to 256 x 256
+    TPictureView* pbox;   // the working picture, stretched to 256 x 256
     TImage* Image7;    // the grid in front of it; takes the mouse
     TImage* Image1;    // the preview
     TImage* Image3;    // scratch for decoding
@@ -134,11 +135,12 @@ public:
     void SelectTool(TMaskSpeedButton* button);
     // Sets the colour of the mouse button and its swatch.
     void SetButtonColor(TMouseButton button, TColor color);
-    // Shows the picture in the enlarged view and the preview.
+    // Shows the picture in the enlarged view and the preview; the view paints again only the
+    // cells that changed.
     void RefreshPicture();
-    // Busy blocks the tool column, the line width and the commands. The line-width box and the
-    // undo button show it once the window paints or waits while busy, so that a click whose
-    // press and release come together repaints neither.
+    // Busy blocks the tool column, the line width and the commands. The line-width box, the
+    // undo button and a gesture's cross cursor show it once the window paints or waits while
+    // busy, so that a click whose press and release come together changes none of them.
     void SetBusy(bool busy);
     // Writes the picture to a file the user chooses; false when cancelled or failed.
     bool Save();

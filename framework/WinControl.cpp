@@ -504,6 +504,10 @@ void TWinControl::Paint(HDC given)
         PaintAll(given);
         return;
     }
+    // Asked before the paint validates it: parts far apart (a cell of a picture and its preview)
+    // paint only themselves, not all that lies between them.
+    GdiObject<HRGN> update(CreateRectRgn(0, 0, 0, 0));
+    const bool parts = doubleBuffered_ && GetUpdateRgn(handle_, update.get(), FALSE) == COMPLEXREGION;
     PaintDC paint(handle_);
     if (!paint)
         return;
@@ -516,6 +520,10 @@ void TWinControl::Paint(HDC given)
         GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, width, height));
         if (memory && bitmap) {
             SelectedObject selected(memory.get(), bitmap.get());
+            if (parts) {
+                OffsetRgn(update.get(), -area.left, -area.top);
+                SelectClipRgn(memory.get(), update.get());
+            }
             SetViewportOrgEx(memory.get(), -area.left, -area.top, nullptr);
             PaintAll(memory.get());
             SetViewportOrgEx(memory.get(), 0, 0, nullptr);

@@ -727,6 +727,124 @@ void MouseAt(UINT msg, WPARAM keys, POINT at)
 
 }  // namespace
 
+namespace {
+
+// The cell of picture pixel (px, py) in the enlarged view, on the form.
+RECT CellRect(int px, int py)
+{
+    const int left = Form1->pbox->Left() + px * 8, top = Form1->pbox->Top() + py * 8;
+    return {left, top, left + 8, top + 8};
+}
+
+constexpr COLORREF Smeared = RGB(255, 0, 255);
+
+// Paints the window's client area behind its back: what the window paints afterwards shows
+// again, what it leaves alone keeps the smear.
+void Smear()
+{
+    PumpMessages();
+    WindowDC screen(Form1->Handle());
+    GdiObject<HBRUSH> brush(CreateSolidBrush(Smeared));
+    RECT client;
+    GetClientRect(Form1->Handle(), &client);
+    FillRect(screen.get(), &client, brush.get());
+}
+
+// The whole window painted again: the smear goes.
+void Unsmear()
+{
+    Form1->Invalidate();
+    PumpMessages();
+}
+
+COLORREF ShownAt(POINT at)
+{
+    PumpMessages();
+    WindowDC screen(Form1->Handle());
+    return GetPixel(screen.get(), at.x, at.y) & 0xFFFFFF;
+}
+
+// Whether the cell of picture pixel (px, py) was painted since the smear.
+bool CellPainted(int px, int py)
+{
+    const RECT cell = CellRect(px, py);
+    return ShownAt({cell.left + 4, cell.top + 4}) != Smeared;
+}
+
+// Every pixel of the picture as the window shows it once it has painted, read from the middle
+// of its cell: "" when they all match, else the first that does not.
+std::string ShownDifference()
+{
+    PumpMessages();
+    WindowDC screen(Form1->Handle());
+    for (int y = 0; y < PictureSize; ++y)
+        for (int x = 0; x < PictureSize; ++x) {
+            const RECT cell = CellRect(x, y);
+            const COLORREF shown = GetPixel(screen.get(), cell.left + 4, cell.top + 4) & 0xFFFFFF;
+            const COLORREF wanted = ColorToRGB(Form1->Picture().PixelColor(x, y)) & 0xFFFFFF;
+            if (shown != wanted)
+                return "(" + std::to_string(x) + "," + std::to_string(y) + ") shows " + Hex(shown) + ", not " +
+                       Hex(wanted);
+        }
+    return "";
+}
+
+}  // namespace
+
+TEST_F(EditorFormTest, AChangePaintsOnlyItsCellsAndTheViewShowsThePicture)
+{
+    Form1->Show();
+    PumpMessages();
+    ASSERT_EQ(ShownDifference(), "");
+
+    // A pen click: its cell and the preview. Pressed and released together, it changes no cursor.
+    Smear();
+    MouseAt(WM_LBUTTONDOWN, MK_LBUTTON, ViewPoint(4, 6));
+    EXPECT_EQ(Screen.Cursor(), crDefault);
+    MouseAt(WM_LBUTTONUP, 0, ViewPoint(4, 6));
+    EXPECT_TRUE(CellPainted(4, 6));
+    const RECT preview = Form1->Image1->BoundsRect();
+    EXPECT_NE(ShownAt({preview.left + 4, preview.top + 6}), Smeared) << "the preview";
+    for (POINT other : {POINT{5, 6}, POINT{4, 7}, POINT{3, 5}, POINT{16, 16}})
+        EXPECT_FALSE(CellPainted(other.x, other.y)) << "cell " << other.x << "," << other.y;
+    Unsmear();
+
+    // A fill inside a drawn frame (10..14 x 10..13): the frame's inside.
+    Form1->ToolButtonClick(Form1->bViereck1);
+    MouseAt(WM_LBUTTONDOWN, MK_LBUTTON, ViewPoint(10, 10));
+    MouseAt(WM_MOUSEMOVE, MK_LBUTTON, ViewPoint(15, 14));
+    MouseAt(WM_LBUTTONUP, 0, ViewPoint(15, 14));
+    EXPECT_EQ(ShownDifference(), "");
+    Smear();
+    Form1->ToolButtonClick(Form1->bFuellwerkzeug);
+    MouseAt(WM_LBUTTONDOWN, MK_LBUTTON, ViewPoint(12, 12));
+    MouseAt(WM_LBUTTONUP, 0, ViewPoint(12, 12));
+    for (POINT inside : {POINT{11, 11}, POINT{13, 12}})
+        EXPECT_TRUE(CellPainted(inside.x, inside.y)) << "cell " << inside.x << "," << inside.y;
+    for (POINT other : {POINT{10, 12}, POINT{12, 13}, POINT{4, 6}, POINT{20, 20}})
+        EXPECT_FALSE(CellPainted(other.x, other.y)) << "cell " << other.x << "," << other.y;
+    Unsmear();
+
+    // A line pulled about: its bands come and go, and none stays on the screen.
+    Form1->ToolButtonClick(Form1->bLinie);
+    MouseAt(WM_LBUTTONDOWN, MK_LBUTTON, ViewPoint(2, 20));
+    MouseAt(WM_MOUSEMOVE, MK_LBUTTON, ViewPoint(25, 30));
+    PumpMessages();
+    MouseAt(WM_MOUSEMOVE, MK_LBUTTON, ViewPoint(25, 22));
+    MouseAt(WM_LBUTTONUP, 0, ViewPoint(25, 22));
+    EXPECT_EQ(ShownDifference(), "");
+
+    // Turning the picture: every cell that changed.
+    TBitmap before;
+    before.Assign(Picture());
+    Smear();
+    Click(Form1->bRotieren);
+    for (int y = 0; y < PictureSize; ++y)
+        for (int x = 0; x < PictureSize; ++x)
+            if (before.PixelColor(x, y) != Picture().PixelColor(x, y))
+                ASSERT_TRUE(CellPainted(x, y)) << "cell " << x << "," << y;
+}
+
 TEST_F(EditorFormTest, ThePenDrawsThroughTheGridAndTheStatusBarFollows)
 {
     MouseAt(WM_MOUSEMOVE, 0, ViewPoint(4, 6));

@@ -90,6 +90,39 @@ TEST(PictureOps, ClearMakesA24BitPictureOfTheRightSize)
     EXPECT_EQ(FirstDifference(picture, [](int, int) { return TransparentKeyColor; }), "");
 }
 
+TEST(PictureOps, TheChangedAreaBoundsEveryDifferingPixel)
+{
+    TBitmap before, after;
+    PatternPicture(before);
+    PatternPicture(after);
+    RECT area = ChangedArea(before, after);
+    EXPECT_TRUE(IsRectEmpty(&area)) << "alike";
+
+    after.Canvas().SetPixel(7, 3, clLime);
+    area = ChangedArea(before, after);
+    EXPECT_EQ(area.left, 7);
+    EXPECT_EQ(area.top, 3);
+    EXPECT_EQ(area.right, 8);
+    EXPECT_EQ(area.bottom, 4);
+
+    // The first and last pixel of a row, and the last row.
+    after.Canvas().SetPixel(0, 9, clLime);
+    after.Canvas().SetPixel(N - 1, N - 1, clLime);
+    area = ChangedArea(before, after);
+    EXPECT_EQ(area.left, 0);
+    EXPECT_EQ(area.top, 3);
+    EXPECT_EQ(area.right, N);
+    EXPECT_EQ(area.bottom, N);
+
+    TBitmap larger(N, N + 2);
+    area = ChangedArea(before, larger);
+    EXPECT_EQ(area.right, N);
+    EXPECT_EQ(area.bottom, N + 2) << "another size differs everywhere";
+    TBitmap none;
+    area = ChangedArea(none, before);
+    EXPECT_EQ(area.right, N) << "from nothing";
+}
+
 // ---------------------------------------------------------------------------------------------
 // The history
 
