@@ -1,8 +1,10 @@
 // Times the start of a program to its first painted window against a bare window program, in
 // alternating runs: from process creation until the program first waits for input with nothing
-// left to do, which is after its first paint. Run by hand:
+// left to do, which is after its first paint; and the memory each took by then (its peak
+// working set and private bytes). Run by hand:
 //   StartBench.exe PROGRAM.exe BARE.exe
 #include <windows.h>
+#include <psapi.h>
 
 #include "BenchTiming.h"
 
@@ -21,10 +23,16 @@ BOOL CALLBACK CloseWindowsOf(HWND window, LPARAM process)
     return TRUE;
 }
 
-// Starts `program` in its own folder, waits until it is idle and closes it again; the seconds
-// to idle, or -1 when it did not start.
-double StartAndClose(const std::string& program)
+struct StartFigures {
+    double seconds = -1;       // to idle; -1 when it did not start
+    double workingSet = 0;     // peak, in MB
+    double privateBytes = 0;   // peak, in MB
+};
+
+// Starts `program` in its own folder, waits until it is idle and closes it again.
+StartFigures StartAndClose(const std::string& program)
 {
+    StartFigures figures;
     const std::string folder = program.substr(0, program.find_last_of('\\') + 1);
     std::string commandLine = "\"" + program + "\"";
     STARTUPINFOA startup = {};
@@ -34,17 +42,31 @@ double StartAndClose(const std::string& program)
     if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
         std::printf("# %s does not start (%lu)\n", program.c_str(), GetLastError());
-        return -1;
+        return figures;
     }
     if (WaitForInputIdle(process.hProcess, 120000) != 0)
         std::printf("# %s did not become idle\n", program.c_str());
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    figures.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    if (GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory)) {
+        figures.workingSet = memory.PeakWorkingSetSize / 1048576.0;
+        figures.privateBytes = memory.PeakPagefileUsage / 1048576.0;
+    }
     EnumWindows(CloseWindowsOf, static_cast<LPARAM>(process.dwProcessId));
     if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0)
         TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return seconds;
+    return figures;
+}
+
+// One line of megabytes: median (min-max) of each, and the ratio of the medians.
+void ReportMemory(const char* what, const bench::Samples& ours, const bench::Samples& bare)
+{
+    std::printf("%s | %.1f MB (%.1f-%.1f) | %.1f MB (%.1f-%.1f) | %.2f | %zu runs\n", what, ours.Median(), ours.Min(),
+                ours.Max(), bare.Median(), bare.Min(), bare.Max(), bare.Median() > 0 ? ours.Median() / bare.Median() : 0,
+                ours.values.size());
 }
 
 }  // namespace
@@ -56,16 +78,20 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string program = argv[1], bare = argv[2];
-    bench::Samples ours, platform;
+    bench::Samples ours, platform, oursSet, bareSet, oursPrivate, barePrivate;
     for (int run = 0; run < bench::Runs(); ++run) {
         // Which starts first alternates, so that neither always finds the other's files cached.
         for (bool isOurs : {run % 2 == 0, run % 2 != 0}) {
-            const double seconds = StartAndClose(isOurs ? program : bare);
-            if (seconds < 0)
+            const StartFigures figures = StartAndClose(isOurs ? program : bare);
+            if (figures.seconds < 0)
                 return 1;
-            (isOurs ? ours : platform).values.push_back(seconds);
+            (isOurs ? ours : platform).values.push_back(figures.seconds);
+            (isOurs ? oursSet : bareSet).values.push_back(figures.workingSet);
+            (isOurs ? oursPrivate : barePrivate).values.push_back(figures.privateBytes);
         }
     }
     bench::Report("start to the first painted window | a bare window", ours, platform);
+    ReportMemory("peak working set at the first painted window | a bare window's", oursSet, bareSet);
+    ReportMemory("peak private bytes at the first painted window | a bare window's", oursPrivate, barePrivate);
     return 0;
 }

@@ -491,10 +491,34 @@ std::string TApplication::ExeName() const
     return std::string(path, n);
 }
 
+namespace {
+
+BOOL CALLBACK TakeFirstName(HMODULE, LPCSTR, LPSTR name, LONG_PTR found)
+{
+    auto& first = *reinterpret_cast<std::string*>(found);
+    first = IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<UINT_PTR>(name)) : name;
+    return FALSE;
+}
+
+// The program's first icon at the system's size, as extracting icon 0 of its file gives it, but
+// from the module already loaded rather than the file read again.
+HICON FirstIconOfProgram()
+{
+    HMODULE program = GetModuleHandleA(nullptr);
+    std::string first;
+    EnumResourceNamesA(program, MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */, &TakeFirstName,
+                       reinterpret_cast<LONG_PTR>(&first));
+    if (first.empty())
+        return nullptr;
+    return static_cast<HICON>(LoadImageA(program, first.c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+}
+
+}  // namespace
+
 HICON TApplication::Icon()
 {
     if (!icon_) {
-        HICON icon = ExtractIconA(GetModuleHandleA(nullptr), ExeName().c_str(), 0);
+        HICON icon = FirstIconOfProgram();
         // The system's icon is shared: a copy of it can be destroyed like the extracted one.
         if (!icon || icon == reinterpret_cast<HICON>(1))
             icon = CopyIcon(LoadIconA(nullptr, IDI_APPLICATION));
