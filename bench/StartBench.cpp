@@ -2,7 +2,7 @@
 // alternating runs: from process creation until the program first waits for input with nothing
 // left to do, which is after its first paint; and the memory each took by then (its peak
 // working set and private bytes). Run by hand:
-//   StartBench.exe PROGRAM.exe BARE.exe
+//   StartBench.exe PROGRAM.exe BARE.exe ["WHAT THE BARE ONE IS"]
 #include <windows.h>
 #include <psapi.h>
 
@@ -74,10 +74,11 @@ void ReportMemory(const char* what, const bench::Samples& ours, const bench::Sam
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::printf("usage: StartBench PROGRAM.exe BARE.exe\n");
+        std::printf("usage: StartBench PROGRAM.exe BARE.exe [\"WHAT THE BARE ONE IS\"]\n");
         return 2;
     }
     const std::string program = argv[1], bare = argv[2];
+    const std::string what = argc > 3 ? argv[3] : "a bare window";
     bench::Samples ours, platform, oursSet, bareSet, oursPrivate, barePrivate;
     for (int run = 0; run < bench::Runs(); ++run) {
         // Which starts first alternates, so that neither always finds the other's files cached.
@@ -90,8 +91,8 @@ int main(int argc, char** argv)
             (isOurs ? oursPrivate : barePrivate).values.push_back(figures.privateBytes);
         }
     }
-    bench::Report("start to the first painted window | a bare window", ours, platform);
-    ReportMemory("peak working set at the first painted window | a bare window's", oursSet, bareSet);
-    ReportMemory("peak private bytes at the first painted window | a bare window's", oursPrivate, barePrivate);
+    bench::Report("start to the first painted window | " + what, ours, platform);
+    ReportMemory(("peak working set at the first painted window | " + what).c_str(), oursSet, bareSet);
+    ReportMemory(("peak private bytes at the first painted window | " + what).c_str(), oursPrivate, barePrivate);
     return 0;
 }
