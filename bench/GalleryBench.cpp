@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -77,6 +78,14 @@ struct ShownList {
         Paint();
     }
     void Paint() { RedrawWindow(list->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); }
+    // Loaded while hidden, then shown and painted, as the gallery's library view does it.
+    void Show(const std::string& file)
+    {
+        list->Hide();
+        list->SetFileName(file);
+        list->Show();
+        Paint();
+    }
     // The items the window shows at once, and the one it shows first.
     int ItemsShown()
     {
@@ -105,64 +114,45 @@ int BenchLibrary(const std::string& file)
                 DestroyIcon(icons[i]);
     };
     const std::string name = ExtractFileName(file);
+    auto measure = [&](const std::string& what, const std::function<void()>& ours) {
+        bench::Samples oursTimes, platformTimes;
+        bench::Alternate(bench::Runs(), ours, platformAll, oursTimes, platformTimes);
+        bench::Report("icons of " + name + ", " + what + " | one ranged ExtractIconExA", oursTimes, platformTimes);
+    };
 
-    // The list as the user first sees it: loaded while hidden, shown and painted, as the
-    // gallery's library view does, then cleared, which gives its icons back.
+    // The list as the user first sees it, then cleared, which gives its icons back.
     ShownList shown;
     int drawn = 0;
-    bench::Samples ours, platform;
-    bench::Alternate(
-        bench::Runs(),
-        [&] {
-            shown.list->Hide();
-            shown.list->SetFileName(file);
-            shown.list->Show();
-            shown.Paint();
-            drawn = std::min(shown.ItemsShown(), shown.list->ItemCount());
-            shown.list->SetFileName("");
-        },
-        platformAll, ours, platform);
+    measure("the list shown", [&] {
+        shown.Show(file);
+        drawn = std::min(shown.ItemsShown(), shown.list->ItemCount());
+        shown.list->SetFileName("");
+    });
     std::printf("# %s: the platform counts %u icons, the list box shows %d of them at first\n", file.c_str(), count,
                 drawn);
-    bench::Report("icons of " + name + ", the list shown | one ranged ExtractIconExA", ours, platform);
 
     // Scrolled page by page to the end: every icon drawn.
     int pages = 0;
-    ours = {};
-    platform = {};
-    bench::Alternate(
-        bench::Runs(),
-        [&] {
-            shown.list->Hide();
-            shown.list->SetFileName(file);
-            shown.list->Show();
+    measure("scrolled to the end", [&] {
+        shown.Show(file);
+        for (pages = 1; shown.TopIndex() + shown.ItemsShown() < shown.list->ItemCount(); ++pages) {
+            SendMessageA(shown.list->Handle(), LB_SETTOPINDEX, shown.TopIndex() + shown.ItemsShown(), 0);
             shown.Paint();
-            for (pages = 1; shown.TopIndex() + shown.ItemsShown() < shown.list->ItemCount(); ++pages) {
-                SendMessageA(shown.list->Handle(), LB_SETTOPINDEX, shown.TopIndex() + shown.ItemsShown(), 0);
-                shown.Paint();
-            }
-            shown.list->SetFileName("");
-        },
-        platformAll, ours, platform);
+        }
+        shown.list->SetFileName("");
+    });
     std::printf("# %s: %d pages\n", name.c_str(), pages);
-    bench::Report("icons of " + name + ", scrolled to the end | one ranged ExtractIconExA", ours, platform);
 
     // Every icon asked for, without a window, as measured before the list made icons per row.
     int listed = 0;
-    ours = {};
-    platform = {};
-    bench::Alternate(
-        bench::Runs(),
-        [&] {
-            TqelIconListBox box(nullptr);
-            box.SetFileName(file);
-            listed = 0;
-            for (int i = 0; i < box.NumberOfIcons(); ++i)
-                listed += box.GetIcon(i) != nullptr;
-        },
-        platformAll, ours, platform);
+    measure("every one asked for", [&] {
+        TqelIconListBox box(nullptr);
+        box.SetFileName(file);
+        listed = 0;
+        for (int i = 0; i < box.NumberOfIcons(); ++i)
+            listed += box.GetIcon(i) != nullptr;
+    });
     std::printf("# %s: the list box made %d\n", name.c_str(), listed);
-    bench::Report("icons of " + name + ", every one asked for | one ranged ExtractIconExA", ours, platform);
     return 0;
 }
 
