@@ -264,13 +264,12 @@ HICON TSmallIconSource::Extract(int index) const
     return MakeIconFromImage(bytes.data(), bytes.size(), 16, 16);
 }
 
-std::vector<std::string> ListSubfolders(const std::string& folder)
+std::vector<TSubfolder> ListSubfolders(const std::string& folder)
 {
-    std::vector<std::string> folders;
-    ForEachEntry(folder, [&](const WIN32_FIND_DATAA& data) {
-        if (IsFolder(data) && data.cFileName[0] != '.')
-            folders.push_back(folder + data.cFileName);
-    });
+    std::vector<TSubfolder> folders;
+    for (const TFoundEntry& entry : FindExactEntries(folder))
+        if ((entry.Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && entry.DisplayName[0] != '.')
+            folders.push_back({folder + entry.Data.cFileName, entry.DisplayName});
     return folders;
 }
 

@@ -12,9 +12,14 @@
 #include <string>
 #include <vector>
 
-// Full paths (folder + name) of the sub-folders of `folder`, which ends in a backslash, in the
-// order the file system reports them; names starting with "." are skipped.
-std::vector<std::string> ListSubfolders(const std::string& folder);
+// A sub-folder: its full path (folder + its exact name) and its name as the platform shows it.
+struct TSubfolder {
+    std::string path;
+    std::string shown;
+};
+// The sub-folders of `folder`, which ends in a backslash, in the order the file system reports
+// them; names starting with "." are skipped.
+std::vector<TSubfolder> ListSubfolders(const std::string& folder);
 // The characters after the last backslash of `path`.
 std::string ExtractLastFolderName(const std::string& path);
 

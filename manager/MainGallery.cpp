@@ -167,7 +167,9 @@ void TMainForm::TreeViewChange(TComponent* sender, TTreeNode* node)
     if (!node)
         return;
     CurrentCategory = node->Parent() ? node->Parent()->Text() + "\\" + node->Text() : node->Text();
-    Toolsform->GalleryFolder = ProgramFolder() + CurrentCategory;
+    // The category's name as shown; its folder by the exact names the tree was made from.
+    const std::string folder = Toolsform->CategoryFolder(node);
+    Toolsform->GalleryFolder = folder.empty() ? ProgramFolder() + CurrentCategory : folder;
     Toolsform->LoadGallery();
     bZurueckClick(bZurueck);
 }

@@ -361,20 +361,29 @@ void TToolsform::BuildCategoryTree()
         return;
     TTreeView& tree = *MainForm->TreeView;
     tree.SetImages(&TreeImages);
+    categoryFolders_.clear();
     tree.Items().Clear();
-    for (const std::string& category : ListSubfolders(ProgramFolder())) {
-        TTreeNode* node = tree.Items().Add(ExtractLastFolderName(category));
+    for (const TSubfolder& category : ListSubfolders(ProgramFolder())) {
+        TTreeNode* node = tree.Items().Add(category.shown);
         node->SetImageIndex(1);
         node->SetSelectedIndex(0);
-        for (const std::string& sub : ListSubfolders(category + "\\")) {
-            TTreeNode* child = tree.Items().AddChild(node, ExtractLastFolderName(sub));
+        categoryFolders_[node] = category.path;
+        for (const TSubfolder& sub : ListSubfolders(category.path + "\\")) {
+            TTreeNode* child = tree.Items().AddChild(node, sub.shown);
             child->SetImageIndex(1);
             child->SetSelectedIndex(0);
+            categoryFolders_[child] = sub.path;
         }
     }
     tree.AlphaSort();
     // Selecting reports the change, which loads the first category.
     tree.SetSelected(tree.Items().GetFirstNode());
+}
+
+std::string TToolsform::CategoryFolder(const TTreeNode* node) const
+{
+    const auto found = categoryFolders_.find(node);
+    return found == categoryFolders_.end() ? std::string() : found->second;
 }
 
 void TToolsform::LoadGallery()

@@ -12,6 +12,8 @@
 #include "ImageList.h"
 #include "SystemIcons.h"
 
+class TTreeNode;
+
 #include <map>
 #include <memory>
 #include <string>
@@ -46,6 +48,9 @@ public:
 
     // The folder the gallery shows, and the full path of gallery item i in line i.
     std::string GalleryFolder;
+    // The folder of a node of the category tree, by the folders' exact names (the nodes show
+    // them as the platform does); "" for a node the tree did not get from here.
+    std::string CategoryFolder(const TTreeNode* node) const;
     std::vector<std::string> GalleryFiles;
 
     // Where the shell's own items keep their icons, and those icons in table order (32x32).
@@ -91,6 +96,7 @@ private:
     static std::shared_ptr<const TCheckedIconFile> CheckedFile(CheckedFiles& files, const std::string& fileName);
     void LoadTreeImages(CheckedFiles& files);
     void BuildCategoryTree();
+    std::map<const TTreeNode*, std::string> categoryFolders_;
     // A first reading leaves the gallery's selection alone: the start made the table before the
     // gallery was first shown, and that showing selects its first item anyway.
     void BuildSystemIconTable(bool selectGalleryItem);

@@ -6,6 +6,7 @@
 
 #include "Bitmap.h"
 #include "DialogStub.h"
+#include "ExactNames.h"
 #include "Exceptions.h"
 #include "Gallery.h"
 #include "IconConverter.h"
@@ -146,12 +147,30 @@ TEST(CatalogueFolders, SubfoldersAreFoldersOnlyWithoutDotNames)
         root.Folder(folder);
     WriteBytes(root.Path() + "datei.txt", "x");
     WriteBytes(root.Path() + "Beta", "a file, not a folder");
-    std::vector<std::string> found = ListSubfolders(root.Path());
+    std::vector<std::string> found;
+    for (const TSubfolder& folder : ListSubfolders(root.Path())) {
+        found.push_back(folder.path);
+        EXPECT_EQ(folder.shown, ExtractLastFolderName(folder.path));
+    }
     std::set<std::string> expected = {root.Path() + "Zeta", root.Path() + "alpha", root.Path() + "Mitte.ico"};
     EXPECT_EQ(std::set<std::string>(found.begin(), found.end()), expected) << Names(found);
     EXPECT_EQ(found.size(), expected.size()) << Names(found);
 
     EXPECT_TRUE(ListSubfolders(root.Path() + "fehlt\\").empty());
+
+    // A look-alike shows as the platform shows it and leads to its own folder.
+    ASSERT_TRUE(CreateDirectoryW((WideOf(root.Path()) + L"\u03A9mega").c_str(), nullptr));
+    root.Folder("Omega");
+    int omegas = 0;
+    for (const TSubfolder& folder : ListSubfolders(root.Path()))
+        if (folder.shown == "Omega") {
+            ++omegas;
+            wchar_t full[MAX_PATH] = {};
+            ASSERT_TRUE(GetLongPathNameW(WideOf(folder.path).c_str(), full, MAX_PATH));
+            EXPECT_EQ(std::wstring(full).substr(std::wstring(full).rfind(L'\\') + 1) == L"Omega",
+                      ExtractLastFolderName(folder.path) == "Omega");
+        }
+    EXPECT_EQ(omegas, 2);
 }
 
 TEST(CatalogueFolders, LastFolderNameIsWhatFollowsTheLastBackslash)
@@ -593,6 +612,36 @@ TEST_F(GalleryPageTest, TheAssignmentBoxShowsTheCurrentIconOrNone)
     EXPECT_EQ(MainForm->lDateiname->Caption(), "kaputt.ico");
     shown = MainForm->iIcon->Picture().Graphic();
     EXPECT_TRUE(!shown || shown->Empty()) << "the icon before is shown beside a file that gives none";
+}
+
+TEST(GalleryLookAlikes, CategoriesOfLookAlikeNamesShowAsThePlatformShowsThemAndEachItsOwnFiles)
+{
+    StagedFolder catalogue("gallery look-alikes");
+    WriteIcon(catalogue.Folder("Omega") + "latein.ico", Red);
+    const std::wstring greek = WideOf(catalogue.Path()) + L"\u03A9mega";
+    ASSERT_TRUE(CreateDirectoryW(greek.c_str(), nullptr));
+    WriteIcon(catalogue.Path() + "griechisch.ico", Blue);
+    ASSERT_TRUE(MoveFileW((WideOf(catalogue.Path()) + L"griechisch.ico").c_str(), (greek + L"\\griechisch.ico").c_str()));
+    DialogStub dialogs;
+    ResetMainState();
+    OverrideProgramFolder(catalogue.Path());
+    CreateProgramForms();
+    MainForm->Show();
+    MainForm->bIconsClick(MainForm->bIcons);
+    std::vector<std::string> shown;
+    for (int i = 0; i < MainForm->TreeView->Items().RootCount(); ++i) {
+        TTreeNode* node = MainForm->TreeView->Items().Root(i);
+        shown.push_back(node->Text());
+        if (node->Text() != "Omega")
+            continue;
+        MainForm->TreeView->SetSelected(node);
+        ASSERT_EQ(Toolsform->GalleryFiles.size(), 1u) << "in " << Toolsform->GalleryFolder;
+        shown.push_back(ExtractFileName(Toolsform->GalleryFiles[0]));
+    }
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(shown, (std::vector<std::string>{"Eigene Icons", "Omega", "Omega", "griechisch.ico", "latein.ico"}));
+    FreeProgramForms();
+    OverrideProgramFolder("");
 }
 
 TEST_F(GalleryPageTest, ASubCategoryShowsItsFilesUnderParentAndName)
