@@ -85,24 +85,6 @@ std::wstring LongPath(const std::wstring& path)
     return out;
 }
 
-std::wstring LastComponent(const std::wstring& path)
-{
-    std::wstring trimmed = path;
-    while (trimmed.size() > 1 && trimmed.back() == L'\\')
-        trimmed.pop_back();
-    const size_t slash = trimmed.rfind(L'\\');
-    return slash == std::wstring::npos ? trimmed : trimmed.substr(slash + 1);
-}
-
-std::wstring ParentOf(const std::wstring& path)
-{
-    std::wstring trimmed = path;
-    while (trimmed.size() > 1 && trimmed.back() == L'\\')
-        trimmed.pop_back();
-    const size_t slash = trimmed.rfind(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : trimmed.substr(0, slash + 1);
-}
-
 TFoundEntry EntryOf(const WIN32_FIND_DATAW& found, const std::string& exact)
 {
     TFoundEntry entry;
@@ -329,8 +311,8 @@ bool ExactWideTarget(const std::string& path, std::wstring& wide)
 {
     wide.clear();
     const std::wstring given = WithBackslashes(WideOf(path));
-    const std::wstring name = LastComponent(given);
-    const std::wstring parent = ParentOf(given);
+    const std::wstring name = WideLastComponent(given);
+    const std::wstring parent = WideParentOf(given);
     std::string parentAnsi;
     std::wstring parentWide;
     if (parent.empty() || !NameKeptByPlatform(name) || !ExactAnsi(parent, parentAnsi) ||
@@ -389,6 +371,24 @@ bool ExactAnsiPath(const std::wstring& given, std::string& result)
     return true;
 }
 
+std::wstring WideLastComponent(const std::wstring& path)
+{
+    std::wstring trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == L'\\')
+        trimmed.pop_back();
+    const size_t slash = trimmed.rfind(L'\\');
+    return slash == std::wstring::npos ? trimmed : trimmed.substr(slash + 1);
+}
+
+std::wstring WideParentOf(const std::wstring& path)
+{
+    std::wstring trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == L'\\')
+        trimmed.pop_back();
+    const size_t slash = trimmed.rfind(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : trimmed.substr(0, slash + 1);
+}
+
 bool FileIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info)
 {
     const FileHandle handle(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -406,12 +406,12 @@ bool IsLinkEntry(const std::wstring& path, DWORD attributes)
     // tells. A drive mapped onto a folder changes the path but neither the name nor the folder.
     const std::wstring final = FinalPath(path);
     const std::wstring named = LongPath(path);
-    if (final.empty() || named.empty() || ParentOf(named).empty())
+    if (final.empty() || named.empty() || WideParentOf(named).empty())
         return false;
-    if (lstrcmpiW(LastComponent(final).c_str(), LastComponent(named).c_str()) != 0)
+    if (lstrcmpiW(WideLastComponent(final).c_str(), WideLastComponent(named).c_str()) != 0)
         return true;
     BY_HANDLE_FILE_INFORMATION finalFolder = {}, namedFolder = {};
-    return FileIdentity(ParentOf(final), finalFolder) && FileIdentity(ParentOf(named), namedFolder) &&
+    return FileIdentity(WideParentOf(final), finalFolder) && FileIdentity(WideParentOf(named), namedFolder) &&
            !SameIdentity(finalFolder, namedFolder);
 }
 
@@ -428,7 +428,7 @@ bool RenameExactly(const std::string& path, const std::string& newName, DWORD& e
     error = ERROR_SUCCESS;
     std::wstring oldPath;
     const std::wstring name = WideOf(newName);
-    if (!ExactWidePath(path, oldPath) || ParentOf(oldPath).empty()) {
+    if (!ExactWidePath(path, oldPath) || WideParentOf(oldPath).empty()) {
         error = ERROR_FILE_NOT_FOUND;
         return false;
     }
@@ -436,9 +436,9 @@ bool RenameExactly(const std::string& path, const std::string& newName, DWORD& e
         error = ERROR_INVALID_NAME;
         return false;
     }
-    const std::wstring folder = ParentOf(oldPath);
+    const std::wstring folder = WideParentOf(oldPath);
     const std::wstring newPath = folder + name;
-    const std::wstring oldName = LastComponent(oldPath);
+    const std::wstring oldName = WideLastComponent(oldPath);
     if (oldName == name)
         return true;
     auto fail = [&error] {

@@ -55,6 +55,11 @@ bool ExactWideTarget(const std::string& path, std::wstring& wide);
 // Components of a path that does not exist must be exact themselves.
 bool ExactAnsiPath(const std::wstring& wide, std::string& path);
 
+// The last component of a wide path, and the path before it (with its backslash; "" for none);
+// a trailing backslash is passed over.
+std::wstring WideLastComponent(const std::wstring& path);
+std::wstring WideParentOf(const std::wstring& path);
+
 // The volume and index of what a wide path reaches, following links; false when it cannot be
 // opened.
 bool FileIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info);

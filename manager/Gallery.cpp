@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <utility>
 
@@ -22,20 +21,13 @@ namespace {
 
 constexpr int ThumbnailSize = 32;
 
-// Every entry of `folder` (which ends in a backslash) but "." and "..", under its exact name.
-void ForEachEntry(const std::string& folder, const std::function<void(const WIN32_FIND_DATAA&)>& visit)
-{
-    for (const TFoundEntry& entry : FindExactEntries(folder))
-        visit(entry.Data);
-}
-
 // The file's name as the platform shows it, which its exact name (an alias) may not be.
 std::string ShownFileName(const std::string& path)
 {
     std::wstring wide;
     if (!ExactWidePath(path, wide))
         return ExtractFileName(path);
-    return DisplayAnsi(wide.substr(wide.rfind(L'\\') + 1));
+    return DisplayAnsi(WideLastComponent(wide));
 }
 
 bool IsFolder(const WIN32_FIND_DATAA& data)
@@ -283,13 +275,15 @@ std::vector<std::string> GalleryCandidateNames(const std::string& folder)
 {
     static const char* const extensions[] = {".ICL", ".ICO", ".EXE", ".DLL", ".NIL"};
     std::vector<std::string> names;
-    ForEachEntry(IncludeTrailingBackslash(folder), [&](const WIN32_FIND_DATAA& data) {
+    // Each by its exact name.
+    for (const TFoundEntry& entry : FindExactEntries(folder)) {
+        const WIN32_FIND_DATAA& data = entry.Data;
         if (IsFolder(data))
-            return;
+            continue;
         std::string ext = AnsiUpperCase(ExtractFileExt(data.cFileName));
         if (std::find(std::begin(extensions), std::end(extensions), ext) != std::end(extensions))
             names.push_back(data.cFileName);
-    });
+    }
     // As a sorted list box shows them.
     std::stable_sort(names.begin(), names.end(),
                      [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });

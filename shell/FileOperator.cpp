@@ -59,16 +59,12 @@ std::wstring WithoutBackslash(std::wstring path)
 
 std::wstring NameOf(const std::wstring& path)
 {
-    const std::wstring trimmed = WithoutBackslash(path);
-    const size_t slash = trimmed.rfind(L'\\');
-    return slash == std::wstring::npos ? trimmed : trimmed.substr(slash + 1);
+    return WideLastComponent(path);
 }
 
 std::wstring FolderOf(const std::wstring& path)
 {
-    const std::wstring trimmed = WithoutBackslash(path);
-    const size_t slash = trimmed.rfind(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : trimmed.substr(0, slash);
+    return WithoutBackslash(WideParentOf(path));
 }
 
 bool SameWide(const std::wstring& a, const std::wstring& b)

@@ -44,25 +44,25 @@ status=0
 (cd "$build" && ctest --output-on-failure -j"${QL_TEST_JOBS:-$(nproc)}") || status=$?
 
 # Count test cases, not executables: every executable wrote its gtest report. Sets passed,
-# failed and seeds (of the shuffled runs: "program seed ...").
+# failed and orders (the shuffled runs' order numbers: "program number ...").
 count() {
-  passed=0 failed=0 seeds=""
-  local xml t seed
+  passed=0 failed=0 orders=""
+  local xml t order
   for xml in "$1"/*.xml; do
     [ -f "$xml" ] || continue
     t=$(grep -m1 -oE '<testsuites tests="[0-9]+" failures="[0-9]+" disabled="[0-9]+" errors="[0-9]+"' "$xml" || true)
     [ -n "$t" ] || continue
     set -- $(echo "$t" | grep -oE '[0-9]+')
     passed=$((passed + $1 - $2 - $3 - $4)); failed=$((failed + $2 + $4))
-    seed=$(grep -m1 -oE 'random_seed="[0-9]+"' "$xml" | grep -oE '[0-9]+' || true)
-    if [ -n "$seed" ]; then seeds="$seeds $(basename "$xml" .xml) $seed"; fi
+    order=$(grep -m1 -oE 'random_seed="[0-9]+"' "$xml" | grep -oE '[0-9]+' || true)
+    if [ -n "$order" ]; then orders="$orders $(basename "$xml" .xml) $order"; fi
   done
 }
 count "$build/test-results/shuffled"
 shuffled_passed=$passed shuffled_failed=$failed
-echo "shuffled order: $shuffled_passed passed, $shuffled_failed failed; seeds:$seeds"
+echo "shuffled order: $shuffled_passed passed, $shuffled_failed failed; order numbers:$orders"
 [ "$shuffled_failed" = 0 ] ||
-  echo "  (repeat one: QL_BUILD=$build bash tools/wine-run.sh build/bin/PROGRAM_tests.exe --gtest_shuffle --gtest_random_seed=SEED)"
+  echo "  (repeat one: QL_BUILD=$build bash tools/wine-run.sh build/bin/PROGRAM_tests.exe --gtest_shuffle --gtest_random_seed=NUMBER)"
 count "$build/test-results"
 failed=$((failed + shuffled_failed))
 # An executable that died before writing its report counts as one failure.
