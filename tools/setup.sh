@@ -57,7 +57,10 @@ if [ -n "$todo" ] || [ $need_src = 1 ]; then
   rm -f "$update_log"
   if [ -n "$todo" ]; then
     echo "setup: installing $todo"
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $todo >/dev/null \
+    # When one architecture's list of security updates did not arrive, the two halves of a
+    # 32-bit library disagree on its version; the release's own lists still agree.
+    install() { as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" $todo >/dev/null; }
+    install || { [ $updated = 0 ] && echo "setup: retrying with the release's own package versions" >&2 && install -t bookworm; } \
       || die "could not install: $todo
   run: sudo dpkg --add-architecture i386 && sudo apt-get update && sudo apt-get install --no-install-recommends $todo"
   fi
@@ -95,7 +98,8 @@ if ! runs_32bit; then
     if ! grep -rqs bookworm-backports /etc/apt/sources.list /etc/apt/sources.list.d/; then
       printf 'Types: deb\nURIs: http://deb.debian.org/debian\nSuites: bookworm-backports\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
         | as_root tee /etc/apt/sources.list.d/ql-backports.sources >/dev/null
-      as_root apt-get update -qq
+      # A list that fails (see above) must not stop the emulator's install.
+      as_root apt-get update -qq >/dev/null 2>&1 || true
     fi
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >/dev/null \
       || die "could not install qemu-user from bookworm-backports
