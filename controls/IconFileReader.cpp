@@ -10,6 +10,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <utility>
@@ -102,11 +103,12 @@ private:
     void Read(uint64_t offset, uint64_t length, std::vector<uint8_t>& bytes)
     {
         bytes.resize(static_cast<size_t>(length));
-        OVERLAPPED at = {};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        // A seek and a plain read cost the platform a fraction of a read at an offset of its own.
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
         DWORD done = 0;
-        if (!ReadFile(stream_.Handle(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, &at) ||
+        if (!SetFilePointerEx(stream_.Handle(), at, nullptr, FILE_BEGIN) ||
+            !ReadFile(stream_.Handle(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) ||
             done != bytes.size())
             Refuse("Die Datei lässt sich nicht vollständig lesen");
     }
@@ -766,10 +768,23 @@ void CheckEverything(IconFileStructure& structure, const Bytes& file, IconFileLa
     }
 }
 
-// The image of a group that the platform's choice for a `width` x `height` picture takes among
-// those not refused so far; SIZE_MAX when there is none. The choice goes by the images' sizes
-// and colours alone, which the icons of one file mostly share: `choices` keeps those made.
-size_t PlatformChoice(const IconGroupSpan& group, int width, int height, std::map<std::vector<uint8_t>, int>& choices)
+// The screen's colour depth, on which the platform's choice among an icon's images depends.
+int ScreenDepth()
+{
+    HDC screen = CreateCompatibleDC(nullptr);
+    if (!screen)
+        return 0;
+    const int depth = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
+    DeleteDC(screen);
+    return depth;
+}
+
+// The image of a group that the platform's choice for a `width` x `height` picture on a screen of
+// `depth` bits takes among those not refused so far; SIZE_MAX when there is none. The choice goes
+// by the images' sizes and colours alone, which the icons of one file, and those of the files of
+// one folder, mostly share: the process keeps the choices made, as asking costs several calls
+// into the platform.
+size_t PlatformChoice(const IconGroupSpan& group, int width, int height, int depth)
 {
     // The platform chooses on a directory as libraries store it: 14-byte entries ending in a
     // resource number, here i + 1 for the i-th image, as 0 is the platform's "none".
@@ -789,11 +804,24 @@ size_t PlatformChoice(const IconGroupSpan& group, int width, int height, std::ma
     std::vector<uint8_t> key = directory;
     for (size_t i = 0; i < count; ++i)
         std::fill_n(&key[6 + 14 * i + 8], 4, 0);   // the lengths
-    key.insert(key.end(), {uint8_t(width), uint8_t(width >> 8), uint8_t(height), uint8_t(height >> 8)});
-    auto known = choices.find(key);
-    const int id = known != choices.end()
-                       ? known->second
-                       : choices[key] = LookupIconIdFromDirectoryEx(directory.data(), TRUE, width, height, LR_DEFAULTCOLOR);
+    for (int value : {width, height, depth})
+        key.insert(key.end(), {uint8_t(value), uint8_t(value >> 8)});
+
+    static std::mutex guard;
+    static std::map<std::vector<uint8_t>, int> choices;
+    int id;
+    {
+        std::lock_guard<std::mutex> lock(guard);
+        auto known = choices.find(key);
+        id = known != choices.end() ? known->second : -1;
+    }
+    if (id < 0) {
+        id = LookupIconIdFromDirectoryEx(directory.data(), TRUE, width, height, LR_DEFAULTCOLOR);
+        std::lock_guard<std::mutex> lock(guard);
+        if (choices.size() >= 4096)   // made-up files, one kind each, do not pile up
+            choices.clear();
+        choices.emplace(std::move(key), id);
+    }
     return id >= 1 && static_cast<size_t>(id) <= count ? static_cast<size_t>(id) - 1 : SIZE_MAX;
 }
 
@@ -887,7 +915,9 @@ const IconImageSpan* TCheckedIconFile::ChooseImage(int index, int width, int hei
         return nullptr;
     // Only the chosen image is read; when it is broken, the choice falls among the others.
     for (;;) {
-        const size_t chosen = PlatformChoice(*group, width, height, choices_);
+        if (depth_ == 0)
+            depth_ = ScreenDepth();
+        const size_t chosen = PlatformChoice(*group, width, height, depth_);
         if (chosen == SIZE_MAX)
             return nullptr;
         if (CheckImageOnce(Bytes(*file_), *group, chosen))

@@ -125,7 +125,7 @@ private:
     std::unique_ptr<FileWindows> file_;
     std::unique_ptr<IconFileStructure> structure_;
     mutable IconFileLayout layout_;
-    mutable std::map<std::vector<uint8_t>, int> choices_;   // the platform's choices, by directory
+    mutable int depth_ = 0;   // the screen's colour depth, once a choice needs it
 };
 
 // An icon made by the platform from one icon image as files store it (a DIB with its AND mask,
