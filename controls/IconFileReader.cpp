@@ -1046,6 +1046,42 @@ bool DecodeIconImage(const uint8_t* image, size_t size, IconImagePixels& pixels)
     return true;
 }
 
+bool DecodeAlphaIconImage(const uint8_t* image, size_t size, IconImageAlphaPixels& pixels)
+{
+    if (!image)
+        return false;
+    Bytes file(image, size);
+    if (!file.Contains(0, 40))
+        return false;
+    const int32_t width = static_cast<int32_t>(file.U32(4));
+    const int32_t doubleHeight = static_cast<int32_t>(file.U32(8));
+    if (file.U32(0) != 40 || file.U16(12) != 1 || file.U16(14) != 32 || file.U32(16) != BI_RGB ||
+        file.U32(32) != 0 || width < 1 || width > 256 || doubleHeight < 2 || doubleHeight > 512 ||
+        doubleHeight % 2 != 0)
+        return false;
+    const int height = doubleHeight / 2;
+    const uint64_t stride = 4 * uint64_t(width);
+    // The platform wants the AND mask after the pixels, though it does not draw it.
+    if (!file.Contains(40, stride * uint64_t(height) + DibStride(uint64_t(width), 1) * uint64_t(height)))
+        return false;
+    const size_t count = size_t(width) * size_t(height);
+    pixels.width = width;
+    pixels.height = height;
+    pixels.colors.resize(count);
+    pixels.alpha.resize(count);
+    bool anyAlpha = false;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* from = image + 40 + stride * uint64_t(height - 1 - y);   // bottom-up
+        for (int x = 0; x < width; ++x, from += 4) {
+            const size_t at = size_t(y) * size_t(width) + size_t(x);
+            pixels.colors[at] = RGB(from[2], from[1], from[0]);
+            pixels.alpha[at] = from[3];
+            anyAlpha = anyAlpha || from[3] != 0;
+        }
+    }
+    return anyAlpha;
+}
+
 TIconFileReader::TIconFileReader(std::string fileName) : fileName_(std::move(fileName))
 {
     ReadTables();

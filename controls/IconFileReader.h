@@ -147,6 +147,19 @@ struct IconImagePixels {
 // too short for what the header says; only the platform draws those faithfully.
 bool DecodeIconImage(const uint8_t* image, size_t size, IconImagePixels& pixels);
 
+// A 32-bit icon image with alpha at its own size, top row first: each pixel's colour and alpha.
+// The platform draws such an image by its alpha alone; its AND mask plays no part.
+struct IconImageAlphaPixels {
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> colors;
+    std::vector<uint8_t> alpha;
+};
+// Decodes the uncompressed 32-bit images with a plain header that have alpha somewhere. False for
+// every other image (those DecodeIconImage takes among them) and for bytes too short for what the
+// header says.
+bool DecodeAlphaIconImage(const uint8_t* image, size_t size, IconImageAlphaPixels& pixels);
+
 // All icons of one file at the system's icon size, as a list of them shows them: the count comes
 // from the file's tables alone. The first time an icon is asked for, its image is chosen, checked
 // and kept, together with those of the icons after it, in one reading of the file; the icon is

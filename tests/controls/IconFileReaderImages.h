@@ -115,6 +115,63 @@ inline Buffer DepthImage(int bits, int size = 32, bool alpha = false)
     return IconDib(spec);
 }
 
+// A true-colour PNG image with alpha, its deflate blocks stored: `pixel(x, y)` (counted from the
+// top) gives a COLORREF with the alpha in its top byte.
+inline Buffer PngImage(int size, const std::function<uint32_t(int x, int y)>& pixel)
+{
+    auto crc = [](const uint8_t* data, size_t length) {
+        uint32_t c = 0xFFFFFFFF;
+        for (size_t i = 0; i < length; ++i) {
+            c ^= data[i];
+            for (int k = 0; k < 8; ++k)
+                c = c & 1 ? 0xEDB88320 ^ (c >> 1) : c >> 1;
+        }
+        return ~c;
+    };
+    auto bigEndian = [](Buffer& out, uint32_t v) {
+        out.insert(out.end(), {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
+    };
+    auto chunk = [&](Buffer& out, const char* type, const Buffer& data) {
+        bigEndian(out, uint32_t(data.size()));
+        Buffer typed(type, type + 4);
+        typed.insert(typed.end(), data.begin(), data.end());
+        out.insert(out.end(), typed.begin(), typed.end());
+        bigEndian(out, crc(typed.data(), typed.size()));
+    };
+    Buffer raw;
+    for (int y = 0; y < size; ++y) {
+        raw.push_back(0);   // no filter
+        for (int x = 0; x < size; ++x) {
+            uint32_t v = pixel(x, y);
+            raw.insert(raw.end(), {GetRValue(v), GetGValue(v), GetBValue(v), uint8_t(v >> 24)});
+        }
+    }
+    Buffer zlib = {0x78, 0x01};
+    for (size_t at = 0; at < raw.size(); at += 0xFFFF) {
+        const size_t length = std::min<size_t>(0xFFFF, raw.size() - at);
+        zlib.push_back(at + length == raw.size() ? 1 : 0);
+        Put16(zlib, uint32_t(length));
+        Put16(zlib, uint32_t(~length & 0xFFFF));
+        zlib.insert(zlib.end(), raw.begin() + long(at), raw.begin() + long(at + length));
+    }
+    uint32_t a = 1, b = 0;
+    for (uint8_t byte : raw) {
+        a = (a + byte) % 65521;
+        b = (b + a) % 65521;
+    }
+    bigEndian(zlib, b << 16 | a);
+
+    Buffer out = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    Buffer header;
+    bigEndian(header, uint32_t(size));
+    bigEndian(header, uint32_t(size));
+    header.insert(header.end(), {8, 6, 0, 0, 0});   // 8 bits of RGBA
+    chunk(out, "IHDR", header);
+    chunk(out, "IDAT", zlib);
+    chunk(out, "IEND", {});
+    return out;
+}
+
 // The directory entry fields of an image: width, height, colour count and bit count as its
 // header says (a PNG image's are left 0 but for the sizes).
 inline void PutEntryHead(Buffer& out, const Buffer& image)

@@ -1231,6 +1231,47 @@ TEST(CheckedIconImages, ImagesOnlyThePlatformDrawsFaithfullyAreLeftToIt)
     EXPECT_FALSE(DecodeIconImage(nullptr, 0, pixels));
 }
 
+// Only 32-bit images with alpha somewhere decode with their alpha; the platform draws every
+// other one by its AND mask, or alone.
+TEST(CheckedIconImages, AlphaImagesDecodeWithTheirAlpha)
+{
+    IconImageAlphaPixels pixels;
+    const Buffer alpha = DepthImage(32, 32, true);
+    ASSERT_TRUE(DecodeAlphaIconImage(alpha.data(), alpha.size(), pixels));
+    ASSERT_EQ(pixels.width, 32);
+    ASSERT_EQ(pixels.height, 32);
+    const struct {
+        int x, y;
+        COLORREF color;
+        uint8_t alpha;
+    } samples[] = {{0, 0, RGB(0, 0, 128), 0}, {21, 3, RGB(168, 24, 128), 0x80}, {31, 31, RGB(248, 248, 128), 0x80}};
+    for (const auto& p : samples) {
+        EXPECT_EQ(pixels.colors[size_t(p.y * 32 + p.x)], p.color) << p.x << "," << p.y;
+        EXPECT_EQ(pixels.alpha[size_t(p.y * 32 + p.x)], p.alpha) << p.x << "," << p.y;
+    }
+
+    auto with = [](Buffer image, size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            image[at + i] = uint8_t(value >> (8 * i));
+        return image;
+    };
+    const struct {
+        const char* what;
+        Buffer image;
+    } others[] = {
+        {"32 bits without alpha", DepthImage(32)},
+        {"24 bits", DepthImage(24)},
+        {"8 bits", DepthImage(8)},
+        {"larger header", with(alpha, 0, 108)},
+        {"colour table before the pixels", with(alpha, 32, 4)},
+        {"bit fields", with(alpha, 16, BI_BITFIELDS)},
+        {"odd height", with(alpha, 8, 63)},
+    };
+    for (const auto& c : others)
+        EXPECT_FALSE(DecodeAlphaIconImage(c.image.data(), c.image.size(), pixels)) << c.what;
+    EXPECT_FALSE(DecodeAlphaIconImage(nullptr, 0, pixels));
+}
+
 TEST(CheckedIconImages, TruncatedImagesDecodeToNothing)
 {
     for (const Buffer& image : {DepthImage(4), DepthImage(8), DepthImage(24), DepthImage(32, 16), FramedImage(7, RGB(1, 2, 3))}) {
@@ -1240,6 +1281,15 @@ TEST(CheckedIconImages, TruncatedImagesDecodeToNothing)
             // Its own copy, so that a read past the end is a read past the buffer.
             Buffer cut(image.begin(), image.begin() + length);
             EXPECT_FALSE(DecodeIconImage(cut.data(), cut.size(), pixels)) << "cut to " << length << " of " << image.size();
+        }
+    }
+    for (const Buffer& image : {DepthImage(32, 32, true), DepthImage(32, 24, true)}) {
+        IconImageAlphaPixels pixels;
+        ASSERT_TRUE(DecodeAlphaIconImage(image.data(), image.size(), pixels)) << image.size() << " bytes";
+        for (size_t length = 0; length < image.size(); ++length) {
+            Buffer cut(image.begin(), image.begin() + length);
+            EXPECT_FALSE(DecodeAlphaIconImage(cut.data(), cut.size(), pixels))
+                << "alpha, cut to " << length << " of " << image.size();
         }
     }
 }
