@@ -96,12 +96,33 @@ TIcon* TqelIconListBox::GetIcon(int index)
 
 std::unique_ptr<TIcon> TqelIconListBox::FetchIcon(int index)
 {
-    // The icon object first, so that the extracted handle has an owner from the start.
+    const int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
+    const std::shared_ptr<const std::vector<uint8_t>>& image = images_[static_cast<size_t>(index)];
+    // The icon object first, so that the made handle has an owner from the start.
     auto icon = std::make_unique<TIcon>();
-    icon->SetHandle(reader_->ExtractAt(index), GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+    icon->SetHandle(image ? MakeIconFromImage(image->data(), image->size(), width, height) : reader_->ExtractAt(index),
+                    width, height);
     if (!icon->Handle())
         return nullptr;
     return icon;
+}
+
+const std::vector<uint8_t>* TqelIconListBox::ItemImage(int index)
+{
+    std::shared_ptr<const std::vector<uint8_t>>& image = images_[static_cast<size_t>(index)];
+    if (!image && reader_)
+        image = reader_->ImageAt(index, std::max(ItemsPerScreen(), TIconFileReader::ImagesPerReading));
+    return image.get();
+}
+
+int TqelIconListBox::ItemsPerScreen() const
+{
+    RECT client = {};
+    if (HandleAllocated())
+        GetClientRect(const_cast<TqelIconListBox*>(this)->Handle(), &client);
+    const int rows = std::max(1, static_cast<int>(client.bottom) / ItemHeight());
+    const int columns = (client.right + ColumnWidth() - 1) / ColumnWidth();
+    return rows * std::max(1, columns);
 }
 
 void TqelIconListBox::RecreateWnd()
@@ -118,6 +139,7 @@ void TqelIconListBox::Reload()
     if (HandleAllocated())
         SendMessageA(Handle(), LB_RESETCONTENT, 0, 0);
     icons_.clear();
+    images_.clear();
     reader_.reset();
     numberOfIcons_ = -1;
     itemIndex_ = -1;
@@ -129,6 +151,7 @@ void TqelIconListBox::Reload()
         reader_ = std::make_unique<TIconFileReader>(fileName_);
         numberOfIcons_ = reader_->Count();
         icons_.resize(static_cast<size_t>(numberOfIcons_));
+        images_.resize(static_cast<size_t>(numberOfIcons_));
         if (!enableCaching_)
             for (int i = 0; i < numberOfIcons_; ++i)
                 icons_[static_cast<size_t>(i)] = FetchIcon(i);
@@ -224,7 +247,21 @@ void TqelIconListBox::DrawItemMessage(const DRAWITEMSTRUCT& item)
 void TqelIconListBox::DrawItem(TCanvas& canvas, int index, const RECT& rect)
 {
     canvas.FillRect(rect);
-    TIcon* icon = GetIcon(index);
+    if (index < 0 || index >= ItemCount())
+        return;
+    TIcon* icon = icons_[static_cast<size_t>(index)].get();
+    // An item with no icon yet is drawn from its image as the icon would draw it; the icon is
+    // made only for an image the platform alone draws faithfully.
+    if (!icon && enableCaching_) {
+        const std::vector<uint8_t>* image = ItemImage(index);
+        if (!image)
+            return;
+        const int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
+        if (painter_.Draw(canvas.Handle(), rect.left + (rect.right - rect.left - width) / 2,
+                          rect.top + (rect.bottom - rect.top - height) / 2, image->data(), image->size(), width, height))
+            return;
+        icon = GetIcon(index);
+    }
     if (!icon)
         return;
     int width = icon->Width() > 0 ? icon->Width() : GetSystemMetrics(SM_CXICON);

@@ -7,6 +7,7 @@
 #include "Controls.h"
 #include "Icon.h"
 #include "IconFileReader.h"
+#include "IconImagePainter.h"
 
 #include <memory>
 #include <string>
@@ -41,7 +42,8 @@ public:
     int ItemIndex() const;
     void SetItemIndex(int index);
     // The icon of an item, owned by the list box; nullptr outside the list or when the file
-    // gives no icon at that index.
+    // gives no icon at that index. An item drawn before has its icon made from the image it
+    // was drawn from.
     TIcon* GetIcon(int index);
 
     // A new window for the same items; their icons stay.
@@ -61,6 +63,11 @@ private:
     void Reload();
     // Icon `index` of the loaded file, or nullptr when the file gives none.
     std::unique_ptr<TIcon> FetchIcon(int index);
+    // The checked bytes of item `index`'s image, kept from its first drawing on; nullptr when
+    // the file gives none.
+    const std::vector<uint8_t>* ItemImage(int index);
+    // The items the window shows at once.
+    int ItemsPerScreen() const;
     void ApplyAutoDisable();
     void FillWindow();
     void DrawItemMessage(const DRAWITEMSTRUCT& item);
@@ -74,5 +81,9 @@ private:
     // The items: icons live here rather than in the window's item data, so a new window (or
     // the system deleting the window's items) never touches them.
     std::vector<std::unique_ptr<TIcon>> icons_;
+    // Per item, the image its drawing and its icon come from; icons are made only when asked
+    // for, or for images only the platform draws faithfully.
+    std::vector<std::shared_ptr<const std::vector<uint8_t>>> images_;
     std::unique_ptr<TIconFileReader> reader_;
+    TIconImagePainter painter_;
 };

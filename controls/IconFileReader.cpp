@@ -1109,7 +1109,7 @@ void TIconFileReader::ReadTables()
     imageRead_.assign(static_cast<size_t>(Count()), false);
 }
 
-void TIconFileReader::ReadImagesFrom(int index)
+void TIconFileReader::ReadImagesFrom(int index, int reading)
 {
     TCheckedIconFile file(fileName_);
     // Changed unnoticed since the tables were read: what it holds now counts.
@@ -1122,7 +1122,7 @@ void TIconFileReader::ReadImagesFrom(int index)
     }
     const int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
     std::map<std::pair<uint32_t, uint32_t>, std::shared_ptr<const std::vector<uint8_t>>> read;
-    const int end = std::min(Count(), index + ImagesPerReading);
+    const int end = index + std::min(std::max(reading, 1), Count() - index);
     for (int i = index; i < end; ++i) {
         const size_t at = static_cast<size_t>(i);
         if (imageRead_[at])
@@ -1139,19 +1139,38 @@ void TIconFileReader::ReadImagesFrom(int index)
     }
 }
 
-HICON TIconFileReader::ExtractAt(int index)
+bool TIconFileReader::Refresh()
 {
     Stamp now = StampOf(fileName_);
     if (!now.found)
-        return nullptr;
+        return false;
     if (!stamp_.found || now.size != stamp_.size || CompareFileTime(&now.written, &stamp_.written) != 0)
         ReadTables();
+    return true;
+}
+
+std::shared_ptr<const std::vector<uint8_t>> TIconFileReader::ImageAt(int index, int reading)
+{
     if (index < 0 || index >= Count())
         return nullptr;
-    if (!imageRead_[static_cast<size_t>(index)])
-        ReadImagesFrom(index);
-    if (index >= Count() || !images_[static_cast<size_t>(index)])
+    if (!imageRead_[static_cast<size_t>(index)]) {
+        if (!Refresh() || index >= Count())
+            return nullptr;
+        if (!imageRead_[static_cast<size_t>(index)])
+            ReadImagesFrom(index, reading);
+        if (index >= Count())
+            return nullptr;
+    }
+    const auto& bytes = images_[static_cast<size_t>(index)];
+    return bytes && !bytes->empty() ? bytes : nullptr;
+}
+
+HICON TIconFileReader::ExtractAt(int index)
+{
+    if (!Refresh())
         return nullptr;
-    const std::vector<uint8_t>& bytes = *images_[static_cast<size_t>(index)];
-    return MakeIconFromImage(bytes.data(), bytes.size(), GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+    std::shared_ptr<const std::vector<uint8_t>> bytes = ImageAt(index);
+    if (!bytes)
+        return nullptr;
+    return MakeIconFromImage(bytes->data(), bytes->size(), GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
 }

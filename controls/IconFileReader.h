@@ -175,8 +175,13 @@ public:
     int Count() const { return layout_.IconCount(); }
     // Icon `index`, nullptr when there is none; the caller destroys the icon.
     HICON ExtractAt(int index);
+    // The checked bytes of the image icon `index` is made from; unless they were read before,
+    // they are read now together with those of the icons after it, `reading` icons in all.
+    // Null when there is none. Unlike ExtractAt, bytes read once are handed out even when the
+    // file changed since.
+    std::shared_ptr<const std::vector<uint8_t>> ImageAt(int index, int reading = ImagesPerReading);
 
-    // The icons whose images one reading keeps: about a screen of a list of them.
+    // The icons whose images one reading keeps unless asked otherwise: a screen of a small list.
     static constexpr int ImagesPerReading = 32;
 
 private:
@@ -186,8 +191,10 @@ private:
         bool found = false;
     };
     static Stamp StampOf(const std::string& fileName);
+    // Reads the tables again when the file changed; false when it is gone.
+    bool Refresh();
     void ReadTables();
-    void ReadImagesFrom(int index);
+    void ReadImagesFrom(int index, int reading);
 
     std::string fileName_;
     IconFileLayout layout_;

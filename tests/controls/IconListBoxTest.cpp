@@ -9,17 +9,20 @@
 #include "ExceptionLog.h"
 #include "Forms.h"
 #include "IconCtls.h"
+#include "IconFileReaderImages.h"
 #include "Pixels.h"
 #include "SysUtils.h"
 #include "TestForm.h"
 
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
 using imagebytes::ScratchFolder;
+using iconimages::Buffer;
 
 namespace {
 
@@ -385,6 +388,78 @@ TEST(IconListBox, ASelectedItemKeepsItsIconOnTheHighlight)
     COLORREF middle = ColorToRGB(shot->Canvas().Pixels((item.left + item.right) / 2, (item.top + item.bottom) / 2)) & 0xFFFFFF;
     EXPECT_EQ(corner, ColorToRGB(clHighlight) & 0xFFFFFF) << Hex(corner);
     EXPECT_EQ(middle, LibraryColours[1]) << Hex(middle);
+}
+
+// Every row shows, pixel for pixel, what DrawIconEx draws of the icon the platform extracts for
+// it, normal and selected: for the images the list box draws itself and for those it leaves to
+// the platform.
+TEST(IconListBox, RowsShowWhatThePlatformDrawsOfEachIcon)
+{
+    using iconimages::DepthImage;
+    using iconimages::FramedImage;
+    Buffer pastTable = DepthImage(4);   // two colours in the table, four in the pixels
+    pastTable[32] = 2;
+    pastTable.erase(pastTable.begin() + 40 + 8, pastTable.begin() + 40 + 16);
+    const struct {
+        const char* what;
+        std::vector<Buffer> images;
+    } kinds[] = {
+        {"4 bits", {DepthImage(4)}},
+        {"8 bits", {DepthImage(8)}},
+        {"24 bits, XOR under the mask", {FramedImage(32, RGB(10, 120, 240))}},
+        {"32 bits without alpha", {DepthImage(32)}},
+        {"32 bits with alpha", {iconimages::IconDib({32, 32, {},
+                                                      [](int x, int y) -> uint32_t {
+                                                          return RGB(x * 8, 255 - y * 7, x * y) | uint32_t(y * 32 + x) << 24;
+                                                      },
+                                                      [](int x, int) { return x % 3 == 0; }})}},
+        {"the 32x32 one of three", {DepthImage(8, 16), DepthImage(24), DepthImage(32, 48, true)}},
+        {"1 bit", {DepthImage(1)}},
+        {"16 bits", {DepthImage(16)}},
+        {"PNG", {iconimages::PngImage(32, [](int x, int y) { return RGB(x * 8, y * 8, 99) | uint32_t(x * 8) << 24; })}},
+        {"16 pixels, scaled", {FramedImage(16, RGB(240, 0, 0))}},
+        {"48 pixels, scaled", {DepthImage(32, 48, true)}},
+        {"index past the colour table", {pastTable}},
+    };
+    ScratchFolder folder("iconlb_drawn");
+    const std::string library = folder.File("arten.dll");
+    std::vector<std::vector<Buffer>> groups;
+    for (const auto& kind : kinds)
+        groups.push_back(kind.images);
+    ASSERT_TRUE(iconimages::WriteIconLibrary(TestLibrary(), library, groups));
+    const int count = static_cast<int>(std::size(kinds));
+
+    ListOnForm f;
+    f.form->SetBounds(40, 40, count * f.list->ColumnWidth() + 60, 140);
+    f.list->SetBounds(0, 0, count * f.list->ColumnWidth() + 20, f.list->ItemHeight() + 24);
+    f.list->SetFileName(library);
+    ASSERT_EQ(f.list->ItemCount(), count);
+    // The shots come first: drawing the rows must not wait for their icons.
+    std::vector<std::unique_ptr<TBitmap>> shots;
+    for (int selected = -1; selected < count; ++selected) {
+        f.list->SetItemIndex(selected);
+        shots.push_back(f.Shot());
+    }
+
+    const int size = GetSystemMetrics(SM_CXICON);
+    for (int i = 0; i < count; ++i) {
+        HICON extracted = nullptr;
+        ASSERT_EQ(ExtractIconExA(library.c_str(), i, &extracted, nullptr, 1), 1u) << kinds[i].what;
+        const RECT item = f.ItemRect(i);
+        const int left = item.left + (item.right - item.left - size) / 2, top = item.top + (item.bottom - item.top - size) / 2;
+        for (bool selected : {false, true}) {
+            const TBitmap& shot = *shots[selected ? size_t(i + 1) : 0];
+            std::vector<COLORREF> row;
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x)
+                    row.push_back(static_cast<COLORREF>(shot.PixelColor(left + x, top + y)));
+            const COLORREF background = ColorToRGB(selected ? clHighlight : f.list->Color()) & 0xFFFFFF;
+            EXPECT_EQ(iconimages::FirstDifference(row, iconimages::DrawnIcon(extracted, background, size), size), "")
+                << kinds[i].what << (selected ? ", selected" : "");
+        }
+        DestroyIcon(extracted);
+    }
+    EXPECT_TRUE(f.errors.messages.empty()) << f.errors.messages.front();
 }
 
 TEST(IconListBox, TheUsersChoiceIsAClickAndCodesIsNot)
