@@ -2,6 +2,7 @@
 #include "IconCtls.h"
 
 #include "Forms.h"
+#include "StdCtrls.h"
 #include "SysUtils.h"
 
 #include <algorithm>
@@ -230,13 +231,14 @@ void TqelIconListBox::DrawItemMessage(const DRAWITEMSTRUCT& item)
 {
     // An empty list with the focus gets only the focus rectangle.
     if (item.itemID != static_cast<UINT>(-1)) {
-        TCanvas canvas(item.hDC);
-        canvas.Brush().SetStyle(bsSolid);
-        canvas.Brush().SetColor((item.itemState & ODS_SELECTED) ? clHighlight : Color());
+        // One canvas for all rows: its brush, pen and font are made once, not for every row.
+        LentItemDC lent(itemCanvas_, item.hDC);
+        itemCanvas_.Brush().SetStyle(bsSolid);
+        itemCanvas_.Brush().SetColor((item.itemState & ODS_SELECTED) ? clHighlight : Color());
         // A file that fails while painting must not stop the rest of the list (or the program)
         // with an error box on every repaint.
         try {
-            DrawItem(canvas, static_cast<int>(item.itemID), item.rcItem);
+            DrawItem(itemCanvas_, static_cast<int>(item.itemID), item.rcItem);
         } catch (...) {
         }
     }

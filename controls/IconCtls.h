@@ -85,5 +85,6 @@ private:
     // for, or for images only the platform draws faithfully.
     std::vector<std::shared_ptr<const std::vector<uint8_t>>> images_;
     std::unique_ptr<TIconFileReader> reader_;
+    TCanvas itemCanvas_;
     TIconImagePainter painter_;
 };
