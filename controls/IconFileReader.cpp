@@ -1046,40 +1046,93 @@ bool DecodeIconImage(const uint8_t* image, size_t size, IconImagePixels& pixels)
     return true;
 }
 
-bool DecodeAlphaIconImage(const uint8_t* image, size_t size, IconImageAlphaPixels& pixels)
+namespace {
+
+// Where the parts of an icon image lie that has `bits` bits per pixel, a plain header, a colour
+// table of at most as many colours as the bits tell apart, and its pixels and AND mask inside the
+// buffer, all rows bottom-up.
+struct PlainImage {
+    int width = 0;
+    int height = 0;
+    uint64_t colors = 0;       // entries of the colour table after the header
+    uint64_t pixels = 0;       // where the pixels begin
+    uint64_t stride = 0;
+    uint64_t mask = 0;         // where the AND mask begins
+    uint64_t maskStride = 0;
+};
+
+bool ReadPlainImage(const Bytes& file, unsigned bits, PlainImage& plain)
 {
-    if (!image)
-        return false;
-    Bytes file(image, size);
     if (!file.Contains(0, 40))
         return false;
     const int32_t width = static_cast<int32_t>(file.U32(4));
     const int32_t doubleHeight = static_cast<int32_t>(file.U32(8));
-    if (file.U32(0) != 40 || file.U16(12) != 1 || file.U16(14) != 32 || file.U32(16) != BI_RGB ||
-        file.U32(32) != 0 || width < 1 || width > 256 || doubleHeight < 2 || doubleHeight > 512 ||
+    const uint64_t maxColors = bits <= 8 ? uint64_t(1) << bits : 0;
+    const uint64_t colors = bits <= 8 && file.U32(32) == 0 ? maxColors : file.U32(32);
+    if (file.U32(0) != 40 || file.U16(12) != 1 || file.U16(14) != bits || file.U32(16) != BI_RGB ||
+        colors > maxColors || width < 1 || width > 256 || doubleHeight < 2 || doubleHeight > 512 ||
         doubleHeight % 2 != 0)
         return false;
-    const int height = doubleHeight / 2;
-    const uint64_t stride = 4 * uint64_t(width);
+    plain.width = width;
+    plain.height = doubleHeight / 2;
+    plain.colors = colors;
+    plain.pixels = 40 + 4 * colors;
+    plain.stride = DibStride(uint64_t(width), bits);
+    plain.mask = plain.pixels + plain.stride * uint64_t(plain.height);
+    plain.maskStride = DibStride(uint64_t(width), 1);
+    return file.Contains(plain.mask, plain.maskStride * uint64_t(plain.height));
+}
+
+}  // namespace
+
+bool DecodeAlphaIconImage(const uint8_t* image, size_t size, IconImageAlphaPixels& pixels)
+{
+    PlainImage plain;
     // The platform wants the AND mask after the pixels, though it does not draw it.
-    if (!file.Contains(40, stride * uint64_t(height) + DibStride(uint64_t(width), 1) * uint64_t(height)))
+    if (!image || !ReadPlainImage(Bytes(image, size), 32, plain))
         return false;
-    const size_t count = size_t(width) * size_t(height);
-    pixels.width = width;
-    pixels.height = height;
+    const size_t count = size_t(plain.width) * size_t(plain.height);
+    pixels.width = plain.width;
+    pixels.height = plain.height;
     pixels.colors.resize(count);
     pixels.alpha.resize(count);
     bool anyAlpha = false;
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* from = image + 40 + stride * uint64_t(height - 1 - y);   // bottom-up
-        for (int x = 0; x < width; ++x, from += 4) {
-            const size_t at = size_t(y) * size_t(width) + size_t(x);
+    for (int y = 0; y < plain.height; ++y) {
+        const uint8_t* from = image + plain.pixels + plain.stride * uint64_t(plain.height - 1 - y);
+        for (int x = 0; x < plain.width; ++x, from += 4) {
+            const size_t at = size_t(y) * size_t(plain.width) + size_t(x);
             pixels.colors[at] = RGB(from[2], from[1], from[0]);
             pixels.alpha[at] = from[3];
             anyAlpha = anyAlpha || from[3] != 0;
         }
     }
     return anyAlpha;
+}
+
+bool DecodeTwoColourIconImage(const uint8_t* image, size_t size, IconImagePixels& pixels)
+{
+    PlainImage plain;
+    if (!image || !ReadPlainImage(Bytes(image, size), 1, plain))
+        return false;
+    const size_t count = size_t(plain.width) * size_t(plain.height);
+    pixels.width = plain.width;
+    pixels.height = plain.height;
+    pixels.colors.resize(count);
+    pixels.transparent.resize(count);
+    for (int y = 0; y < plain.height; ++y) {
+        const uint8_t* from = image + plain.pixels + plain.stride * uint64_t(plain.height - 1 - y);
+        const uint8_t* mask = image + plain.mask + plain.maskStride * uint64_t(plain.height - 1 - y);
+        for (int x = 0; x < plain.width; ++x) {
+            const unsigned index = (from[x / 8] >> (7 - x % 8)) & 1;
+            if (index >= plain.colors)
+                return false;
+            const uint8_t* bgr = image + 40 + 4 * index;
+            const size_t at = size_t(y) * size_t(plain.width) + size_t(x);
+            pixels.colors[at] = RGB(bgr[2], bgr[1], bgr[0]);
+            pixels.transparent[at] = (mask[x / 8] >> (7 - x % 8)) & 1;
+        }
+    }
+    return true;
 }
 
 TIconFileReader::TIconFileReader(std::string fileName) : fileName_(std::move(fileName))

@@ -159,6 +159,11 @@ struct IconImageAlphaPixels {
 // every other image (those DecodeIconImage takes among them) and for bytes too short for what the
 // header says.
 bool DecodeAlphaIconImage(const uint8_t* image, size_t size, IconImageAlphaPixels& pixels);
+// Decodes the uncompressed 1-bit images with their colour table as the platform's icon drawing
+// shows them, whether the platform keeps the icon in black and white or in colour. False for
+// every other image, for an index past the colour table and for bytes too short for what the
+// header says.
+bool DecodeTwoColourIconImage(const uint8_t* image, size_t size, IconImagePixels& pixels);
 
 // All icons of one file at the system's icon size, as a list of them shows them: the count comes
 // from the file's tables alone. The first time an icon is asked for, its image is chosen, checked

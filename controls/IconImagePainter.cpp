@@ -64,7 +64,7 @@ bool TIconImagePainter::Draw(HDC dc, int x, int y, const uint8_t* image, size_t 
         const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
         return GdiAlphaBlend(dc, x, y, width, height, dc_->get(), 0, 0, width, height, blend);
     }
-    if (DecodeIconImage(image, size, pixels_)) {
+    if (DecodeIconImage(image, size, pixels_) || DecodeTwoColourIconImage(image, size, pixels_)) {
         uint32_t* rows = pixels_.width == width && pixels_.height == height ? Rows(width, height) : nullptr;
         if (!rows)
             return false;

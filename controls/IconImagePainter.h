@@ -22,7 +22,7 @@ public:
 
     // Draws `image` with its top left corner at (x, y) when it is `width` x `height` pixels.
     // False, drawing nothing, for every image that only the platform draws faithfully: another
-    // size, PNG, 1 and 16 bits, and those DecodeIconImage leaves to it for other reasons.
+    // size, PNG, 16 bits, and those the decoders leave to it for other reasons.
     bool Draw(HDC dc, int x, int y, const uint8_t* image, size_t size, int width, int height);
 
 private:

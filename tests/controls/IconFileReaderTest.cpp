@@ -1292,4 +1292,13 @@ TEST(CheckedIconImages, TruncatedImagesDecodeToNothing)
                 << "alpha, cut to " << length << " of " << image.size();
         }
     }
+    for (const Buffer& image : {DepthImage(1), DepthImage(1, 7)}) {
+        IconImagePixels pixels;
+        ASSERT_TRUE(DecodeTwoColourIconImage(image.data(), image.size(), pixels)) << image.size() << " bytes";
+        for (size_t length = 0; length < image.size(); ++length) {
+            Buffer cut(image.begin(), image.begin() + length);
+            EXPECT_FALSE(DecodeTwoColourIconImage(cut.data(), cut.size(), pixels))
+                << "1 bit, cut to " << length << " of " << image.size();
+        }
+    }
 }

@@ -78,10 +78,19 @@ Buffer EveryAlpha()
                     [](int x, int y) { return (x + y) % 3 == 0; }});
 }
 
+// Both colours over and under the AND mask. In black and white the platform keeps the icon so.
+Buffer TwoColours(COLORREF first, COLORREF second)
+{
+    return IconDib({32, 1, {first, second}, [](int x, int y) -> uint32_t { return ((x ^ y) & 4) ? 1 : 0; },
+                    [](int x, int y) { return (x + y) % 5 == 0; }});
+}
+
 }  // namespace
 
 TEST(IconImagePainter, DrawsEachKindOfImageAsThePlatformDrawsItsIcon)
 {
+    Buffer onlyOne = TwoColours(RGB(0, 0, 0), RGB(255, 255, 255));
+    onlyOne[32] = 1;
     // Two colours in the table, four in the pixels.
     Buffer pastTable = DepthImage(4);
     pastTable[32] = 2;
@@ -98,7 +107,10 @@ TEST(IconImagePainter, DrawsEachKindOfImageAsThePlatformDrawsItsIcon)
         {"32 bits without alpha", DepthImage(32), true},
         {"32 bits, alpha in part", DepthImage(32, 32, true), true},
         {"32 bits, every alpha", EveryAlpha(), true},
-        {"1 bit", DepthImage(1), false},
+        {"1 bit", DepthImage(1), true},
+        {"1 bit, black and white", TwoColours(RGB(0, 0, 0), RGB(255, 255, 255)), true},
+        {"1 bit, white and black", TwoColours(RGB(255, 255, 255), RGB(0, 0, 0)), true},
+        {"1 bit, index past the colour table", onlyOne, false},
         {"16 bits", DepthImage(16), false},
         {"PNG", iconimages::PngImage(32, [](int x, int y) { return RGB(x * 8, y * 8, 99) | uint32_t(x * 8) << 24; }), false},
         {"16 pixels", FramedImage(16, RGB(240, 0, 0)), false},
@@ -130,7 +142,7 @@ TEST(IconImagePainter, BrokenAndCutImagesDrawNothing)
     TIconImagePainter painter;
     Surface surface(32, RGB(1, 2, 3)), whole(32, RGB(1, 2, 3));
     EXPECT_FALSE(painter.Draw(surface.dc.get(), 0, 0, nullptr, 0, 32, 32));
-    for (const Buffer& image : {DepthImage(8), EveryAlpha()}) {
+    for (const Buffer& image : {DepthImage(8), EveryAlpha(), TwoColours(RGB(0, 0, 0), RGB(255, 255, 255))}) {
         for (size_t length = 0; length < image.size(); length += length < 64 ? 1 : 97) {
             // Its own copy, so that a read past the end is a read past the buffer.
             Buffer cut(image.begin(), image.begin() + long(length));
