@@ -4,6 +4,7 @@
 
 #include "Classes.h"
 #include "Exceptions.h"
+#include "GdiObject.h"
 
 #include <algorithm>
 #include <climits>
@@ -768,15 +769,12 @@ void CheckEverything(IconFileStructure& structure, const Bytes& file, IconFileLa
     }
 }
 
-// The screen's colour depth, on which the platform's choice among an icon's images depends.
+// The screen's colour depth, on which the platform's choice among an icon's images depends. The
+// process keeps one DC to ask: making one costs the platform several times the question.
 int ScreenDepth()
 {
-    HDC screen = CreateCompatibleDC(nullptr);
-    if (!screen)
-        return 0;
-    const int depth = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
-    DeleteDC(screen);
-    return depth;
+    static const MemoryDC screen;
+    return screen ? GetDeviceCaps(screen.get(), BITSPIXEL) : 0;
 }
 
 // The image of a group that the platform's choice for a `width` x `height` picture on a screen of
