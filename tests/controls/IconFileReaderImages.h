@@ -115,6 +115,15 @@ inline Buffer DepthImage(int bits, int size = 32, bool alpha = false)
     return IconDib(spec);
 }
 
+// A 4-bit image with two colours in its table and four in its pixels.
+inline Buffer PastColourTable()
+{
+    Buffer image = DepthImage(4);
+    image[32] = 2;
+    image.erase(image.begin() + 40 + 8, image.begin() + 40 + 16);
+    return image;
+}
+
 // A true-colour PNG image with alpha, its deflate blocks stored: `pixel(x, y)` (counted from the
 // top) gives a COLORREF with the alpha in its top byte.
 inline Buffer PngImage(int size, const std::function<uint32_t(int x, int y)>& pixel)

@@ -1092,6 +1092,14 @@ HICON MadeFromCheckedImage(const std::string& path, int index)
     return MakeIconFromImage(bytes.data(), bytes.size(), 32, 32);
 }
 
+// A copy of an image with `bytes` bytes at `at` set to `value`.
+Buffer Patched(Buffer image, size_t at, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        image[at + i] = uint8_t(value >> (8 * i));
+    return image;
+}
+
 // The sizes in the order given, each in its own colour: a wrong choice shows.
 std::vector<Buffer> Sized(std::initializer_list<int> sizes)
 {
@@ -1195,17 +1203,8 @@ TEST(CheckedIconImages, DecodedPixelsAreWhatThePlatformDraws)
 
 TEST(CheckedIconImages, ImagesOnlyThePlatformDrawsFaithfullyAreLeftToIt)
 {
-    auto with = [](Buffer image, size_t at, uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            image[at + i] = uint8_t(value >> (8 * i));
-        return image;
-    };
     Buffer png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     png.resize(200, 0);
-    // Two colours in the table, four in the pixels.
-    Buffer pastTable = DepthImage(4);
-    pastTable[32] = 2;
-    pastTable.erase(pastTable.begin() + 40 + 8, pastTable.begin() + 40 + 16);
     const struct {
         const char* what;
         Buffer image;
@@ -1214,14 +1213,14 @@ TEST(CheckedIconImages, ImagesOnlyThePlatformDrawsFaithfullyAreLeftToIt)
         {"1 bit", DepthImage(1)},
         {"16 bits", DepthImage(16)},
         {"alpha", DepthImage(32, 32, true)},
-        {"index past the colour table", pastTable},
-        {"larger header", with(DepthImage(24), 0, 108, 4)},
-        {"run-length compressed", with(DepthImage(8), 16, BI_RLE8, 4)},
-        {"two planes", with(DepthImage(24), 12, 2, 2)},
-        {"odd height", with(DepthImage(24), 8, 63, 4)},
-        {"colour table before true colours", with(DepthImage(24), 32, 4, 4)},
-        {"no width", with(DepthImage(24), 4, 0, 4)},
-        {"negative height", with(DepthImage(24), 8, uint32_t(-64), 4)},
+        {"index past the colour table", iconimages::PastColourTable()},
+        {"larger header", Patched(DepthImage(24), 0, 108, 4)},
+        {"run-length compressed", Patched(DepthImage(8), 16, BI_RLE8, 4)},
+        {"two planes", Patched(DepthImage(24), 12, 2, 2)},
+        {"odd height", Patched(DepthImage(24), 8, 63, 4)},
+        {"colour table before true colours", Patched(DepthImage(24), 32, 4, 4)},
+        {"no width", Patched(DepthImage(24), 4, 0, 4)},
+        {"negative height", Patched(DepthImage(24), 8, uint32_t(-64), 4)},
     };
     for (const auto& c : cases) {
         IconImagePixels pixels;
@@ -1250,11 +1249,6 @@ TEST(CheckedIconImages, AlphaImagesDecodeWithTheirAlpha)
         EXPECT_EQ(pixels.alpha[size_t(p.y * 32 + p.x)], p.alpha) << p.x << "," << p.y;
     }
 
-    auto with = [](Buffer image, size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i)
-            image[at + i] = uint8_t(value >> (8 * i));
-        return image;
-    };
     const struct {
         const char* what;
         Buffer image;
@@ -1262,10 +1256,10 @@ TEST(CheckedIconImages, AlphaImagesDecodeWithTheirAlpha)
         {"32 bits without alpha", DepthImage(32)},
         {"24 bits", DepthImage(24)},
         {"8 bits", DepthImage(8)},
-        {"larger header", with(alpha, 0, 108)},
-        {"colour table before the pixels", with(alpha, 32, 4)},
-        {"bit fields", with(alpha, 16, BI_BITFIELDS)},
-        {"odd height", with(alpha, 8, 63)},
+        {"larger header", Patched(alpha, 0, 108, 4)},
+        {"colour table before the pixels", Patched(alpha, 32, 4, 4)},
+        {"bit fields", Patched(alpha, 16, BI_BITFIELDS, 4)},
+        {"odd height", Patched(alpha, 8, 63, 4)},
     };
     for (const auto& c : others)
         EXPECT_FALSE(DecodeAlphaIconImage(c.image.data(), c.image.size(), pixels)) << c.what;
@@ -1274,31 +1268,27 @@ TEST(CheckedIconImages, AlphaImagesDecodeWithTheirAlpha)
 
 TEST(CheckedIconImages, TruncatedImagesDecodeToNothing)
 {
-    for (const Buffer& image : {DepthImage(4), DepthImage(8), DepthImage(24), DepthImage(32, 16), FramedImage(7, RGB(1, 2, 3))}) {
-        IconImagePixels pixels;
-        ASSERT_TRUE(DecodeIconImage(image.data(), image.size(), pixels)) << image.size() << " bytes";
-        for (size_t length = 0; length < image.size(); ++length) {
-            // Its own copy, so that a read past the end is a read past the buffer.
-            Buffer cut(image.begin(), image.begin() + length);
-            EXPECT_FALSE(DecodeIconImage(cut.data(), cut.size(), pixels)) << "cut to " << length << " of " << image.size();
+    IconImagePixels pixels;
+    IconImageAlphaPixels alphaPixels;
+    const struct {
+        const char* decoder;
+        std::function<bool(const Buffer&)> decode;
+        std::vector<Buffer> images;
+    } decoders[] = {
+        {"plain", [&](const Buffer& b) { return DecodeIconImage(b.data(), b.size(), pixels); },
+         {DepthImage(4), DepthImage(8), DepthImage(24), DepthImage(32, 16), FramedImage(7, RGB(1, 2, 3))}},
+        {"alpha", [&](const Buffer& b) { return DecodeAlphaIconImage(b.data(), b.size(), alphaPixels); },
+         {DepthImage(32, 32, true), DepthImage(32, 24, true)}},
+        {"1 bit", [&](const Buffer& b) { return DecodeTwoColourIconImage(b.data(), b.size(), pixels); },
+         {DepthImage(1), DepthImage(1, 7)}},
+    };
+    for (const auto& d : decoders)
+        for (const Buffer& image : d.images) {
+            ASSERT_TRUE(d.decode(image)) << d.decoder << ", " << image.size() << " bytes";
+            for (size_t length = 0; length < image.size(); ++length) {
+                // Its own copy, so that a read past the end is a read past the buffer.
+                Buffer cut(image.begin(), image.begin() + length);
+                EXPECT_FALSE(d.decode(cut)) << d.decoder << ", cut to " << length << " of " << image.size();
+            }
         }
-    }
-    for (const Buffer& image : {DepthImage(32, 32, true), DepthImage(32, 24, true)}) {
-        IconImageAlphaPixels pixels;
-        ASSERT_TRUE(DecodeAlphaIconImage(image.data(), image.size(), pixels)) << image.size() << " bytes";
-        for (size_t length = 0; length < image.size(); ++length) {
-            Buffer cut(image.begin(), image.begin() + length);
-            EXPECT_FALSE(DecodeAlphaIconImage(cut.data(), cut.size(), pixels))
-                << "alpha, cut to " << length << " of " << image.size();
-        }
-    }
-    for (const Buffer& image : {DepthImage(1), DepthImage(1, 7)}) {
-        IconImagePixels pixels;
-        ASSERT_TRUE(DecodeTwoColourIconImage(image.data(), image.size(), pixels)) << image.size() << " bytes";
-        for (size_t length = 0; length < image.size(); ++length) {
-            Buffer cut(image.begin(), image.begin() + length);
-            EXPECT_FALSE(DecodeTwoColourIconImage(cut.data(), cut.size(), pixels))
-                << "1 bit, cut to " << length << " of " << image.size();
-        }
-    }
 }

@@ -91,10 +91,6 @@ TEST(IconImagePainter, DrawsEachKindOfImageAsThePlatformDrawsItsIcon)
 {
     Buffer onlyOne = TwoColours(RGB(0, 0, 0), RGB(255, 255, 255));
     onlyOne[32] = 1;
-    // Two colours in the table, four in the pixels.
-    Buffer pastTable = DepthImage(4);
-    pastTable[32] = 2;
-    pastTable.erase(pastTable.begin() + 40 + 8, pastTable.begin() + 40 + 16);
     const struct {
         const char* what;
         Buffer image;
@@ -115,7 +111,7 @@ TEST(IconImagePainter, DrawsEachKindOfImageAsThePlatformDrawsItsIcon)
         {"PNG", iconimages::PngImage(32, [](int x, int y) { return RGB(x * 8, y * 8, 99) | uint32_t(x * 8) << 24; }), false},
         {"16 pixels", FramedImage(16, RGB(240, 0, 0)), false},
         {"48 pixels", DepthImage(24, 48), false},
-        {"index past the colour table", pastTable, false},
+        {"index past the colour table", iconimages::PastColourTable(), false},
     };
     const COLORREF backgrounds[] = {RGB(255, 255, 255), RGB(0, 0, 0), ColorToRGB(clHighlight) & 0xFFFFFF,
                                     RGB(10, 200, 77)};

@@ -397,9 +397,6 @@ TEST(IconListBox, RowsShowWhatThePlatformDrawsOfEachIcon)
 {
     using iconimages::DepthImage;
     using iconimages::FramedImage;
-    Buffer pastTable = DepthImage(4);   // two colours in the table, four in the pixels
-    pastTable[32] = 2;
-    pastTable.erase(pastTable.begin() + 40 + 8, pastTable.begin() + 40 + 16);
     const struct {
         const char* what;
         std::vector<Buffer> images;
@@ -422,7 +419,7 @@ TEST(IconListBox, RowsShowWhatThePlatformDrawsOfEachIcon)
         {"PNG", {iconimages::PngImage(32, [](int x, int y) { return RGB(x * 8, y * 8, 99) | uint32_t(x * 8) << 24; })}},
         {"16 pixels, scaled", {FramedImage(16, RGB(240, 0, 0))}},
         {"48 pixels, scaled", {DepthImage(32, 48, true)}},
-        {"index past the colour table", {pastTable}},
+        {"index past the colour table", {iconimages::PastColourTable()}},
     };
     ScratchFolder folder("iconlb_drawn");
     const std::string library = folder.File("arten.dll");
