@@ -770,11 +770,21 @@ void CheckEverything(IconFileStructure& structure, const Bytes& file, IconFileLa
 }
 
 // The screen's colour depth, on which the platform's choice among an icon's images depends. The
-// process keeps one DC to ask: making one costs the platform several times the question.
+// question costs the platform more than a choice, and the answer rarely changes: it is asked at
+// most once a second, of one DC the process keeps.
 int ScreenDepth()
 {
+    static std::mutex guard;
     static const MemoryDC screen;
-    return screen ? GetDeviceCaps(screen.get(), BITSPIXEL) : 0;
+    static int depth = 0;
+    static DWORD asked = 0;
+    std::lock_guard<std::mutex> lock(guard);
+    const DWORD now = GetTickCount();
+    if (depth == 0 || now - asked >= 1000) {
+        depth = screen ? GetDeviceCaps(screen.get(), BITSPIXEL) : 0;
+        asked = now;
+    }
+    return depth;
 }
 
 // The image of a group that the platform's choice for a `width` x `height` picture on a screen of
