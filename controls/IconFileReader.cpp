@@ -102,11 +102,13 @@ private:
     void Read(uint64_t offset, uint64_t length, std::vector<uint8_t>& bytes)
     {
         bytes.resize(static_cast<size_t>(length));
-        OVERLAPPED at = {};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        // Not by an OVERLAPPED offset: on a synchronous handle the platform then also reports
+        // the read to a completion port the file has not got, a round trip per read.
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
         DWORD done = 0;
-        if (!ReadFile(stream_.Handle(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, &at) ||
+        if (!SetFilePointerEx(stream_.Handle(), at, nullptr, FILE_BEGIN) ||
+            !ReadFile(stream_.Handle(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) ||
             done != bytes.size())
             Refuse("Die Datei lässt sich nicht vollständig lesen");
     }
@@ -1014,6 +1016,40 @@ bool DecodeIconImage(const uint8_t* image, size_t size, IconImagePixels& pixels)
         }
     }
     return true;
+}
+
+bool DecodeAlphaIconImage(const uint8_t* image, size_t size, AlphaIconPixels& pixels)
+{
+    if (!image)
+        return false;
+    Bytes file(image, size);
+    if (!file.Contains(0, 40))
+        return false;
+    const int32_t width = static_cast<int32_t>(file.U32(4));
+    const int32_t doubleHeight = static_cast<int32_t>(file.U32(8));
+    if (file.U32(0) != 40 || file.U16(12) != 1 || file.U16(14) != 32 || file.U32(16) != BI_RGB ||
+        file.U32(32) != 0 || width < 1 || width > 256 || doubleHeight < 2 || doubleHeight > 512 ||
+        doubleHeight % 2 != 0)
+        return false;
+    const int height = doubleHeight / 2;
+    const uint64_t colorStride = 4 * uint64_t(width);
+    const uint64_t maskBits = 40 + colorStride * uint64_t(height);
+    if (!file.Contains(maskBits, DibStride(uint64_t(width), 1) * uint64_t(height)))
+        return false;
+    // Every read below lies inside the span just checked.
+    pixels.width = width;
+    pixels.height = height;
+    pixels.pixels.resize(size_t(width) * size_t(height));
+    bool alpha = false;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* from = image + 40 + colorStride * uint64_t(height - 1 - y);   // bottom-up
+        uint32_t* to = &pixels.pixels[size_t(y) * size_t(width)];
+        for (int x = 0; x < width; ++x, from += 4) {
+            to[x] = from[0] | from[1] << 8 | from[2] << 16 | uint32_t(from[3]) << 24;
+            alpha = alpha || from[3] != 0;
+        }
+    }
+    return alpha;
 }
 
 TIconFileReader::TIconFileReader(std::string fileName) : fileName_(std::move(fileName))

@@ -147,6 +147,19 @@ struct IconImagePixels {
 // too short for what the header says; only the platform draws those faithfully.
 bool DecodeIconImage(const uint8_t* image, size_t size, IconImagePixels& pixels);
 
+// One 32-bit icon image with an alpha channel at its own size, top row first, each pixel as it
+// is stored: blue in the low byte, alpha in the high one. The platform blends such an image by
+// its alpha; its AND mask plays no part then.
+struct AlphaIconPixels {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+};
+// Decodes an uncompressed 32-bit image with a plain header and no colour table whose alpha is
+// not zero everywhere. False for every other image (DecodeIconImage takes those without alpha)
+// and for bytes too short for what the header says, mask included.
+bool DecodeAlphaIconImage(const uint8_t* image, size_t size, AlphaIconPixels& pixels);
+
 // All icons of one file at the system's icon size, as a list of them shows them: the count comes
 // from the file's tables alone. The first time an icon is asked for, its image is chosen, checked
 // and kept, together with those of the icons after it, in one reading of the file; the icon is
