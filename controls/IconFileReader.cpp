@@ -102,8 +102,8 @@ private:
     void Read(uint64_t offset, uint64_t length, std::vector<uint8_t>& bytes)
     {
         bytes.resize(static_cast<size_t>(length));
-        // Not by an OVERLAPPED offset: on a synchronous handle the platform then also reports
-        // the read to a completion port the file has not got, a round trip per read.
+        // Not by an OVERLAPPED offset, which costs the platform a round trip to its server per
+        // read (measured); moving the file pointer costs none.
         LARGE_INTEGER at;
         at.QuadPart = static_cast<LONGLONG>(offset);
         DWORD done = 0;
@@ -633,6 +633,7 @@ private:
             Refuse("Der Ressourcenbaum hat zu viele Einträge");
         RequireTree(uint64_t(relative) + 16, 8 * count, "Ein Ressourcenverzeichnis");
         std::vector<Entry> entries;
+        entries.reserve(static_cast<size_t>(count));
         for (uint64_t i = 0; i < count; ++i) {
             uint64_t entry = at + 16 + 8 * i;
             uint32_t name = file.U32(entry), target = file.U32(entry + 4);
@@ -695,19 +696,19 @@ private:
             iconsRead_ = true;
             try {
                 if (icons_)
-                    for (const Entry& name : ReadDirectory(file, *icons_, false))
-                        if (!name.named)
-                            iconNames_.emplace(name.id, name.target);
+                    iconEntries_ = ReadDirectory(file, *icons_, false);
             } catch (const EInvalidGraphic& refused) {
                 iconsProblem_ = refused.what();
             }
         }
         if (!iconsProblem_.empty())
             Refuse(": " + iconsProblem_);
-        auto found = iconNames_.find(id);
-        if (found == iconNames_.end())
+        // The numbers follow the names in rising order, as ReadDirectory found them.
+        auto found = std::lower_bound(iconEntries_.begin(), iconEntries_.end(), id,
+                                      [](const Entry& entry, unsigned wanted) { return entry.named || entry.id < wanted; });
+        if (found == iconEntries_.end() || found->id != id)
             Refuse(": die Ressource " + std::to_string(id) + " fehlt");
-        return FirstLanguage(file, found->second);
+        return FirstLanguage(file, found->target);
     }
 
     std::vector<PeSection> sections_;
@@ -719,7 +720,7 @@ private:
     std::optional<uint32_t> icons_;          // the directory of the icon images
     bool iconsRead_ = false;
     std::string iconsProblem_;
-    std::map<uint32_t, uint32_t> iconNames_;   // image number -> its directory of languages
+    std::vector<Entry> iconEntries_;         // of the icon images, each leading to its languages
 };
 
 // The structure of a file of any kind; refused as a whole when it is broken.
@@ -771,7 +772,7 @@ void CheckEverything(IconFileStructure& structure, const Bytes& file, IconFileLa
 // The image of a group that the platform's choice for a `width` x `height` picture takes among
 // those not refused so far; SIZE_MAX when there is none. The choice goes by the images' sizes
 // and colours alone, which the icons of one file mostly share: `choices` keeps those made.
-size_t PlatformChoice(const IconGroupSpan& group, int width, int height, std::map<std::vector<uint8_t>, int>& choices)
+size_t PlatformChoice(const IconGroupSpan& group, int width, int height, IconChoices& choices)
 {
     // The platform chooses on a directory as libraries store it: 14-byte entries ending in a
     // resource number, here i + 1 for the i-th image, as 0 is the platform's "none".
@@ -839,6 +840,12 @@ HICON ExtractCheckedIcon(const std::string& fileName, int index)
 }
 
 TCheckedIconFile::TCheckedIconFile(const std::string& fileName)
+    : TCheckedIconFile(fileName, std::make_shared<IconChoices>())
+{
+}
+
+TCheckedIconFile::TCheckedIconFile(const std::string& fileName, std::shared_ptr<IconChoices> choices)
+    : choices_(choices ? std::move(choices) : std::make_shared<IconChoices>())
 {
     try {
         file_ = std::make_unique<FileWindows>(fileName, MaxFileSize);
@@ -889,7 +896,7 @@ const IconImageSpan* TCheckedIconFile::ChooseImage(int index, int width, int hei
         return nullptr;
     // Only the chosen image is read; when it is broken, the choice falls among the others.
     for (;;) {
-        const size_t chosen = PlatformChoice(*group, width, height, choices_);
+        const size_t chosen = PlatformChoice(*group, width, height, *choices_);
         if (chosen == SIZE_MAX)
             return nullptr;
         if (CheckImageOnce(Bytes(*file_), *group, chosen))

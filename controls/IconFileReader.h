@@ -81,6 +81,11 @@ HICON ExtractCheckedIcon(const std::string& fileName, int index);
 class FileWindows;
 class IconFileStructure;
 
+// The platform's choices among the images of an icon, by the sizes and colours its directory
+// gives and the size asked for. Asking the platform costs it a look at the display each time;
+// files read one after the other may share what it answered.
+using IconChoices = std::map<std::vector<uint8_t>, int>;
+
 // A file whose icons are made from the checked bytes themselves: the platform never opens the
 // file, so it sees no byte that the check has not seen. Only what numbers the icons is read and
 // checked at once; an icon's directory and images when the icon is first asked for, and only
@@ -90,6 +95,8 @@ class TCheckedIconFile {
 public:
     // A file that cannot be read, is oversized or fails the check holds no icons.
     explicit TCheckedIconFile(const std::string& fileName);
+    // One that keeps the platform's choices in `choices`, which other files may share.
+    TCheckedIconFile(const std::string& fileName, std::shared_ptr<IconChoices> choices);
     ~TCheckedIconFile();
     TCheckedIconFile(const TCheckedIconFile&) = delete;
     TCheckedIconFile& operator=(const TCheckedIconFile&) = delete;
@@ -125,7 +132,7 @@ private:
     std::unique_ptr<FileWindows> file_;
     std::unique_ptr<IconFileStructure> structure_;
     mutable IconFileLayout layout_;
-    mutable std::map<std::vector<uint8_t>, int> choices_;   // the platform's choices, by directory
+    std::shared_ptr<IconChoices> choices_;
 };
 
 // An icon made by the platform from one icon image as files store it (a DIB with its AND mask,

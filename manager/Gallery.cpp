@@ -559,9 +559,10 @@ TGalleryContents BuildGallery(const std::string& folder, TImageList& images, TIm
         std::vector<uint8_t> image;   // empty: no icon to show
     };
     std::vector<Candidate> candidates;
+    const auto choices = std::make_shared<IconChoices>();
     for (const std::string& name : GalleryCandidateNames(folder)) {
         std::string path = GalleryFilePath(folder, name);
-        TCheckedIconFile file(path);
+        TCheckedIconFile file(path, choices);
         if (!IsIconFile(path) && file.Count() == 0)
             continue;
         const IconImageSpan* image = file.ChooseImage(0, ThumbnailSize, ThumbnailSize);
