@@ -1231,6 +1231,51 @@ TEST(CheckedIconImages, ImagesOnlyThePlatformDrawsFaithfullyAreLeftToIt)
     EXPECT_FALSE(DecodeIconImage(nullptr, 0, pixels));
 }
 
+// The pixels of an image with alpha as stored, top row first; the platform blends them.
+TEST(CheckedIconImages, AlphaImagesDecodeAsStoredAndNoOthers)
+{
+    const Buffer alpha = DepthImage(32, 32, true);
+    AlphaIconPixels pixels;
+    ASSERT_TRUE(DecodeAlphaIconImage(alpha.data(), alpha.size(), pixels));
+    ASSERT_EQ(pixels.width, 32);
+    ASSERT_EQ(pixels.height, 32);
+    ASSERT_EQ(pixels.pixels.size(), 32u * 32u);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const uint32_t expected = 128u | uint32_t(y * 8) << 8 | uint32_t(x * 8) << 16 | (x > 20 ? 0x80000000u : 0);
+            ASSERT_EQ(pixels.pixels[size_t(y) * 32 + size_t(x)], expected) << "(" << x << "," << y << ")";
+        }
+
+    auto with = [](Buffer image, size_t at, uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            image[at + size_t(i)] = uint8_t(value >> (8 * i));
+        return image;
+    };
+    const struct {
+        const char* what;
+        Buffer image;
+    } refused[] = {
+        {"no alpha anywhere", DepthImage(32)},
+        {"24 bits", DepthImage(24)},
+        {"8 bits", DepthImage(8)},
+        {"colour table before the pixels", with(alpha, 32, 4, 4)},
+        {"larger header", with(alpha, 0, 108, 4)},
+        {"compressed", with(alpha, 16, BI_BITFIELDS, 4)},
+        {"two planes", with(alpha, 12, 2, 2)},
+        {"odd height", with(alpha, 8, 63, 4)},
+        {"negative height", with(alpha, 8, uint32_t(-64), 4)},
+        {"wider than any icon", with(alpha, 4, 257, 4)},
+    };
+    for (const auto& r : refused)
+        EXPECT_FALSE(DecodeAlphaIconImage(r.image.data(), r.image.size(), pixels)) << r.what;
+    EXPECT_FALSE(DecodeAlphaIconImage(nullptr, 0, pixels));
+    // Cut anywhere, the mask included: its own copy, so that a read past the end is one past the buffer.
+    for (size_t length = 0; length < alpha.size(); ++length) {
+        const Buffer cut(alpha.begin(), alpha.begin() + std::ptrdiff_t(length));
+        EXPECT_FALSE(DecodeAlphaIconImage(cut.data(), cut.size(), pixels)) << "cut to " << length;
+    }
+}
+
 TEST(CheckedIconImages, TruncatedImagesDecodeToNothing)
 {
     for (const Buffer& image : {DepthImage(4), DepthImage(8), DepthImage(24), DepthImage(32, 16), FramedImage(7, RGB(1, 2, 3))}) {
