@@ -114,35 +114,14 @@ bool PutThumbnail(TImageList& list, int index, TThumbnail& thumbnail)
     return ImageList_Replace(list.Handle(), index, thumbnail.image.Handle(), thumbnail.mask.Handle()) != FALSE;
 }
 
-// The badges' pixels, read once from the badge list's own bitmaps, so that a library picture is
-// composed in memory like an icon file's. Drawn, a masked list lets the picture through where
-// the mask is set and shows its image elsewhere.
+// The badges' pixels, read once from the badge list, so that a library picture is composed in
+// memory like an icon file's.
 class TBadgePixels {
 public:
     explicit TBadgePixels(TImageList& badges) : count_(badges.Count())
     {
-        IMAGEINFO info;
-        if (count_ <= 0 || !ImageList_GetImageInfo(badges.Handle(), 0, &info)) {
-            count_ = 0;
-            return;
-        }
-        const std::vector<uint32_t> image = Pixels(info.hbmImage), mask = Pixels(info.hbmMask);
-        for (int badge = 0; badge < count_; ++badge) {
-            if (!ImageList_GetImageInfo(badges.Handle(), badge, &info) || image.empty() || mask.empty() ||
-                info.rcImage.right - info.rcImage.left < TypeBadgeWidth ||
-                info.rcImage.bottom - info.rcImage.top < TypeBadgeHeight ||
-                info.rcImage.bottom > height_ || info.rcImage.right > width_) {
-                pixels_.resize(pixels_.size() + TypeBadgeWidth * TypeBadgeHeight, See);
-                continue;
-            }
-            for (int y = 0; y < TypeBadgeHeight; ++y)
-                for (int x = 0; x < TypeBadgeWidth; ++x) {
-                    const size_t at = static_cast<size_t>(info.rcImage.top + y) * static_cast<size_t>(width_) +
-                                      static_cast<size_t>(info.rcImage.left + x);
-                    const uint32_t bgr = image[at] & 0xFFFFFF;
-                    pixels_.push_back((mask[at] & 0xFFFFFF) ? See : RGB(bgr >> 16, bgr >> 8 & 0xFF, bgr & 0xFF));
-                }
-        }
+        if (!ReadStored(badges))
+            ReadDrawn(badges);
     }
 
     // Badge `badge` over a picture's pixels (top row first) at (0, TypeBadgeTop); a badge out of
@@ -159,33 +138,84 @@ public:
     }
 
 private:
-    // A bitmap of the list, top row first, 32 bits a pixel (a monochrome one black and white).
-    std::vector<uint32_t> Pixels(HBITMAP bitmap)
+    // From the list's own bitmaps, which two reads give: drawn, a masked list lets the picture
+    // through where the mask is set and shows its image elsewhere. False when they cannot be read.
+    bool ReadStored(TImageList& badges)
+    {
+        IMAGEINFO info;
+        if (count_ <= 0 || !ImageList_GetImageInfo(badges.Handle(), 0, &info))
+            return false;
+        int width = 0, height = 0;
+        const std::vector<uint32_t> image = Pixels(info.hbmImage, width, height);
+        int maskWidth = 0, maskHeight = 0;
+        const std::vector<uint32_t> mask = Pixels(info.hbmMask, maskWidth, maskHeight);
+        if (image.empty() || maskWidth != width || maskHeight != height)
+            return false;
+        std::vector<COLORREF> pixels;
+        for (int badge = 0; badge < count_; ++badge) {
+            if (!ImageList_GetImageInfo(badges.Handle(), badge, &info) || info.rcImage.left < 0 || info.rcImage.top < 0 ||
+                info.rcImage.right - info.rcImage.left != TypeBadgeWidth ||
+                info.rcImage.bottom - info.rcImage.top != TypeBadgeHeight || info.rcImage.right > width ||
+                info.rcImage.bottom > height)
+                return false;
+            for (int y = 0; y < TypeBadgeHeight; ++y)
+                for (int x = 0; x < TypeBadgeWidth; ++x) {
+                    const size_t at = static_cast<size_t>(info.rcImage.top + y) * static_cast<size_t>(width) +
+                                      static_cast<size_t>(info.rcImage.left + x);
+                    const uint32_t bgr = image[at];
+                    pixels.push_back((mask[at] & 0xFFFFFF) ? See : RGB(bgr >> 16 & 0xFF, bgr >> 8 & 0xFF, bgr & 0xFF));
+                }
+        }
+        pixels_ = std::move(pixels);
+        return true;
+    }
+
+    // A bitmap top row first, 32 bits a pixel (a monochrome one black and white); empty when it
+    // cannot be read.
+    static std::vector<uint32_t> Pixels(HBITMAP bitmap, int& width, int& height)
     {
         BITMAP shape;
         if (!bitmap || !GetObjectA(bitmap, sizeof shape, &shape) || shape.bmWidth <= 0 || shape.bmHeight <= 0)
             return {};
-        width_ = shape.bmWidth;
-        height_ = shape.bmHeight;
+        width = shape.bmWidth;
+        height = shape.bmHeight;
         BITMAPINFO format = {};
         format.bmiHeader.biSize = sizeof format.bmiHeader;
-        format.bmiHeader.biWidth = width_;
-        format.bmiHeader.biHeight = -height_;
+        format.bmiHeader.biWidth = width;
+        format.bmiHeader.biHeight = -height;
         format.bmiHeader.biPlanes = 1;
         format.bmiHeader.biBitCount = 32;
         format.bmiHeader.biCompression = BI_RGB;
-        std::vector<uint32_t> pixels(static_cast<size_t>(width_) * static_cast<size_t>(height_));
+        std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
         const MemoryDC dc;
-        if (!dc || GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(height_), pixels.data(), &format, DIB_RGB_COLORS) !=
-                       height_)
+        if (!dc || GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS) != height)
             return {};
         return pixels;
     }
 
+    // Each badge drawn as a picture gets it, on black and on white: where the two differ, the
+    // badge lets the picture through.
+    void ReadDrawn(TImageList& badges)
+    {
+        TBitmap onBlack(TypeBadgeWidth, TypeBadgeHeight), onWhite(TypeBadgeWidth, TypeBadgeHeight);
+        for (int badge = 0; badge < count_; ++badge) {
+            for (TBitmap* bitmap : {&onBlack, &onWhite}) {
+                TCanvas& canvas = bitmap->Canvas();
+                canvas.Brush().SetColor(bitmap == &onBlack ? clBlack : clWhite);
+                canvas.Brush().SetStyle(bsSolid);
+                canvas.FillRect({0, 0, TypeBadgeWidth, TypeBadgeHeight});
+                badges.Draw(canvas, 0, 0, badge);
+            }
+            for (int y = 0; y < TypeBadgeHeight; ++y)
+                for (int x = 0; x < TypeBadgeWidth; ++x) {
+                    TColor color = onBlack.PixelColor(x, y);
+                    pixels_.push_back(color == onWhite.PixelColor(x, y) ? ColorToRGB(color) : See);
+                }
+        }
+    }
+
     static constexpr COLORREF See = 0xFFFFFFFF;   // no colour a pixel can have
     int count_;
-    int width_ = 0;
-    int height_ = 0;
     std::vector<COLORREF> pixels_;
 };
 
@@ -227,7 +257,8 @@ class TAlphaBlender {
 public:
     TAlphaBlender() : source_(ThumbnailSize, ThumbnailSize, pf32bit), onKey_(ThumbnailSize, ThumbnailSize, pf24bit) {}
 
-    void Blend(const AlphaIconPixels& icon, TGalleryPicture& picture)
+    // False when the platform did not blend.
+    bool Blend(const AlphaIconPixels& icon, TGalleryPicture& picture)
     {
         const COLORREF key = ColorToRGB(TransparentKeyColor);
         for (int y = 0; y < ThumbnailSize; ++y) {
@@ -245,14 +276,16 @@ public:
             }
         }
         const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        GdiAlphaBlend(onKey_.Canvas().Handle(), 0, 0, ThumbnailSize, ThumbnailSize, source_.Canvas().Handle(), 0, 0,
-                      ThumbnailSize, ThumbnailSize, blend);
+        if (!GdiAlphaBlend(onKey_.Canvas().Handle(), 0, 0, ThumbnailSize, ThumbnailSize, source_.Canvas().Handle(), 0,
+                           0, ThumbnailSize, ThumbnailSize, blend))
+            return false;
         for (int y = 0; y < ThumbnailSize; ++y) {
             const auto* from = static_cast<const uint8_t*>(onKey_.ScanLine(y));
             for (int x = 0; x < ThumbnailSize; ++x, from += 3)
                 picture.colors[static_cast<size_t>(y) * ThumbnailSize + static_cast<size_t>(x)] =
                     RGB(from[2], from[1], from[0]);
         }
+        return true;
     }
 
 private:
@@ -347,11 +380,13 @@ public:
             alphaPixels_.width == ThumbnailSize && alphaPixels_.height == ThumbnailSize) {
             if (!blender_)
                 blender_ = std::make_unique<TAlphaBlender>();
-            blender_->Blend(alphaPixels_, picture);
-            FinishLibraryPicture(BadgePixels(), badge, picture);
-            return TPictureSource::Composed;
+            if (blender_->Blend(alphaPixels_, picture)) {
+                FinishLibraryPicture(BadgePixels(), badge, picture);
+                return TPictureSource::Composed;
+            }
         }
-        // Scaled, PNG and monochrome images: the platform draws them.
+        // Scaled, PNG, monochrome and 16-bit images, and an icon file's with alpha: the platform
+        // draws them.
         if (!library)
             return TPictureSource::Icon;
         IconHandle icon(MakeIconFromImage(image.data(), image.size(), ThumbnailSize, ThumbnailSize));

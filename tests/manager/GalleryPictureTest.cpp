@@ -308,3 +308,24 @@ TEST(GalleryPictures, DamagedFilesKeepThePicturesOfBefore)
     FillTypeBadges(badges);
     ExpectThePicturesOfBefore(root.Path(), badges);
 }
+
+// Badge lists of another size, or none at all, draw what the platform draws of them.
+TEST(GalleryPictures, OtherBadgeListsKeepThePicturesOfBefore)
+{
+    StagedFolder root("gallery badges");
+    for (const char* name : {"a.dll", "b.exe", "c.icl", "d.nil"})
+        ASSERT_TRUE(CopyFileA(TestIconLibrary().c_str(), (root.Path() + name).c_str(), FALSE)) << name;
+    ASSERT_TRUE(iconimages::WriteIconLibrary(TestIconLibrary(), root.Path() + "e_alpha.dll", {{AlphaSteps()}}));
+    TImageList none(TypeBadgeWidth, TypeBadgeHeight);
+    ExpectThePicturesOfBefore(root.Path(), none);
+    TImageList small(16, 16);
+    for (COLORREF color : {RGB(200, 0, 0), RGB(0, 200, 0), RGB(0, 0, 200), RGB(90, 90, 90)}) {
+        TBitmap badge(16, 16);
+        badge.Canvas().Brush().SetColor(clFuchsia);
+        badge.Canvas().FillRect({0, 0, 16, 16});
+        badge.Canvas().Brush().SetColor(static_cast<TColor>(color));
+        badge.Canvas().FillRect({0, 2, 16, 9});
+        ASSERT_GE(small.AddMasked(badge, clFuchsia), 0);
+    }
+    ExpectThePicturesOfBefore(root.Path(), small);
+}
