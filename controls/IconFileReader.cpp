@@ -634,6 +634,7 @@ private:
             Refuse("Der Ressourcenbaum hat zu viele Einträge");
         RequireTree(uint64_t(relative) + 16, 8 * count, "Ein Ressourcenverzeichnis");
         std::vector<Entry> entries;
+        entries.reserve(static_cast<size_t>(count));
         for (uint64_t i = 0; i < count; ++i) {
             uint64_t entry = at + 16 + 8 * i;
             uint32_t name = file.U32(entry), target = file.U32(entry + 4);
@@ -696,19 +697,19 @@ private:
             iconsRead_ = true;
             try {
                 if (icons_)
-                    for (const Entry& name : ReadDirectory(file, *icons_, false))
-                        if (!name.named)
-                            iconNames_.emplace(name.id, name.target);
+                    iconEntries_ = ReadDirectory(file, *icons_, false);
             } catch (const EInvalidGraphic& refused) {
                 iconsProblem_ = refused.what();
             }
         }
         if (!iconsProblem_.empty())
             Refuse(": " + iconsProblem_);
-        auto found = iconNames_.find(id);
-        if (found == iconNames_.end())
+        // The numbers follow the names in rising order, as ReadDirectory found them.
+        auto found = std::lower_bound(iconEntries_.begin(), iconEntries_.end(), id,
+                                      [](const Entry& entry, unsigned wanted) { return entry.named || entry.id < wanted; });
+        if (found == iconEntries_.end() || found->id != id)
             Refuse(": die Ressource " + std::to_string(id) + " fehlt");
-        return FirstLanguage(file, found->second);
+        return FirstLanguage(file, found->target);
     }
 
     std::vector<PeSection> sections_;
@@ -720,7 +721,7 @@ private:
     std::optional<uint32_t> icons_;          // the directory of the icon images
     bool iconsRead_ = false;
     std::string iconsProblem_;
-    std::map<uint32_t, uint32_t> iconNames_;   // image number -> its directory of languages
+    std::vector<Entry> iconEntries_;         // of the icon images, each leading to its languages
 };
 
 // The structure of a file of any kind; refused as a whole when it is broken.

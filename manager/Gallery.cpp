@@ -7,12 +7,15 @@
 #include "Classes.h"
 #include "ExactNames.h"
 #include "Exceptions.h"
+#include "GdiObject.h"
 #include "Handles.h"
 #include "IconFileReader.h"
+#include "IconImagePainter.h"
 #include "SysUtils.h"
 #include "TransparentKey.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -20,6 +23,9 @@
 namespace {
 
 constexpr int ThumbnailSize = 32;
+constexpr size_t ThumbnailPixels = ThumbnailSize * ThumbnailSize;
+// Strips this long take a large gallery in a few copies, without one huge bitmap.
+constexpr int PicturesPerStrip = 256;
 
 // The file's name as the platform shows it, which its exact name (an alias) may not be.
 std::string ShownFileName(const std::string& path)
@@ -115,8 +121,83 @@ class TBadgePixels {
 public:
     explicit TBadgePixels(TImageList& badges) : count_(badges.Count())
     {
-        // Drawn as a picture gets it, on black and on white: where the two differ, the badge
-        // lets the picture through.
+        if (!ReadStored(badges))
+            ReadDrawn(badges);
+    }
+
+    // Badge `badge` over a picture's pixels (top row first) at (0, TypeBadgeTop); a badge out of
+    // range draws nothing.
+    void DrawOver(int badge, COLORREF* picture) const
+    {
+        if (badge < 0 || badge >= count_)
+            return;
+        const COLORREF* from = &pixels_[static_cast<size_t>(badge) * TypeBadgeWidth * TypeBadgeHeight];
+        for (int y = 0; y < TypeBadgeHeight; ++y)
+            for (int x = 0; x < TypeBadgeWidth; ++x, ++from)
+                if (*from != See)
+                    picture[static_cast<size_t>(TypeBadgeTop + y) * ThumbnailSize + static_cast<size_t>(x)] = *from;
+    }
+
+private:
+    // From the list's own bitmaps, which two reads give: drawn, a masked list lets the picture
+    // through where the mask is set and shows its image elsewhere. False when they cannot be read.
+    bool ReadStored(TImageList& badges)
+    {
+        IMAGEINFO info;
+        if (count_ <= 0 || !ImageList_GetImageInfo(badges.Handle(), 0, &info))
+            return false;
+        int width = 0, height = 0;
+        const std::vector<uint32_t> image = Pixels(info.hbmImage, width, height);
+        int maskWidth = 0, maskHeight = 0;
+        const std::vector<uint32_t> mask = Pixels(info.hbmMask, maskWidth, maskHeight);
+        if (image.empty() || maskWidth != width || maskHeight != height)
+            return false;
+        std::vector<COLORREF> pixels;
+        for (int badge = 0; badge < count_; ++badge) {
+            if (!ImageList_GetImageInfo(badges.Handle(), badge, &info) || info.rcImage.left < 0 || info.rcImage.top < 0 ||
+                info.rcImage.right - info.rcImage.left != TypeBadgeWidth ||
+                info.rcImage.bottom - info.rcImage.top != TypeBadgeHeight || info.rcImage.right > width ||
+                info.rcImage.bottom > height)
+                return false;
+            for (int y = 0; y < TypeBadgeHeight; ++y)
+                for (int x = 0; x < TypeBadgeWidth; ++x) {
+                    const size_t at = static_cast<size_t>(info.rcImage.top + y) * static_cast<size_t>(width) +
+                                      static_cast<size_t>(info.rcImage.left + x);
+                    const uint32_t bgr = image[at];
+                    pixels.push_back((mask[at] & 0xFFFFFF) ? See : RGB(bgr >> 16 & 0xFF, bgr >> 8 & 0xFF, bgr & 0xFF));
+                }
+        }
+        pixels_ = std::move(pixels);
+        return true;
+    }
+
+    // A bitmap top row first, 32 bits a pixel (a monochrome one black and white); empty when it
+    // cannot be read.
+    static std::vector<uint32_t> Pixels(HBITMAP bitmap, int& width, int& height)
+    {
+        BITMAP shape;
+        if (!bitmap || !GetObjectA(bitmap, sizeof shape, &shape) || shape.bmWidth <= 0 || shape.bmHeight <= 0)
+            return {};
+        width = shape.bmWidth;
+        height = shape.bmHeight;
+        BITMAPINFO format = {};
+        format.bmiHeader.biSize = sizeof format.bmiHeader;
+        format.bmiHeader.biWidth = width;
+        format.bmiHeader.biHeight = -height;
+        format.bmiHeader.biPlanes = 1;
+        format.bmiHeader.biBitCount = 32;
+        format.bmiHeader.biCompression = BI_RGB;
+        std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+        const MemoryDC dc;
+        if (!dc || GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS) != height)
+            return {};
+        return pixels;
+    }
+
+    // Each badge drawn as a picture gets it, on black and on white: where the two differ, the
+    // badge lets the picture through.
+    void ReadDrawn(TImageList& badges)
+    {
         TBitmap onBlack(TypeBadgeWidth, TypeBadgeHeight), onWhite(TypeBadgeWidth, TypeBadgeHeight);
         for (int badge = 0; badge < count_; ++badge) {
             for (TBitmap* bitmap : {&onBlack, &onWhite}) {
@@ -134,100 +215,188 @@ public:
         }
     }
 
-    // Badge `badge` over a picture's pixels (top row first) at (0, TypeBadgeTop); a badge out of
-    // range draws nothing.
-    void DrawOver(int badge, std::vector<COLORREF>& picture) const
-    {
-        if (badge < 0 || badge >= count_)
-            return;
-        const COLORREF* from = &pixels_[static_cast<size_t>(badge) * TypeBadgeWidth * TypeBadgeHeight];
-        for (int y = 0; y < TypeBadgeHeight; ++y)
-            for (int x = 0; x < TypeBadgeWidth; ++x, ++from)
-                if (*from != See)
-                    picture[static_cast<size_t>(TypeBadgeTop + y) * ThumbnailSize + static_cast<size_t>(x)] = *from;
-    }
-
-private:
     static constexpr COLORREF See = 0xFFFFFFFF;   // no colour a pixel can have
     int count_;
     std::vector<COLORREF> pixels_;
 };
 
-// A decoded 32x32 icon as the platform's drawing makes its picture. An icon file's goes into the
-// list as an icon: its AND mask is the mask. A library's is drawn over the key colour (where the
-// AND mask is set the colour is XORed onto the key), its badge goes on top, and the key colour
-// is what is see-through. Masked pixels are black, as in any masked bitmap; the platform keeps
-// an icon's colour there, which only a black background would show.
-void ComposeDecodedThumbnail(const IconImagePixels& icon, const TBadgePixels* badges, int badge,
-                             TThumbnail& thumbnail)
+// A picture on its way into the gallery's list: its colours, top row first, and where it is
+// see-through.
+struct TGalleryPicture {
+    std::array<COLORREF, ThumbnailPixels> colors;
+    std::array<uint8_t, ThumbnailPixels> transparent;
+};
+
+// A library's picture is drawn over the key colour with its badge on top; the key colour is what
+// is see-through.
+void FinishLibraryPicture(const TBadgePixels& badges, int badge, TGalleryPicture& picture)
 {
-    const size_t count = static_cast<size_t>(ThumbnailSize) * ThumbnailSize;
-    std::vector<COLORREF> colors(icon.colors);
-    std::vector<uint8_t> transparent(icon.transparent);
-    if (badges) {
-        const COLORREF key = ColorToRGB(TransparentKeyColor);
-        for (size_t i = 0; i < count; ++i)
-            colors[i] = transparent[i] ? key ^ colors[i] : colors[i];
-        badges->DrawOver(badge, colors);
-        for (size_t i = 0; i < count; ++i)
-            transparent[i] = colors[i] == key;
+    const COLORREF key = ColorToRGB(TransparentKeyColor);
+    badges.DrawOver(badge, picture.colors.data());
+    for (size_t i = 0; i < ThumbnailPixels; ++i)
+        picture.transparent[i] = picture.colors[i] == key;
+}
+
+// A decoded 32x32 icon as the platform's drawing makes its picture. An icon file's goes into the
+// list as an icon: its AND mask is the mask. A library's is drawn over the key colour, where the
+// AND mask is set the colour is XORed onto the key.
+void ComposeDecodedPicture(const IconImagePixels& icon, const TBadgePixels* badges, int badge, TGalleryPicture& picture)
+{
+    const COLORREF key = ColorToRGB(TransparentKeyColor);
+    for (size_t i = 0; i < ThumbnailPixels; ++i) {
+        picture.colors[i] = badges && icon.transparent[i] ? key ^ icon.colors[i] : icon.colors[i];
+        picture.transparent[i] = icon.transparent[i];
+    }
+    if (badges)
+        FinishLibraryPicture(*badges, badge, picture);
+}
+
+// A library's 32x32 image that the platform draws with more than a mask and colours (alpha, or
+// one bit a pixel) drawn over the key colour as DrawIconEx draws its icon, without making one.
+class TKeyedImagePainter {
+public:
+    TKeyedImagePainter() : onKey_(ThumbnailSize, ThumbnailSize, pf24bit) {}
+
+    // False, leaving `picture` alone, for images only the platform draws faithfully.
+    bool Draw(const std::vector<uint8_t>& image, TGalleryPicture& picture)
+    {
+        TCanvas& canvas = onKey_.Canvas();
+        canvas.Brush().SetColor(TransparentKeyColor);
+        canvas.Brush().SetStyle(bsSolid);
+        canvas.FillRect({0, 0, ThumbnailSize, ThumbnailSize});
+        if (!painter_.Draw(canvas.Handle(), 0, 0, image.data(), image.size(), ThumbnailSize, ThumbnailSize))
+            return false;
+        GdiFlush();
+        for (int y = 0; y < ThumbnailSize; ++y) {
+            const auto* from = static_cast<const uint8_t*>(onKey_.ScanLine(y));
+            for (int x = 0; x < ThumbnailSize; ++x, from += 3)
+                picture.colors[static_cast<size_t>(y) * ThumbnailSize + static_cast<size_t>(x)] =
+                    RGB(from[2], from[1], from[0]);
+        }
+        return true;
     }
 
-    thumbnail.image.SetPixelFormat(pf24bit);
-    thumbnail.image.SetSize(ThumbnailSize, ThumbnailSize);
-    thumbnail.mask.SetPixelFormat(pf1bit);
-    thumbnail.mask.SetSize(ThumbnailSize, ThumbnailSize);
+private:
+    TBitmap onKey_;
+    TIconImagePainter painter_;
+};
+
+// A thumbnail composed on bitmaps, as a picture.
+void PictureOfThumbnail(TThumbnail& thumbnail, TGalleryPicture& picture)
+{
     for (int y = 0; y < ThumbnailSize; ++y) {
-        auto* row = static_cast<uint8_t*>(thumbnail.image.ScanLine(y));
-        auto* maskRow = static_cast<uint8_t*>(thumbnail.mask.ScanLine(y));
-        std::memset(maskRow, 0, ThumbnailSize / 8);
+        const auto* row = static_cast<const uint8_t*>(thumbnail.image.ScanLine(y));
         for (int x = 0; x < ThumbnailSize; ++x) {
             const size_t at = static_cast<size_t>(y) * ThumbnailSize + static_cast<size_t>(x);
-            const COLORREF color = transparent[at] ? RGB(0, 0, 0) : colors[at];
-            row[3 * x] = GetBValue(color);
-            row[3 * x + 1] = GetGValue(color);
-            row[3 * x + 2] = GetRValue(color);
-            // Bit 1, white, is see-through.
-            if (transparent[at])
-                maskRow[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+            picture.colors[at] = RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+            picture.transparent[at] = thumbnail.mask.PixelColor(x, y) == clWhite;
         }
     }
 }
 
-// Puts the gallery's pictures into its image list, composing each in one scratch bitmap and mask.
+// Pictures side by side in one bitmap and one mask, which the list takes in one go: one copy
+// into it per strip instead of one per picture.
+class TPictureStrip {
+public:
+    explicit TPictureStrip(int count)
+    {
+        image_.SetPixelFormat(pf24bit);
+        image_.SetSize(count * ThumbnailSize, ThumbnailSize);
+        mask_.SetPixelFormat(pf1bit);
+        mask_.SetSize(count * ThumbnailSize, ThumbnailSize);
+    }
+
+    // Masked pixels turn black, as a masked image list wants them.
+    void Put(int slot, const TGalleryPicture& picture)
+    {
+        for (int y = 0; y < ThumbnailSize; ++y) {
+            auto* row = static_cast<uint8_t*>(image_.ScanLine(y)) + 3 * ThumbnailSize * slot;
+            auto* maskRow = static_cast<uint8_t*>(mask_.ScanLine(y)) + ThumbnailSize / 8 * slot;
+            std::memset(maskRow, 0, ThumbnailSize / 8);
+            for (int x = 0; x < ThumbnailSize; ++x) {
+                const size_t at = static_cast<size_t>(y) * ThumbnailSize + static_cast<size_t>(x);
+                const COLORREF color = picture.transparent[at] ? RGB(0, 0, 0) : picture.colors[at];
+                row[3 * x] = GetBValue(color);
+                row[3 * x + 1] = GetGValue(color);
+                row[3 * x + 2] = GetRValue(color);
+                // Bit 1, white, is see-through.
+                if (picture.transparent[at])
+                    maskRow[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+            }
+        }
+    }
+    // Transparent all over: the picture of a file that shows none.
+    void PutBlank(int slot)
+    {
+        for (int y = 0; y < ThumbnailSize; ++y) {
+            std::memset(static_cast<uint8_t*>(image_.ScanLine(y)) + 3 * ThumbnailSize * slot, 0, 3 * ThumbnailSize);
+            std::memset(static_cast<uint8_t*>(mask_.ScanLine(y)) + ThumbnailSize / 8 * slot, 0xFF, ThumbnailSize / 8);
+        }
+    }
+    // The index of the first picture in `list`; -1 when the list refused them.
+    int AppendTo(TImageList& list) { return ImageList_Add(list.Handle(), image_.Handle(), mask_.Handle()); }
+
+private:
+    TBitmap image_;
+    TBitmap mask_;
+};
+
+// Where a file's picture comes from.
+enum class TPictureSource {
+    None,       // no icon to show
+    Composed,   // composed in memory
+    Icon,       // an .ico's image that only the platform draws: it puts the icon into the list
+};
+
+// Composes the gallery's pictures, each from the checked image of a file's icon 0.
 class TGalleryPainter {
 public:
-    TGalleryPainter(TImageList& images, TImageList& badges) : images_(images), badges_(badges) {}
+    explicit TGalleryPainter(TImageList& badges) : badges_(badges) {}
 
-    // The picture of a file from the checked image of its icon 0; false when there is none.
-    bool Put(int index, const std::string& path, const std::vector<uint8_t>& image)
+    TPictureSource Compose(const std::string& path, const std::vector<uint8_t>& image, TGalleryPicture& picture)
     {
         if (image.empty())
-            return false;
+            return TPictureSource::None;
         const bool library = !IsIconFile(path);
+        const int badge = TypeBadgeOf(path);
         if (DecodeIconImage(image.data(), image.size(), pixels_) && pixels_.width == ThumbnailSize &&
             pixels_.height == ThumbnailSize) {
-            if (library && !badgePixels_)
-                badgePixels_ = std::make_unique<TBadgePixels>(badges_);
-            ComposeDecodedThumbnail(pixels_, library ? badgePixels_.get() : nullptr, TypeBadgeOf(path), scratch_);
-            return PutThumbnail(images_, index, scratch_);
+            ComposeDecodedPicture(pixels_, library ? &BadgePixels() : nullptr, badge, picture);
+            return TPictureSource::Composed;
         }
-        // Scaled, PNG, alpha and monochrome images: the platform draws them.
+        if (library) {
+            if (!keyedPainter_)
+                keyedPainter_ = std::make_unique<TKeyedImagePainter>();
+            if (keyedPainter_->Draw(image, picture)) {
+                FinishLibraryPicture(BadgePixels(), badge, picture);
+                return TPictureSource::Composed;
+            }
+        }
+        // Scaled, PNG and 16-bit images, and an icon file's with alpha or of one bit: the platform
+        // draws them.
+        if (!library)
+            return TPictureSource::Icon;
         IconHandle icon(MakeIconFromImage(image.data(), image.size(), ThumbnailSize, ThumbnailSize));
         if (!icon)
-            return false;
-        if (!library)
-            return ImageList_ReplaceIcon(images_.Handle(), index, icon.get()) == index;
-        ComposeLibraryThumbnail(icon.get(), badges_, TypeBadgeOf(path), scratch_);
-        return ReplaceThumbnail(images_, index, scratch_);
+            return TPictureSource::None;
+        ComposeLibraryThumbnail(icon.get(), badges_, badge, scratch_);
+        PictureOfThumbnail(scratch_, picture);
+        return TPictureSource::Composed;
     }
 
 private:
-    TImageList& images_;
+    const TBadgePixels& BadgePixels()
+    {
+        if (!badgePixels_)
+            badgePixels_ = std::make_unique<TBadgePixels>(badges_);
+        return *badgePixels_;
+    }
+
     TImageList& badges_;
     TThumbnail scratch_;
     IconImagePixels pixels_;
     std::unique_ptr<TBadgePixels> badgePixels_;   // made for the first library
+    std::unique_ptr<TKeyedImagePainter> keyedPainter_;   // made for the first such image
 };
 
 }  // namespace
@@ -396,18 +565,6 @@ void ComposeLibraryThumbnail(HICON icon, TImageList& badges, int badge, TThumbna
     thumbnail.mask.Mask(TransparentKeyColor);
 }
 
-void ComposeBlankThumbnail(TThumbnail& thumbnail)
-{
-    thumbnail.image.SetPixelFormat(pf24bit);
-    thumbnail.image.SetSize(ThumbnailSize, ThumbnailSize);
-    TCanvas& canvas = thumbnail.image.Canvas();
-    canvas.Brush().SetColor(TransparentKeyColor);
-    canvas.Brush().SetStyle(bsSolid);
-    canvas.FillRect({0, 0, ThumbnailSize, ThumbnailSize});
-    thumbnail.mask.Assign(thumbnail.image);
-    thumbnail.mask.Mask(TransparentKeyColor);
-}
-
 bool ReplaceThumbnail(TImageList& list, int index, TThumbnail& thumbnail)
 {
     BlackenMasked(thumbnail.image, thumbnail.mask);
@@ -432,25 +589,39 @@ TGalleryContents BuildGallery(const std::string& folder, TImageList& images, TIm
         candidates.push_back({path, image ? file.ImageBytes(*image) : std::vector<uint8_t>()});
     }
 
-    // Pass 2: one picture per file, blank where the file gives none. The list is sized once:
-    // growing it image by image copies all earlier images again and again.
+    // Pass 2: one picture per file, blank where the file gives none.
     TGalleryContents contents;
-    TThumbnail blank;
-    ComposeBlankThumbnail(blank);
-    TGalleryPainter painter(images, badges);
-    const int first = images.Count();
-    if (!candidates.empty() &&
-        !ImageList_SetImageCount(images.Handle(), static_cast<UINT>(first + static_cast<int>(candidates.size()))))
-        throw EOutOfResources("Die Bilder der Icongalerie können nicht angelegt werden.");
-    for (size_t i = 0; i < candidates.size(); ++i) {
-        const Candidate& candidate = candidates[i];
-        const int index = first + static_cast<int>(i);
-        const bool pictured = painter.Put(index, candidate.path, candidate.image);
-        if (!pictured && !ReplaceThumbnail(images, index, blank))
+    TGalleryPainter painter(badges);
+    TGalleryPicture picture;
+    for (size_t start = 0; start < candidates.size(); start += PicturesPerStrip) {
+        const int count = static_cast<int>(std::min(candidates.size() - start, size_t(PicturesPerStrip)));
+        TPictureStrip strip(count);
+        std::vector<TPictureSource> sources;
+        for (int slot = 0; slot < count; ++slot) {
+            const Candidate& candidate = candidates[start + static_cast<size_t>(slot)];
+            sources.push_back(painter.Compose(candidate.path, candidate.image, picture));
+            if (sources.back() == TPictureSource::Composed)
+                strip.Put(slot, picture);
+            else
+                strip.PutBlank(slot);
+        }
+        const int first = strip.AppendTo(images);
+        if (first < 0)
             throw EOutOfResources("Die Bilder der Icongalerie können nicht angelegt werden.");
-        contents.files.push_back(candidate.path);
-        contents.imageIndexes.push_back(index);
-        contents.captions.push_back(pictured ? std::string() : ShownFileName(candidate.path));
+        for (int slot = 0; slot < count; ++slot) {
+            const Candidate& candidate = candidates[start + static_cast<size_t>(slot)];
+            const int index = first + slot;
+            bool pictured = sources[static_cast<size_t>(slot)] == TPictureSource::Composed;
+            if (sources[static_cast<size_t>(slot)] == TPictureSource::Icon) {
+                IconHandle icon(MakeIconFromImage(candidate.image.data(), candidate.image.size(), ThumbnailSize,
+                                                  ThumbnailSize));
+                // The blank stays where the platform refuses it.
+                pictured = icon && ImageList_ReplaceIcon(images.Handle(), index, icon.get()) == index;
+            }
+            contents.files.push_back(candidate.path);
+            contents.imageIndexes.push_back(index);
+            contents.captions.push_back(pictured ? std::string() : ShownFileName(candidate.path));
+        }
     }
     return contents;
 }

@@ -1259,7 +1259,10 @@ TEST(CheckedIconImages, AlphaImagesDecodeWithTheirAlpha)
         {"larger header", Patched(alpha, 0, 108, 4)},
         {"colour table before the pixels", Patched(alpha, 32, 4, 4)},
         {"bit fields", Patched(alpha, 16, BI_BITFIELDS, 4)},
+        {"two planes", Patched(alpha, 12, 2, 2)},
         {"odd height", Patched(alpha, 8, 63, 4)},
+        {"negative height", Patched(alpha, 8, uint32_t(-64), 4)},
+        {"wider than any icon", Patched(alpha, 4, 257, 4)},
     };
     for (const auto& c : others)
         EXPECT_FALSE(DecodeAlphaIconImage(c.image.data(), c.image.size(), pixels)) << c.what;

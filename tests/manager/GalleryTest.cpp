@@ -22,6 +22,7 @@
 #include "SysUtils.h"
 #include "TransparentKey.h"
 #include "toolsunit.h"
+#include "../controls/IconFileReaderImages.h"
 #include "../framework/GdiCount.h"
 
 #include <gtest/gtest.h>
@@ -397,11 +398,14 @@ TEST(GalleryBuild, LeavesNoGdiObjectsBehind)
     WriteIcon(root.Path() + "rot.ico", Red);
     WriteBytes(root.Path() + "kaputt.ico", "kein Icon");
     CopyFileA(TestIconLibrary().c_str(), (root.Path() + "sammlung.dll").c_str(), FALSE);
+    // An image with alpha, which is blended.
+    ASSERT_TRUE(iconimages::WriteIconLibrary(TestIconLibrary(), root.Path() + "transparent.dll",
+                                             {{iconimages::DepthImage(32, 32, true)}}));
     TImageList badges(TypeBadgeWidth, TypeBadgeHeight);
     FillTypeBadges(badges);
     auto build = [&] {
         TImageList images(32, 32);
-        EXPECT_EQ(BuildGallery(root.Path(), images, badges).files.size(), 3u);
+        EXPECT_EQ(BuildGallery(root.Path(), images, badges).files.size(), 4u);
     };
     build();
     long before = gdicount::LiveObjects();
