@@ -25,8 +25,8 @@ void TPictureView::PictureChanged()
 void TPictureView::ShowChanges()
 {
     const RECT area = TakeChanges();
-    if (!IsRectEmpty(&area))
-        Parent()->PaintNow({area});
+    if (!IsRectEmpty(&area) && Parent() && Parent()->HandleAllocated() && Visible())
+        Parent()->PaintNow(area);
 }
 
 RECT TPictureView::TakeChanges()
@@ -35,7 +35,7 @@ RECT TPictureView::TakeChanges()
     auto* picture = dynamic_cast<TBitmap*>(Picture().Graphic());
     if (!picture || picture->Empty()) {
         shown_.SetSize(0, 0);
-        return OnScreen(BoundsRect());
+        return BoundsRect();
     }
     const TColor key = picture->Transparent() ? picture->TransparentColor() : clNone;
     RECT changed = ChangedArea(shown_, *picture);
@@ -62,12 +62,5 @@ RECT TPictureView::TakeChanges()
                   view.left + (changed.right * viewWidth + width - 1) / width,
                   view.top + (changed.bottom * viewHeight + height - 1) / height};
     OffsetRect(&cells, Left(), Top());
-    return OnScreen(cells);
-}
-
-RECT TPictureView::OnScreen(const RECT& area) const
-{
-    if (!Parent() || !Parent()->HandleAllocated() || !Visible())
-        return {};
-    return area;
+    return cells;
 }

@@ -17,9 +17,6 @@ public:
     // showed, at once. Drawing on the picture's canvas does it by itself unless held; changes
     // written into the pixel rows need the call.
     void ShowChanges();
-    // Takes the picture as shown and returns the part of the parent that must paint to show it,
-    // for one paint of several views; empty when nothing changed or nothing shows.
-    RECT TakeChanges();
 
     // While one is held, drawing on the picture shows nothing; the last one to go shows all that
     // changed in one paint (a pen's many stamps, a band erased and drawn anew).
@@ -47,8 +44,8 @@ protected:
     void PictureChanged() override;
 
 private:
-    // `area` of the parent, or nothing where the view does not show.
-    RECT OnScreen(const RECT& area) const;
+    // Takes the picture as shown; returns the part of the parent that shows what changed.
+    RECT TakeChanges();
 
     // The picture as last shown, and whether and in which colour it was see-through.
     TBitmap shown_;

@@ -427,13 +427,12 @@ void TForm1::RunCommand(TEditorCommand command)
 
 void TForm1::RefreshPicture()
 {
+    pbox->ShowChanges();
     // Shown once the key colour is back: the copy brings the picture's own.
     TPictureView::THold hold(*Image1);
     TBitmap& preview = Image1->Picture().Bitmap();
     preview.Assign(Picture());
     preview.SetTransparentColor(Shape4->Brush().Color());
-    // The cells and their pixels of the preview in one paint.
-    PaintNow({pbox->TakeChanges(), Image1->TakeChanges()});
 }
 
 void TForm1::SetBusy(bool busy)
@@ -746,7 +745,7 @@ void TForm1::pboxMouseMove(TComponent* sender, TShiftState shift, int x, int y)
 
 void TForm1::pboxMouseUp(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y)
 {
-    // What the tool drew shows with the preview.
+    // What the tool drew shows once, with the preview.
     TPictureView::THold hold(*pbox);
     if (!tools_->Release(button, x, y))
         return;

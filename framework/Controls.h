@@ -249,10 +249,10 @@ public:
     // flicker when one of them repaints.
     bool DoubleBuffered() const { return doubleBuffered_; }
     void SetDoubleBuffered(bool on) { doubleBuffered_ = on; }
-    // Paints `areas` of the client at once, as a paint of them would, and invalidates nothing:
-    // for small changes shown many times a second. What is hidden, minimised or covered shows
+    // Paints `area` of the client at once, as a paint of it would, and invalidates nothing: for
+    // small changes shown many times a second. What is hidden, minimised or covered shows
     // nothing now; the paint that uncovers it draws the same.
-    void PaintNow(const std::vector<RECT>& areas);
+    void PaintNow(const RECT& area);
 
     void SetParent(TWinControl* parent) override;
     void SetBounds(int left, int top, int width, int height) override;

@@ -623,32 +623,24 @@ void TWinControl::Paint(HDC given)
         PaintAll(paint.get());
 }
 
-void TWinControl::PaintNow(const std::vector<RECT>& areas)
+void TWinControl::PaintNow(const RECT& area)
 {
     // Hidden or minimised, the window shows nothing now; the paint that shows it draws all.
     if (!handle_ || !IsWindowVisible(handle_) || IsIconic(handle_))
         return;
     const RECT client = ClientRect();
-    GdiObject<HRGN> parts(CreateRectRgn(0, 0, 0, 0));
-    for (const RECT& area : areas) {
-        RECT clipped;
-        if (!IntersectRect(&clipped, &area, &client))
-            continue;
-        GdiObject<HRGN> part(CreateRectRgnIndirect(&clipped));
-        CombineRgn(parts.get(), parts.get(), part.get(), RGN_OR);
-    }
-    RECT box;
-    if (GetRgnBox(parts.get(), &box) == NULLREGION)
+    RECT clipped;
+    if (!IntersectRect(&clipped, &area, &client))
         return;
     // GetDC clips as BeginPaint does (children, siblings, the window's region, what covers it),
     // and a cached DC costs no round trip to the window system, which an invalidation does.
     WindowDC window(handle_);
     if (!window)
         return;
-    // The next GetDC hands it out with its state reset: the clip needs no putting back.
-    ExtSelectClipRgn(window.get(), parts.get(), RGN_AND);
-    if (!PaintBuffered(window.get(), box, parts.get()))
+    if (!PaintBuffered(window.get(), clipped, nullptr)) {
+        IntersectClipRect(window.get(), clipped.left, clipped.top, clipped.right, clipped.bottom);
         PaintAll(window.get());
+    }
 }
 
 bool TWinControl::PaintBuffered(HDC dc, const RECT& area, HRGN parts)
@@ -696,11 +688,11 @@ void TWinControl::PaintControls(HDC dc)
     const TDCPlacement placement(dc);
     std::vector<TControl*> children = controls_;
     for (TControl* child : children) {
-        auto* graphic = dynamic_cast<TGraphicControl*>(child);
-        if (!graphic || !graphic->Visible() || graphic->Width() <= 0 || graphic->Height() <= 0)
+        RECT bounds = child->BoundsRect();
+        if (!child->Visible() || !IntersectRect(&overlap, &bounds, &box))
             continue;
-        RECT bounds = graphic->BoundsRect();
-        if (!IntersectRect(&overlap, &bounds, &box) || !RectVisible(dc, &bounds))
+        auto* graphic = dynamic_cast<TGraphicControl*>(child);
+        if (!graphic || !RectVisible(dc, &bounds))
             continue;
         TDCPlacement::TPutBack putBack(placement);
         OffsetViewportOrgEx(dc, graphic->Left(), graphic->Top(), nullptr);

@@ -457,7 +457,8 @@ TEST(GraphicControls, PaintNowPaintsThePartsAtOnceAndNothingElse)
     // the small parts through.
     SmearClient(window);
     child->fill = clLime;
-    form->PaintNow({RECT{10, 10, 20, 20}, RECT{150, 50, 160, 60}});
+    form->PaintNow({10, 10, 20, 20});
+    form->PaintNow({150, 50, 160, 60});
     EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE)) << "left to paint";
     check("two parts", {{window, 15, 15, RGB(0, 255, 0), "the child in the first part"},
                         {window, 10, 19, RGB(0, 255, 0), "the first part's corner"},
@@ -469,14 +470,14 @@ TEST(GraphicControls, PaintNowPaintsThePartsAtOnceAndNothingElse)
 
     SmearClient(window);
     SmearClient(other->Handle());
-    child->duringPaint = [&] { other->PaintNow({RECT{0, 0, 60, 60}}); };
-    form->PaintNow({RECT{0, 0, 200, 100}});
+    child->duringPaint = [&] { other->PaintNow({0, 0, 60, 60}); };
+    form->PaintNow({0, 0, 200, 100});
     child->duringPaint = nullptr;
     check("a paint within a paint", {{window, 50, 50, RGB(0, 255, 0), "the child"},
                                      {window, 150, 50, RGB(255, 0, 0), "the window's colour"},
                                      {other->Handle(), 30, 30, RGB(255, 255, 0), "the other window"}});
     SmearClient(window);
-    form->PaintNow({RECT{40, 40, 60, 60}});
+    form->PaintNow({40, 40, 60, 60});
     check("and after it", {{window, 50, 50, RGB(0, 255, 0), "the child"}, {window, 70, 50, Smear, "beside it"}});
 }
 
