@@ -11,6 +11,7 @@
 #include "GdiObject.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -122,35 +123,50 @@ private:
 
 // Where a DC draws: its origin and its clip, which each windowless child moves and narrows and
 // which go back after it, also when its paint throws (the DC may be a caller's: WM_PRINTCLIENT).
-// Cheaper than saving the whole DC for each child.
+// Cheaper than saving the whole DC for each child, and the clip is kept only once one needs it.
 class TDCPlacement {
 public:
-    explicit TDCPlacement(HDC dc) : dc_(dc), clip_(CreateRectRgn(0, 0, 0, 0))
-    {
-        GetViewportOrgEx(dc_, &origin_);
-        clipped_ = clip_ && GetClipRgn(dc_, clip_.get()) == 1;
-    }
+    explicit TDCPlacement(HDC dc) : dc_(dc) { GetViewportOrgEx(dc_, &origin_); }
 
-    class TPutBack {
+    // Moves the origin to `at` and narrows the clip to `clip` there (unless empty) while it lasts.
+    class TPlace {
     public:
-        explicit TPutBack(const TDCPlacement& placement) : placement_(placement) {}
-        ~TPutBack()
+        TPlace(TDCPlacement& placement, POINT at, const RECT& clip) : placement_(placement)
+        {
+            OffsetViewportOrgEx(placement_.dc_, at.x, at.y, nullptr);
+            if (IsRectEmpty(&clip))
+                return;
+            placement_.KeepClip();
+            IntersectClipRect(placement_.dc_, clip.left, clip.top, clip.right, clip.bottom);
+            clipped_ = true;
+        }
+        ~TPlace()
         {
             SetViewportOrgEx(placement_.dc_, placement_.origin_.x, placement_.origin_.y, nullptr);
-            SelectClipRgn(placement_.dc_, placement_.clipped_ ? placement_.clip_.get() : nullptr);
+            if (clipped_)
+                SelectClipRgn(placement_.dc_, placement_.hadClip_ ? placement_.clip_.get() : nullptr);
         }
-        TPutBack(const TPutBack&) = delete;
-        TPutBack& operator=(const TPutBack&) = delete;
+        TPlace(const TPlace&) = delete;
+        TPlace& operator=(const TPlace&) = delete;
 
     private:
-        const TDCPlacement& placement_;
+        TDCPlacement& placement_;
+        bool clipped_ = false;
     };
 
 private:
+    void KeepClip()
+    {
+        if (clip_)
+            return;
+        clip_.reset(CreateRectRgn(0, 0, 0, 0));
+        hadClip_ = clip_ && GetClipRgn(dc_, clip_.get()) == 1;
+    }
+
     HDC dc_;
     POINT origin_ = {};
     GdiObject<HRGN> clip_;
-    bool clipped_ = false;
+    bool hadClip_ = false;
 };
 
 // Child windows are told apart by their ids in WM_MEASUREITEM.
@@ -661,8 +677,7 @@ bool TWinControl::PaintBuffered(HDC dc, const RECT& area, HRGN parts)
     }
     SetViewportOrgEx(memory, -area.left, -area.top, nullptr);
     PaintAll(memory);
-    SetViewportOrgEx(memory, 0, 0, nullptr);
-    BitBlt(dc, area.left, area.top, width, height, memory, 0, 0, SRCCOPY);
+    BitBlt(dc, area.left, area.top, width, height, memory, area.left, area.top, SRCCOPY);
     return true;
 }
 
@@ -683,20 +698,26 @@ void TWinControl::PaintControls(HDC dc)
 {
     // Asked once: a paint of a small part passes over most children.
     RECT box, overlap;
-    if (GetClipBox(dc, &box) == NULLREGION)
+    int clip = GetClipBox(dc, &box);
+    if (clip == NULLREGION)
         return;
-    const TDCPlacement placement(dc);
+    if (clip == ERROR) {
+        // Unknown: every child is asked.
+        box = {INT_MIN / 2, INT_MIN / 2, INT_MAX / 2, INT_MAX / 2};
+        clip = COMPLEXREGION;
+    }
+    TDCPlacement placement(dc);
     std::vector<TControl*> children = controls_;
     for (TControl* child : children) {
         RECT bounds = child->BoundsRect();
         if (!child->Visible() || !IntersectRect(&overlap, &bounds, &box))
             continue;
         auto* graphic = dynamic_cast<TGraphicControl*>(child);
-        if (!graphic || !RectVisible(dc, &bounds))
+        if (!graphic || (clip == COMPLEXREGION && !RectVisible(dc, &bounds)))
             continue;
-        TDCPlacement::TPutBack putBack(placement);
-        OffsetViewportOrgEx(dc, graphic->Left(), graphic->Top(), nullptr);
-        IntersectClipRect(dc, 0, 0, graphic->Width(), graphic->Height());
+        // A child that holds all there is to paint needs no clip of its own.
+        const RECT own = EqualRect(&overlap, &box) ? RECT{} : RECT{0, 0, graphic->Width(), graphic->Height()};
+        TDCPlacement::TPlace place(placement, {graphic->Left(), graphic->Top()}, own);
         graphic->PaintInto(dc);
     }
 }
