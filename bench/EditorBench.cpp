@@ -41,27 +41,28 @@ void WholeRepaint()
     Form1->Image7->Invalidate();
 }
 
-// Seconds per operation, over a run of them.
-double PerOperation(const std::function<void(int)>& operation)
+// Seconds per operation, over a run of them; the operation is told the run and its step.
+double PerOperation(int run, const std::function<void(int, int)>& operation)
 {
     return bench::SecondsOf([&] {
                for (int i = 0; i < OperationsPerRun; ++i) {
-                   operation(i);
+                   operation(run, i);
                    Settle();
                }
            }) /
            OperationsPerRun;
 }
 
-void Measure(const std::string& what, const std::function<void()>& prepare, const std::function<void(int)>& operation)
+void Measure(const std::string& what, const std::function<void()>& prepare,
+             const std::function<void(int, int)>& operation)
 {
     bench::Samples ours, repaint;
     for (int run = 0; run < bench::Runs(); ++run) {
         prepare();
         Settle();
-        auto timeOperation = [&] { ours.values.push_back(PerOperation(operation)); };
+        auto timeOperation = [&] { ours.values.push_back(PerOperation(run, operation)); };
         auto timeRepaint = [&] {
-            repaint.values.push_back(PerOperation([](int) { WholeRepaint(); }));
+            repaint.values.push_back(PerOperation(run, [](int, int) { WholeRepaint(); }));
         };
         if (run % 2 == 0) {
             timeOperation();
@@ -90,21 +91,24 @@ int main()
     Settle();
 
     // The least any change costs: one cell of the view painted, nothing else done.
-    Measure("one cell's repaint", [] {}, [](int i) {
+    Measure("one cell's repaint", [] {}, [](int, int i) {
         RECT cell = {Form1->pbox->Left() + (i % 32) * 8, Form1->pbox->Top() + (i * 7 % 32) * 8, 0, 0};
         cell.right = cell.left + 8;
         cell.bottom = cell.top + 8;
         InvalidateRect(Form1->Handle(), &cell, FALSE);
     });
-    Measure("pen click", [] { SelectTool(Form1->bStift); }, [](int i) { ClickPixel(i % 32, (i * 7) % 32, true); });
+    // The pen and the line hit the same pixels in every run, with the left and the right button
+    // in turn from run to run, so that every click changes its pixel.
+    Measure("pen click", [] { SelectTool(Form1->bStift); },
+            [](int run, int i) { ClickPixel(i % 32, (i * 7) % 32, run % 2 == 0); });
     // Left and right in turn, so that every fill changes the whole picture.
-    Measure("fill click", [] { SelectTool(Form1->bFuellwerkzeug); }, [](int i) { ClickPixel(5, 5, i % 2 == 0); });
-    Measure("line click", [] { SelectTool(Form1->bLinie); }, [](int i) { ClickPixel(i % 32, 3, true); });
-    Measure("rotate", [] {}, [](int) { Form1->bRotierenClick(Form1); });
+    Measure("fill click", [] { SelectTool(Form1->bFuellwerkzeug); }, [](int, int i) { ClickPixel(5, 5, i % 2 == 0); });
+    Measure("line click", [] { SelectTool(Form1->bLinie); }, [](int run, int i) { ClickPixel(i % 32, 3, run % 2 == 0); });
+    Measure("rotate", [] {}, [](int, int) { Form1->bRotierenClick(Form1); });
     Measure("undo", [] {
         for (int i = 0; i <= OperationsPerRun; ++i)
             Form1->bRotierenClick(Form1);
-    }, [](int) { Form1->SpeedButton4Click(Form1); });
+    }, [](int, int) { Form1->SpeedButton4Click(Form1); });
 
     // The forms go before the program's globals do.
     delete InfoForm;

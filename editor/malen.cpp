@@ -40,6 +40,16 @@ constexpr UINT_PTR BusyLookTimer = 1;
 
 }  // namespace
 
+template <class TImageKind>
+TImageKind* TForm1::MakeImage(const char* name, int left, int top, int width, int height)
+{
+    auto* image = new TImageKind(this);
+    image->SetName(name);
+    image->SetParent(this);
+    image->SetBounds(left, top, width, height);
+    return image;
+}
+
 TForm1::TForm1(TComponent* owner) : TForm(owner)
 {
     DressSkinnedForm(*this, "Form1", "Quillandora! Editor", 410, 412);
@@ -76,7 +86,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner)
         pboxMouseUp(s, b, sh, x, y);
     };
     Image7->OnMouseCancel = [this](TComponent* s) { pboxMouseCancel(s); };
-    Image1 = MakeImage("Image1", 355, 98, PictureSize, PictureSize);
+    Image1 = MakeImage<TPictureView>("Image1", 355, 98, PictureSize, PictureSize);
     Image1->SetTransparent(true);
     Image3 = MakeImage("Image3", 0, 0, PictureSize, PictureSize);
     Image3->SetVisible(false);
@@ -246,15 +256,6 @@ TShape* TForm1::MakeSwatch(const char* name, int left, int top, int width, int h
     return shape;
 }
 
-TImage* TForm1::MakeImage(const char* name, int left, int top, int width, int height)
-{
-    auto* image = new TImage(this);
-    image->SetName(name);
-    image->SetParent(this);
-    image->SetBounds(left, top, width, height);
-    return image;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Start and end
 
@@ -372,6 +373,7 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         if (wParam != BusyLookTimer)
             break;
         KillTimer(Handle(), BusyLookTimer);
+        busyLookTimer_ = false;
         ShowBusyLook();
         return 0;
     case WM_PAINT:
@@ -425,11 +427,12 @@ void TForm1::RunCommand(TEditorCommand command)
 
 void TForm1::RefreshPicture()
 {
+    pbox->ShowChanges();
+    // Shown once the key colour is back: the copy brings the picture's own.
+    TPictureView::THold hold(*Image1);
     TBitmap& preview = Image1->Picture().Bitmap();
     preview.Assign(Picture());
     preview.SetTransparentColor(Shape4->Brush().Color());
-    Image1->Invalidate();
-    pbox->ShowChanges();
 }
 
 void TForm1::SetBusy(bool busy)
@@ -438,12 +441,11 @@ void TForm1::SetBusy(bool busy)
     // It draws nothing: shown, it only takes the clicks meant for the tools.
     Label1->SetVisible(busy);
     if (busy) {
-        if (!busyLookShown_ && HandleAllocated())
-            SetTimer(Handle(), BusyLookTimer, USER_TIMER_MINIMUM, nullptr);
+        // A click leaves its timer to fire once into nothing, which costs less than stopping it.
+        if (!busyLookShown_ && !busyLookTimer_ && HandleAllocated())
+            busyLookTimer_ = SetTimer(Handle(), BusyLookTimer, USER_TIMER_MINIMUM, nullptr) != 0;
         return;
     }
-    if (HandleAllocated())
-        KillTimer(Handle(), BusyLookTimer);
     busyLookShown_ = false;
     penwidthcombo1->SetEnabled(true);
     UpdateUndoButton();
@@ -472,6 +474,7 @@ void TForm1::Transform(const std::function<void()>& change)
 {
     if (model_->Busy)
         return;
+    TPictureView::THold hold(*pbox);
     change();
     RefreshPicture();
     UpdateUndoButton();
@@ -730,15 +733,20 @@ void TForm1::pboxMouseDown(TComponent* sender, TMouseButton button, TShiftState 
 
 void TForm1::pboxMouseMove(TComponent* sender, TShiftState shift, int x, int y)
 {
-    const POINT pixel = tools_->Move(x, y);
+    POINT pixel;
+    {
+        // A band erased and drawn anew shows as one change.
+        TPictureView::THold hold(*pbox);
+        pixel = tools_->Move(x, y);
+    }
     StatusBar1->SetPanelText(0, "X:" + std::to_string(pixel.x + 1));
     StatusBar1->SetPanelText(1, "Y:" + std::to_string(pixel.y + 1));
-    if (model_->ShapeInProgress)
-        pbox->ShowChanges();
 }
 
 void TForm1::pboxMouseUp(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y)
 {
+    // What the tool drew shows once, with the preview.
+    TPictureView::THold hold(*pbox);
     if (!tools_->Release(button, x, y))
         return;
     SetBusy(model_->Busy);
@@ -779,6 +787,8 @@ void TForm1::ShowTextDialog()
     FontForm->PictureChanged = [this] { RefreshPicture(); };
     FontForm->OK = false;
     FontForm->FCShape->Brush().SetColor(model_->PrimaryColor);
+    // The text taken away and written anew shows as one change, when the dialog says so.
+    TPictureView::THold hold(*pbox);
     FontForm->ShowModal();
 }
 

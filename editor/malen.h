@@ -46,7 +46,7 @@ public:
     TCoolForm* iHintergrund;
     TPictureView* pbox;   // the working picture, stretched to 256 x 256
     TImage* Image7;    // the grid in front of it; takes the mouse
-    TImage* Image1;    // the preview
+    TPictureView* Image1;   // the preview
     TImage* Image3;    // scratch for decoding
     TImage* fontmerker;
     TImage* Image6;    // the palette
@@ -135,8 +135,8 @@ public:
     void SelectTool(TMaskSpeedButton* button);
     // Sets the colour of the mouse button and its swatch.
     void SetButtonColor(TMouseButton button, TColor color);
-    // Shows the picture in the enlarged view and the preview; the view paints again only the
-    // cells that changed.
+    // Shows the picture in the enlarged view and the preview; both paint again, at once, only
+    // the cells and pixels that changed.
     void RefreshPicture();
     // Busy blocks the tool column, the line width and the commands. The line-width box, the
     // undo button and a gesture's cross cursor show it once the window paints or waits while
@@ -168,7 +168,8 @@ private:
                              const std::string& hint, void (TForm1::*handler)(TComponent*));
     TMaskSpeedButton* MakeTool(const char* name, int column, int row, int tool, const std::string& hint);
     TShape* MakeSwatch(const char* name, int left, int top, int width, int height, TColor color);
-    TImage* MakeImage(const char* name, int left, int top, int width, int height);
+    template <class TImageKind = TImage>
+    TImageKind* MakeImage(const char* name, int left, int top, int width, int height);
     void RunCommand(TEditorCommand command);
     // The whole-picture commands: refused while busy; then the view follows the change.
     void Transform(const std::function<void()>& change);
@@ -183,6 +184,7 @@ private:
     HWND nextViewer_ = nullptr;
     bool inClipboardChain_ = false;
     bool busyLookShown_ = false;
+    bool busyLookTimer_ = false;   // set and not yet fired
     bool commandLineOpen_ = false;   // Open takes OpenDialog1's file name without asking
 };
 

@@ -252,6 +252,7 @@ void FillWhite(void* bits, int width, int height, int bitCount, const std::vecto
 
 struct TBitmap::TransparentMasks {
     COLORREF key = 0;
+    bool current = false;   // made from the pixels as they are
     TBitmap mask;    // 1 bit, white where see-through
     TBitmap black;   // the pixels, black where see-through
 };
@@ -260,7 +261,10 @@ TBitmap::TBitmap() : colors_(StandardPalette(24)) {}
 
 void TBitmap::PixelsTouched()
 {
-    masks_.reset();
+    // Made again in place, DCs and all, when next drawn: a picture shown while it is being drawn
+    // (the editor's preview) changes often.
+    if (masks_)
+        masks_->current = false;
 }
 
 TBitmap::TBitmap(int width, int height, TPixelFormat format) : TBitmap()
@@ -588,7 +592,8 @@ void TBitmap::Draw(TCanvas& canvas, const RECT& rect)
 {
     if (Empty())
         return;
-    HDC dest = canvas.Handle();
+    // Two colours may come out in the text and background colours the canvas sets.
+    HDC dest = Monochrome() ? canvas.Handle() : canvas.PlainHandle();
     int width = rect.right - rect.left, height = rect.bottom - rect.top;
     TColor key = Transparent() ? TransparentColor() : clNone;
     if (key != clNone && key != clDefault) {
@@ -606,19 +611,30 @@ bool TBitmap::DrawMasked(HDC dest, const RECT& rect, COLORREF key)
 {
     if (rect.right - rect.left != width_ || rect.bottom - rect.top != height_ || format_ != pf24bit)
         return false;
-    if (!masks_ || masks_->key != key) {
-        auto masks = std::make_unique<TransparentMasks>();
-        masks->key = key;
-        masks->mask.Assign(*this);
-        masks->mask.Mask(static_cast<TColor>(key));
-        masks->black.Assign(*this);
+    if (!masks_ || masks_->mask.Width() != width_ || masks_->mask.Height() != height_) {
+        masks_ = std::make_unique<TransparentMasks>();
+        masks_->mask.SetPixelFormat(pf1bit);
+        masks_->mask.SetSize(width_, height_);
+        masks_->black.SetSize(width_, height_);
+    }
+    if (!masks_->current || masks_->key != key) {
+        const uint8_t blue = GetBValue(key), green = GetGValue(key), red = GetRValue(key);
+        GdiFlush();
         for (int y = 0; y < height_; ++y) {
-            auto* row = static_cast<uint8_t*>(masks->black.ScanLine(y));
-            for (int x = 0; x < width_; ++x)
-                if (masks->mask.PixelColor(x, y) == clWhite)
-                    std::memset(row + 3 * x, 0, 3);
+            const uint8_t* pixel = Row(y);
+            auto* mask = static_cast<uint8_t*>(masks_->mask.ScanLine(y));
+            auto* black = static_cast<uint8_t*>(masks_->black.ScanLine(y));
+            for (int x = 0; x < width_; ++x, pixel += 3, black += 3) {
+                const bool seeThrough = pixel[0] == blue && pixel[1] == green && pixel[2] == red;
+                SetRawPixel(mask, x, 1, seeThrough);
+                if (seeThrough)
+                    std::memset(black, 0, 3);
+                else
+                    std::memcpy(black, pixel, 3);
+            }
         }
-        masks_ = std::move(masks);
+        masks_->key = key;
+        masks_->current = true;
     }
     // Where the mask is white the screen stays; elsewhere it becomes the pixel.
     const COLORREF text = SetTextColor(dest, RGB(0, 0, 0)), back = SetBkColor(dest, RGB(255, 255, 255));

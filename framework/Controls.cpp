@@ -551,6 +551,8 @@ TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::PaintWindow(HDC dc)
 {
+    // The children paint on the DC after it, as it was.
+    SavedDC saved(dc);
     LentPaintDC lent(canvas_, dc);
     Paint();
 }

@@ -249,6 +249,10 @@ public:
     // flicker when one of them repaints.
     bool DoubleBuffered() const { return doubleBuffered_; }
     void SetDoubleBuffered(bool on) { doubleBuffered_ = on; }
+    // Paints `area` of the client at once, as a paint of it would, and invalidates nothing: for
+    // small changes shown many times a second. What is hidden, minimised or covered shows
+    // nothing now; the paint that uncovers it draws the same.
+    void PaintNow(const RECT& area);
 
     void SetParent(TWinControl* parent) override;
     void SetBounds(int left, int top, int width, int height) override;
@@ -316,6 +320,9 @@ private:
     LRESULT MouseMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT KeyMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void Paint(HDC given);
+    // Paints `area` into `dc` through an off-screen bitmap, clipped to `parts` (client
+    // coordinates) when given; false when no bitmap could be had.
+    bool PaintBuffered(HDC dc, const RECT& area, HRGN parts);
     void PaintAll(HDC dc);
     void PaintControls(HDC dc);
     void UpdateBounds();

@@ -304,13 +304,18 @@ void TCanvas::DeselectTools()
     toolsSelected_ = false;
 }
 
+void TCanvas::RequireDC()
+{
+    if (dc_)
+        return;
+    CreateHandle();
+    if (!dc_)
+        throw Exception("Auf dieser Zeichenfläche kann nicht gezeichnet werden.");
+}
+
 void TCanvas::RequireState()
 {
-    if (!dc_) {
-        CreateHandle();
-        if (!dc_)
-            throw Exception("Auf dieser Zeichenfläche kann nicht gezeichnet werden.");
-    }
+    RequireDC();
     if (!toolsSelected_) {
         // Make all three before selecting any: a failure then leaves the DC untouched.
         HPEN pen = pen_.Handle();
@@ -334,6 +339,12 @@ void TCanvas::RequireState()
 HDC TCanvas::Handle()
 {
     RequireState();
+    return dc_;
+}
+
+HDC TCanvas::PlainHandle()
+{
+    RequireDC();
     return dc_;
 }
 

@@ -164,6 +164,9 @@ public:
     // The DC with the current pen, brush and font selected, ready for direct GDI calls.
     // Throws when the canvas has no DC and cannot make one.
     HDC Handle();
+    // The DC as it is, for copying pictures, which take neither pen, brush nor font: selecting
+    // them for each picture a paint copies would cost more than the copy.
+    HDC PlainHandle();
     // Attaches a DC owned by the caller; nullptr detaches and restores the DC's own objects.
     void SetHandle(HDC dc);
     bool HandleAllocated() const { return dc_ != nullptr; }
@@ -219,6 +222,7 @@ protected:
 
 private:
     friend class TGraphicsObject;
+    void RequireDC();
     void RequireState();
     void DeselectTools();
 

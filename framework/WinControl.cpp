@@ -11,6 +11,7 @@
 #include "GdiObject.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -45,6 +46,128 @@ WNDPROC RegisterWindowClass(const std::string& name, const std::string& systemCl
                               SysErrorMessage(GetLastError()));
     return fallback;
 }
+
+// A section of our own, not a bitmap compatible with the window: that one asks the window
+// system for the screen's format every time.
+GdiObject<HBITMAP> MakePaintBitmap(HDC dc, int width, int height)
+{
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    return GdiObject<HBITMAP>(CreateDIBSection(dc, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+}
+
+// The off-screen bitmap of buffered paints in its DC, kept from one paint for the next and grown
+// when too small: a DC and a bitmap made for each paint cost more than painting a few cells. A
+// paint within a paint gets one of its own.
+class TPaintBuffer {
+public:
+    TPaintBuffer(HDC compatibleWith, int width, int height)
+    {
+        Buffer& kept = Kept();
+        buffer_ = kept.lent ? &own_ : &kept;
+        buffer_->lent = true;
+        if (!buffer_->dc)
+            buffer_->dc.emplace(compatibleWith);
+        if (width <= buffer_->width && height <= buffer_->height)
+            return;
+        width = std::max(width, buffer_->width);
+        height = std::max(height, buffer_->height);
+        buffer_->selection.reset();
+        buffer_->bitmap = MakePaintBitmap(compatibleWith, width, height);
+        buffer_->width = buffer_->height = 0;
+        if (!*buffer_->dc || !buffer_->bitmap)
+            return;
+        buffer_->selection.emplace(buffer_->dc->get(), buffer_->bitmap.get());
+        buffer_->width = width;
+        buffer_->height = height;
+    }
+    // The next paint finds it unclipped, at its origin.
+    ~TPaintBuffer()
+    {
+        if (HDC dc = get()) {
+            SelectClipRgn(dc, nullptr);
+            SetViewportOrgEx(dc, 0, 0, nullptr);
+        }
+        buffer_->lent = false;
+    }
+    TPaintBuffer(const TPaintBuffer&) = delete;
+    TPaintBuffer& operator=(const TPaintBuffer&) = delete;
+
+    // nullptr when no bitmap could be had.
+    HDC get() const { return buffer_->width > 0 ? buffer_->dc->get() : nullptr; }
+
+private:
+    struct Buffer {
+        std::optional<MemoryDC> dc;
+        GdiObject<HBITMAP> bitmap;
+        std::optional<SelectedObject> selection;   // goes first, before the bitmap
+        int width = 0;
+        int height = 0;
+        bool lent = false;
+    };
+    static Buffer& Kept()
+    {
+        thread_local Buffer kept;
+        return kept;
+    }
+
+    Buffer own_;
+    Buffer* buffer_;
+};
+
+// Where a DC draws: its origin and its clip, which each windowless child moves and narrows and
+// which go back after it, also when its paint throws (the DC may be a caller's: WM_PRINTCLIENT).
+// Cheaper than saving the whole DC for each child, and the clip is kept only once one needs it.
+class TDCPlacement {
+public:
+    explicit TDCPlacement(HDC dc) : dc_(dc) { GetViewportOrgEx(dc_, &origin_); }
+
+    // Moves the origin to `at` and narrows the clip to `clip` there (unless empty) while it lasts.
+    class TPlace {
+    public:
+        TPlace(TDCPlacement& placement, POINT at, const RECT& clip) : placement_(placement)
+        {
+            OffsetViewportOrgEx(placement_.dc_, at.x, at.y, nullptr);
+            if (IsRectEmpty(&clip))
+                return;
+            placement_.KeepClip();
+            IntersectClipRect(placement_.dc_, clip.left, clip.top, clip.right, clip.bottom);
+            clipped_ = true;
+        }
+        ~TPlace()
+        {
+            SetViewportOrgEx(placement_.dc_, placement_.origin_.x, placement_.origin_.y, nullptr);
+            if (clipped_)
+                SelectClipRgn(placement_.dc_, placement_.hadClip_ ? placement_.clip_.get() : nullptr);
+        }
+        TPlace(const TPlace&) = delete;
+        TPlace& operator=(const TPlace&) = delete;
+
+    private:
+        TDCPlacement& placement_;
+        bool clipped_ = false;
+    };
+
+private:
+    void KeepClip()
+    {
+        if (clip_)
+            return;
+        clip_.reset(CreateRectRgn(0, 0, 0, 0));
+        hadClip_ = clip_ && GetClipRgn(dc_, clip_.get()) == 1;
+    }
+
+    HDC dc_;
+    POINT origin_ = {};
+    GdiObject<HRGN> clip_;
+    bool hadClip_ = false;
+};
 
 // Child windows are told apart by their ids in WM_MEASUREITEM.
 int NextChildId()
@@ -392,10 +515,11 @@ LRESULT TWinControl::MouseMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             captureControl_ = target;
         }
         target->Perform(msg, wParam, MAKELPARAM(point.x - target->Left(), point.y - target->Top()));
+        // Still set, the capture is still ours: losing it (WM_CAPTURECHANGED) clears it, and asking
+        // the window system would cost a round trip on every click.
         if (buttonUp && !buttonsLeft && captureControl_) {
             captureControl_ = nullptr;
-            if (GetCapture() == handle_)
-                ReleaseCapture();
+            ReleaseCapture();
         }
         return 0;
     }
@@ -511,35 +635,55 @@ void TWinControl::Paint(HDC given)
     PaintDC paint(handle_);
     if (!paint)
         return;
-    HDC dc = paint.get();
-    const RECT& area = paint.Area();
-    int width = area.right - area.left;
-    int height = area.bottom - area.top;
-    if (doubleBuffered_ && width > 0 && height > 0) {
-        MemoryDC memory(dc);
-        GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, width, height));
-        if (memory && bitmap) {
-            SelectedObject selected(memory.get(), bitmap.get());
-            if (parts) {
-                OffsetRgn(update.get(), -area.left, -area.top);
-                SelectClipRgn(memory.get(), update.get());
-            }
-            SetViewportOrgEx(memory.get(), -area.left, -area.top, nullptr);
-            PaintAll(memory.get());
-            SetViewportOrgEx(memory.get(), 0, 0, nullptr);
-            BitBlt(dc, area.left, area.top, width, height, memory.get(), 0, 0, SRCCOPY);
-            return;
-        }
+    if (!doubleBuffered_ || !PaintBuffered(paint.get(), paint.Area(), parts ? update.get() : nullptr))
+        PaintAll(paint.get());
+}
+
+void TWinControl::PaintNow(const RECT& area)
+{
+    // Hidden or minimised, the window shows nothing now; the paint that shows it draws all.
+    if (!handle_ || !IsWindowVisible(handle_) || IsIconic(handle_))
+        return;
+    const RECT client = ClientRect();
+    RECT clipped;
+    if (!IntersectRect(&clipped, &area, &client))
+        return;
+    // GetDC clips as BeginPaint does (children, siblings, the window's region, what covers it),
+    // and a cached DC costs no round trip to the window system, which an invalidation does.
+    WindowDC window(handle_);
+    if (!window)
+        return;
+    if (!PaintBuffered(window.get(), clipped, nullptr)) {
+        IntersectClipRect(window.get(), clipped.left, clipped.top, clipped.right, clipped.bottom);
+        PaintAll(window.get());
     }
-    PaintAll(dc);
+}
+
+bool TWinControl::PaintBuffered(HDC dc, const RECT& area, HRGN parts)
+{
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    if (width <= 0 || height <= 0)
+        return false;
+    TPaintBuffer buffer(dc, width, height);
+    HDC memory = buffer.get();
+    if (!memory)
+        return false;
+    // The bitmap may be larger than the area.
+    if (parts) {
+        OffsetRgn(parts, -area.left, -area.top);
+        SelectClipRgn(memory, parts);
+    } else {
+        IntersectClipRect(memory, 0, 0, width, height);
+    }
+    SetViewportOrgEx(memory, -area.left, -area.top, nullptr);
+    PaintAll(memory);
+    BitBlt(dc, area.left, area.top, width, height, memory, area.left, area.top, SRCCOPY);
+    return true;
 }
 
 void TWinControl::PaintAll(HDC dc)
 {
-    {
-        SavedDC saved(dc);
-        PaintWindow(dc);
-    }
+    PaintWindow(dc);
     PaintControls(dc);
 }
 
@@ -552,18 +696,28 @@ void TWinControl::PaintWindow(HDC dc)
 
 void TWinControl::PaintControls(HDC dc)
 {
+    // Asked once: a paint of a small part passes over most children.
+    RECT box, overlap;
+    int clip = GetClipBox(dc, &box);
+    if (clip == NULLREGION)
+        return;
+    if (clip == ERROR) {
+        // Unknown: every child is asked.
+        box = {INT_MIN / 2, INT_MIN / 2, INT_MAX / 2, INT_MAX / 2};
+        clip = COMPLEXREGION;
+    }
+    TDCPlacement placement(dc);
     std::vector<TControl*> children = controls_;
     for (TControl* child : children) {
+        RECT bounds = child->BoundsRect();
+        if (!child->Visible() || !IntersectRect(&overlap, &bounds, &box))
+            continue;
         auto* graphic = dynamic_cast<TGraphicControl*>(child);
-        if (!graphic || !graphic->Visible() || graphic->Width() <= 0 || graphic->Height() <= 0)
+        if (!graphic || (clip == COMPLEXREGION && !RectVisible(dc, &bounds)))
             continue;
-        RECT bounds = graphic->BoundsRect();
-        if (!RectVisible(dc, &bounds))
-            continue;
-        // Put back also when the paint throws: the DC may be a caller's (WM_PRINTCLIENT).
-        SavedDC saved(dc);
-        OffsetViewportOrgEx(dc, graphic->Left(), graphic->Top(), nullptr);
-        IntersectClipRect(dc, 0, 0, graphic->Width(), graphic->Height());
+        // A child that holds all there is to paint needs no clip of its own.
+        const RECT own = EqualRect(&overlap, &box) ? RECT{} : RECT{0, 0, graphic->Width(), graphic->Height()};
+        TDCPlacement::TPlace place(placement, {graphic->Left(), graphic->Top()}, own);
         graphic->PaintInto(dc);
     }
 }

@@ -157,10 +157,10 @@ TEST(Bitmap, TransparentDrawsFollowEveryChangeOfThePixelsAndTheKey)
     picture.SetTransparent(true);
     picture.SetTransparentColor(Key);
     auto pixels = [&picture](std::initializer_list<POINT> points) {
-        TBitmap screen(16, 16);
+        TBitmap screen(24, 24);
         screen.Canvas().Brush().SetColor(clYellow);
-        screen.Canvas().FillRect({0, 0, 16, 16});
-        picture.Draw(screen.Canvas(), {0, 0, 16, 16});
+        screen.Canvas().FillRect({0, 0, 24, 24});
+        picture.Draw(screen.Canvas(), {0, 0, picture.Width(), picture.Height()});
         std::vector<TColor> colours;
         for (POINT p : points)
             colours.push_back(screen.PixelColor(p.x, p.y));
@@ -183,6 +183,14 @@ TEST(Bitmap, TransparentDrawsFollowEveryChangeOfThePixelsAndTheKey)
     EXPECT_EQ(pixels({{4, 4}, {5, 9}}), (Colours{other.PixelColor(4, 4), other.PixelColor(5, 9)})) << "assigned";
     picture.SetTransparentColor(other.PixelColor(4, 4));
     EXPECT_EQ(pixels({{4, 4}, {5, 9}}), (Colours{clYellow, other.PixelColor(5, 9)})) << "another key";
+    TBitmap larger;
+    Pattern(larger, 20);
+    larger.Canvas().SetPixel(18, 17, Key);
+    larger.SetTransparent(true);
+    larger.SetTransparentColor(Key);
+    picture.Assign(larger);
+    EXPECT_EQ(pixels({{18, 17}, {19, 17}, {5, 9}}), (Colours{clYellow, larger.PixelColor(19, 17), larger.PixelColor(5, 9)}))
+        << "another size";
 }
 
 TEST(Bitmap, MaskIsWhiteExactlyWhereTheKeyColourIs)

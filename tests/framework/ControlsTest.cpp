@@ -9,6 +9,7 @@
 #include "GdiCount.h"
 #include "GdiObject.h"
 #include "MessagePump.h"
+#include "Pixels.h"
 #include "StdCtrls.h"
 #include "TestForm.h"
 
@@ -16,6 +17,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,6 +55,7 @@ public:
 
     TColor fill = clNone;
     bool throwInPaint = false;
+    std::function<void()> duringPaint;
 
 protected:
     void MouseDown(TMouseButton, TShiftState, int x, int y) override { Note("down", x, y); TGraphicControl::MouseDown(mbLeft, 0, x, y); }
@@ -70,6 +73,8 @@ protected:
             Canvas().Brush().SetColor(fill);
             Canvas().FillRect(ClientRect());
         }
+        if (duringPaint)
+            duringPaint();
     }
 
 private:
@@ -396,6 +401,84 @@ TEST(GraphicControls, PaintedInZOrderOverTheBackground)
     b->SendToBack();
     SendMessageA(form->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.get()), PRF_CLIENT);
     EXPECT_EQ(GetPixel(memory.get(), 30, 30), RGB(0, 0, 255)) << "A now lies over B";
+}
+
+namespace {
+
+constexpr COLORREF Smear = RGB(255, 0, 255);
+
+// Paints the window's client area behind its back: what the window paints afterwards shows
+// again, what it leaves alone keeps the smear.
+void SmearClient(HWND window)
+{
+    WindowDC screen(window);
+    GdiObject<HBRUSH> brush(CreateSolidBrush(Smear));
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(screen.get(), &client, brush.get());
+}
+
+COLORREF ShownAt(HWND window, int x, int y)
+{
+    WindowDC screen(window);
+    return GetPixel(screen.get(), x, y) & 0xFFFFFF;
+}
+
+}  // namespace
+
+// Parts of a window painted at once show there and then what a paint of them would, and nothing
+// else is painted or left to paint; another window painted so from within such a paint too.
+TEST(GraphicControls, PaintNowPaintsThePartsAtOnceAndNothingElse)
+{
+    PointerAway away;
+    auto form = MakeForm(200, 100);
+    form->SetColor(clRed);
+    std::vector<std::string> log;
+    auto* child = new Recorder(form.get(), log, "C", {0, 0, 100, 100});
+    child->fill = clBlue;
+    auto other = TestForm(400, 100, 60, 60).form;
+    other->SetColor(clYellow);
+    form->Show();
+    other->Show();
+    PumpMessages();
+    HWND window = form->Handle();
+
+    struct Probe {
+        HWND window;
+        int x, y;
+        COLORREF expected;
+        const char* what;
+    };
+    auto check = [](const char* when, std::initializer_list<Probe> probes) {
+        for (const Probe& p : probes)
+            EXPECT_EQ(Hex(ShownAt(p.window, p.x, p.y)), Hex(p.expected)) << when << ": " << p.what;
+    };
+    // After a paint of the whole window, which leaves a bitmap as large as the window to paint
+    // the small parts through.
+    SmearClient(window);
+    child->fill = clLime;
+    form->PaintNow({10, 10, 20, 20});
+    form->PaintNow({150, 50, 160, 60});
+    EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE)) << "left to paint";
+    check("two parts", {{window, 15, 15, RGB(0, 255, 0), "the child in the first part"},
+                        {window, 10, 19, RGB(0, 255, 0), "the first part's corner"},
+                        {window, 20, 15, Smear, "right of the first part"},
+                        {window, 15, 9, Smear, "above it"},
+                        {window, 155, 55, RGB(255, 0, 0), "the window's colour in the second part"},
+                        {window, 100, 55, Smear, "between the parts"},
+                        {window, 160, 60, Smear, "past the second part"}});
+
+    SmearClient(window);
+    SmearClient(other->Handle());
+    child->duringPaint = [&] { other->PaintNow({0, 0, 60, 60}); };
+    form->PaintNow({0, 0, 200, 100});
+    child->duringPaint = nullptr;
+    check("a paint within a paint", {{window, 50, 50, RGB(0, 255, 0), "the child"},
+                                     {window, 150, 50, RGB(255, 0, 0), "the window's colour"},
+                                     {other->Handle(), 30, 30, RGB(255, 255, 0), "the other window"}});
+    SmearClient(window);
+    form->PaintNow({40, 40, 60, 60});
+    check("and after it", {{window, 50, 50, RGB(0, 255, 0), "the child"}, {window, 70, 50, Smear, "beside it"}});
 }
 
 TEST(Alignment, ClientAndBottomFollowTheParent)
