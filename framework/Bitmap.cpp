@@ -594,8 +594,8 @@ void TBitmap::Draw(TCanvas& canvas, const RECT& rect)
     if (key != clNone && key != clDefault) {
         if (DrawMasked(dest, rect, ColorToRGB(key) & 0x00FFFFFF))
             return;
-        TransparentBlt(dest, rect.left, rect.top, width, height, Canvas().Handle(), 0, 0, width_, height_,
-                       ColorToRGB(key) & 0x00FFFFFF);
+        GdiTransparentBlt(dest, rect.left, rect.top, width, height, Canvas().Handle(), 0, 0, width_, height_,
+                          ColorToRGB(key) & 0x00FFFFFF);
     } else {
         StretchBlt(dest, rect.left, rect.top, width, height, Canvas().Handle(), 0, 0, width_, height_,
                    canvas.CopyMode());

@@ -9,6 +9,7 @@
 #include "Exceptions.h"
 #include "Handles.h"
 #include "IconFileReader.h"
+#include "LateLibrary.h"
 #include "SysUtils.h"
 #include "TransparentKey.h"
 
@@ -106,7 +107,8 @@ void BlackenMasked(TBitmap& image, const TBitmap& mask)
 
 bool PutThumbnail(TImageList& list, int index, TThumbnail& thumbnail)
 {
-    return ImageList_Replace(list.Handle(), index, thumbnail.image.Handle(), thumbnail.mask.Handle()) != FALSE;
+    return ComCtl32::ImageList_Replace(list.Handle(), index, thumbnail.image.Handle(),
+                                       thumbnail.mask.Handle()) != FALSE;
 }
 
 // The badges' pixels, read once from the badge list, so that a library picture is composed in
@@ -217,7 +219,7 @@ public:
         if (!icon)
             return false;
         if (!library)
-            return ImageList_ReplaceIcon(images_.Handle(), index, icon.get()) == index;
+            return ComCtl32::ImageList_ReplaceIcon(images_.Handle(), index, icon.get()) == index;
         ComposeLibraryThumbnail(icon.get(), badges_, TypeBadgeOf(path), scratch_);
         return ReplaceThumbnail(images_, index, scratch_);
     }
@@ -440,7 +442,8 @@ TGalleryContents BuildGallery(const std::string& folder, TImageList& images, TIm
     TGalleryPainter painter(images, badges);
     const int first = images.Count();
     if (!candidates.empty() &&
-        !ImageList_SetImageCount(images.Handle(), static_cast<UINT>(first + static_cast<int>(candidates.size()))))
+        !ComCtl32::ImageList_SetImageCount(images.Handle(),
+                                           static_cast<UINT>(first + static_cast<int>(candidates.size()))))
         throw EOutOfResources("Die Bilder der Icongalerie können nicht angelegt werden.");
     for (size_t i = 0; i < candidates.size(); ++i) {
         const Candidate& candidate = candidates[i];
