@@ -332,6 +332,7 @@ private:
     bool mouseInside_ = false;
     bool aligning_ = false;
     bool doubleBuffered_ = true;
+    bool painted_ = false;   // the window has painted itself once
     TBrush controlBrush_;
 };
 
