@@ -332,7 +332,6 @@ private:
     bool mouseInside_ = false;
     bool aligning_ = false;
     bool doubleBuffered_ = true;
-    bool painted_ = false;   // the window has painted itself once
     TBrush controlBrush_;
 };
 

@@ -183,7 +183,6 @@ void TWinControl::CreateWnd()
         return;
     }
     handle_ = window;
-    painted_ = false;
     if (!OwnClass())
         SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
     CreateChildWindows();
@@ -516,11 +515,7 @@ void TWinControl::Paint(HDC given)
     const RECT& area = paint.Area();
     int width = area.right - area.left;
     int height = area.bottom - area.top;
-    // Painted behind the screen, what is shown does not flicker. A window's first paint has
-    // nothing shown to flicker over and is spared the picture's fresh memory.
-    const bool firstPaint = !painted_;
-    painted_ = true;
-    if (doubleBuffered_ && !firstPaint && width > 0 && height > 0) {
+    if (doubleBuffered_ && width > 0 && height > 0) {
         MemoryDC memory(dc);
         GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, width, height));
         if (memory && bitmap) {
