@@ -1,6 +1,8 @@
 // The icon manager started as a user starts it: its first screen needs no library that a bare
-// window does not load; the others come at their first use.
+// window does not load; the others come at their first use, as the common controls with the
+// first hint.
 #include <windows.h>
+#include <commctrl.h>
 #include <psapi.h>
 
 #include "MessagePump.h"
@@ -36,6 +38,25 @@ BOOL CALLBACK FindShownWindow(HWND window, LPARAM data)
         return FALSE;
     }
     return TRUE;
+}
+
+BOOL CALLBACK FindHintWindow(HWND window, LPARAM data)
+{
+    auto& found = *reinterpret_cast<FoundWindow*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (owner == found.process && lstrcmpiA(name, TOOLTIPS_CLASSA) == 0) {
+        found.window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool Loaded(const std::vector<std::string>& modules, const char* name)
+{
+    return std::find(modules.begin(), modules.end(), name) != modules.end();
 }
 
 std::vector<std::string> LoadedModules(HANDLE process)
@@ -80,6 +101,13 @@ TEST(ProgramStart, TheFirstScreenLoadsNoLibraryThatABareWindowDoesNot)
         120000);
     WaitForInputIdle(started.hProcess, 30000);
     const std::vector<std::string> modules = LoadedModules(started.hProcess);
+    // The pointer over the gallery button, which has a hint.
+    FoundWindow hint{started.dwProcessId};
+    if (found.window) {
+        SendMessageA(found.window, WM_MOUSEMOVE, 0, MAKELPARAM(35, 50));
+        EnumWindows(FindHintWindow, reinterpret_cast<LPARAM>(&hint));
+    }
+    const std::vector<std::string> afterHint = LoadedModules(started.hProcess);
 
     if (found.window)
         PostMessageA(found.window, WM_CLOSE, 0, 0);
@@ -90,8 +118,11 @@ TEST(ProgramStart, TheFirstScreenLoadsNoLibraryThatABareWindowDoesNot)
 
     ASSERT_TRUE(shown) << "no window of " << program;
     ASSERT_FALSE(modules.empty());
-    EXPECT_NE(std::find(modules.begin(), modules.end(), "user32.dll"), modules.end());
+    EXPECT_TRUE(Loaded(modules, "user32.dll"));
     // Left out: ole32, which the platform's input method loads for any window.
     for (const char* late : {"comctl32.dll", "comdlg32.dll", "shell32.dll", "oleaut32.dll", "mpr.dll", "msimg32.dll"})
-        EXPECT_EQ(std::find(modules.begin(), modules.end(), late), modules.end()) << late << " is loaded";
+        EXPECT_FALSE(Loaded(modules, late)) << late << " is loaded";
+    EXPECT_NE(hint.window, nullptr) << "no hint window";
+    EXPECT_TRUE(Loaded(afterHint, "comctl32.dll"));
+    EXPECT_FALSE(Loaded(afterHint, "shell32.dll"));
 }
