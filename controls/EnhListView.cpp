@@ -8,6 +8,7 @@
 
 #include "Forms.h"
 #include "GdiObject.h"
+#include "LateLibrary.h"
 #include "SysUtils.h"
 
 #include <algorithm>
@@ -258,7 +259,7 @@ void TCustomEnhListView::HookHeader(HWND header)
     if (!header || header == headerHandle_)
         return;
     UnhookHeader();
-    if (SetWindowSubclass(header, &HeaderProc, HeaderSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+    if (ComCtl32::SetWindowSubclass(header, &HeaderProc, HeaderSubclassId, reinterpret_cast<DWORD_PTR>(this)))
         headerHandle_ = header;
 }
 
@@ -266,7 +267,7 @@ void TCustomEnhListView::UnhookHeader()
 {
     if (!headerHandle_)
         return;
-    RemoveWindowSubclass(headerHandle_, &HeaderProc, HeaderSubclassId);
+    ComCtl32::RemoveWindowSubclass(headerHandle_, &HeaderProc, HeaderSubclassId);
     headerHandle_ = nullptr;
 }
 
@@ -275,7 +276,7 @@ LRESULT CALLBACK TCustomEnhListView::HeaderProc(HWND window, UINT msg, WPARAM wP
 {
     LRESULT result = 0;
     if (!Guarded([&] { result = reinterpret_cast<TCustomEnhListView*>(self)->HeaderMessage(window, msg, wParam, lParam); }))
-        result = DefSubclassProc(window, msg, wParam, lParam);
+        result = ComCtl32::DefSubclassProc(window, msg, wParam, lParam);
     return result;
 }
 
@@ -305,7 +306,7 @@ LRESULT TCustomEnhListView::HeaderMessage(HWND window, UINT msg, WPARAM wParam, 
         break;
     }
     case WM_NCDESTROY: {
-        LRESULT result = DefSubclassProc(window, msg, wParam, lParam);
+        LRESULT result = ComCtl32::DefSubclassProc(window, msg, wParam, lParam);
         if (window == headerHandle_)
             UnhookHeader();
         return result;
@@ -313,7 +314,7 @@ LRESULT TCustomEnhListView::HeaderMessage(HWND window, UINT msg, WPARAM wParam, 
     default:
         break;
     }
-    return DefSubclassProc(window, msg, wParam, lParam);
+    return ComCtl32::DefSubclassProc(window, msg, wParam, lParam);
 }
 
 LRESULT TCustomEnhListView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -798,8 +799,8 @@ void TCustomEnhListView::DefaultDrawItem(int index, RECT rect, TOwnerDrawState s
     int x = rect.left + ItemImageMargin;
     int height = rect.bottom - rect.top;
     if (StateImages() && item->StateIndex() >= 0) {
-        ImageList_Draw(StateImages()->Handle(), item->StateIndex(), canvas.Handle(), x,
-                       rect.top + (height - StateImages()->Height()) / 2, ILD_TRANSPARENT);
+        ComCtl32::ImageList_Draw(StateImages()->Handle(), item->StateIndex(), canvas.Handle(), x,
+                                 rect.top + (height - StateImages()->Height()) / 2, ILD_TRANSPARENT);
         x += StateImages()->Width() + ItemImageMargin;
     }
     if (SmallImages() && item->ImageIndex() >= 0) {
@@ -808,8 +809,8 @@ void TCustomEnhListView::DefaultDrawItem(int index, RECT rect, TOwnerDrawState s
             style |= INDEXTOOVERLAYMASK(item->OverlayIndex() + 1);
         if (selected && Focused())
             style |= ILD_SELECTED;
-        ImageList_Draw(SmallImages()->Handle(), item->ImageIndex(), canvas.Handle(), x,
-                       rect.top + (height - SmallImages()->Height()) / 2, style);
+        ComCtl32::ImageList_Draw(SmallImages()->Handle(), item->ImageIndex(), canvas.Handle(), x,
+                                 rect.top + (height - SmallImages()->Height()) / 2, style);
         x += SmallImages()->Width();
     }
     if (Columns()[0]->Alignment() == taLeftJustify)

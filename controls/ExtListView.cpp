@@ -6,6 +6,7 @@
 #include "ExtListView.h"
 
 #include "Forms.h"
+#include "LateLibrary.h"
 
 #include <algorithm>
 #include <climits>
@@ -633,7 +634,7 @@ void TCustomExtListView::DefaultDrawHeader(TCanvas& canvas, int index, RECT rect
     int imageY = item.top + (item.bottom - item.top - images.Height()) / 2;
     bool fits = imageLeft ? imageX >= item.left : imageX + images.Width() <= item.right;
     if (arrow || fits)
-        ImageList_Draw(images.Handle(), ext->ImageIndex(), dc, imageX, imageY, ILD_TRANSPARENT);
+        ComCtl32::ImageList_Draw(images.Handle(), ext->ImageIndex(), dc, imageX, imageY, ILD_TRANSPARENT);
     if (!arrow)
         return;
     if (!imageLeft)

@@ -6,6 +6,7 @@
 
 #include "Forms.h"
 #include "GdiObject.h"
+#include "LateLibrary.h"
 
 #include <algorithm>
 
@@ -19,7 +20,7 @@ TFlatComboBox::TFlatComboBox(TComponent* owner)
 TFlatComboBox::~TFlatComboBox()
 {
     if (edit_ && IsWindow(edit_))
-        RemoveWindowSubclass(edit_, &EditProc, 1);
+        ComCtl32::RemoveWindowSubclass(edit_, &EditProc, 1);
 }
 
 void TFlatComboBox::SetFlatColor(TFlatColorSlot slot, TColor color)
@@ -82,7 +83,7 @@ void TFlatComboBox::CreateWnd()
     }
     // The edit field takes the focus of the drop-down styles; its focus changes light the box.
     if (edit_)
-        SetWindowSubclass(edit_, &EditProc, 1, reinterpret_cast<DWORD_PTR>(this));
+        ComCtl32::SetWindowSubclass(edit_, &EditProc, 1, reinterpret_cast<DWORD_PTR>(this));
     FitEdit();
 }
 
@@ -97,11 +98,11 @@ LRESULT CALLBACK TFlatComboBox::EditProc(HWND window, UINT msg, WPARAM wParam, L
         Guarded([&] { result = self->Perform(msg, wParam, lParam); });
         return result;
     }
-    LRESULT result = DefSubclassProc(window, msg, wParam, lParam);
+    LRESULT result = ComCtl32::DefSubclassProc(window, msg, wParam, lParam);
     if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS)
         Guarded([self] { self->UpdateActive(); });
     else if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(window, &EditProc, id);
+        ComCtl32::RemoveWindowSubclass(window, &EditProc, id);
         self->edit_ = nullptr;
     }
     return result;

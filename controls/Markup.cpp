@@ -7,6 +7,7 @@
 
 #include "Bitmap.h"
 #include "ImageList.h"
+#include "LateLibrary.h"
 #include "MarkupEngine.h"
 #include "SysUtils.h"
 
@@ -642,11 +643,11 @@ bool DrawSystemIcon(TCanvas& canvas, int x, int y, SIZE& size, double scale, boo
     const UINT which = SHGFI_SYSICONINDEX | (large ? SHGFI_LARGEICON : SHGFI_SMALLICON);
     SHFILEINFOA info = {};
     // The shell's own list: shared by the whole process, never destroyed here.
-    auto list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("", 0, &info, sizeof info, which));
+    auto list = reinterpret_cast<HIMAGELIST>(Shell32::SHGetFileInfoA("", 0, &info, sizeof info, which));
     if (!list)
         return false;
     int cx = 0, cy = 0;
-    ImageList_GetIconSize(list, &cx, &cy);
+    ComCtl32::ImageList_GetIconSize(list, &cx, &cy);
     size = {cx, cy};
 
     int index = 0;
@@ -657,20 +658,21 @@ bool DrawSystemIcon(TCanvas& canvas, int x, int y, SIZE& size, double scale, boo
     } else {
         info = {};
         if (GetFileAttributesA(source.c_str()) != INVALID_FILE_ATTRIBUTES)
-            SHGetFileInfoA(source.c_str(), 0, &info, sizeof info, which);
+            Shell32::SHGetFileInfoA(source.c_str(), 0, &info, sizeof info, which);
         else
-            SHGetFileInfoA(source.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, which | SHGFI_USEFILEATTRIBUTES);
+            Shell32::SHGetFileInfoA(source.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                                    which | SHGFI_USEFILEATTRIBUTES);
         index = info.iIcon;
     }
     if (!draw)
         return true;
     if (!printing) {
-        ImageList_Draw(list, index, canvas.Handle(), x, y, ILD_TRANSPARENT);
+        ComCtl32::ImageList_Draw(list, index, canvas.Handle(), x, y, ILD_TRANSPARENT);
         canvas.Changed();
         return true;
     }
     TBitmap bitmap(cx, cy);
-    ImageList_Draw(list, index, bitmap.Canvas().Handle(), 0, 0, ILD_TRANSPARENT);
+    ComCtl32::ImageList_Draw(list, index, bitmap.Canvas().Handle(), 0, 0, ILD_TRANSPARENT);
     StretchBitmap(canvas,
                   {x, y, x + static_cast<int>(std::lround(cx * scale)), y + static_cast<int>(std::lround(cy * scale))},
                   bitmap);

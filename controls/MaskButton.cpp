@@ -173,12 +173,16 @@ void TMaskButton::MouseLeave()
     Repaint();
 }
 
+POINT TMaskButton::GlyphPlace(int width, int height, int offset) const
+{
+    return {RoundHalfEven(Width() / 2.0) - RoundHalfEven(width / 2.0) + offset,
+            RoundHalfEven(Height() / 2.0) - RoundHalfEven(height / 2.0) + offset};
+}
+
 void TMaskButton::DrawGlyph(int offset)
 {
-    TCanvas& canvas = face_.Canvas();
-    int x = RoundHalfEven(Width() / 2.0) - RoundHalfEven(glyph_.Width() / 2.0) + offset;
-    int y = RoundHalfEven(Height() / 2.0) - RoundHalfEven(glyph_.Height() / 2.0) + offset;
-    canvas.Draw(x, y, glyph_);
+    POINT place = GlyphPlace(glyph_.Width(), glyph_.Height(), offset);
+    face_.Canvas().Draw(place.x, place.y, glyph_);
 }
 
 void TMaskButton::Paint()
@@ -188,6 +192,18 @@ void TMaskButton::Paint()
     TMaskButtonLook look = enabled_ ? look_ : mlDisabled;
     FitToStrip();
     int rowHeight = MaskButtonRowHeight(ImageList()->Height());
+    const int glyphIndex = look == mlDisabled ? disabledGlyphIndex_ : glyphIndex_;
+    // The lists are loaded masked by the key colour: drawn through their masks straight onto the
+    // parent, row and glyph show exactly what a face composed on the key colour shows with its
+    // key pixels left out.
+    if (transparent_ && Caption().empty()) {
+        ImageList()->Draw(Canvas(), 0, -look * rowHeight, imageIndex_);
+        if (TImageList* glyphs = GlyphImageList()) {
+            POINT place = GlyphPlace(glyphs->Width(), glyphs->Height(), GlyphOffset());
+            glyphs->Draw(Canvas(), place.x, place.y, glyphIndex);
+        }
+        return;
+    }
     if (face_.Width() != Width() || face_.Height() != Height())
         face_.SetSize(Width(), Height());
     TCanvas& canvas = face_.Canvas();
@@ -204,7 +220,7 @@ void TMaskButton::Paint()
         FillBitmap(glyph_, TransparentKeyColor);
         glyph_.SetTransparentColor(TransparentKeyColor);
         glyph_.SetTransparent(true);
-        GlyphImageList()->GetBitmap(look == mlDisabled ? disabledGlyphIndex_ : glyphIndex_, glyph_);
+        GlyphImageList()->GetBitmap(glyphIndex, glyph_);
     }
 
     std::string caption = Caption();

@@ -75,6 +75,8 @@ protected:
 private:
     void ImageListChanged();
     void FitToStrip();
+    // Where a glyph of that size sits on the face.
+    POINT GlyphPlace(int width, int height, int offset) const;
     void DrawGlyph(int offset);
 
     TImageListLink imageLink_{[this] { ImageListChanged(); }};

@@ -6,6 +6,7 @@
 #include "Classes.h"
 #include "Exceptions.h"
 #include "Graphics.h"
+#include "LateLibrary.h"
 #include "SysUtils.h"
 
 #include <algorithm>
@@ -282,7 +283,7 @@ void THTMLPicture::LoadPicture()
         GlobalUnlock(block.get());
     }
     ComPtr<IStream> stream;
-    if (FAILED(CreateStreamOnHGlobal(block.get(), TRUE, stream.put())))
+    if (FAILED(Ole32::CreateStreamOnHGlobal(block.get(), TRUE, stream.put())))
         throw EInvalidGraphic("Could not create image stream");
     block.release();   // the stream frees it now
     if (!stream)
@@ -293,8 +294,8 @@ void THTMLPicture::LoadPicture()
     // bytes: a cut or damaged file would be read beyond its end.
     if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
         ReadBmpFile(bytes.data(), bytes.size());
-    HRESULT result = OleLoadPicture(stream.get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
-                                    picture_.put_void());
+    HRESULT result = OleAut32::OleLoadPicture(stream.get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
+                                              picture_.put_void());
     if (FAILED(result)) {
         picture_.reset();
         throw EInvalidGraphic("Could not load image. Invalid format");

@@ -8,6 +8,7 @@
 #include "slstbox.h"
 
 #include "Forms.h"
+#include "LateLibrary.h"
 #include "Markup.h"
 #include "SectionRows.h"
 
@@ -153,7 +154,8 @@ void TSectionListBox::OpenTarget(const std::string& target)
         OpenURL(target);
         return;
     }
-    ShellExecuteA(HandleAllocated() ? Handle() : nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    Shell32::ShellExecuteA(HandleAllocated() ? Handle() : nullptr, "open", target.c_str(), nullptr, nullptr,
+                           SW_SHOWNORMAL);
 }
 
 void TSectionListBox::LeftButtonDown(int x, int y, WPARAM keys, LPARAM lParam)

@@ -5,6 +5,7 @@
 
 #include "slstbox.h"
 
+#include "LateLibrary.h"
 #include "Markup.h"
 #include "PictureContainer.h"
 #include "SectionMemo.h"
@@ -590,15 +591,14 @@ void TSectionListBox::SetScrollStyle(TSListScrollStyle style)
     scrollStyle_ = style;
     if (!HandleAllocated())
         return;
-    HMODULE comctl = GetModuleHandleA("comctl32.dll");
+    TLateLibrary& comctl = ComCtl32::Library();
     using InitFn = BOOL(WINAPI*)(HWND);
     using UninitFn = HRESULT(WINAPI*)(HWND);
-    if (old == slsNormal && comctl)
-        if (auto init = reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(comctl, "InitializeFlatSB"))))
+    if (old == slsNormal)
+        if (auto init = reinterpret_cast<InitFn>(comctl.OptionalAddress("InitializeFlatSB")))
             init(Handle());
-    if (style == slsNormal && comctl)
-        if (auto uninit =
-                reinterpret_cast<UninitFn>(reinterpret_cast<void*>(GetProcAddress(comctl, "UnInitializeFlatSB"))))
+    if (style == slsNormal)
+        if (auto uninit = reinterpret_cast<UninitFn>(comctl.OptionalAddress("UnInitializeFlatSB")))
             uninit(Handle());
     ApplyFlatScrollBars();
 }
@@ -619,11 +619,8 @@ void TSectionListBox::ApplyFlatScrollBars()
 {
     if (!HandleAllocated())
         return;
-    HMODULE comctl = GetModuleHandleA("comctl32.dll");
-    if (!comctl)
-        return;
     using PropFn = BOOL(WINAPI*)(HWND, UINT, INT_PTR, BOOL);
-    auto setProp = reinterpret_cast<PropFn>(reinterpret_cast<void*>(GetProcAddress(comctl, "FlatSB_SetScrollProp")));
+    auto setProp = reinterpret_cast<PropFn>(ComCtl32::Library().OptionalAddress("FlatSB_SetScrollProp"));
     if (scrollStyle_ != slsNormal && setProp) {
         INT_PTR mode = scrollStyle_ == slsFlat ? 2 : 1;
         setProp(Handle(), 256, mode, TRUE);   // vertical style
@@ -645,11 +642,8 @@ void TSectionListBox::UpdateFlatScrollInfo()
 {
     if (!HandleAllocated() || scrollStyle_ == slsNormal || updateCount_ > 0)
         return;
-    HMODULE comctl = GetModuleHandleA("comctl32.dll");
     using InfoFn = int(WINAPI*)(HWND, int, LPSCROLLINFO, BOOL);
-    auto setInfo =
-        comctl ? reinterpret_cast<InfoFn>(reinterpret_cast<void*>(GetProcAddress(comctl, "FlatSB_SetScrollInfo")))
-               : nullptr;
+    auto setInfo = reinterpret_cast<InfoFn>(ComCtl32::Library().OptionalAddress("FlatSB_SetScrollInfo"));
     if (!setInfo)
         return;
     for (int bar : {SB_VERT, SB_HORZ}) {

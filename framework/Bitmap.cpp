@@ -559,6 +559,19 @@ void TBitmap::FromDib(const DibImage& image)
     Replace(std::move(dib.handle), dib.bits, image.Width, image.Height, FormatOf(bits), std::move(colors));
 }
 
+void TBitmap::ReadDirectly(const std::function<DibImage(const DibPixelTarget&)>& read)
+{
+    DibSection dib;
+    std::vector<RGBQUAD> colors;
+    const DibImage image = read([&](const DibImage& layout) {
+        CheckSize(layout.Width, layout.Height);
+        colors = layout.Colors;
+        dib = CreateDib(layout.Width, layout.Height, layout.BitCount, colors);
+        return static_cast<uint8_t*>(dib.bits);
+    });
+    Replace(std::move(dib.handle), dib.bits, image.Width, image.Height, FormatOf(image.BitCount), std::move(colors));
+}
+
 void TBitmap::LoadFromStream(TStream& stream)
 {
     int64_t size = stream.Size() - stream.Position();
@@ -566,7 +579,7 @@ void TBitmap::LoadFromStream(TStream& stream)
         throw EInvalidGraphic("Ungültiges Bitmap: die Datei ist leer oder zu groß.");
     std::vector<uint8_t> data(static_cast<size_t>(size));
     stream.ReadBuffer(data.data(), data.size());
-    FromDib(ReadBmpFile(data.data(), data.size()));
+    ReadDirectly([&](const DibPixelTarget& target) { return ReadBmpFile(data.data(), data.size(), target); });
 }
 
 void TBitmap::SaveToStream(TStream& stream)
@@ -585,7 +598,9 @@ void TBitmap::LoadFromResourceName(HINSTANCE instance, const char* name)
     const void* data = loaded ? LockResource(loaded) : nullptr;
     if (!data)
         throw EInvalidGraphic("Die Bitmap-Ressource \"" + shown + "\" wurde nicht gefunden.");
-    FromDib(ReadPackedDib(static_cast<const uint8_t*>(data), SizeofResource(instance, resource)));
+    ReadDirectly([&](const DibPixelTarget& target) {
+        return ReadPackedDib(static_cast<const uint8_t*>(data), SizeofResource(instance, resource), target);
+    });
 }
 
 void TBitmap::Draw(TCanvas& canvas, const RECT& rect)
@@ -599,8 +614,8 @@ void TBitmap::Draw(TCanvas& canvas, const RECT& rect)
     if (key != clNone && key != clDefault) {
         if (DrawMasked(dest, rect, ColorToRGB(key) & 0x00FFFFFF))
             return;
-        TransparentBlt(dest, rect.left, rect.top, width, height, Canvas().Handle(), 0, 0, width_, height_,
-                       ColorToRGB(key) & 0x00FFFFFF);
+        GdiTransparentBlt(dest, rect.left, rect.top, width, height, Canvas().Handle(), 0, 0, width_, height_,
+                          ColorToRGB(key) & 0x00FFFFFF);
     } else {
         StretchBlt(dest, rect.left, rect.top, width, height, Canvas().Handle(), 0, 0, width_, height_,
                    canvas.CopyMode());

@@ -9,6 +9,7 @@
 #include "Graphics.h"
 #include "Picture.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -98,6 +99,9 @@ private:
     bool DrawMasked(HDC dest, const RECT& rect, COLORREF key);
     void Replace(GdiObject<HBITMAP> handle, void* bits, int width, int height, TPixelFormat format,
                  std::vector<RGBQUAD> colors);
+    // Reads a picture with its pixels going straight into a new DIB section: big pictures are
+    // not copied twice.
+    void ReadDirectly(const std::function<DibImage(const DibPixelTarget&)>& read);
     void FreeContext();
     size_t Stride() const;
     uint8_t* Row(int row) const;

@@ -142,7 +142,8 @@ void CheckHeader(const Header& h)
         Invalid("das Bild ist mit " + std::to_string(h.width) + " x " + std::to_string(rows) + " Pixeln zu groß");
 }
 
-DibImage ParseDib(const Bytes& in, size_t headerAt, std::optional<uint32_t> fileDataOffset)
+DibImage ParseDib(const Bytes& in, size_t headerAt, std::optional<uint32_t> fileDataOffset,
+                  const DibPixelTarget& target)
 {
     Header h = ReadHeader(in, headerAt);
     CheckHeader(h);
@@ -202,11 +203,17 @@ DibImage ParseDib(const Bytes& in, size_t headerAt, std::optional<uint32_t> file
     Channel alpha(h.masks[3]);
 
     size_t stride = image.Stride();
-    image.Pixels.assign(stride * static_cast<size_t>(height), 0);
+    uint8_t* pixels = nullptr;
+    if (target) {
+        pixels = target(image);
+    } else {
+        image.Pixels.assign(stride * static_cast<size_t>(height), 0);
+        pixels = image.Pixels.data();
+    }
     for (int y = 0; y < height; ++y) {
         // Our rows are bottom-up; a top-down file stores the top row first.
         const uint8_t* from = in.At(static_cast<size_t>(dataAt) + sourceStride * static_cast<size_t>(y));
-        uint8_t* to = image.Pixels.data() + stride * static_cast<size_t>(topDown ? height - 1 - y : y);
+        uint8_t* to = pixels + stride * static_cast<size_t>(topDown ? height - 1 - y : y);
         if (plainCopy) {
             std::memcpy(to, from, std::min(stride, sourceStride));
             continue;
@@ -250,19 +257,19 @@ void Put32(std::vector<uint8_t>& out, uint32_t value)
 
 }  // namespace
 
-DibImage ReadBmpFile(const uint8_t* data, size_t size)
+DibImage ReadBmpFile(const uint8_t* data, size_t size, const DibPixelTarget& target)
 {
     Bytes in(data, size);
     if (!in.Has(0, FileHeaderSize + 4))
         Invalid("die Datei ist zu kurz");
     if (data[0] != 'B' || data[1] != 'M')
         Invalid("die Datei ist keine BMP-Datei");
-    return ParseDib(in, FileHeaderSize, in.U32(10));
+    return ParseDib(in, FileHeaderSize, in.U32(10), target);
 }
 
-DibImage ReadPackedDib(const uint8_t* data, size_t size)
+DibImage ReadPackedDib(const uint8_t* data, size_t size, const DibPixelTarget& target)
 {
-    return ParseDib(Bytes(data, size), 0, std::nullopt);
+    return ParseDib(Bytes(data, size), 0, std::nullopt, target);
 }
 
 std::vector<uint8_t> WritePackedDib(const DibImage& image)

@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 
 #include "Forms.h"
+#include "LateLibrary.h"
 
 #include <cstring>
 #include <vector>
@@ -122,7 +123,7 @@ bool TPlatformDialogs::FileDialog(TFileDialogRequest& request)
     ofn.lpstrTitle = request.title.empty() ? nullptr : request.title.c_str();
     ofn.lpstrDefExt = request.defaultExt.empty() ? nullptr : request.defaultExt.c_str();
     ofn.Flags = request.options | OFN_EXPLORER;
-    BOOL chosen = request.save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    BOOL chosen = request.save ? ComDlg32::GetSaveFileNameA(&ofn) : ComDlg32::GetOpenFileNameA(&ofn);
     if (!chosen)
         return false;
     request.fileName = name.data();
@@ -141,7 +142,7 @@ bool TPlatformDialogs::ColorDialog(HWND owner, TColor& color)
     cc.rgbResult = ColorToRGB(color) & 0xFFFFFF;
     cc.lpCustColors = customColors_;
     cc.Flags = CC_RGBINIT | CC_ANYCOLOR;
-    if (!ChooseColorA(&cc))
+    if (!ComDlg32::ChooseColorA(&cc))
         return false;
     color = static_cast<TColor>(cc.rgbResult);
     return true;
@@ -163,7 +164,7 @@ bool TPlatformDialogs::FontDialog(HWND owner, TFont& font)
     cf.lpLogFont = &lf;
     cf.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
     cf.rgbColors = ColorToRGB(font.Color()) & 0xFFFFFF;
-    if (!ChooseFontA(&cf))
+    if (!ComDlg32::ChooseFontA(&cf))
         return false;
     TFontStyles style = 0;
     if (lf.lfWeight >= FW_BOLD)
@@ -185,9 +186,9 @@ bool TPlatformDialogs::FontDialog(HWND owner, TFont& font)
 bool TPlatformDialogs::ShellExecuteFile(HWND owner, const std::string& verb, const std::string& file,
                                         const std::string& parameters, const std::string& directory, int show)
 {
-    auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(owner, verb.empty() ? nullptr : verb.c_str(), file.c_str(),
-                                                          parameters.empty() ? nullptr : parameters.c_str(),
-                                                          directory.empty() ? nullptr : directory.c_str(), show));
+    auto result = reinterpret_cast<INT_PTR>(Shell32::ShellExecuteA(
+        owner, verb.empty() ? nullptr : verb.c_str(), file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
+        directory.empty() ? nullptr : directory.c_str(), show));
     return result > 32;
 }
 

@@ -8,6 +8,7 @@
 #include "Dialogs.h"
 #include "Exceptions.h"
 #include "GdiObject.h"
+#include "LateLibrary.h"
 
 #include <algorithm>
 #include <new>
@@ -422,8 +423,6 @@ TApplication::~TApplication()
 
 void TApplication::Initialize()
 {
-    INITCOMMONCONTROLSEX init = {sizeof init, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&init);
 }
 
 void TApplication::Run()
@@ -584,6 +583,7 @@ void TApplication::HintMouseEnter(TControl* control)
     if (hintControl_)
         HintMouseLeave(hintControl_);
     if (!tooltip_) {
+        ComCtl32::RegisterClasses();
         tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                    GetModuleHandleA(nullptr), nullptr);

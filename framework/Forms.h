@@ -118,7 +118,7 @@ public:
     TApplication();
     ~TApplication() override;
 
-    // Loads the common controls; programs call it first.
+    // Programs call it first. The common controls load with the first window that needs them.
     void Initialize();
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& title) { title_ = title; }

@@ -1,4 +1,5 @@
-// TImageList over a common-controls image list of 24-bit images with masks.
+// TImageList: its own bitmaps until a platform list is needed, then a common-controls list of
+// 24-bit images with masks.
 #include "ImageList.h"
 
 #include "Bitmap.h"
@@ -6,6 +7,7 @@
 #include "GdiObject.h"
 #include "Graphics.h"
 #include "Icon.h"
+#include "LateLibrary.h"
 
 #include <algorithm>
 
@@ -14,11 +16,48 @@ namespace {
 // Brush where the source is white, destination untouched where it is black.
 constexpr DWORD RopBrushWhereSourceSet = 0x00E20746;
 
+bool MaskBit(const uint8_t* row, int x)
+{
+    return (row[x / 8] >> (7 - x % 8)) & 1;
+}
+
+void SetMaskBit(uint8_t* row, int x, bool set)
+{
+    const uint8_t bit = static_cast<uint8_t>(0x80 >> (x % 8));
+    row[x / 8] = set ? row[x / 8] | bit : row[x / 8] & ~bit;
+}
+
+// Mono sources reach colour destinations in the DC's text (0) and background (1) colours; the
+// lists' masks need black and white.
+class MonoColours {
+public:
+    explicit MonoColours(HDC dc)
+        : dc_(dc), text_(SetTextColor(dc, RGB(0, 0, 0))), back_(SetBkColor(dc, RGB(255, 255, 255)))
+    {
+    }
+    ~MonoColours()
+    {
+        SetTextColor(dc_, text_);
+        SetBkColor(dc_, back_);
+    }
+    MonoColours(const MonoColours&) = delete;
+    MonoColours& operator=(const MonoColours&) = delete;
+
+private:
+    HDC dc_;
+    COLORREF text_, back_;
+};
+
 }  // namespace
 
-TImageList::TImageList(int width, int height) : width_(width), height_(height)
+struct TImageList::TOwnImages {
+    TBitmap colours{0, 0, pf24bit};
+    TBitmap masks{0, 0, pf1bit};
+    int count = 0;
+};
+
+TImageList::TImageList(int width, int height) : own_(std::make_unique<TOwnImages>()), width_(width), height_(height)
 {
-    Create();
 }
 
 TImageList::~TImageList()
@@ -26,14 +65,25 @@ TImageList::~TImageList()
     auto watchers = watchers_;
     for (TImageListWatcher* watcher : watchers)
         watcher->OnImageListDestroyed(*this);
-    ImageList_Destroy(handle_);
+    if (handle_)
+        ComCtl32::ImageList_Destroy(handle_);
 }
 
-void TImageList::Create()
+HIMAGELIST TImageList::Handle()
 {
-    handle_ = ImageList_Create(width_, height_, ILC_COLOR24 | ILC_MASK, 4, 4);
-    if (!handle_)
+    if (handle_)
+        return handle_;
+    HIMAGELIST made = ComCtl32::ImageList_Create(width_, height_, ILC_COLOR24 | ILC_MASK, std::max(own_->count, 4), 4);
+    if (!made)
         throw EOutOfResources("Die Bildliste kann nicht erzeugt werden.");
+    // The colours are black under the masks already, as the platform's own adding leaves them.
+    if (own_->count > 0 && ComCtl32::ImageList_Add(made, own_->colours.Handle(), own_->masks.Handle()) != 0) {
+        ComCtl32::ImageList_Destroy(made);
+        throw EOutOfResources("Die Bilder können nicht in die Bildliste übernommen werden.");
+    }
+    handle_ = made;
+    own_.reset();
+    return handle_;
 }
 
 void TImageList::SetSize(int width, int height)
@@ -42,13 +92,16 @@ void TImageList::SetSize(int width, int height)
         return;
     width_ = width;
     height_ = height;
-    ImageList_SetIconSize(handle_, width, height);   // also removes every image
+    if (handle_)
+        ComCtl32::ImageList_SetIconSize(handle_, width, height);   // also removes every image
+    else
+        own_ = std::make_unique<TOwnImages>();
     Changed();
 }
 
 int TImageList::Count() const
 {
-    return ImageList_GetImageCount(handle_);
+    return handle_ ? ComCtl32::ImageList_GetImageCount(handle_) : own_->count;
 }
 
 int TImageList::Add(TBitmap& image, TBitmap* mask)
@@ -63,7 +116,9 @@ int TImageList::Add(TBitmap& image, TBitmap* mask)
         monochrome.SetPixelFormat(pf1bit);
         maskToUse = &monochrome;
     }
-    int index = ImageList_Add(handle_, image.Handle(), maskToUse->Handle());
+    int index = handle_ ? -1 : AddOwn(image, maskToUse, 0);
+    if (handle_)
+        index = ComCtl32::ImageList_Add(Handle(), image.Handle(), maskToUse->Handle());
     if (index >= 0)
         Changed();
     return index;
@@ -71,21 +126,58 @@ int TImageList::Add(TBitmap& image, TBitmap* mask)
 
 int TImageList::AddMasked(TBitmap& image, TColor maskColor)
 {
-    // The platform blackens the masked pixels of the bitmap it gets: hand it a copy.
-    TBitmap copy;
-    copy.Assign(image);
-    int index;
-    if (maskColor == clNone || maskColor == clDefault) {
-        TBitmap opaque;
-        opaque.Assign(image);
-        opaque.Mask(clNone);   // no pixel matches: black, opaque everywhere
-        index = ImageList_Add(handle_, copy.Handle(), opaque.Handle());
-    } else {
-        index = ImageList_AddMasked(handle_, copy.Handle(), ColorToRGB(maskColor) & 0x00FFFFFF);
+    const bool opaque = maskColor == clNone || maskColor == clDefault;
+    const COLORREF key = ColorToRGB(maskColor) & 0x00FFFFFF;
+    int index = handle_ ? -1 : AddOwn(image, nullptr, opaque ? CLR_NONE : key);
+    if (handle_) {
+        // The platform blackens the masked pixels of the bitmap it gets: hand it a copy.
+        TBitmap copy;
+        copy.Assign(image);
+        if (opaque) {
+            TBitmap none;
+            none.Assign(image);
+            none.Mask(clNone);   // no pixel matches: black, opaque everywhere
+            index = ComCtl32::ImageList_Add(Handle(), copy.Handle(), none.Handle());
+        } else {
+            index = ComCtl32::ImageList_AddMasked(Handle(), copy.Handle(), key);
+        }
     }
     if (index >= 0)
         Changed();
     return index;
+}
+
+int TImageList::AddOwn(const TBitmap& image, const TBitmap* mask, COLORREF maskColor)
+{
+    const int added = width_ > 0 ? image.Width() / width_ : 0;
+    // Anything else (a picture of another height or format, one narrower than an image, a mask
+    // of another size) the platform's list takes as it is: it matches a key colour against a
+    // palette in its own way.
+    if (added == 0 || image.Height() != height_ || image.PixelFormat() != pf24bit ||
+        (mask && (mask->Width() != image.Width() || mask->Height() != image.Height()))) {
+        Handle();
+        return -1;
+    }
+    TOwnImages& own = *own_;
+    const int first = own.count;
+    const int left = first * width_, width = added * width_;
+    own.colours.SetSize(left + width, height_);
+    own.masks.SetSize(left + width, height_);
+    for (int y = 0; y < height_; ++y) {
+        const auto* from = static_cast<const uint8_t*>(image.ScanLine(y));
+        const auto* maskRow = mask ? static_cast<const uint8_t*>(mask->ScanLine(y)) : nullptr;
+        auto* to = static_cast<uint8_t*>(own.colours.ScanLine(y)) + 3 * left;
+        auto* bits = static_cast<uint8_t*>(own.masks.ScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* pixel = from + 3 * x;
+            const bool clear = maskRow ? MaskBit(maskRow, x) : RGB(pixel[2], pixel[1], pixel[0]) == maskColor;
+            SetMaskBit(bits, left + x, clear);
+            for (int channel = 0; channel < 3; ++channel)
+                to[3 * x + channel] = clear ? 0 : pixel[channel];
+        }
+    }
+    own.count += added;
+    return first;
 }
 
 int TImageList::AddIcon(TIcon& icon)
@@ -97,7 +189,7 @@ int TImageList::AddIcon(HICON icon)
 {
     if (!icon)
         return -1;
-    int index = ImageList_ReplaceIcon(handle_, -1, icon);
+    int index = ComCtl32::ImageList_ReplaceIcon(Handle(), -1, icon);
     if (index >= 0)
         Changed();
     return index;
@@ -105,13 +197,16 @@ int TImageList::AddIcon(HICON icon)
 
 void TImageList::Delete(int index)
 {
-    if (ImageList_Remove(handle_, index))
+    if (ComCtl32::ImageList_Remove(Handle(), index))
         Changed();
 }
 
 void TImageList::Clear()
 {
-    ImageList_Remove(handle_, -1);
+    if (handle_)
+        ComCtl32::ImageList_Remove(handle_, -1);
+    else
+        own_ = std::make_unique<TOwnImages>();
     Changed();
 }
 
@@ -122,19 +217,37 @@ void TImageList::LoadStripFromResource(HINSTANCE instance, const char* name, TCo
     AddMasked(strip, maskColor);
 }
 
+void TImageList::DrawOwn(HDC dc, int x, int y, int index, DWORD mode)
+{
+    const int left = index * width_;
+    MonoColours colours(dc);
+    if (mode == ILD_MASK) {
+        BitBlt(dc, x, y, width_, height_, own_->masks.Canvas().Handle(), left, 0, SRCCOPY);
+        return;
+    }
+    BitBlt(dc, x, y, width_, height_, own_->masks.Canvas().Handle(), left, 0, SRCAND);
+    BitBlt(dc, x, y, width_, height_, own_->colours.Canvas().Handle(), left, 0, SRCPAINT);
+}
+
 void TImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled)
 {
     if (index < 0 || index >= Count())
         return;
     if (enabled) {
-        ImageList_Draw(handle_, index, canvas.Handle(), x, y, ILD_NORMAL);
+        if (handle_)
+            ComCtl32::ImageList_Draw(handle_, index, canvas.Handle(), x, y, ILD_NORMAL);
+        else
+            DrawOwn(canvas.Handle(), x, y, index, ILD_NORMAL);
         canvas.Changed();
         return;
     }
     // The image's shape, white where it is opaque, stamped in highlight one pixel down and
     // right and in shadow on top: the classic embossed look of a disabled image.
     TBitmap shape(width_, height_);
-    ImageList_Draw(handle_, index, shape.Canvas().Handle(), 0, 0, ILD_MASK);
+    if (handle_)
+        ComCtl32::ImageList_Draw(handle_, index, shape.Canvas().Handle(), 0, 0, ILD_MASK);
+    else
+        DrawOwn(shape.Canvas().Handle(), 0, 0, index, ILD_MASK);
     shape.Mask(clBlack);
     HDC source = shape.Canvas().Handle();
     HDC dest = canvas.Handle();
@@ -162,7 +275,7 @@ void TImageList::GetIcon(int index, TIcon& icon)
 {
     if (index < 0 || index >= Count())
         throw EInvalidGraphic("Die Bildliste hat kein Bild " + std::to_string(index) + ".");
-    HICON made = ImageList_GetIcon(handle_, index, ILD_NORMAL);
+    HICON made = ComCtl32::ImageList_GetIcon(Handle(), index, ILD_NORMAL);
     if (!made)
         throw EOutOfResources("Aus der Bildliste kann kein Symbol erzeugt werden.");
     icon.SetHandle(made);

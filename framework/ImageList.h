@@ -1,4 +1,5 @@
-// TImageList: equally sized images with masks in a common-controls image list.
+// TImageList: equally sized images with masks, kept in bitmaps of its own until a platform
+// control or function needs a common-controls image list.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include "Color.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,7 +36,10 @@ public:
     TImageList(const TImageList&) = delete;
     TImageList& operator=(const TImageList&) = delete;
 
-    HIMAGELIST Handle() const { return handle_; }
+    // The common-controls list, made at the first call with every image carried over; from then
+    // on the images live there. Calls of the platform's functions on it change this list.
+    HIMAGELIST Handle();
+    bool HandleAllocated() const { return handle_ != nullptr; }
     int Width() const { return width_; }
     int Height() const { return height_; }
     // A new size empties the list.
@@ -64,10 +69,16 @@ public:
     void RemoveWatcher(TImageListWatcher* watcher);
 
 private:
-    void Create();
+    // The images and masks as the platform's list keeps them: side by side, the colours black
+    // where the mask (1, white) lets the background through.
+    struct TOwnImages;
+    // Adds the images of a 24-bit strip of the list's height to the own bitmaps.
+    int AddOwn(const TBitmap& image, const TBitmap* mask, COLORREF maskColor);
+    void DrawOwn(HDC dc, int x, int y, int index, DWORD mode);
     void Changed();
 
     HIMAGELIST handle_ = nullptr;
+    std::unique_ptr<TOwnImages> own_;
     int width_;
     int height_;
     std::vector<TImageListWatcher*> watchers_;

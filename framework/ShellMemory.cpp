@@ -5,6 +5,7 @@
 #include "ShellMemory.h"
 
 #include "ComPtr.h"
+#include "LateLibrary.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ IMalloc* Allocator()
 {
     static const ComPtr<IMalloc> allocator = [] {
         ComPtr<IMalloc> malloc;
-        if (FAILED(SHGetMalloc(malloc.put())))
+        if (FAILED(Shell32::SHGetMalloc(malloc.put())))
             malloc.reset();
         return malloc;
     }();

@@ -9,6 +9,7 @@
 #include "Exceptions.h"
 #include "Forms.h"
 #include "GdiObject.h"
+#include "LateLibrary.h"
 
 #include <algorithm>
 #include <climits>
@@ -291,8 +292,7 @@ void TWinControl::CreateWnd()
     TCreateParams params;
     CreateParams(params);
     if (!params.systemClass.empty()) {
-        INITCOMMONCONTROLSEX init = {sizeof init, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
-        InitCommonControlsEx(&init);
+        ComCtl32::RegisterClasses();
         if (params.className == "QlWindow")
             params.className = "Ql" + params.systemClass;
     }

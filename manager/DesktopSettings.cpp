@@ -9,6 +9,7 @@
 #include "Exceptions.h"
 #include "GdiObject.h"
 #include "JpegImage.h"
+#include "LateLibrary.h"
 #include "Registry.h"
 #include "SysUtils.h"
 
@@ -312,8 +313,8 @@ void SetDesktopWallpaper(const std::string& file)
     if (!IsActiveDesktopOn())
         return;
     ComPtr<IActiveDesktop> desktop;
-    if (FAILED(CoCreateInstance(CLSID_ActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveDesktop,
-                                desktop.put_void())))
+    if (FAILED(Ole32::CoCreateInstance(CLSID_ActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveDesktop,
+                                       desktop.put_void())))
         return;
     wchar_t wide[1024] = {};
     MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, wide, 1023);

@@ -11,6 +11,7 @@
 #include "Handles.h"
 #include "IconFileReader.h"
 #include "IconImagePainter.h"
+#include "LateLibrary.h"
 #include "SysUtils.h"
 #include "TransparentKey.h"
 
@@ -112,7 +113,8 @@ void BlackenMasked(TBitmap& image, const TBitmap& mask)
 
 bool PutThumbnail(TImageList& list, int index, TThumbnail& thumbnail)
 {
-    return ImageList_Replace(list.Handle(), index, thumbnail.image.Handle(), thumbnail.mask.Handle()) != FALSE;
+    return ComCtl32::ImageList_Replace(list.Handle(), index, thumbnail.image.Handle(),
+                                       thumbnail.mask.Handle()) != FALSE;
 }
 
 // The badges' pixels, read once from the badge list, so that a library picture is composed in
@@ -144,7 +146,7 @@ private:
     bool ReadStored(TImageList& badges)
     {
         IMAGEINFO info;
-        if (count_ <= 0 || !ImageList_GetImageInfo(badges.Handle(), 0, &info))
+        if (count_ <= 0 || !ComCtl32::ImageList_GetImageInfo(badges.Handle(), 0, &info))
             return false;
         int width = 0, height = 0;
         const std::vector<uint32_t> image = Pixels(info.hbmImage, width, height);
@@ -154,7 +156,7 @@ private:
             return false;
         std::vector<COLORREF> pixels;
         for (int badge = 0; badge < count_; ++badge) {
-            if (!ImageList_GetImageInfo(badges.Handle(), badge, &info) || info.rcImage.left < 0 || info.rcImage.top < 0 ||
+            if (!ComCtl32::ImageList_GetImageInfo(badges.Handle(), badge, &info) || info.rcImage.left < 0 || info.rcImage.top < 0 ||
                 info.rcImage.right - info.rcImage.left != TypeBadgeWidth ||
                 info.rcImage.bottom - info.rcImage.top != TypeBadgeHeight || info.rcImage.right > width ||
                 info.rcImage.bottom > height)
@@ -334,7 +336,7 @@ public:
         }
     }
     // The index of the first picture in `list`; -1 when the list refused them.
-    int AppendTo(TImageList& list) { return ImageList_Add(list.Handle(), image_.Handle(), mask_.Handle()); }
+    int AppendTo(TImageList& list) { return ComCtl32::ImageList_Add(list.Handle(), image_.Handle(), mask_.Handle()); }
 
 private:
     TBitmap image_;
@@ -616,7 +618,7 @@ TGalleryContents BuildGallery(const std::string& folder, TImageList& images, TIm
                 IconHandle icon(MakeIconFromImage(candidate.image.data(), candidate.image.size(), ThumbnailSize,
                                                   ThumbnailSize));
                 // The blank stays where the platform refuses it.
-                pictured = icon && ImageList_ReplaceIcon(images.Handle(), index, icon.get()) == index;
+                pictured = icon && ComCtl32::ImageList_ReplaceIcon(images.Handle(), index, icon.get()) == index;
             }
             contents.files.push_back(candidate.path);
             contents.imageIndexes.push_back(index);

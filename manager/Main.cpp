@@ -190,8 +190,19 @@ void TMainForm::bBeendenClick(TComponent* sender)
     Close();
 }
 
+void TMainForm::NeedInfoForm()
+{
+    if (InfoForm)
+        return;
+    // Its buttons draw from this window's lists.
+    InfoForm = new TInfoForm(&Application, {&ilButtonsStandard, &ilButtonsRund_Klein, &ilButtonsRund_Klein_Glyphs},
+                             ManagerVersionText);
+    InfoForm->DoCreate();
+}
+
 void TMainForm::bInfoClick(TComponent* sender)
 {
+    NeedInfoForm();
     InfoForm->ShowModal();
 }
 

@@ -74,6 +74,8 @@ public:
     void NeedSystemPage();
     // The drive tree of the file mode, made at the first "Erweitert".
     void NeedDriveTree();
+    // The about box, made at the first "Info".
+    void NeedInfoForm();
 
     // The gallery page: the category tree (or, in file mode, the drive tree in its place), the
     // gallery of the category's files, the icons of one library in its place, the current file's

@@ -5,7 +5,6 @@
 
 #include "Forms.h"
 #include "IconInfo.h"
-#include "Info.h"
 #include "Main.h"
 #include "toolsunit.h"
 
@@ -14,10 +13,4 @@ void CreateProgramForms()
     Application.CreateForm(MainForm);
     Application.CreateForm(IconInfoForm);
     Application.CreateForm(Toolsform);
-    // The about box's buttons draw from the main window's lists.
-    InfoForm = new TInfoForm(&Application,
-                             {&MainForm->ilButtonsStandard, &MainForm->ilButtonsRund_Klein,
-                              &MainForm->ilButtonsRund_Klein_Glyphs},
-                             ManagerVersionText);
-    InfoForm->DoCreate();
 }

@@ -12,6 +12,7 @@
 #include "IconInfo.h"
 #include "IconFileReader.h"
 #include "IconSpec.h"
+#include "LateLibrary.h"
 #include "Main.h"
 #include "Registry.h"
 #include "SysUtils.h"
@@ -42,7 +43,7 @@ void PutBlankImage(TImageList& list, int index)
     blank.Canvas().FillRect({0, 0, blank.Width(), blank.Height()});
     mask.Canvas().Brush().SetColor(clWhite);
     mask.Canvas().FillRect({0, 0, mask.Width(), mask.Height()});
-    ImageList_Replace(list.Handle(), index, blank.Handle(), mask.Handle());
+    ComCtl32::ImageList_Replace(list.Handle(), index, blank.Handle(), mask.Handle());
 }
 
 std::string WithBackslash(UINT(WINAPI* query)(LPSTR, UINT))
@@ -144,7 +145,7 @@ void TToolsform::BuildSystemIconTable(bool selectGalleryItem)
     int count = 0;
     for (int size : SystemIconSectionSizes)
         count += size;
-    ImageList_SetImageCount(SystemImages.Handle(), static_cast<UINT>(count));
+    ComCtl32::ImageList_SetImageCount(SystemImages.Handle(), static_cast<UINT>(count));
     int index = 0;
     for (int section = 0; section < SystemIconSections; ++section) {
         for (int item = 0; item < SystemIconSectionSizes[section]; ++item, ++index) {
@@ -154,7 +155,7 @@ void TToolsform::BuildSystemIconTable(bool selectGalleryItem)
             icon.SetHandle(file->MakeIcon(IconSpecIndex(spec), SystemImages.Width(), SystemImages.Height()),
                            SystemImages.Width(), SystemImages.Height());
             // A file without that icon leaves an empty picture, so that the numbers stay in step.
-            if (!icon.Handle() || ImageList_ReplaceIcon(SystemImages.Handle(), index, icon.Handle()) != index)
+            if (!icon.Handle() || ComCtl32::ImageList_ReplaceIcon(SystemImages.Handle(), index, icon.Handle()) != index)
                 PutBlankImage(SystemImages, index);
             if (section == 0 && (item == 0 || item == 2)) {
                 TIcon& preview = previewIcons_[item / 2];

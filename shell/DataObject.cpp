@@ -6,6 +6,7 @@
 
 #include "Exceptions.h"
 #include "Forms.h"
+#include "LateLibrary.h"
 
 #include <algorithm>
 
@@ -156,7 +157,7 @@ bool TDataObject::PutOnClipboard()
             if (FAILED(RenderData(format, medium)) || !medium.hGlobal)
                 throw Exception("Cannot add data to clipboard");
             if (!SetClipboardData(format.cfFormat, medium.hGlobal)) {
-                ReleaseStgMedium(&medium);
+                Ole32::ReleaseStgMedium(&medium);
                 throw Exception("Cannot add data to clipboard");
             }
         }

@@ -20,6 +20,7 @@
 #include "Handles.h"
 #include "IconUpdateThread.h"
 #include "KtDriveInfo.h"
+#include "LateLibrary.h"
 #include "PIDL.h"
 #include "ShellViewShare.h"
 #include "SysUtils.h"
@@ -69,7 +70,7 @@ public:
         GetClientRect(parent, &client);
         window_ = CreateWindowExA(0, ANIMATE_CLASSA, "", WS_CHILD | ACS_TRANSPARENT | ACS_AUTOPLAY, 0, 0, 0, 0,
                                   parent, nullptr, GetModuleHandleA(nullptr), nullptr);
-        HMODULE shell = GetModuleHandleA("shell32.dll");
+        HMODULE shell = Shell32::Library().Module();
         if (!window_ || !shell ||
             !SendMessageA(window_, ACM_OPENA, reinterpret_cast<WPARAM>(shell),
                           reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(FindFolderAnimation)))) {
@@ -172,11 +173,11 @@ void TDirView::CreateWnd()
     // The shell's own lists, which the window shares and never destroys (LVS_SHAREIMAGELISTS).
     SHFILEINFOA info = {};
     if (!SmallImages())
-        if (auto list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
+        if (auto list = reinterpret_cast<HIMAGELIST>(Shell32::SHGetFileInfoA(
                 "", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES)))
             SendMessageA(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(list));
     if (!LargeImages())
-        if (auto list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
+        if (auto list = reinterpret_cast<HIMAGELIST>(Shell32::SHGetFileInfoA(
                 "", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_LARGEICON | SHGFI_USEFILEATTRIBUTES)))
             SendMessageA(Handle(), LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(list));
     if (!dragImages_)
@@ -462,8 +463,8 @@ void TDirView::LoadRecycleBin(TLoadProgress& progress)
     if (!recycleBinFolder_) {
         ComPtr<IShellFolder> desktop;
         ItemIdList bin;
-        if (FAILED(SHGetDesktopFolder(desktop.put())) ||
-            FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, bin.put())) || !bin ||
+        if (FAILED(Shell32::SHGetDesktopFolder(desktop.put())) ||
+            FAILED(Shell32::SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, bin.put())) || !bin ||
             FAILED(desktop->BindToObject(bin.get(), nullptr, IID_IShellFolder, recycleBinFolder_.put_void())))
             return;
         recycleBinPidl_ = std::move(bin);
@@ -480,7 +481,7 @@ void TDirView::LoadRecycleBin(TLoadProgress& progress)
         const ItemIdList full = ConcatPIDLs(recycleBinPidl_.get(), relative.get());
         wchar_t physical[MAX_PATH] = {};
         std::string exact;
-        if (!full || !SHGetPathFromIDListW(full.get(), physical) || !ExactAnsiPath(physical, exact))
+        if (!full || !Shell32::SHGetPathFromIDListW(full.get(), physical) || !ExactAnsiPath(physical, exact))
             continue;
         // An entry whose file is not found exactly has no record to show.
         TFoundEntry entry;
@@ -496,8 +497,8 @@ void TDirView::LoadRecycleBin(TLoadProgress& progress)
         char display[MAX_PATH] = {};
         GetPIDLDisplayName(recycleBinFolder_.get(), relative.get(), SHGDN_FORPARSING, display, sizeof display);
         SHFILEINFOA info = {};
-        SHGetFileInfoA(reinterpret_cast<LPCSTR>(full.get()), 0, &info, sizeof info,
-                       SHGFI_PIDL | SHGFI_TYPENAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+        Shell32::SHGetFileInfoA(reinterpret_cast<LPCSTR>(full.get()), 0, &info, sizeof info,
+                                SHGFI_PIDL | SHGFI_TYPENAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
         TFileRec& rec = *ItemRec(AddItem(found, display));
         rec.InfoEmpty = false;
         rec.IconEmpty = false;

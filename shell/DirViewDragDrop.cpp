@@ -13,6 +13,7 @@
 #include "FileOperator.h"
 #include "Forms.h"
 #include "ImageList.h"
+#include "LateLibrary.h"
 #include "PIDL.h"
 #include "ShellLink.h"
 #include "ShellViewShare.h"
@@ -40,7 +41,7 @@ struct OwnedImageList {
     ~OwnedImageList()
     {
         if (handle)
-            ImageList_Destroy(handle);
+            ComCtl32::ImageList_Destroy(handle);
     }
     OwnedImageList(const OwnedImageList&) = delete;
     OwnedImageList& operator=(const OwnedImageList&) = delete;
@@ -52,18 +53,18 @@ class DragImageOverForm {
 public:
     DragImageOverForm(HIMAGELIST list, POINT hotspot, HWND form) : form_(form)
     {
-        if (!list || !form || !ImageList_BeginDrag(list, 0, hotspot.x, hotspot.y))
+        if (!list || !form || !ComCtl32::ImageList_BeginDrag(list, 0, hotspot.x, hotspot.y))
             return;
         began_ = true;
         const POINT at = Where();
-        shown_ = ImageList_DragEnter(form_, at.x, at.y) != FALSE;
+        shown_ = ComCtl32::ImageList_DragEnter(form_, at.x, at.y) != FALSE;
     }
     ~DragImageOverForm()
     {
         if (shown_)
-            ImageList_DragLeave(form_);
+            ComCtl32::ImageList_DragLeave(form_);
         if (began_)
-            ImageList_EndDrag();
+            ComCtl32::ImageList_EndDrag();
     }
     DragImageOverForm(const DragImageOverForm&) = delete;
     DragImageOverForm& operator=(const DragImageOverForm&) = delete;
@@ -73,7 +74,7 @@ public:
         if (!shown_)
             return;
         const POINT at = Where();
-        ImageList_DragMove(at.x, at.y);
+        ComCtl32::ImageList_DragMove(at.x, at.y);
     }
 
 private:
@@ -282,7 +283,7 @@ HIMAGELIST TDirView::MakeDragImage(int files, int directories)
         TextOutA(dc.get(), 33, (height - extent.cy) / 2, text.c_str(), static_cast<int>(text.size()));
     }
     list->SetSize(width, height);
-    if (ImageList_AddMasked(list->Handle(), picture.get(), RGB(255, 255, 255)) < 0)
+    if (ComCtl32::ImageList_AddMasked(list->Handle(), picture.get(), RGB(255, 255, 255)) < 0)
         return nullptr;
     return list->Handle();
 }
@@ -301,7 +302,7 @@ void TDirView::SetDropTargetItem(TListItem* item)
         return;
     const bool hide = dragImage != nullptr;
     if (hide)
-        ImageList_DragShowNolock(FALSE);
+        ComCtl32::ImageList_DragShowNolock(FALSE);
     if (HandleAllocated()) {
         if (dropTarget_)
             ListView_SetItemState(Handle(), dropTarget_->Index(), 0, LVIS_DROPHILITED);
@@ -311,7 +312,7 @@ void TDirView::SetDropTargetItem(TListItem* item)
     }
     dropTarget_ = item;
     if (hide)
-        ImageList_DragShowNolock(TRUE);
+        ComCtl32::ImageList_DragShowNolock(TRUE);
 }
 
 bool TDirView::DropsOnRecycleBin() const
@@ -434,11 +435,11 @@ void TDirView::ScrollWhileDragging(POINT client)
     lastScrollTick_ = now;
     ++scrollSteps_;
     if (dragImage)
-        ImageList_DragShowNolock(FALSE);
+        ComCtl32::ImageList_DragShowNolock(FALSE);
     SendMessageA(Handle(), WM_VSCROLL, static_cast<WPARAM>(direction), 0);
     UpdateWindow(Handle());
     if (dragImage)
-        ImageList_DragShowNolock(TRUE);
+        ComCtl32::ImageList_DragShowNolock(TRUE);
 }
 
 void TDirView::DragLeave()

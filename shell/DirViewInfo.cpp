@@ -7,6 +7,7 @@
 #include "DirView.h"
 
 #include "IconUpdateThread.h"
+#include "LateLibrary.h"
 
 #include <cstdio>
 
@@ -15,7 +16,7 @@ namespace {
 int SystemIconIndex(const char* name, DWORD attributes, UINT flags, std::string* typeName = nullptr)
 {
     SHFILEINFOA info = {};
-    if (!SHGetFileInfoA(name, attributes, &info, sizeof info, flags | SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+    if (!Shell32::SHGetFileInfoA(name, attributes, &info, sizeof info, flags | SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
         return 0;
     if (typeName)
         *typeName = info.szTypeName;
@@ -91,7 +92,7 @@ void TDirView::GetItemInfo(TFileRec& rec, bool forceIcon)
         } else if (rec.IsDirectory) {
             index = SystemIconIndex(fullName.c_str(), 0, SHGFI_TYPENAME, &typeName);
             HIMAGELIST system = HandleAllocated() ? ListView_GetImageList(Handle(), LVSIL_SMALL) : nullptr;
-            if (index <= 0 || (system && index >= ImageList_GetImageCount(system)))
+            if (index <= 0 || (system && index >= ComCtl32::ImageList_GetImageCount(system)))
                 index = SystemIconIndex(fullName.c_str(), FILE_ATTRIBUTE_DIRECTORY, SHGFI_USEFILEATTRIBUTES |
                                         SHGFI_TYPENAME, &typeName);
         } else if (perFile) {
@@ -110,8 +111,8 @@ void TDirView::GetItemInfo(TFileRec& rec, bool forceIcon)
             typeCache_[rec.Ext] = {rec.TypeName, rec.ImageIndex};
     } else {
         SHFILEINFOA info = {};
-        SHGetFileInfoA(rec.FileName.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
-                       SHGFI_USEFILEATTRIBUTES | SHGFI_TYPENAME);
+        Shell32::SHGetFileInfoA(rec.FileName.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                                SHGFI_USEFILEATTRIBUTES | SHGFI_TYPENAME);
         rec.TypeName = info.szTypeName[0] ? info.szTypeName : FileTypeName(rec.Ext);
         // A stand-in until the file's own icon is known.
         if (rec.IconEmpty)

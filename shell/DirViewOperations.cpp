@@ -14,6 +14,7 @@
 #include "FileOperator.h"
 #include "Forms.h"
 #include "IconUpdateThread.h"
+#include "LateLibrary.h"
 #include "ShellDialogs.h"
 #include "ShellLink.h"
 #include "ShellViewShare.h"
@@ -193,8 +194,8 @@ void TDirView::OpenSelected()
 void TDirView::ExecuteFile(TListItem* item)
 {
     const std::string name = ItemFullFileName(item);
-    const HINSTANCE result = ShellExecuteA(OwnerWindow(), nullptr, name.c_str(), nullptr, PathForShell().c_str(),
-                                           SW_SHOWNORMAL);
+    const HINSTANCE result =
+        Shell32::ShellExecuteA(OwnerWindow(), nullptr, name.c_str(), nullptr, PathForShell().c_str(), SW_SHOWNORMAL);
     if (reinterpret_cast<INT_PTR>(result) <= 32)
         throw EExecFile(DirViewTexts().OpenError + name);
 }

@@ -8,6 +8,7 @@
 
 #include "Controls.h"
 #include "Forms.h"
+#include "LateLibrary.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ void InitDragDrop()
     // OLE stays initialised for the thread's life: drop targets may be registered until its end.
     thread_local bool initialised = false;
     if (!initialised) {
-        HRESULT result = OleInitialize(nullptr);
+        HRESULT result = Ole32::OleInitialize(nullptr);
         initialised = SUCCEEDED(result);
     }
     DDM_ProcessDropped();
@@ -185,9 +186,9 @@ bool TDragDrop::RegisterTarget()
         HWND window = control_->Handle();
         if (!window)
             return false;
-        CoLockObjectExternal(dropTarget_.get(), TRUE, FALSE);
-        if (FAILED(RegisterDragDrop(window, dropTarget_.get()))) {
-            CoLockObjectExternal(dropTarget_.get(), FALSE, FALSE);
+        Ole32::CoLockObjectExternal(dropTarget_.get(), TRUE, FALSE);
+        if (FAILED(Ole32::RegisterDragDrop(window, dropTarget_.get()))) {
+            Ole32::CoLockObjectExternal(dropTarget_.get(), FALSE, FALSE);
             return false;
         }
         registered_ = true;
@@ -204,8 +205,8 @@ bool TDragDrop::RevokeTarget()
         return false;
     try {
         UnhookControl(false);
-        CoLockObjectExternal(dropTarget_.get(), FALSE, FALSE);
-        if (control_->HandleAllocated() && FAILED(RevokeDragDrop(control_->Handle())))
+        Ole32::CoLockObjectExternal(dropTarget_.get(), FALSE, FALSE);
+        if (control_->HandleAllocated() && FAILED(Ole32::RevokeDragDrop(control_->Handle())))
             return false;
         registered_ = false;
         return true;
@@ -222,8 +223,8 @@ void TDragDrop::HookControl()
     if (!window)
         return;
     // Chained through the common controls, so that unhooking leaves later subclasses in place.
-    if (!SetWindowSubclass(window, &TDragDrop::SubclassProc, reinterpret_cast<UINT_PTR>(this),
-                           reinterpret_cast<DWORD_PTR>(this)))
+    if (!ComCtl32::SetWindowSubclass(window, &TDragDrop::SubclassProc, reinterpret_cast<UINT_PTR>(this),
+                                     reinterpret_cast<DWORD_PTR>(this)))
         return;
     subclassedWindow_ = window;
     subclassed_ = true;
@@ -234,7 +235,7 @@ void TDragDrop::UnhookControl(bool force)
     if (!subclassed_ || (!force && (sourceEffects_ || targetEffects_)))
         return;
     if (IsWindow(subclassedWindow_))
-        RemoveWindowSubclass(subclassedWindow_, &TDragDrop::SubclassProc, reinterpret_cast<UINT_PTR>(this));
+        ComCtl32::RemoveWindowSubclass(subclassedWindow_, &TDragDrop::SubclassProc, reinterpret_cast<UINT_PTR>(this));
     subclassedWindow_ = nullptr;
     subclassed_ = false;
 }
@@ -253,7 +254,7 @@ LRESULT CALLBACK TDragDrop::SubclassProc(HWND window, UINT msg, WPARAM wParam, L
                                          DWORD_PTR self)
 {
     // The control's own procedure answers first; we only watch.
-    LRESULT result = DefSubclassProc(window, msg, wParam, lParam);
+    LRESULT result = ComCtl32::DefSubclassProc(window, msg, wParam, lParam);
     Guarded([&] { reinterpret_cast<TDragDrop*>(self)->ControlMessage(window, msg, wParam); });
     return result;
 }
@@ -279,8 +280,8 @@ void TDragDrop::ControlMessage(HWND window, UINT msg, WPARAM wParam)
     case WM_DESTROY:
         // A registration must be revoked while its window exists, or OLE keeps the target.
         if (registered_) {
-            RevokeDragDrop(window);
-            CoLockObjectExternal(dropTarget_.get(), FALSE, FALSE);
+            Ole32::RevokeDragDrop(window);
+            Ole32::CoLockObjectExternal(dropTarget_.get(), FALSE, FALSE);
             registered_ = false;
         }
         UnhookControl(true);
@@ -328,7 +329,7 @@ int TDragDrop::DoDragDrop(IDataObject* data)
     ownDrag_ = true;
     ComPtr<TDropSource> source(new TDropSource(this));
     DWORD effect = DROPEFFECT_NONE;
-    HRESULT result = ::DoDragDrop(data, source.get(), sourceEffects_, &effect);
+    HRESULT result = Ole32::DoDragDrop(data, source.get(), sourceEffects_, &effect);
     // A later drag from elsewhere must not count as our own.
     ownDrag_ = false;
     if (result != DRAGDROP_S_DROP)

@@ -6,6 +6,7 @@
 
 #include "ExactNames.h"
 #include "Exceptions.h"
+#include "LateLibrary.h"
 #include "PIDL.h"
 
 #include <cstring>
@@ -52,7 +53,7 @@ public:
     ~FetchedMedium()
     {
         if (fetched_ || medium_.tymed != TYMED_NULL)
-            ReleaseStgMedium(&medium_);
+            Ole32::ReleaseStgMedium(&medium_);
     }
     FetchedMedium(const FetchedMedium&) = delete;
     FetchedMedium& operator=(const FetchedMedium&) = delete;
@@ -256,7 +257,7 @@ bool CompleteNames(TFileList& list)
             continue;
         // A file's path is taken exactly; the display name of a parse could name another file.
         wchar_t path[MAX_PATH] = {};
-        if (SHGetPathFromIDListW(item.Pidl.get(), path)) {
+        if (Shell32::SHGetPathFromIDListW(item.Pidl.get(), path)) {
             if (!ExactAnsiPath(path, item.Name))
                 complete = false;
             continue;

@@ -16,6 +16,7 @@
 #include "FileOperator.h"
 #include "Forms.h"
 #include "KtDriveInfo.h"
+#include "LateLibrary.h"
 #include "SysUtils.h"
 
 #include <algorithm>
@@ -76,8 +77,8 @@ std::pair<int, int> StandardFolderImages()
     static const std::pair<int, int> images = [] {
         SHFILEINFOA closed = {}, open = {};
         const UINT flags = SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
-        SHGetFileInfoA("Ordner", FILE_ATTRIBUTE_DIRECTORY, &closed, sizeof closed, flags);
-        SHGetFileInfoA("Ordner", FILE_ATTRIBUTE_DIRECTORY, &open, sizeof open, flags | SHGFI_OPENICON);
+        Shell32::SHGetFileInfoA("Ordner", FILE_ATTRIBUTE_DIRECTORY, &closed, sizeof closed, flags);
+        Shell32::SHGetFileInfoA("Ordner", FILE_ATTRIBUTE_DIRECTORY, &open, sizeof open, flags | SHGFI_OPENICON);
         return std::make_pair(closed.iIcon, open.iIcon);
     }();
     return images;
@@ -87,8 +88,8 @@ std::pair<int, int> StandardFolderImages()
 HIMAGELIST SystemSmallImages(UINT flags = 0)
 {
     SHFILEINFOA info = {};
-    return reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", 0, &info, sizeof info,
-                                                       SHGFI_SYSICONINDEX | SHGFI_SMALLICON | flags));
+    return reinterpret_cast<HIMAGELIST>(
+        Shell32::SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | flags));
 }
 
 }  // namespace
@@ -446,7 +447,7 @@ void TDriveView::LoadDrive(char drive)
             animation.reset(CreateWindowExA(0, ANIMATE_CLASSA, "", WS_CHILD | ACS_CENTER | ACS_TRANSPARENT, 0, 0, 80,
                                             50, Handle(), nullptr, nullptr, nullptr));
             // The shell's "find folder" animation.
-            SendMessageA(animation.get(), ACM_OPENA, reinterpret_cast<WPARAM>(GetModuleHandleA("shell32.dll")),
+            SendMessageA(animation.get(), ACM_OPENA, reinterpret_cast<WPARAM>(Shell32::Library().Module()),
                          reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(150)));
             SetWindowPos(animation.get(), HWND_TOP, ((ClientWidth() - 80) * 2) / 3, (ClientHeight() - 50) / 2, 0, 0,
                          SWP_NOSIZE | SWP_SHOWWINDOW);
@@ -952,12 +953,12 @@ void TDriveView::GetImageIndex(TTreeNode* node)
         const std::string path = NodePathName(node);
         HIMAGELIST system = SystemSmallImages();
         SHFILEINFOA info = {};
-        SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-        if (info.iIcon >= 1 && system && info.iIcon < ImageList_GetImageCount(system)) {
+        Shell32::SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+        if (info.iIcon >= 1 && system && info.iIcon < ComCtl32::ImageList_GetImageCount(system)) {
             closed = info.iIcon;
             SHFILEINFOA openInfo = {};
-            SHGetFileInfoA(path.c_str(), 0, &openInfo, sizeof openInfo,
-                           SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+            Shell32::SHGetFileInfoA(path.c_str(), 0, &openInfo, sizeof openInfo,
+                                    SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
             open = openInfo.iIcon;
         }
     }

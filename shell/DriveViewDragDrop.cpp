@@ -16,6 +16,7 @@
 #include "ImageList.h"
 #include "Forms.h"
 #include "KtDriveInfo.h"
+#include "LateLibrary.h"
 #include "ShellLink.h"
 #include "ShellViewShare.h"
 #include "SysUtils.h"
@@ -76,7 +77,7 @@ bool IsInside(const TTreeNode* node, const TTreeNode* ancestor)
 }
 
 struct ImageListDeleter {
-    void operator()(HIMAGELIST list) const { ImageList_Destroy(list); }
+    void operator()(HIMAGELIST list) const { ComCtl32::ImageList_Destroy(list); }
 };
 using TImageListHandle = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListDeleter>;
 
@@ -164,7 +165,7 @@ void TDriveView::ShowDragImage(bool show)
 {
     if (!dragImageBegun_ || dragImageShown_ == show)
         return;
-    ImageList_DragShowNolock(show);
+    ComCtl32::ImageList_DragShowNolock(show);
     dragImageShown_ = show;
 }
 
@@ -202,17 +203,18 @@ bool TDriveView::BeginNodeDragImage(POINT detectStart, POINT pt)
             SetSelected(node);
     }
     // Wine's control hands out an empty list: the shared list then takes a picture of our own.
-    HIMAGELIST picture = image && ImageList_GetImageCount(image.get()) > 0 ? image.get() : PaintNodeDragImage(node);
+    HIMAGELIST picture =
+        image && ComCtl32::ImageList_GetImageCount(image.get()) > 0 ? image.get() : PaintNodeDragImage(node);
     if (!picture)
         return false;
     const RECT text = node->DisplayRect(true);
     const POINT down = ScreenToClient(detectStart);
     dragHotSpot_ = {down.x - (text.left - DragIconWidth), down.y - text.top};
-    if (!ImageList_BeginDrag(picture, 0, dragHotSpot_.x, dragHotSpot_.y))
+    if (!ComCtl32::ImageList_BeginDrag(picture, 0, dragHotSpot_.x, dragHotSpot_.y))
         return false;
     RECT window;
     GetWindowRect(form->Handle(), &window);
-    ImageList_DragEnter(form->Handle(), pt.x - window.left, pt.y - window.top);
+    ComCtl32::ImageList_DragEnter(form->Handle(), pt.x - window.left, pt.y - window.top);
     dragImageLock_ = form->Handle();
     dragImageBegun_ = true;
     dragImageShown_ = true;
@@ -238,7 +240,7 @@ HIMAGELIST TDriveView::PaintNodeDragImage(TTreeNode* node)
     canvas.FillRect({0, 0, picture.Width(), height});
     const auto icons = reinterpret_cast<HIMAGELIST>(SendMessageA(Handle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
     if (icons && node->ImageIndex() >= 0)
-        ImageList_Draw(icons, node->ImageIndex(), canvas.Handle(), 0, (height - 16) / 2, ILD_TRANSPARENT);
+        ComCtl32::ImageList_Draw(icons, node->ImageIndex(), canvas.Handle(), 0, (height - 16) / 2, ILD_TRANSPARENT);
     canvas.TextOut(DragIconWidth + 3, (height - extent.cy) / 2, text);
     list->SetSize(picture.Width(), height);
     // The background stays see-through.
@@ -250,8 +252,8 @@ void TDriveView::EndNodeDragImage()
 {
     if (!dragImageBegun_)
         return;
-    ImageList_DragLeave(dragImageLock_);
-    ImageList_EndDrag();
+    ComCtl32::ImageList_DragLeave(dragImageLock_);
+    ComCtl32::ImageList_EndDrag();
     ShowCursor(FALSE);
     dragImageBegun_ = false;
     dragImageShown_ = false;
@@ -352,7 +354,7 @@ void TDriveView::DDQueryContinueDrag(BOOL escapePressed, DWORD keyState, HRESULT
     RECT window;
     GetWindowRect(dragImageLock_, &window);
     if (PtInRect(&window, screen)) {
-        ImageList_DragMove(screen.x - window.left, screen.y - window.top);
+        ComCtl32::ImageList_DragMove(screen.x - window.left, screen.y - window.top);
         ShowDragImage(true);
     } else {
         ShowDragImage(false);

@@ -10,6 +10,7 @@
 #include "Exceptions.h"
 #include "FolderWalk.h"
 #include "Forms.h"
+#include "LateLibrary.h"
 #include "SysUtils.h"
 
 #include <algorithm>
@@ -162,7 +163,7 @@ TFileOperator::~TFileOperator()
 void TFileOperator::FreeMappings()
 {
     if (mappings_)
-        SHFreeNameMappings(mappings_);
+        Shell32::SHFreeNameMappings(mappings_);
     mappings_ = nullptr;
 }
 
@@ -332,7 +333,7 @@ bool TFileOperator::Run(TPlan& plan)
     op.pTo = to.c_str();
     // The shell's own error boxes speak the system's language; ours speak German.
     op.fFlags = plan.flags | FOF_NOERRORUI | (needMappings ? FOF_WANTMAPPINGHANDLE : 0);
-    const int result = SHFileOperationW(&op);
+    const int result = Shell32::SHFileOperationW(&op);
     // Whatever the shell renamed on a collision is found by its new name.
     if (const auto* table = static_cast<const NameMappings*>(op.hNameMappings))
         for (size_t k = 0; k < plan.sources.size(); ++k)
@@ -345,7 +346,7 @@ bool TFileOperator::Run(TPlan& plan)
     if (WantMappingHandle())
         mappings_ = op.hNameMappings;
     else if (op.hNameMappings)
-        SHFreeNameMappings(op.hNameMappings);
+        Shell32::SHFreeNameMappings(op.hNameMappings);
     if (op.fAnyOperationsAborted || result == ERROR_CANCELLED || result == 0x75)
         return false;
     if (result != 0) {

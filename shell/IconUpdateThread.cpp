@@ -8,6 +8,7 @@
 #include "IconUpdateThread.h"
 
 #include "DirView.h"
+#include "LateLibrary.h"
 
 #include <algorithm>
 
@@ -22,11 +23,11 @@ bool ThreadLooksUp(const std::string& ext)
 // COM for the shell's icon handlers on this thread, for as long as the body runs.
 class ComApartment {
 public:
-    ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ComApartment() : initialised_(SUCCEEDED(Ole32::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
     ~ComApartment()
     {
         if (initialised_)
-            CoUninitialize();
+            Ole32::CoUninitialize();
     }
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
@@ -122,7 +123,7 @@ void TIconUpdateThread::Execute()
             // The file's own icon: the shell reads the file for it.
             SHFILEINFOA info = {};
             int icon = DefaultIcons().File;
-            if (SHGetFileInfoA(fileName_.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+            if (Shell32::SHGetFileInfoA(fileName_.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
                 icon = info.iIcon;
             if (Terminated())
                 break;

@@ -7,6 +7,7 @@
 #include "KtDriveInfo.h"
 
 #include "Exceptions.h"
+#include "LateLibrary.h"
 #include "SysUtils.h"
 
 #include <cctype>
@@ -70,7 +71,7 @@ std::string TDriveInfo::GetShellDisplayName(const std::string& path)
 {
     TErrorMode quiet(SEM_FAILCRITICALERRORS);
     SHFILEINFOA info = {};
-    if (!SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME))
+    if (!Shell32::SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME))
         return "";
     info.szDisplayName[MAX_PATH - 1] = '\0';
     return info.szDisplayName;
@@ -81,7 +82,7 @@ std::string TDriveInfo::GetNetworkName(char drive)
     char local[3] = {drive, ':', '\0'};
     char remote[261] = {};
     DWORD length = 260;
-    if (WNetGetConnectionA(local, remote, &length) != NO_ERROR)
+    if (Mpr::WNetGetConnectionA(local, remote, &length) != NO_ERROR)
         return "";
     return remote;
 }
@@ -159,7 +160,7 @@ bool TDriveInfo::ReadDriveStatus(char drive, uint8_t mask)
     }
     if ((mask & drIcon) && rec.ImageIndex == 0) {
         SHFILEINFOA info = {};
-        if (SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+        if (Shell32::SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
             rec.ImageIndex = info.iIcon;
     }
     return rec.Valid && rec.DriveReady;

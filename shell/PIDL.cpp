@@ -5,6 +5,7 @@
 #include "PIDL.h"
 
 #include "ExactNames.h"
+#include "LateLibrary.h"
 
 #include <cstring>
 
@@ -28,7 +29,7 @@ namespace {
 ComPtr<IShellFolder> Desktop()
 {
     ComPtr<IShellFolder> desktop;
-    if (FAILED(SHGetDesktopFolder(desktop.put())))
+    if (FAILED(Shell32::SHGetDesktopFolder(desktop.put())))
         desktop.reset();
     return desktop;
 }

@@ -8,6 +8,7 @@
 #include "Exceptions.h"
 #include "Handles.h"
 #include "KtDriveInfo.h"
+#include "LateLibrary.h"
 #include "SysUtils.h"
 
 #include <string>
@@ -77,8 +78,8 @@ std::string ShellLinkBaseName(const std::string& path)
 bool CreateShellLink(const std::string& target, const std::string& linkName, const std::string& description)
 {
     ComPtr<IUnknown> object;
-    const HRESULT created = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                             IID_IUnknown, object.put_void());
+    const HRESULT created = Ole32::CoCreateInstance(
+        CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown, object.put_void());
     if (FAILED(created))
         throw EOleSysError(created);
     ComPtr<IShellLinkA> link;
@@ -106,7 +107,8 @@ std::string ShellLinkTarget(const std::string& linkFile)
 {
     ComPtr<IShellLinkA> link;
     ComPtr<IPersistFile> file;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void())) ||
+    if (FAILED(Ole32::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                       link.put_void())) ||
         FAILED(link->QueryInterface(IID_IPersistFile, file.put_void())) ||
         FAILED(file->Load(Wide(linkFile).c_str(), STGM_READ)))
         return std::string();

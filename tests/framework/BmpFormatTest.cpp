@@ -82,6 +82,15 @@ TEST(BmpReader, DecodesEveryBitDepth)
         EXPECT_EQ(Rgb(image, 0, 0), c.topLeft) << std::hex << Rgb(image, 0, 0);
         EXPECT_EQ(Rgb(image, image.Width - 1, 0), c.topRight) << std::hex << Rgb(image, image.Width - 1, 0);
         EXPECT_EQ(Rgb(image, 0, image.Height - 1), c.bottomLeft) << std::hex << Rgb(image, 0, image.Height - 1);
+        // Straight into memory of the caller's (a DIB section's): the same bytes, none in Pixels.
+        std::vector<uint8_t> target;
+        DibImage layout = ReadBmpFile(c.file.data(), c.file.size(), [&](const DibImage& read) {
+            target.assign(read.Stride() * size_t(read.Height), 0);
+            return target.data();
+        });
+        EXPECT_TRUE(layout.Pixels.empty());
+        EXPECT_EQ(layout.Width, image.Width);
+        EXPECT_TRUE(target == image.Pixels);
     }
 }
 

@@ -168,3 +168,114 @@ TEST(ImageList, LoadsAStripFromAResource)
     EXPECT_EQ(list.Count(), strip.Width() / 16);
     FreeLibrary(comctl);
 }
+
+namespace {
+
+// A picture with every pixel different from its neighbours, some of them the key colour.
+void Speckled(TBitmap& bitmap, int width, int height, TPixelFormat format, unsigned seed)
+{
+    bitmap.SetPixelFormat(pf24bit);
+    bitmap.SetSize(width, height);
+    for (int y = 0; y < height; ++y) {
+        auto* row = static_cast<uint8_t*>(bitmap.ScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            const TColor colour = (seed >> 8) % 5 == 0 ? Key : static_cast<TColor>((seed >> 4) & 0xFFFFFF);
+            row[3 * x] = GetBValue(colour);
+            row[3 * x + 1] = GetGValue(colour);
+            row[3 * x + 2] = GetRValue(colour);
+        }
+    }
+    bitmap.SetPixelFormat(format);
+}
+
+enum class Filling { KeyColour, OneBitMask, ColourMask, Opaque };
+
+// Fills a list in one of the ways the programs fill theirs.
+void FillList(TImageList& list, Filling filling, TPixelFormat format)
+{
+    TBitmap strip, mask;
+    Speckled(strip, 3 * list.Width(), list.Height(), format, 7);
+    switch (filling) {
+    case Filling::KeyColour:
+        ASSERT_EQ(list.AddMasked(strip, Key), 0);
+        break;
+    case Filling::OneBitMask:
+    case Filling::ColourMask:
+        Speckled(mask, strip.Width(), strip.Height(), pf24bit, 11);
+        if (filling == Filling::OneBitMask)
+            mask.Mask(Key);
+        ASSERT_EQ(list.Add(strip, &mask), 0);
+        break;
+    case Filling::Opaque:
+        ASSERT_EQ(list.AddMasked(strip, clNone), 0);
+        break;
+    }
+    ASSERT_EQ(list.Count(), 3);
+}
+
+// Every image, enabled and disabled, drawn over a speckled background of a target format.
+std::vector<uint8_t> Drawn(TImageList& list, TPixelFormat target)
+{
+    TBitmap canvas;
+    Speckled(canvas, 4 * list.Width() + 8, 2 * list.Height() + 8, target, 3);
+    for (int index = 0; index < 3; ++index) {
+        list.Draw(canvas.Canvas(), 2 + index * list.Width(), 2, index);
+        list.Draw(canvas.Canvas(), 3 + index * list.Width(), 4 + list.Height(), index, false);
+    }
+    TBitmap glyph;
+    list.GetBitmap(2, glyph);
+    canvas.Canvas().Draw(3 * list.Width() + 4, 2, glyph);
+    return canvas.ToDib().Pixels;
+}
+
+}  // namespace
+
+// The list keeps its images itself until a platform control needs its handle: what it draws
+// then, before and after the handle was made, is what the platform's list draws.
+TEST(ImageList, DrawsAsThePlatformsListBeforeAndAfterItsHandleIsMade)
+{
+    const Filling fillings[] = {Filling::KeyColour, Filling::OneBitMask, Filling::ColourMask, Filling::Opaque};
+    for (Filling filling : fillings) {
+        for (TPixelFormat source : {pf24bit, pf8bit}) {
+            for (TPixelFormat target : {pf24bit, pf32bit}) {
+                SCOPED_TRACE("filling " + std::to_string(int(filling)) + ", source " + std::to_string(source) +
+                             ", target " + std::to_string(target));
+                TImageList platform(13, 17), own(13, 17);
+                ASSERT_NE(platform.Handle(), nullptr);
+                FillList(platform, filling, source);
+                FillList(own, filling, source);
+                EXPECT_EQ(own.HandleAllocated(), source != pf24bit) << "a list no platform function asked for";
+                const std::vector<uint8_t> expected = Drawn(platform, target);
+                EXPECT_TRUE(Drawn(own, target) == expected) << "drawn from the list's own bitmaps";
+                ASSERT_NE(own.Handle(), nullptr);
+                EXPECT_EQ(ImageList_GetImageCount(own.Handle()), 3);
+                EXPECT_TRUE(Drawn(own, target) == expected) << "drawn from the platform's list it made";
+            }
+        }
+    }
+}
+
+TEST(ImageList, APictureOfAnotherHeightOrAnIconGoesToThePlatformsList)
+{
+    TImageList list(16, 16);
+    TBitmap strip;
+    Strip(strip, {clRed, clLime});
+    EXPECT_EQ(list.AddMasked(strip, Key), 0);
+    EXPECT_FALSE(list.HandleAllocated());
+    TBitmap tall;
+    Fill(tall, 16, 20, clBlue);
+    EXPECT_EQ(list.AddMasked(tall, Key), 2);
+    EXPECT_TRUE(list.HandleAllocated());
+    EXPECT_EQ(list.Count(), 3);
+    TBitmap target;
+    Fill(target, 16, 16, clWhite);
+    list.Draw(target.Canvas(), 0, 0, 1);
+    EXPECT_EQ(target.PixelColor(8, 8), clLime) << "the images before it came along";
+
+    TImageList icons(16, 16);
+    TIcon icon;
+    list.GetIcon(0, icon);
+    EXPECT_EQ(icons.AddIcon(icon), 0);
+    EXPECT_TRUE(icons.HandleAllocated());
+}

@@ -212,6 +212,7 @@ TEST_F(InfoFormTest, LinksAskTheShellForMailAndWebPage)
 TEST(InfoFormAtStart, MainProgramsBoxDrawsFromTheMainWindowsLists)
 {
     CreateProgramForms();
+    MainForm->NeedInfoForm();
     ASSERT_NE(InfoForm, nullptr);
     EXPECT_EQ(InfoForm->lVersion->Caption(), "Version 6.0");
     EXPECT_EQ(InfoForm->bOK->ImageList(), &MainForm->ilButtonsStandard);

@@ -59,16 +59,22 @@ void CALLBACK EndInfoBox(HWND, UINT, UINT_PTR, DWORD)
 
 }  // namespace
 
-TEST_F(MainFormTest, FormsAreCreatedInProgramOrder)
+TEST_F(MainFormTest, FormsAreCreatedInProgramOrderAndTheAboutBoxWhenFirstNeeded)
 {
     const auto& owned = Application.Components();
-    ASSERT_GE(owned.size(), 4u);
-    std::vector<TComponent*> last(owned.end() - 4, owned.end());
-    std::vector<TComponent*> expected = {MainForm, IconInfoForm, Toolsform, InfoForm};
-    EXPECT_EQ(last, expected) << "names: " << last[0]->Name() << ", " << last[1]->Name() << ", " << last[2]->Name()
-                              << ", " << last[3]->Name();
+    ASSERT_GE(owned.size(), 3u);
+    std::vector<TComponent*> last(owned.end() - 3, owned.end());
+    std::vector<TComponent*> expected = {MainForm, IconInfoForm, Toolsform};
+    EXPECT_EQ(last, expected) << "names: " << last[0]->Name() << ", " << last[1]->Name() << ", " << last[2]->Name();
     EXPECT_EQ(Application.MainForm(), MainForm);
     EXPECT_FALSE(IconInfoForm->lFile->Visible()) << "the hand-over field is never shown";
+    EXPECT_EQ(InfoForm, nullptr);
+    MainForm->NeedInfoForm();
+    TInfoForm* made = InfoForm;
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(owned.back(), made);
+    MainForm->NeedInfoForm();
+    EXPECT_EQ(InfoForm, made) << "made once";
 }
 
 TEST_F(MainFormTest, IsABorderlessWindowShapedByItsStoredRegion)
@@ -112,7 +118,7 @@ TEST_F(MainFormTest, TheFirstScreenMakesOnlyWhatItShowsAndAPageWhenFirstNeeded)
     EXPECT_EQ(MainForm->DriveView1, nullptr);
     EXPECT_FALSE(MainForm->PageControl->HandleAllocated()) << "the hidden pages have windows";
     EXPECT_FALSE(IconInfoForm->HandleAllocated()) << "the hidden information window has a window";
-    EXPECT_FALSE(InfoForm->HandleAllocated()) << "the hidden about box has a window";
+    EXPECT_EQ(InfoForm, nullptr) << "the about box was made";
     EXPECT_EQ(Toolsform->SystemImages.Count(), 0) << "the system icons were read";
     EXPECT_EQ(Toolsform->TreeImages.Count(), 0) << "the category tree's pictures were read";
     EXPECT_TRUE(CurrentCategory.empty());
