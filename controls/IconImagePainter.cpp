@@ -1,6 +1,8 @@
 // Icon images put on a DC as the platform's icon drawing puts them.
 #include "IconImagePainter.h"
 
+#include "BmpFormat.h"
+
 namespace {
 
 uint32_t Bgr(COLORREF color)
@@ -27,13 +29,7 @@ uint32_t* TIconImagePainter::Rows(int width, int height)
         dc_.emplace();
     if (!*dc_)
         return nullptr;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -2 * height;   // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDown32BitFormat(width, 2 * height);
     void* bits = nullptr;
     bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap_ || !bits)

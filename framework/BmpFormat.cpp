@@ -312,3 +312,15 @@ std::vector<uint8_t> WriteBmpFile(const DibImage& image)
     out.insert(out.end(), dib.begin(), dib.end());
     return out;
 }
+
+BITMAPINFO TopDown32BitFormat(int width, int height)
+{
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    return format;
+}

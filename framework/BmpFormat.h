@@ -40,6 +40,10 @@ DibImage ReadBmpFile(const uint8_t* data, size_t size, const DibPixelTarget& tar
 // the clipboard's CF_DIB and bitmap resources hold it.
 DibImage ReadPackedDib(const uint8_t* data, size_t size, const DibPixelTarget& target = {});
 
+// The format of a DIB section or of GetDIBits' rows that code reads and writes directly: 32 bits
+// a pixel, top row first, no colour table.
+BITMAPINFO TopDown32BitFormat(int width, int height);
+
 // A .bmp file image with a BITMAPINFOHEADER, as BI_RGB in the image's own bit count.
 std::vector<uint8_t> WriteBmpFile(const DibImage& image);
 // A packed DIB (for the clipboard).

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 #include <commctrl.h>
 
+#include "BmpFormat.h"
 #include "Controls.h"
 
 #include "Exceptions.h"
@@ -52,13 +53,7 @@ WNDPROC RegisterWindowClass(const std::string& name, const std::string& systemCl
 // system for the screen's format every time.
 GdiObject<HBITMAP> MakePaintBitmap(HDC dc, int width, int height)
 {
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO format = TopDown32BitFormat(width, height);
     void* bits = nullptr;
     return GdiObject<HBITMAP>(CreateDIBSection(dc, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
 }

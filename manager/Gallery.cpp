@@ -4,6 +4,7 @@
 
 #include "Gallery.h"
 
+#include "BmpFormat.h"
 #include "Classes.h"
 #include "ExactNames.h"
 #include "Exceptions.h"
@@ -182,13 +183,7 @@ private:
             return {};
         width = shape.bmWidth;
         height = shape.bmHeight;
-        BITMAPINFO format = {};
-        format.bmiHeader.biSize = sizeof format.bmiHeader;
-        format.bmiHeader.biWidth = width;
-        format.bmiHeader.biHeight = -height;
-        format.bmiHeader.biPlanes = 1;
-        format.bmiHeader.biBitCount = 32;
-        format.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO format = TopDown32BitFormat(width, height);
         std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
         const MemoryDC dc;
         if (!dc || GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS) != height)
