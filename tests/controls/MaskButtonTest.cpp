@@ -264,27 +264,6 @@ TEST(MaskButton, OneListAsStripAndGlyphsIsWatchedUntilBothLetGo)
     EXPECT_EQ(b.button->GlyphImageList(), nullptr) << "the glyph list was no longer watched";
 }
 
-namespace {
-
-// A picture whose pixels differ from their neighbours; some are the key colour, some one step
-// off it.
-void Speckle(TBitmap& bitmap, unsigned seed)
-{
-    for (int y = 0; y < bitmap.Height(); ++y) {
-        for (int x = 0; x < bitmap.Width(); ++x) {
-            seed = seed * 1103515245u + 12345u;
-            TColor colour = static_cast<TColor>((seed >> 4) & 0xFFFFFF);
-            if ((seed >> 9) % 4 == 0)
-                colour = TransparentKeyColor;
-            else if ((seed >> 9) % 4 == 1)
-                colour = TransparentKeyColor ^ 1;
-            FillRect(bitmap, RECT{x, y, x + 1, y + 1}, colour);
-        }
-    }
-}
-
-}  // namespace
-
 // A transparent button without a caption draws its row and glyph through the lists' masks
 // straight onto the form; with a caption it composes a face first. Both show the same pixels
 // where the caption draws none.
@@ -293,8 +272,9 @@ TEST(MaskButton, DrawingThroughTheMasksShowsWhatTheComposedFaceShows)
     ButtonOnForm b;
     TImageList strip(Size, 5 * Size), glyphs(7, 9);
     TBitmap picture(Size, 5 * Size), glyphPicture(14, 9);
-    Speckle(picture, 5);
-    Speckle(glyphPicture, 9);
+    // Some pixels the key colour, some one step off it.
+    Speckle(picture, 5, {TransparentKeyColor, TransparentKeyColor ^ 1}, 4);
+    Speckle(glyphPicture, 9, {TransparentKeyColor, TransparentKeyColor ^ 1}, 4);
     strip.AddMasked(picture, TransparentKeyColor);
     glyphs.AddMasked(glyphPicture, TransparentKeyColor);
     b.button->SetImageList(&strip);

@@ -3,6 +3,7 @@
 #include "Icon.h"
 #include "ImageBytes.h"
 #include "ImageList.h"
+#include "Pixels.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -172,21 +173,11 @@ TEST(ImageList, LoadsAStripFromAResource)
 namespace {
 
 // A picture with every pixel different from its neighbours, some of them the key colour.
-void Speckled(TBitmap& bitmap, int width, int height, TPixelFormat format, unsigned seed)
+void Speckled(TBitmap& bitmap, int width, int height, TPixelFormat format, unsigned start)
 {
-    bitmap.SetPixelFormat(pf24bit);
-    bitmap.SetSize(width, height);
-    for (int y = 0; y < height; ++y) {
-        auto* row = static_cast<uint8_t*>(bitmap.ScanLine(y));
-        for (int x = 0; x < width; ++x) {
-            seed = seed * 1103515245u + 12345u;
-            const TColor colour = (seed >> 8) % 5 == 0 ? Key : static_cast<TColor>((seed >> 4) & 0xFFFFFF);
-            row[3 * x] = GetBValue(colour);
-            row[3 * x + 1] = GetGValue(colour);
-            row[3 * x + 2] = GetRValue(colour);
-        }
-    }
     bitmap.SetPixelFormat(format);
+    bitmap.SetSize(width, height);
+    Speckle(bitmap, start, {Key}, 5);
 }
 
 enum class Filling { KeyColour, OneBitMask, ColourMask, Opaque };

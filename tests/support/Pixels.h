@@ -9,11 +9,18 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 // "$" and the hexadecimal digits of a colour (or any bit set).
 std::string Hex(uint32_t value);
 
 void FillRect(TBitmap& bitmap, const RECT& rect, TColor colour);
+
+// Fills the bitmap, keeping its size and pixel format, with pixels that differ from their
+// neighbours: a fixed pseudo-random sequence for each `start`. About one pixel in `oneIn` takes
+// a colour of `special` instead (index i of them with a chance of one in `oneIn` each), so that
+// key colours and their near misses lie among the others.
+void Speckle(TBitmap& bitmap, unsigned start, const std::vector<TColor>& special, unsigned oneIn);
 
 // What a window paints into its client area (WM_PRINTCLIENT): the whole area, or its top-left
 // width x height.
