@@ -116,6 +116,7 @@ int TImageList::Add(TBitmap& image, TBitmap* mask)
         monochrome.SetPixelFormat(pf1bit);
         maskToUse = &monochrome;
     }
+    // What the own bitmaps cannot keep, AddOwn hands to the platform's list, which it makes.
     int index = handle_ ? -1 : AddOwn(image, maskToUse, 0);
     if (handle_)
         index = ComCtl32::ImageList_Add(Handle(), image.Handle(), maskToUse->Handle());
@@ -128,6 +129,7 @@ int TImageList::AddMasked(TBitmap& image, TColor maskColor)
 {
     const bool opaque = maskColor == clNone || maskColor == clDefault;
     const COLORREF key = ColorToRGB(maskColor) & 0x00FFFFFF;
+    // As in Add: what the own bitmaps cannot keep goes to the platform's list.
     int index = handle_ ? -1 : AddOwn(image, nullptr, opaque ? CLR_NONE : key);
     if (handle_) {
         // The platform blackens the masked pixels of the bitmap it gets: hand it a copy.

@@ -103,21 +103,6 @@ void PutPixel(TBitmap& bitmap, int x, int y, COLORREF color)
     row[2] = GetRValue(color);
 }
 
-// The key colour behind transparent pixels must be black in a picture the image list masks.
-void BlackenMasked(TBitmap& image, const TBitmap& mask)
-{
-    for (int y = 0; y < image.Height(); ++y)
-        for (int x = 0; x < image.Width(); ++x)
-            if (mask.PixelColor(x, y) == clWhite)
-                PutPixel(image, x, y, RGB(0, 0, 0));
-}
-
-bool PutThumbnail(TImageList& list, int index, TThumbnail& thumbnail)
-{
-    return ComCtl32::ImageList_Replace(list.Handle(), index, thumbnail.image.Handle(),
-                                       thumbnail.mask.Handle()) != FALSE;
-}
-
 // The badges' pixels, read once from the badge list, so that a library picture is composed in
 // memory like an icon file's.
 class TBadgePixels {
@@ -560,12 +545,6 @@ void ComposeLibraryThumbnail(HICON icon, TImageList& badges, int badge, TThumbna
     badges.Draw(canvas, 0, TypeBadgeTop, badge);
     thumbnail.mask.Assign(image);
     thumbnail.mask.Mask(TransparentKeyColor);
-}
-
-bool ReplaceThumbnail(TImageList& list, int index, TThumbnail& thumbnail)
-{
-    BlackenMasked(thumbnail.image, thumbnail.mask);
-    return PutThumbnail(list, index, thumbnail);
 }
 
 TGalleryContents BuildGallery(const std::string& folder, TImageList& images, TImageList& badges)

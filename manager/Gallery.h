@@ -75,9 +75,6 @@ struct TThumbnail {
 // Icon 0 of a library on TransparentKeyColor with its type badge drawn at (0, TypeBadgeTop); the
 // mask is made from the key colour. A badge index out of range draws no badge.
 void ComposeLibraryThumbnail(HICON icon, TImageList& badges, int badge, TThumbnail& thumbnail);
-// Puts the thumbnail in place of image `index` of a 32x32 list; false when the list refused it.
-// The thumbnail's masked pixels turn black, as a masked image list wants them.
-bool ReplaceThumbnail(TImageList& list, int index, TThumbnail& thumbnail);
 
 // The gallery of one folder: the files with at least one icon (an .ico is always listed), one
 // picture per file added to `images` in the same order. A file that cannot be read gets a blank

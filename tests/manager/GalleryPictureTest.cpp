@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "Gallery.h"
+#include "ThumbnailList.h"
 #include "Handles.h"
 #include "IconFileReader.h"
 #include "ImageList.h"

@@ -9,6 +9,7 @@
 #include "ExactNames.h"
 #include "Exceptions.h"
 #include "Gallery.h"
+#include "ThumbnailList.h"
 #include "IconConverter.h"
 #include "IconFileReader.h"
 #include "IconInfo.h"
